@@ -1,0 +1,20 @@
+#include "app/MainWindow.h"
+#include "platform/SettingsStore.h"
+#include "platform/WidgetServices.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    WidgetServices services;
+    SettingsStore settings;
+    MainWindow window(services, settings, {QCoreApplication::applicationDirPath(), [] {
+                                               std::fflush(nullptr);
+                                               std::_Exit(0);
+                                           }});
+    window.show();
+    return QApplication::exec();
+}

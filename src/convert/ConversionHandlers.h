@@ -1,0 +1,6 @@
+#pragma once
+
+struct WindowContext;
+
+// Joins the conversion controls ("Start Converting To Text") to their handlers.
+void connectConversion(WindowContext &ctx);

@@ -1,0 +1,40 @@
+#include "FileSystem.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace files {
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.lastModified().isValid();
+}
+
+bool IsFolder(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+bool IsOrdinaryFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+void DeleteFileSafe(const QString &path)
+{
+    QCoreApplication::processEvents();
+    if (path.isEmpty() || QFile::remove(path))
+        return;
+    QFile file(path);
+    if (!file.exists())
+        return;
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    file.remove();
+}
+
+} // namespace files

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// File facts and file removal as the rest of the program needs them. None of these reports.
+namespace files {
+
+// True exactly when the date and time of the path's last change can be read.
+bool FileExists(const QString &path);
+
+// True when the path names an existing folder.
+bool IsFolder(const QString &path);
+
+// True when the path names an existing ordinary file (not a folder).
+bool IsOrdinaryFile(const QString &path);
+
+// Deletes the file if it can, after letting pending window events run; a read-only file is made
+// writable first. A file that cannot be deleted stays; nothing is reported.
+void DeleteFileSafe(const QString &path);
+
+} // namespace files

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Path rules of the program, pure functions over text. Each takes the separator style so that the
+// Windows forms can be checked on any machine; the defaults follow the platform the program runs
+// on.
+namespace paths {
+
+enum class Style
+{
+    Windows,
+    Posix
+};
+
+constexpr Style nativeStyle()
+{
+#ifdef Q_OS_WIN
+    return Style::Windows;
+#else
+    return Style::Posix;
+#endif
+}
+
+QChar separator(Style style = nativeStyle());
+
+// Collapses doubled separators in one left-to-right pass. A leading run of separators becomes the
+// network-path pair on Windows ("\\server\share") and a single separator on POSIX ("/home").
+QString RemoveDoubleBackslashes(const QString &path, Style style = nativeStyle());
+
+// The characters after the last separator; the whole text when there is none.
+QString GetFileName(const QString &path, Style style = nativeStyle());
+
+// The characters up to and including the last separator; empty when there is none.
+QString GetFolderPath(const QString &path, Style style = nativeStyle());
+
+// The characters before the last dot of the whole text. Throws Failure when there is no dot.
+QString StripExtension(const QString &path);
+
+// The text file name for a PDF file name: its last extension, in any letter case, becomes ".txt"
+// ("report.final.pdf" gives "report.final.txt"); a name without a dot gets ".txt" appended.
+QString OutputFileName(const QString &fileName);
+
+} // namespace paths

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+enum class MessageIcon
+{
+    NoIcon,
+    Information,
+    Warning,
+    Critical,
+    Question
+};
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
+
+// Everything the program shows modally or hands to the desktop goes through here, so that tests
+// can answer it. Texts are the program's own: lines are separated by CR (and CR LF), which the
+// real implementation turns into line breaks for display only.
+class Services
+{
+public:
+    Services() = default;
+    virtual ~Services() = default;
+    Services(const Services &) = delete;
+    Services &operator=(const Services &) = delete;
+
+    // Shows a modal message box and returns the button that closed it.
+    virtual MessageAnswer messageBox(QWidget *owner, const QString &title, const QString &text,
+                                     MessageButtons buttons, MessageIcon icon) = 0;
+
+    // Shows a modal input box with OK and Cancel, preset with the given answer; Cancel gives "".
+    virtual QString inputBox(QWidget *owner, const QString &title, const QString &prompt,
+                             const QString &preset) = 0;
+
+    // Shows a modal chooser of file-system folders with the start folder preselected. Returns the
+    // chosen folder without a trailing separator (a root keeps its own), or "" when cancelled.
+    virtual QString browseForFolder(QWidget *owner, const QString &title,
+                                    const QString &startFolder) = 0;
+
+    // Shows a modal multi-select open-files dialog; returns full paths in the dialog's order, an
+    // empty list when cancelled. Throws DialogBufferTooSmall when the choice cannot be returned.
+    virtual QStringList openFileNames(QWidget *owner, const QString &title,
+                                      const QString &filter) = 0;
+
+    // Opens the folder in the desktop's file manager; false when that could not be started.
+    virtual bool openFolder(const QString &path) = 0;
+};
+
+#include "Failure.h"
+
+// The open-files dialog could not return the whole choice (too many files chosen at once).
+class DialogBufferTooSmall : public Failure
+{
+public:
+    DialogBufferTooSmall() : Failure(QStringLiteral("Buffer too small")) {}
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Services.h"
+
+// The real dialogs: Qt's message box, input box and file dialogs, and the desktop's file manager.
+class WidgetServices final : public Services
+{
+public:
+    WidgetServices() = default;
+
+    MessageAnswer messageBox(QWidget *owner, const QString &title, const QString &text,
+                             MessageButtons buttons, MessageIcon icon) override;
+    QString inputBox(QWidget *owner, const QString &title, const QString &prompt,
+                     const QString &preset) override;
+    QString browseForFolder(QWidget *owner, const QString &title,
+                            const QString &startFolder) override;
+    QStringList openFileNames(QWidget *owner, const QString &title, const QString &filter) override;
+    bool openFolder(const QString &path) override;
+};

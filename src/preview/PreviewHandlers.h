@@ -1,0 +1,6 @@
+#pragma once
+
+struct WindowContext;
+
+// Joins a click on the file list to the preview.
+void connectPreview(WindowContext &ctx);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Real PDF files for the tests, written with Qt's PDF writer and protected with qpdf.
+namespace fixtures {
+
+// One page per entry; lines of a page are separated by '\n'.
+void writeTextPdf(const QString &path, const QStringList &pages);
+
+// Pages that hold a picture and no text, as a scanner makes them.
+void writeImagePdf(const QString &path, int pages = 1);
+
+// Protects `in` with qpdf (AES-256). An empty user password gives a file that opens without one
+// and only carries an owner password.
+void encryptPdf(const QString &in, const QString &out, const QString &userPassword,
+                const QString &ownerPassword);
+
+// What the converter itself writes for the file (bytes), or a null array when it writes nothing.
+QByteArray convertDirectly(const QString &pdf, const QStringList &extraArguments = {});
+
+QString corpusDir();
+QString corpusFile(const QString &name);
+
+} // namespace fixtures

@@ -1,0 +1,19 @@
+#include "WindowFixture.h"
+
+#include <QTest>
+
+MainWindow &WindowFixture::open()
+{
+    m_window = std::make_unique<MainWindow>(
+        services, settings, MainWindow::Options{place.installFolder(), [this] { ++m_ends; }});
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        qWarning("the main window was not exposed");
+    return *m_window;
+}
+
+void WindowFixture::close()
+{
+    if (m_window)
+        m_window->close();
+}

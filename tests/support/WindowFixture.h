@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/MainWindow.h"
+#include "FakeServices.h"
+#include "platform/SettingsStore.h"
+#include "TestPlace.h"
+
+#include <functional>
+#include <memory>
+
+// The real main window with scripted dialogs, in a place of its own. The window is built (and its
+// start-up runs) by open(), so a test can queue answers and lay files first.
+class WindowFixture
+{
+public:
+    WindowFixture() = default;
+
+    // Builds and shows the window; start-up runs with whatever the test prepared.
+    MainWindow &open();
+    // Closes the window as the user would; the process is not ended, the close is counted.
+    void close();
+
+    MainWindow &window() { return *m_window; }
+    WindowContext &ctx() { return m_window->context(); }
+    int endCount() const { return m_ends; }
+
+    TestPlace place;
+    FakeServices services;
+    SettingsStore settings;
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+    int m_ends = 0;
+};
