@@ -30,7 +30,8 @@ void SettingsStore::SaveSetting(const QString &key, const QString &text)
 {
     QSettings store = openStore();
     store.beginGroup(QString::fromLatin1(Section));
-    store.setValue(key, text);
+    // A null text would be written as an invalid value and read back as absent; empty is a value.
+    store.setValue(key, text.isNull() ? QStringLiteral("") : text);
     store.endGroup();
     store.sync();
     if (store.status() == QSettings::AccessError)

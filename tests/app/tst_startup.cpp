@@ -1,0 +1,253 @@
+#include "app/PointerState.h"
+#include "app/StartUp.h"
+#include "filelist/RowListModel.h"
+#include "WindowFixture.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImageWriter>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+const QString Report144 =
+    QStringLiteral("Type mismatch\r\nin Halvoren2021/08/31.Form1.Form_Load at line 144\r\r"
+                   "Please email screenshot of this message to ");
+
+// A Windows cursor file: an icon image with the cursor type and a hot spot.
+QByteArray cursorFile(QPoint hotSpot)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int i = 0; i < 32; ++i)
+        image.setPixel(i, i, qRgba(0, 0, 0, 255));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ico");
+    if (!writer.write(image))
+        qFatal("cannot write an icon: %s", qPrintable(writer.errorString()));
+    QByteArray bytes = buffer.data();
+    bytes[2] = 2; // cursor
+    bytes[10] = char(hotSpot.x());
+    bytes[12] = char(hotSpot.y());
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestStartUp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartWithAnEmptyStore();
+    void storedChoicesAreRestored();
+    void storedOutputFolderWinsOverTheDesktop();
+    void unconvertibleValuesAreReportedAndKeepTheControl_data();
+    void unconvertibleValuesAreReportedAndKeepTheControl();
+    void listColumns();
+    void handPointerIsLoadedFromTheInstallFolder();
+    void brokenHandPointerIsReportedAtItsStep();
+    void skinIsAppliedAsAStyleSheet();
+    void applicationTitle_data();
+    void applicationTitle();
+};
+
+void TestStartUp::firstStartWithAnEmptyStore()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    QCOMPARE(fx.services.boxes().size(), 0);
+    QCOMPARE(ctx.Check1->checkState(), Qt::Unchecked);
+    QVERIFY(ctx.Option1->isChecked());
+    QVERIFY(!ctx.Option2->isChecked());
+    QVERIFY(ctx.Frame2->isEnabled());
+    const QString desktop = DesktopFolder();
+    QVERIFY(desktop.endsWith(QDir::separator()));
+    QVERIFY(!desktop.endsWith(QString(2, QDir::separator())));
+    QCOMPARE(ctx.Text1->text(), desktop);
+    // The restore runs the change handlers, so the store now holds what the window shows.
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), desktop);
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
+    QCOMPARE(ctx.applicationTitle, QStringLiteral("Morwenda"));
+    QCOMPARE(fx.window().windowTitle(), QStringLiteral("Morwenda"));
+    QCOMPARE(fx.window().mousePointer(), int(PointerState::Default));
+}
+
+void TestStartUp::storedChoicesAreRestored()
+{
+    WindowFixture fx;
+    fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+    fx.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("True"));
+    fx.settings.SaveSetting(QStringLiteral("Check1"), QStringLiteral("1"));
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    QCOMPARE(fx.services.boxes().size(), 0);
+    QVERIFY(!ctx.Option1->isChecked());
+    QVERIFY(ctx.Option2->isChecked());
+    QVERIFY(!ctx.Frame2->isEnabled());
+    QCOMPARE(ctx.Check1->checkState(), Qt::Checked);
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("1"));
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
+}
+
+void TestStartUp::storedOutputFolderWinsOverTheDesktop()
+{
+    WindowFixture fx;
+    fx.settings.SaveSetting(QStringLiteral("Output Folder"), QStringLiteral("/srv/texts"));
+    fx.open();
+    QCOMPARE(fx.ctx().Text1->text(), QStringLiteral("/srv/texts"));
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()),
+             QStringLiteral("/srv/texts"));
+}
+
+void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("Check1 not a number") << "Check1"
+                                         << "x" << 140 << "Type mismatch";
+    QTest::newRow("Check1 out of range") << "Check1"
+                                         << "7" << 140 << "Invalid property value";
+    QTest::newRow("Option1 yes") << "Option1"
+                                 << "yes" << 144 << "Type mismatch";
+    QTest::newRow("Option2 empty") << "Option2"
+                                   << "" << 146 << "Type mismatch";
+}
+
+void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(int, line);
+    QFETCH(QString, description);
+    WindowFixture fx;
+    fx.settings.SaveSetting(key, stored);
+    // Selecting Option1 at start-up stores both options before Option2 is read.
+    if (key == QLatin1String("Option2"))
+        fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+    fx.services.expectMessage();
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+
+    QCOMPARE(fx.services.boxes().size(), 1);
+    const FakeServices::Box box = fx.services.boxes().first();
+    QCOMPARE(box.title, QStringLiteral("Application Error"));
+    QCOMPARE(box.icon, MessageIcon::Warning);
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.text, errorreport::message(tags::FormLoad, line, description));
+    // Start-up went on past the failing step.
+    QCOMPARE(ctx.Text1->text(), DesktopFolder());
+    if (key == QLatin1String("Check1")) {
+        QCOMPARE(ctx.Check1->checkState(), Qt::Unchecked);
+        QCOMPARE(fx.settings.GetSetting(key, QString()), stored);
+    }
+    if (key == QLatin1String("Option1")) {
+        // Option1 keeps its previous state (not selected); Option2 stays cleared as stored.
+        QVERIFY(!ctx.Option1->isChecked());
+        QVERIFY(!ctx.Option2->isChecked());
+        QVERIFY(!ctx.Frame2->isEnabled());
+        QVERIFY(box.text.startsWith(Report144));
+    }
+    if (key == QLatin1String("Option2")) {
+        QVERIFY(!ctx.Option1->isChecked());
+        QVERIFY(!ctx.Option2->isChecked());
+        QVERIFY(!ctx.Frame2->isEnabled());
+    }
+}
+
+void TestStartUp::listColumns()
+{
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    WindowContext &ctx = fx.ctx();
+    QCOMPARE(ctx.fileRows->headerData(0, Qt::Horizontal).toString(), QStringLiteral("PDF File(s)"));
+    QCOMPARE(ctx.previewRows->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("PDF Preview (Click on added PDF file above. This is how the file "
+                            "appears to me)"));
+    QCOMPARE(ctx.ListView1->header()->sectionSize(0), window.px(7000));
+    QCOMPARE(ctx.ListView3->header()->sectionSize(0), window.px(7000));
+    QCOMPARE(ctx.ListView1->model()->columnCount(), 1);
+}
+
+void TestStartUp::handPointerIsLoadedFromTheInstallFolder()
+{
+    WindowFixture fx;
+    writeFile(fx.place.installFolder() + QStringLiteral("/HAND-M.CUR"), cursorFile({5, 3}));
+    fx.open();
+    QCOMPARE(fx.services.boxes().size(), 0);
+    const QCursor cursor = fx.ctx().pointer->customCursor();
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.hotSpot(), QPoint(5, 3));
+}
+
+void TestStartUp::brokenHandPointerIsReportedAtItsStep()
+{
+    WindowFixture fx;
+    writeFile(fx.place.installFolder() + QStringLiteral("/HAND-M.CUR"), "not a picture");
+    fx.services.expectMessage();
+    fx.open();
+    QCOMPARE(fx.services.boxes().size(), 1);
+    QVERIFY2(fx.services.boxes().first().text.contains(QStringLiteral("at line 104\r\r")),
+             qPrintable(fx.services.describeBoxes()));
+    // Without a picture the hand is the platform's pointing hand.
+    QCOMPARE(fx.ctx().pointer->customCursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(fx.window().windowTitle(), QStringLiteral("Morwenda"));
+}
+
+void TestStartUp::skinIsAppliedAsAStyleSheet()
+{
+    WindowFixture fx;
+    const QByteArray sheet = "QPushButton { color: rgb(10, 20, 30); }";
+    writeFile(fx.place.installFolder() + QStringLiteral("/x/o.cjs"), sheet);
+    fx.open();
+    QCOMPARE(fx.services.boxes().size(), 0);
+    QCOMPARE(fx.window().styleSheet(), QString::fromLatin1(sheet));
+    QVERIFY(fx.ctx().Frame1->autoFillBackground());
+    QCOMPARE(fx.window().palette().color(QPalette::Window),
+             fx.window().palette().color(QPalette::Button));
+}
+
+void TestStartUp::applicationTitle_data()
+{
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("no blank keeps the name") << "Morwenda"
+                                             << "Morwenda";
+    QTest::newRow("last word goes even when short") << "Morwenda Converter"
+                                                    << "Morwenda";
+    const QString fortyOne = QString(34, u'a') + QStringLiteral(" bcdef"); // 41 characters
+    QTest::newRow("41 characters lose the last word") << fortyOne << QString(34, u'a');
+    const QString words = QString(38, u'a') + QStringLiteral(" bb cc dd");
+    QTest::newRow("cut again while longer than 40") << words << QString(38, u'a');
+    QTest::newRow("one cut that leaves 40 is the only one")
+        << QString(38, u'x') + QStringLiteral(" y z") << QString(38, u'x') + QStringLiteral(" y");
+}
+
+void TestStartUp::applicationTitle()
+{
+    QFETCH(QString, product);
+    QFETCH(QString, title);
+    QCOMPARE(SetApplicationTitle(product), title);
+}
+
+QTEST_MAIN(TestStartUp)
+#include "tst_startup.moc"

@@ -1,0 +1,201 @@
+#include "app/CaptionProgressBar.h"
+#include "app/Help.h"
+#include "app/PointerState.h"
+#include "WindowFixture.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+
+class TestWindowShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controlsFollowTheLayoutTable_data();
+    void controlsFollowTheLayoutTable();
+    void windowIsFixedWithoutMaximise();
+    void fontsAndTooltips();
+    void progressBarShowsItsTextLiterally();
+    void helpBox();
+    void hoverRule();
+    void hoverHoldsBackWhileBusy();
+    void closingEndsTheProcess();
+};
+
+void TestWindowShell::controlsFollowTheLayoutTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Help") << "PushButton5" << QRect(120, 120, 7800, 405) << "Help";
+    QTest::newRow("file list") << "ListView1" << QRect(120, 630, 7800, 2535) << "";
+    QTest::newRow("add files") << "PushButton1" << QRect(120, 3250, 3840, 405) << "Add PDF File(s)";
+    QTest::newRow("add folder") << "PushButton4" << QRect(4080, 3250, 3840, 405)
+                                << "Add All PDF File(s) In Folder";
+    QTest::newRow("clear") << "PushButton3" << QRect(120, 3760, 3840, 405) << "Clear List";
+    QTest::newRow("samples") << "PushButton6" << QRect(4080, 3760, 3840, 405)
+                             << "Load Sample/Example Files";
+    QTest::newRow("password frame") << "Frame3" << QRect(120, 4230, 7800, 735) << "Password Option";
+    QTest::newRow("password box") << "Check1" << QRect(240, 300, 6015, 255)
+                                  << "Prompt for password because PDF files are password protected";
+    QTest::newRow("preview") << "ListView3" << QRect(120, 5070, 7800, 1545) << "";
+    QTest::newRow("save frame") << "Frame1" << QRect(120, 6645, 7800, 1815) << "Save Option";
+    QTest::newRow("to folder") << "Option1" << QRect(240, 300, 3615, 255)
+                               << "Save results to this folder:";
+    QTest::newRow("folder frame") << "Frame2" << QRect(480, 510, 6840, 810) << "";
+    QTest::newRow("folder box") << "Text1" << QRect(240, 300, 5670, 345) << "";
+    QTest::newRow("browse") << "PushButton7" << QRect(6000, 300, 600, 345) << "...";
+    QTest::newRow("next to file") << "Option2" << QRect(240, 1410, 3615, 255)
+                                  << "Save results in folder of original file";
+    QTest::newRow("start") << "PushButton2" << QRect(120, 8580, 7800, 405)
+                           << "Start Converting To Text";
+    QTest::newRow("progress") << "ProgressBar1" << QRect(120, 9100, 7800, 405) << "Progress Bar";
+}
+
+void TestWindowShell::controlsFollowTheLayoutTable()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    auto *control = window.findChild<QWidget *>(name);
+    QVERIFY2(control, qPrintable(name));
+    const QRect expected(window.px(twips.x()), window.px(twips.y()), window.px(twips.width()),
+                         window.px(twips.height()));
+    QCOMPARE(control->geometry(), expected);
+    if (auto *button = qobject_cast<QAbstractButton *>(control))
+        QCOMPARE(button->text(), caption);
+    else if (auto *frame = qobject_cast<QGroupBox *>(control))
+        QCOMPARE(frame->title(), caption);
+    else if (auto *bar = qobject_cast<CaptionProgressBar *>(control))
+        QCOMPARE(bar->text(), caption);
+}
+
+void TestWindowShell::windowIsFixedWithoutMaximise()
+{
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    QCOMPARE(window.size(), QSize(window.px(8040), window.px(9630)));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window.objectName(), QStringLiteral("Form1"));
+    // 15 twips a pixel at 96 dots per inch.
+    if (window.logicalDpiY() == 96)
+        QCOMPARE(window.size(), QSize(536, 642));
+}
+
+void TestWindowShell::fontsAndTooltips()
+{
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    WindowContext &ctx = fx.ctx();
+    QCOMPARE(window.font().family(), QStringLiteral("Arial"));
+    QVERIFY(window.font().bold());
+    QCOMPARE(window.font().pointSizeF(), 9.0);
+    QCOMPARE(ctx.ListView1->font().pointSizeF(), 9.0);
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+        QVERIFY(button->font().bold());
+    }
+    QCOMPARE(ctx.ListView1->toolTip(),
+             QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
+                            "line to right and out of window to reveal full names."));
+    QCOMPARE(ctx.ListView3->toolTip(), QStringLiteral("Preview"));
+}
+
+void TestWindowShell::progressBarShowsItsTextLiterally()
+{
+    WindowFixture fx;
+    fx.open();
+    CaptionProgressBar *bar = fx.ctx().ProgressBar1;
+    bar->setText(QStringLiteral("Processing: 100%p.pdf"));
+    QCOMPARE(static_cast<QProgressBar *>(bar)->text(), QStringLiteral("Processing: 100%p.pdf"));
+    bar->setValue(190); // the last file of a long batch may ask for more than the bar holds
+    QCOMPARE(bar->value(), 100);
+    bar->setValue(-5);
+    QCOMPARE(bar->value(), 0);
+}
+
+void TestWindowShell::helpBox()
+{
+    WindowFixture fx;
+    fx.open();
+    fx.services.expectMessage();
+    QTest::mouseClick(fx.ctx().PushButton5, Qt::LeftButton);
+    QCOMPARE(fx.services.boxes().size(), 1);
+    const FakeServices::Box box = fx.services.boxes().first();
+    QCOMPARE(box.title, QStringLiteral("Morwenda"));
+    QCOMPARE(box.icon, MessageIcon::NoIcon);
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.text, QStringLiteral("This program will:\r\r*extract text from a PDF.\r\rThis "
+                                      "program will not:\r\r*extract an image representing text "
+                                      "from a PDF (text within an image within a PDF)."));
+}
+
+void TestWindowShell::hoverRule()
+{
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    WindowContext &ctx = fx.ctx();
+    const QList<QWidget *> hand = {ctx.PushButton1, ctx.PushButton2, ctx.PushButton3,
+                                   ctx.PushButton4, ctx.PushButton5, ctx.PushButton6,
+                                   ctx.PushButton7};
+    const QList<QWidget *> plain = {&window,
+                                    ctx.Frame1,
+                                    ctx.Frame3,
+                                    ctx.Text1,
+                                    ctx.ListView3->viewport(),
+                                    ctx.ListView1->viewport()};
+    for (QWidget *button : hand) {
+        QTest::mouseMove(button, button->rect().center());
+        QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
+        QCOMPARE(window.cursor().shape(), ctx.pointer->customCursor().shape());
+        // Back onto the background: the normal pointer again.
+        QTest::mouseMove(&window, QPoint(2, 2));
+        QTRY_COMPARE(window.mousePointer(), int(PointerState::Default));
+    }
+    for (QWidget *area : plain) {
+        QTest::mouseMove(ctx.PushButton1, ctx.PushButton1->rect().center());
+        QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
+        // A spot of the area that no child control covers.
+        QTest::mouseMove(area, QPoint(3, area->height() - 3));
+        QTRY_COMPARE(window.mousePointer(), int(PointerState::Default));
+    }
+}
+
+void TestWindowShell::hoverHoldsBackWhileBusy()
+{
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.pointer->set(PointerState::Busy);
+    QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+    for (QWidget *w : {static_cast<QWidget *>(ctx.PushButton2), static_cast<QWidget *>(&window),
+                       ctx.ListView1->viewport(), static_cast<QWidget *>(ctx.Text1)}) {
+        QTest::mouseMove(w, QPoint(4, 4));
+        QTest::qWait(20);
+        QCOMPARE(window.mousePointer(), int(PointerState::Busy));
+    }
+    ctx.pointer->set(PointerState::Default);
+    QTest::mouseMove(ctx.PushButton2, ctx.PushButton2->rect().center());
+    QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
+}
+
+void TestWindowShell::closingEndsTheProcess()
+{
+    WindowFixture fx;
+    fx.open();
+    QCOMPARE(fx.endCount(), 0);
+    fx.close();
+    QCOMPARE(fx.endCount(), 1);
+}
+
+QTEST_MAIN(TestWindowShell)
+#include "tst_windowshell.moc"
