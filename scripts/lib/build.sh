@@ -1,0 +1,16 @@
+# Configuring and building with CMake and Ninja. Sourced by scripts/run and scripts/test.
+
+# Configures SOURCE into BUILD (Ninja, RelWithDebInfo) and builds every target: the program, the
+# tests and their helpers, the benchmarks.
+morwenda_build() {
+    local source=$1 build=$2 generator
+    if [[ -f $build/CMakeCache.txt ]]; then
+        generator=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$build/CMakeCache.txt")
+        if [[ $generator != Ninja ]]; then
+            echo "$build was configured for '$generator', not Ninja: remove it and run again" >&2
+            return 1
+        fi
+    fi
+    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$build"
+}

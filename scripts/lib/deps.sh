@@ -1,0 +1,59 @@
+# Debian packages the program needs to build, run and be tested, and the step that installs the
+# missing ones. Sourced by scripts/run and scripts/test; call `deps_install`.
+#
+# Why each one is here:
+#   g++ cmake ninja-build           the compiler and the build
+#   qt6-base-dev qt6-base-dev-tools Qt Core, Gui, Widgets and Test, moc and rcc; libqt6gui6 comes
+#                                   with it and carries the xcb and offscreen platform plugins and
+#                                   the .ico/.cur image plugin
+#   libgl-dev                       Qt6Gui's CMake package will not load without the OpenGL headers
+#   libx11-dev                      the window test's helper that asks the window to close
+#   poppler-utils                   pdftotext, the converter the program runs and embeds
+#   poppler-data                    without it Japanese and Chinese PDFs give empty text
+#   qpdf                            the tests protect their PDF fixtures with passwords
+#   xvfb xauth                      a screen for the window where there is none (xvfb-run)
+#   x11-utils                       xwininfo, to wait for the window and read its size
+#   imagemagick                     import, to take screenshots
+#   fonts-liberation                Liberation Sans, the metric twin of the window's Arial
+MORWENDA_PACKAGES=(
+    g++ cmake ninja-build
+    qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
+    poppler-utils poppler-data qpdf
+    xvfb xauth x11-utils imagemagick fonts-liberation
+)
+
+# Prints the packages of the list that are not installed, one per line.
+deps_missing() {
+    local package status
+    for package in "${MORWENDA_PACKAGES[@]}"; do
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        if [[ $status != "install ok installed" ]]; then
+            echo "$package"
+        fi
+    done
+}
+
+# Installs whatever is missing. As root that is done here (the package lists are refreshed only
+# when something is missing); anyone else gets the command to run and a non-zero return.
+deps_install() {
+    local -a missing
+    mapfile -t missing < <(deps_missing)
+    if ((${#missing[@]} == 0)); then
+        return 0
+    fi
+    if ((EUID != 0)); then
+        echo "Missing Debian packages: ${missing[*]}" >&2
+        echo "Install them with:" >&2
+        echo "  sudo apt-get install ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing missing Debian packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+    mapfile -t missing < <(deps_missing)
+    if ((${#missing[@]} != 0)); then
+        echo "Still missing after installing: ${missing[*]}" >&2
+        return 1
+    fi
+}
