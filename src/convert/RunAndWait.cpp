@@ -1,0 +1,182 @@
+#include "RunAndWait.h"
+
+#include "ProgressTarget.h"
+
+#include <algorithm>
+#include <cmath>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+int g_pollInterval = PollMilliseconds;
+
+constexpr int FirstWaitingPoll = 50;
+constexpr int PollsPerStep = 150;
+
+// Nearest integer, a tie going to the even neighbour.
+int roundHalfEven(double x)
+{
+    const double down = std::floor(x);
+    const double rest = x - down;
+    if (rest < 0.5)
+        return int(down);
+    if (rest > 0.5)
+        return int(down) + 1;
+    return std::fmod(down, 2.0) == 0.0 ? int(down) : int(down) + 1;
+}
+
+// Which error number a failed start stands for.
+int startErrorNumber(const QString &program)
+{
+    if (program.isEmpty())
+        return ErrorFileNotFound;
+    QString path = program;
+    if (!program.contains(u'/') && !program.contains(u'\\')) {
+        path = QStandardPaths::findExecutable(program);
+        if (path.isEmpty())
+            return ErrorFileNotFound;
+    }
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ErrorFileNotFound;
+    if (info.isDir() || !info.isExecutable())
+        return ErrorPermissionDenied;
+    return ErrorInvalidCall;
+}
+
+void applyWindowStyle(QProcess &child, int style)
+{
+#ifdef Q_OS_WIN
+    // The styles 0 to 6 of a shell start, as show commands of the child's first window.
+    static constexpr WORD ShowCommands[] = {SW_HIDE,           SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
+                                            SW_SHOWMAXIMIZED,  SW_SHOWNOACTIVATE, SW_SHOW,
+                                            SW_SHOWMINNOACTIVE};
+    const WORD show = ShowCommands[style];
+    child.setCreateProcessArgumentsModifier([show](QProcess::CreateProcessArguments *args) {
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = show;
+        if (show == SW_HIDE)
+            args->flags |= CREATE_NO_WINDOW;
+    });
+#else
+    // A console program started from here has no window of its own to show or hide.
+    Q_UNUSED(child);
+    Q_UNUSED(style);
+#endif
+}
+
+} // namespace
+
+void SetPollInterval(int milliseconds)
+{
+    g_pollInterval = std::max(1, milliseconds);
+}
+
+int PollInterval()
+{
+    return g_pollInterval;
+}
+
+StepAndCap ProgressStepAndCap(int startValue, int fileCount)
+{
+    if (fileCount > 0) {
+        const double share = 100.0 / fileCount;
+        const int step = roundHalfEven(share / 10.0);
+        return {step, roundHalfEven(share + startValue - step)};
+    }
+    const int step = roundHalfEven((100.0 - startValue) / 10.0);
+    return {step, 100 - step};
+}
+
+PollDisplay DisplayAtPoll(int poll, const QString &caption, int startValue, int fileCount)
+{
+    PollDisplay display;
+    if (poll < FirstWaitingPoll)
+        return display;
+    const int waited = poll - FirstWaitingPoll;
+    display.setsText = true;
+    display.text = caption + (caption.isEmpty() ? QString() : QStringLiteral(", ")) +
+                   QStringLiteral("Please wait.. ") + QString::number(waited);
+    if (waited % PollsPerStep == 0) {
+        const StepAndCap sc = ProgressStepAndCap(startValue, fileCount);
+        const qint64 v = qint64(waited / PollsPerStep) * sc.step + startValue;
+        display.setsValue = true;
+        display.value = v >= sc.cap ? sc.cap : int(v);
+    }
+    return display;
+}
+
+int EffectiveWindowStyle(int windowStyle)
+{
+    return windowStyle < 0 || windowStyle > 6 ? 6 : windowStyle;
+}
+
+int RunAndWait(const QString &program, const QStringList &arguments, ProgressTarget *progress,
+               const QString &caption, int startValue, int fileCount, int windowStyle)
+{
+    if (program.isEmpty())
+        return StartFailureBase + ErrorFileNotFound;
+
+    QProcess child;
+    child.setProgram(program);
+    child.setArguments(arguments);
+    // Output goes nowhere: a hostile PDF can make the converter write gigabytes of warnings.
+    child.setStandardInputFile(QProcess::nullDevice());
+    child.setStandardOutputFile(QProcess::nullDevice());
+    child.setStandardErrorFile(QProcess::nullDevice());
+    applyWindowStyle(child, EffectiveWindowStyle(windowStyle));
+
+    QEventLoop loop;
+    bool ended = false;
+    bool failedToStart = false;
+    QTimer ticker;
+    int polls = 0;
+
+    QObject::connect(&child, &QProcess::finished, &loop, [&] {
+        ended = true;
+        ticker.stop();
+        loop.quit();
+    });
+    QObject::connect(&child, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            failedToStart = true;
+            loop.quit();
+        }
+    });
+    if (progress) {
+        ticker.setInterval(PollInterval());
+        QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+            const PollDisplay display = DisplayAtPoll(++polls, caption, startValue, fileCount);
+            if (display.setsText)
+                progress->setText(display.text);
+            if (display.setsValue)
+                progress->setValue(display.value);
+        });
+        // The display only moves for a child that really runs.
+        QObject::connect(&child, &QProcess::started, &ticker, qOverload<>(&QTimer::start));
+    }
+
+    child.start();
+    if (!ended && !failedToStart)
+        loop.exec();
+    ticker.stop();
+    if (!ended && !failedToStart) {
+        // The application quit under this wait, so no event loop will deliver the child's end
+        // any more; the child's end is still the only way out.
+        child.waitForFinished(-1);
+    }
+
+    if (failedToStart)
+        return StartFailureBase + startErrorNumber(program);
+    if (progress)
+        progress->setText(caption.isEmpty() ? QStringLiteral("Progress Bar") : caption);
+    return child.exitCode();
+}
