@@ -1,0 +1,188 @@
+#include "TextCheck.h"
+
+#include "platform/Failure.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <utility>
+
+namespace {
+
+void openForReading(QFile &file)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(file.errorString());
+}
+
+// Decodes a file in pieces. A multibyte sequence split between two pieces is decoded whole; bytes
+// that are not UTF-8 become U+FFFD, an unfinished sequence at the end of the file included.
+class Utf8Pieces
+{
+public:
+    explicit Utf8Pieces(QFile &file) : m_file(file), m_buffer(TextReadChunkBytes, Qt::Uninitialized)
+    {
+    }
+
+    // The next piece of text; false at the end of the file. Throws Failure when reading fails.
+    bool next(QString &piece)
+    {
+        if (m_atEnd)
+            return false;
+        const qint64 count = m_file.read(m_buffer.data(), m_buffer.size());
+        if (count < 0)
+            throw Failure(m_file.errorString());
+        if (count > 0) {
+            piece = m_decoder.decode(QByteArrayView(m_buffer.constData(), count));
+            return true;
+        }
+        m_atEnd = true;
+        // An LF shows whether an unfinished sequence was pending: alone it decodes to itself;
+        // after such a sequence it gives U+FFFD (and this decoder takes the LF into it).
+        piece = m_decoder.decode(QByteArrayView("\n", 1));
+        if (piece.endsWith(u'\n'))
+            piece.chop(1);
+        return !piece.isEmpty();
+    }
+
+private:
+    QFile &m_file;
+    QByteArray m_buffer;
+    QStringDecoder m_decoder{QStringDecoder::Utf8};
+    bool m_atEnd = false;
+};
+
+} // namespace
+
+bool IsPrintableCharacter(char32_t c)
+{
+    if (c < 32)
+        return false;
+    if (c <= 126)
+        return true;
+    if (c < 160)
+        return false;
+    if (c <= 255)
+        return true;
+    if (c == 0xFFFD)
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+    case QChar::Punctuation_Connector:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+    case QChar::Symbol_Math:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Modifier:
+    case QChar::Symbol_Other:
+    case QChar::Separator_Space:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report)
+{
+    Procedure proc(report, tags::ReadLines);
+    QStringList lines;
+    QFile file(path);
+    if (!proc.run(100, [&] { openForReading(file); }))
+        return lines;
+    proc.run(102, [&] {
+        Utf8Pieces pieces(file);
+        QString piece;
+        QString open; // the line read so far, not yet ended
+        while (pieces.next(piece)) {
+            qsizetype start = 0;
+            qsizetype scan = open.size();
+            open += piece;
+            qsizetype lf;
+            while ((lf = open.indexOf(u'\n', scan)) >= 0) {
+                const qsizetype end = lf > start && open.at(lf - 1) == u'\r' ? lf - 1 : lf;
+                lines.append(open.mid(start, end - start));
+                start = scan = lf + 1;
+            }
+            open.remove(0, start);
+        }
+        if (!open.isEmpty())
+            lines.append(open);
+    });
+    proc.run(104, [&] { file.close(); });
+    return lines;
+}
+
+bool NoTextPDF(const QString &path, const ReportFn &report)
+{
+    Procedure proc(report, tags::NoTextPDF);
+    bool result = false;
+    QFile file(path);
+    if (!proc.run(100, [&] { openForReading(file); }))
+        return result;
+    proc.run(102, [&] {
+        int printable = 0;
+        bool pendingCR = false;   // a CR is only a line break when LF follows it
+        char16_t pendingHigh = 0; // a high surrogate whose partner has not been read yet
+        auto visit = [&](char32_t c) -> bool {
+            if (pendingCR) {
+                pendingCR = false;
+                if (c == u'\n')
+                    return true;
+                result = true;
+            }
+            if (c == u'\n')
+                return true;
+            if (c == u'\r') {
+                pendingCR = true;
+                return true;
+            }
+            if (!IsPrintableCharacter(c)) {
+                result = true;
+                return true;
+            }
+            if (++printable < 6)
+                return true;
+            result = false;
+            return false;
+        };
+        Utf8Pieces pieces(file);
+        QString piece;
+        while (pieces.next(piece)) {
+            for (const QChar unit : std::as_const(piece)) {
+                char32_t c = unit.unicode();
+                if (pendingHigh) {
+                    if (unit.isLowSurrogate()) {
+                        c = QChar::surrogateToUcs4(pendingHigh, unit.unicode());
+                        pendingHigh = 0;
+                    } else {
+                        const char32_t lone = std::exchange(pendingHigh, 0);
+                        if (!visit(lone))
+                            return;
+                    }
+                }
+                if (unit.isHighSurrogate() && c == unit.unicode()) {
+                    pendingHigh = unit.unicode();
+                    continue;
+                }
+                if (!visit(c))
+                    return;
+            }
+        }
+        if (pendingHigh || pendingCR)
+            result = true;
+    });
+    return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/ErrorReport.h"
+
+#include <QStringList>
+
+// Reading the converter's text files (UTF-8) and judging whether they hold usable text.
+
+// The files are read in pieces of this many bytes, so that any size is judged in little memory.
+constexpr qint64 TextReadChunkBytes = 64 * 1024;
+
+// Printable: 32 to 126, 160 to 255, and above 255 every letter, mark, digit, punctuation, symbol
+// and space except the replacement character U+FFFD (which stands for bytes that were not text).
+// Controls (tab and form feed included), 127 to 159, format and private-use characters, line and
+// paragraph separators are not.
+bool IsPrintableCharacter(char32_t c);
+
+// The file's lines in order: LF or CR LF ends a line and is not part of it; a last line without
+// LF is a line too, so an empty file gives none. A file that cannot be read is reported once
+// through `report` and gives the lines read before (none when it cannot be opened).
+QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report);
+
+// True exactly when the text holds at most 5 printable characters and at least one that is not
+// (line breaks count neither way): a PDF whose pages hold no text gives page breaks only. Reading
+// stops at the sixth printable character. A file that cannot be read is reported once through
+// `report` and gives the answer so far (false when it cannot be opened).
+bool NoTextPDF(const QString &path, const ReportFn &report);
