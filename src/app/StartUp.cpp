@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "convert/Converter.h"
 #include "convert/OutputOptions.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -169,4 +170,5 @@ void Form_Load(WindowContext &ctx)
         proc.run(150, [&] { ctx.Frame2->setEnabled(true); });
     else
         proc.run(152, [&] { ctx.Frame2->setEnabled(false); });
+    converter::Deploy(proc);
 }
