@@ -1,8 +1,12 @@
 #include "ConversionHandlers.h"
 
 #include "app/WindowContext.h"
+#include "BatchRun.h"
+
+#include <QPushButton>
 
 void connectConversion(WindowContext &ctx)
 {
-    Q_UNUSED(ctx);
+    QObject::connect(ctx.PushButton2, &QPushButton::clicked, ctx.Form1,
+                     [&ctx] { PushButton2_Click(ctx); });
 }

@@ -57,12 +57,13 @@ void writeImagePdf(const QString &path, int pages)
 }
 
 void encryptPdf(const QString &in, const QString &out, const QString &userPassword,
-                const QString &ownerPassword)
+                const QString &ownerPassword, const QStringList &restrictions)
 {
     QProcess qpdf;
-    qpdf.start(QStringLiteral(MORWENDA_QPDF),
-               {QStringLiteral("--encrypt"), userPassword, ownerPassword, QStringLiteral("256"),
-                QStringLiteral("--"), in, out});
+    qpdf.start(QStringLiteral(MORWENDA_QPDF), QStringList{QStringLiteral("--encrypt"), userPassword,
+                                                          ownerPassword, QStringLiteral("256")} +
+                                                  restrictions +
+                                                  QStringList{QStringLiteral("--"), in, out});
     qpdf.waitForFinished(30000);
     // qpdf exits 3 for warnings; the file is written then too.
     if (!QFile::exists(out))

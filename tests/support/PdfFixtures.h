@@ -13,9 +13,9 @@ void writeTextPdf(const QString &path, const QStringList &pages);
 void writeImagePdf(const QString &path, int pages = 1);
 
 // Protects `in` with qpdf (AES-256). An empty user password gives a file that opens without one
-// and only carries an owner password.
+// and only carries an owner password; `restrictions` are qpdf's (such as "--extract=n").
 void encryptPdf(const QString &in, const QString &out, const QString &userPassword,
-                const QString &ownerPassword);
+                const QString &ownerPassword, const QStringList &restrictions = {});
 
 // What the converter itself writes for the file (bytes), or a null array when it writes nothing.
 QByteArray convertDirectly(const QString &pdf, const QStringList &extraArguments = {});

@@ -1,0 +1,170 @@
+#include "BatchRun.h"
+
+#include "app/CaptionProgressBar.h"
+#include "app/PointerState.h"
+#include "app/WindowContext.h"
+#include "ConvertFile.h"
+#include "filelist/RowListModel.h"
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "platform/PathRules.h"
+#include "TextCheck.h"
+
+#include <cmath>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+
+const QString NoFiles = QStringLiteral("No files added.");
+const QString NoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
+const QString NoChoice =
+    QStringLiteral("Please choose where to save the text files: in a folder, or next to each PDF.");
+const QString NoData = QStringLiteral("File(s) has no data.");
+
+// The bar holds whole numbers; halves go to the even neighbour.
+int roundedPercent(int position, int count)
+{
+    return int(std::nearbyint(double(position) / double(count) * 100.0));
+}
+
+} // namespace
+
+QString PasswordPrompt(const QString &pdf)
+{
+    return QStringLiteral("Enter password for file (") + pdf + QStringLiteral("): ") +
+           QStringLiteral("\r\n") +
+           QStringLiteral("Note: Leave this box blank if file is not password protected");
+}
+
+QString OutputPathInFolder(const QString &folder, const QString &pdf)
+{
+    const QChar sep = paths::separator();
+    return paths::RemoveDoubleBackslashes(folder + sep +
+                                          paths::OutputFileName(paths::GetFileName(pdf)));
+}
+
+QString OutputPathBesidePdf(const QString &pdf)
+{
+    const QChar sep = paths::separator();
+    return paths::RemoveDoubleBackslashes(paths::GetFolderPath(pdf) + sep +
+                                          paths::OutputFileName(paths::GetFileName(pdf)));
+}
+
+void PushButton2_Click(WindowContext &ctx)
+{
+    Procedure proc(ctx.reporter(), tags::BatchRun);
+    RowListModel &rows = *ctx.fileRows;
+    CaptionProgressBar &bar = *ctx.ProgressBar1;
+    QString failures;
+    bool gotData = false;
+    bool refused = false;
+
+    if (proc.test(
+            100, [&] { return ctx.batchBusy; }, false))
+        return;
+    proc.run(102, [&] { ctx.batchBusy = true; });
+    proc.run(104, [] { QCoreApplication::processEvents(); });
+
+    if (proc.test(
+            106, [&] { return rows.count() == 0; }, false)) {
+        proc.run(108, [&] { ctx.message(NoFiles); });
+        refused = true;
+    } else if (proc.test(
+                   110,
+                   [&] { return !files::IsFolder(ctx.Text1->text()) && !ctx.Option2->isChecked(); },
+                   false)) {
+        proc.run(112, [&] { ctx.message(NoFolder); });
+        refused = true;
+    } else if (proc.test(
+                   114, [&] { return !ctx.Option1->isChecked() && !ctx.Option2->isChecked(); },
+                   false)) {
+        // Without a choice there is no output path at all; no file is written.
+        proc.run(116, [&] { ctx.message(NoChoice); });
+        refused = true;
+    }
+
+    if (!refused) {
+        proc.run(118, [&] {
+            ctx.pointer->set(PointerState::Busy);
+            failures.clear();
+            gotData = false;
+        });
+        int total = 0;
+        proc.run(120, [&] { total = rows.count(); });
+        for (int i = 1; i <= total; ++i) {
+            QString pdf;
+            QString output;
+            QString password;
+            bool produced = false;
+            proc.run(122, [&] {
+                QCoreApplication::processEvents();
+                ctx.pointer->set(PointerState::Busy);
+            });
+            proc.run(124, [&] { bar.setValue(roundedPercent(i, rows.count())); });
+            proc.run(126, [&] {
+                if (i > rows.count())
+                    throw Failure(QStringLiteral("Index out of bounds"));
+                pdf = rows.text(i - 1);
+            });
+            proc.run(128, [&] {
+                bar.setText(QStringLiteral("Processing: ") + paths::GetFileName(pdf));
+                QCoreApplication::processEvents();
+            });
+            proc.run(132, [&] {
+                if (ctx.Option1->isChecked())
+                    output = OutputPathInFolder(ctx.Text1->text(), pdf);
+                else if (ctx.Option2->isChecked())
+                    output = OutputPathBesidePdf(pdf);
+                else
+                    throw Failure(NoChoice);
+            });
+            if (proc.test(
+                    134, [&] { return ctx.Check1->isChecked(); }, true)) {
+                proc.run(136, [&] {
+                    password = ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"),
+                                                      PasswordPrompt(pdf), QString());
+                });
+            }
+            const bool typed = proc.test(
+                138, [&] { return !password.isEmpty(); }, true);
+            proc.run(typed ? 140 : 146, [&] {
+                if (output.isEmpty())
+                    return;
+                produced =
+                    ConvertFile(pdf, output, typed ? password : QString(), ConvertMode::Batch, &bar,
+                                bar.text(), bar.value(), rows.count());
+            });
+            if (proc.test(
+                    typed ? 142 : 148, [&] { return !produced; }, true)) {
+                failures += QStringLiteral("\r\n") + pdf +
+                            (typed ? reasons::WrongPassword : reasons::Protected);
+            } else if (proc.test(
+                           typed ? 144 : 150, [&] { return NoTextPDF(output, ctx.reporter()); },
+                           true)) {
+                failures += QStringLiteral("\r\n") + pdf + reasons::Unreadable;
+            }
+            proc.run(152, [&] {
+                if (produced)
+                    gotData = true;
+            });
+        }
+        proc.run(154, [&] {
+            if (!failures.trimmed().isEmpty())
+                failures.prepend(QStringLiteral("\r\nThe following files could not be read:"));
+        });
+        proc.run(156, [&] {
+            ctx.pointer->set(PointerState::Default);
+            bar.setValue(0);
+            bar.setText(QStringLiteral("Progress Bar"));
+        });
+        if (proc.test(
+                158, [&] { return gotData; }, true))
+            proc.run(160, [&] { ctx.message(QStringLiteral("Done.") + failures); });
+        else
+            proc.run(162, [&] { ctx.message(NoData); });
+    }
+    proc.run(164, [&] { ctx.batchBusy = false; });
+}

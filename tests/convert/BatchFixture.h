@@ -1,0 +1,71 @@
+#pragma once
+
+#include "filelist/RowListModel.h"
+#include "PdfFixtures.h"
+#include "WindowFixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+// PDFs the tests make once per test program: text, pages, a scan, the protected kinds, a damaged
+// file. Passwords are those of the protected files.
+struct MadePdfs
+{
+    static constexpr char16_t UserPassword[] = u"open sesame";
+    static constexpr char16_t OwnerPassword[] = u"boss-only";
+
+    explicit MadePdfs(const QString &folder)
+    {
+        QDir().mkpath(folder);
+        text = folder + QStringLiteral("/text.pdf");
+        fixtures::writeTextPdf(text, {QStringLiteral("Hello from the first page.\nSecond line.")});
+        pages = folder + QStringLiteral("/three pages.pdf");
+        fixtures::writeTextPdf(pages,
+                               {QStringLiteral("Page one text"), QStringLiteral("Page two text"),
+                                QStringLiteral("Page three text")});
+        image = folder + QStringLiteral("/scan.pdf");
+        fixtures::writeImagePdf(image, 2);
+        user = folder + QStringLiteral("/user.pdf");
+        fixtures::encryptPdf(text, user, QString::fromUtf16(UserPassword),
+                             QString::fromUtf16(OwnerPassword));
+        owner = folder + QStringLiteral("/owner.pdf");
+        fixtures::encryptPdf(text, owner, QString(), QString::fromUtf16(OwnerPassword),
+                             {QStringLiteral("--extract=n")});
+        damaged = folder + QStringLiteral("/damaged.pdf");
+        QFile bad(damaged);
+        bad.open(QIODevice::WriteOnly);
+        bad.write("%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer garbage\n");
+    }
+
+    QString text, pages, image, user, owner, damaged;
+};
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// Chooses the output folder (Option1) or the PDF's own folder (Option2) as the user would.
+inline void saveToFolder(WindowContext &ctx, const QString &folder)
+{
+    QTest::mouseClick(ctx.Option1, Qt::LeftButton, {}, QPoint(5, ctx.Option1->height() / 2));
+    ctx.Text1->setText(folder);
+}
+
+inline void saveBesidePdf(WindowContext &ctx)
+{
+    QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));
+}
+
+inline void clickStart(WindowContext &ctx)
+{
+    QTest::mouseClick(ctx.PushButton2, Qt::LeftButton);
+}

@@ -1,0 +1,332 @@
+#include "app/CaptionProgressBar.h"
+#include "app/PointerState.h"
+#include "BatchFixture.h"
+#include "convert/BatchRun.h"
+
+#include <QTreeView>
+
+namespace {
+
+QString failureLine(const QString &pdf, const QString &reason)
+{
+    return QStringLiteral("\r\n") + pdf + reason;
+}
+
+const QString Header = QStringLiteral("\r\nThe following files could not be read:");
+
+} // namespace
+
+class TestBatchRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void mixedBatchGivesTheExactFinalMessage();
+    void everyFileReadableGivesDoneAlone();
+    void noOutputAtAllGivesNoData();
+    void passwordsTypedEmptyAndCancelled();
+    void passwordWithQuotesAndBlanksConverts();
+    void outputFolderWithAndWithoutTrailingSeparator();
+    void outputBesideEachPdf();
+    void staleOutputIsNeitherCountedNorTouched();
+    void nameWithoutDotGetsTxtAppended();
+    void refusals();
+    void oneFileRunsAtFullProgressAndSecondClickIsIgnored();
+    void nestedPreviewKeepsTheListLocked();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_pdfDir;
+    std::unique_ptr<MadePdfs> m_pdfs;
+};
+
+void TestBatchRun::initTestCase()
+{
+    m_pdfDir = std::make_unique<QTemporaryDir>();
+    m_pdfs = std::make_unique<MadePdfs>(m_pdfDir->filePath(QStringLiteral("in")));
+}
+
+void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    saveToFolder(ctx, out);
+    const MadePdfs &p = *m_pdfs;
+    for (const QString &pdf : {p.text, p.image, p.user, p.owner, p.damaged, p.pages})
+        ctx.fileRows->append(pdf);
+    fx.services.expectMessage();
+    clickStart(ctx);
+
+    QCOMPARE(fx.services.boxes().size(), 1);
+    const FakeServices::Box box = fx.services.boxes().first();
+    QCOMPARE(box.title, QStringLiteral("Morwenda"));
+    QCOMPARE(box.text, QStringLiteral("Done.") + Header +
+                           failureLine(p.image, reasons::Unreadable) +
+                           failureLine(p.user, reasons::Protected) +
+                           failureLine(p.damaged, reasons::Protected));
+    QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
+    QCOMPARE(readAll(out + QStringLiteral("three pages.txt")), fixtures::convertDirectly(p.pages));
+    QVERIFY(readAll(out + QStringLiteral("three pages.txt")).contains("Page three text"));
+    // A scan's text file stays, even though it is reported.
+    QVERIFY(QFile::exists(out + QStringLiteral("scan.txt")));
+    QVERIFY(!QFile::exists(out + QStringLiteral("user.txt")));
+    // Nothing of the run is left behind: no staging folders, the bar and pointer are reset.
+    QVERIFY(QFile::exists(out + QStringLiteral("owner.txt"))); // copying forbidden, not refused
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 4);
+    QCOMPARE(ctx.ProgressBar1->value(), 0);
+    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
+    QVERIFY(!ctx.batchBusy);
+    QCOMPARE(ctx.fileRows->count(), 6);
+}
+
+void TestBatchRun::everyFileReadableGivesDoneAlone()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString out = fx.place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    saveToFolder(fx.ctx(), out);
+    fx.ctx().fileRows->append(m_pdfs->text);
+    fx.ctx().fileRows->append(m_pdfs->pages);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+}
+
+void TestBatchRun::noOutputAtAllGivesNoData()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString out = fx.place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    saveToFolder(fx.ctx(), out);
+    fx.ctx().fileRows->append(m_pdfs->user);
+    fx.ctx().fileRows->append(m_pdfs->damaged);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
+}
+
+void TestBatchRun::passwordsTypedEmptyAndCancelled()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    saveToFolder(ctx, out);
+    QTest::mouseClick(ctx.Check1, Qt::LeftButton, {}, QPoint(5, ctx.Check1->height() / 2));
+    QVERIFY(ctx.Check1->isChecked());
+    const MadePdfs &p = *m_pdfs;
+    // The open password (which the converter refuses as an owner password), the owner password
+    // of a file that forbids copying, a wrong password, an empty answer and a plain file.
+    ctx.fileRows->appendAll({p.user, p.owner, p.user, p.user, p.text});
+    fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
+    fx.services.expectInput(QString::fromUtf16(MadePdfs::OwnerPassword));
+    fx.services.expectInput(QStringLiteral("wrong"));
+    fx.services.expectInput(QString()); // empty answer, as Cancel gives
+    fx.services.expectInput(QString());
+    fx.services.expectMessage();
+    clickStart(ctx);
+
+    const QList<FakeServices::Box> boxes = fx.services.boxes();
+    QCOMPARE(boxes.size(), 6);
+    QCOMPARE(boxes[0].title, QStringLiteral("Input Password"));
+    QCOMPARE(boxes[0].text,
+             QStringLiteral("Enter password for file (") + p.user +
+                 QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
+                                "protected"));
+    QCOMPARE(boxes[0].preset, QString());
+    QCOMPARE(boxes.last().text, QStringLiteral("Done.") + Header +
+                                    failureLine(p.user, reasons::WrongPassword) +
+                                    failureLine(p.user, reasons::Protected));
+    // The first two runs wrote the text; the wrong password and the empty one left it alone.
+    const QByteArray plain = fixtures::convertDirectly(p.text);
+    QCOMPARE(readAll(out + QStringLiteral("user.txt")), plain);
+    QCOMPARE(readAll(out + QStringLiteral("owner.txt")), plain);
+}
+
+void TestBatchRun::passwordWithQuotesAndBlanksConverts()
+{
+    const QString password = QStringLiteral("say \"cheese\" & ünïcode");
+    const QString pdf = m_pdfDir->filePath(QStringLiteral("in/odd \"name\" ä.pdf"));
+    fixtures::encryptPdf(m_pdfs->text, pdf, password, password);
+    WindowFixture fx;
+    fx.open();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    saveToFolder(fx.ctx(), out);
+    fx.ctx().Check1->setChecked(true);
+    fx.ctx().fileRows->append(pdf);
+    fx.services.expectInput(password);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QCOMPARE(readAll(out + QStringLiteral("odd \"name\" ä.txt")),
+             fixtures::convertDirectly(m_pdfs->text));
+}
+
+void TestBatchRun::outputFolderWithAndWithoutTrailingSeparator()
+{
+    for (const QString &suffix : {QString(), QStringLiteral("/"), QStringLiteral("//")}) {
+        WindowFixture fx;
+        fx.open();
+        const QString out = fx.place.path(QStringLiteral("texts"));
+        QDir().mkpath(out);
+        saveToFolder(fx.ctx(), out + suffix);
+        fx.ctx().fileRows->append(m_pdfs->text);
+        fx.services.expectMessage();
+        clickStart(fx.ctx());
+        QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+        QVERIFY2(QFile::exists(out + QStringLiteral("/text.txt")), qPrintable(suffix));
+    }
+}
+
+void TestBatchRun::outputBesideEachPdf()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString a = fx.place.path(QStringLiteral("a/report.final.PDF"));
+    const QString b = fx.place.path(QStringLiteral("b c/other.pdf"));
+    QFile::copy(m_pdfs->text, a);
+    QFile::copy(m_pdfs->pages, b);
+    saveBesidePdf(fx.ctx());
+    // The folder box is not looked at when saving beside each PDF.
+    fx.ctx().Text1->setText(QStringLiteral("/no/such/folder"));
+    fx.ctx().fileRows->appendAll({a, b});
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QVERIFY(QFile::exists(fx.place.path(QStringLiteral("a/report.final.txt"))));
+    QVERIFY(QFile::exists(fx.place.path(QStringLiteral("b c/other.txt"))));
+}
+
+void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    saveToFolder(fx.ctx(), out);
+    QFile stale(out + QStringLiteral("user.txt"));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("text of an earlier run\n");
+    stale.close();
+    fx.ctx().fileRows->append(m_pdfs->user);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    // The converter wrote nothing this time: the earlier file is no result of this run...
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
+    // ...and it is left exactly as it was.
+    QCOMPARE(readAll(out + QStringLiteral("user.txt")), QByteArray("text of an earlier run\n"));
+
+    // With text among the files, the earlier file is still named with its reason.
+    fx.ctx().fileRows->append(m_pdfs->text);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected));
+}
+
+void TestBatchRun::nameWithoutDotGetsTxtAppended()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString pdf = fx.place.path(QStringLiteral("in/README"));
+    QFile::copy(m_pdfs->text, pdf);
+    saveBesidePdf(fx.ctx());
+    fx.ctx().fileRows->append(pdf);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QVERIFY(QFile::exists(fx.place.path(QStringLiteral("in/README.txt"))));
+    QCOMPARE(readAll(pdf), readAll(m_pdfs->text));
+}
+
+void TestBatchRun::refusals()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    fx.services.expectMessage();
+    clickStart(ctx);
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("No files added."));
+
+    ctx.fileRows->append(m_pdfs->text);
+    saveToFolder(ctx, fx.place.path(QStringLiteral("missing")));
+    fx.services.expectMessage();
+    clickStart(ctx);
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("Folder does not exist. Please select another folder."));
+
+    // Neither option selected cannot be reached by clicking, but must not write anywhere.
+    const QString out = fx.place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    ctx.Text1->setText(out);
+    ctx.Option1->setAutoExclusive(false);
+    ctx.Option1->setChecked(false);
+    fx.services.expectMessage();
+    clickStart(ctx);
+    QVERIFY(fx.services.boxes().last().text.startsWith(QStringLiteral("Please choose where")));
+    QVERIFY(QDir(out).isEmpty());
+    // The early messages leave the pointer and the bar alone, and the run can start again.
+    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+    QVERIFY(!ctx.batchBusy);
+    QCOMPARE(fx.services.pending(), 0);
+}
+
+void TestBatchRun::oneFileRunsAtFullProgressAndSecondClickIsIgnored()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    saveToFolder(ctx, fx.place.path(QStringLiteral("out/")));
+    ctx.Check1->setChecked(true);
+    ctx.fileRows->append(m_pdfs->text);
+    int valueSeen = -1;
+    QString textSeen;
+    int pointerSeen = -1;
+    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
+        valueSeen = ctx.ProgressBar1->value();
+        textSeen = ctx.ProgressBar1->text();
+        pointerSeen = ctx.pointer->value();
+        // A second click while the run goes on starts nothing: no box, no second run.
+        QTest::mouseClick(ctx.PushButton2, Qt::LeftButton);
+    });
+    fx.services.expectMessage();
+    clickStart(ctx);
+    QCOMPARE(valueSeen, 100);
+    QCOMPARE(textSeen, QStringLiteral("Processing: text.pdf"));
+    QCOMPARE(pointerSeen, int(PointerState::Busy));
+    QCOMPARE(fx.services.boxes().size(), 2);
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+}
+
+void TestBatchRun::nestedPreviewKeepsTheListLocked()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    saveToFolder(ctx, fx.place.path(QStringLiteral("out/")));
+    ctx.Check1->setChecked(true);
+    ctx.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
+    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
+        // A click on the list during the run previews the file, inside the run's wait...
+        ctx.Check1->setChecked(false);
+        const QRect row = ctx.ListView1->visualRect(ctx.fileRows->index(1));
+        QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, row.center());
+        QVERIFY(ctx.previewRows->count() > 0);
+        // ...and gives the busy pointer back, so the list cannot be cleared under the run.
+        QCOMPARE(ctx.pointer->value(), int(PointerState::Busy));
+        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
+        QCOMPARE(ctx.fileRows->count(), 2);
+    });
+    fx.services.expectMessage();
+    clickStart(ctx);
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
+}
+
+QTEST_MAIN(TestBatchRun)
+#include "tst_batchrun.moc"

@@ -1,0 +1,150 @@
+// The batch run over real-world PDFs gives every file the outcome of the converter itself.
+#include "BatchFixture.h"
+#include "convert/BatchRun.h"
+#include "convert/TextCheck.h"
+
+#include <QTemporaryFile>
+
+namespace {
+
+struct CorpusEntry
+{
+    QString file;
+    QString category;
+    QString userPassword;
+    QString ownerPassword;
+};
+
+QList<CorpusEntry> readManifest()
+{
+    QList<CorpusEntry> entries;
+    QFile manifest(fixtures::corpusFile(QStringLiteral("MANIFEST.tsv")));
+    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
+        return entries;
+    const QList<QByteArray> lines = manifest.readAll().split('\n');
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList cells = QString::fromUtf8(lines[i]).split(u'\t');
+        if (cells.size() < 5 || !cells[0].endsWith(QStringLiteral(".pdf")))
+            continue;
+        entries.append({fixtures::corpusFile(cells[0]), cells[1], cells[3], cells[4]});
+    }
+    return entries;
+}
+
+bool judgedWithoutText(const QByteArray &text)
+{
+    QTemporaryFile file;
+    file.open();
+    file.write(text);
+    file.close();
+    return NoTextPDF(file.fileName(), {});
+}
+
+int letters(const QByteArray &text)
+{
+    int count = 0;
+    for (const QChar c : QString::fromUtf8(text))
+        count += c.isLetter() ? 1 : 0;
+    return count;
+}
+
+QString outputFor(const QString &folder, const QString &pdf)
+{
+    return OutputPathInFolder(folder, pdf);
+}
+
+} // namespace
+
+class TestCorpusBatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void wholeCorpusWithoutPasswords();
+    void documentedPasswordsOpenTheirFiles();
+
+private:
+    QList<CorpusEntry> m_entries;
+};
+
+void TestCorpusBatch::initTestCase()
+{
+    m_entries = readManifest();
+    if (m_entries.isEmpty())
+        QSKIP("the corpus of real-world PDFs is not beside the project");
+}
+
+void TestCorpusBatch::wholeCorpusWithoutPasswords()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    saveToFolder(ctx, out);
+    for (const CorpusEntry &entry : m_entries)
+        ctx.fileRows->append(entry.file);
+    fx.services.expectMessage();
+    clickStart(ctx);
+
+    QString expected;
+    for (const CorpusEntry &entry : m_entries) {
+        const QByteArray direct = fixtures::convertDirectly(entry.file);
+        const QString output = outputFor(out, entry.file);
+        if (direct.isNull()) {
+            QVERIFY2(!QFile::exists(output), qPrintable(entry.file));
+            expected += QStringLiteral("\r\n") + entry.file + reasons::Protected;
+            continue;
+        }
+        QVERIFY2(readAll(output) == direct, qPrintable(entry.file));
+        const bool noText = judgedWithoutText(direct);
+        if (noText)
+            expected += QStringLiteral("\r\n") + entry.file + reasons::Unreadable;
+        // Scans have no text; text is judged as text whatever its script (a file of five
+        // Japanese letters and a page break is too little to count).
+        if (entry.category.startsWith(QStringLiteral("image-only")))
+            QVERIFY2(noText, qPrintable(entry.file));
+        if (entry.category.startsWith(QStringLiteral("text-")) ||
+            (entry.category.startsWith(QStringLiteral("non-Latin")) && letters(direct) > 5))
+            QVERIFY2(!noText, qPrintable(entry.file));
+    }
+    QCOMPARE(fx.services.boxes().size(), 1);
+    QCOMPARE(fx.services.boxes().first().text,
+             QStringLiteral("Done.\r\nThe following files could not be read:") + expected);
+}
+
+void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    saveToFolder(ctx, out);
+    ctx.Check1->setChecked(true);
+    QList<CorpusEntry> protectedFiles;
+    for (const CorpusEntry &entry : m_entries) {
+        const QString password =
+            entry.userPassword.isEmpty() ? entry.ownerPassword : entry.userPassword;
+        if (password.isEmpty() || !entry.category.startsWith(QStringLiteral("encrypted")))
+            continue;
+        protectedFiles.append(entry);
+        ctx.fileRows->append(entry.file);
+        fx.services.expectInput(password);
+    }
+    QVERIFY(protectedFiles.size() >= 10);
+    fx.services.expectMessage();
+    clickStart(ctx);
+
+    for (const CorpusEntry &entry : protectedFiles) {
+        const QStringList option = entry.userPassword.isEmpty()
+                                       ? QStringList{QStringLiteral("-opw"), entry.ownerPassword}
+                                       : QStringList{QStringLiteral("-upw"), entry.userPassword};
+        const QByteArray direct = fixtures::convertDirectly(entry.file, option);
+        QVERIFY2(!direct.isNull(), qPrintable(entry.file));
+        QVERIFY2(readAll(outputFor(out, entry.file)) == direct, qPrintable(entry.file));
+    }
+    QCOMPARE(fx.services.boxes().last().text.left(5), QStringLiteral("Done."));
+}
+
+QTEST_MAIN(TestCorpusBatch)
+#include "tst_corpusbatch.moc"
