@@ -185,7 +185,7 @@ void MainWindow::createControls()
                        static_cast<QWidget *>(m_ctx.Frame3), static_cast<QWidget *>(m_ctx.Text1),
                        m_ctx.ListView3->viewport()})
         watchHover(w, PointerState::Default);
-    watchHover(m_ctx.ListView1->viewport(), PointerState::Default);
+    // The file list's own move handling applies the hover rule there (it starts its drag code).
 }
 
 void MainWindow::watchHover(QWidget *widget, int pointer)

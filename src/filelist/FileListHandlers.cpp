@@ -194,6 +194,8 @@ void connectFileList(WindowContext &ctx)
     // width is never measured from the rows, which would visit every row on each append.
     list->header()->setSectionResizeMode(QHeaderView::Interactive);
     new FileListEvents(ctx);
+    // Moves without a button held reach the hover rule too.
+    list->viewport()->setMouseTracking(true);
     // Emitted for a press on a row, after the view has selected it.
     QObject::connect(list, &QAbstractItemView::pressed, list, [&ctx] { ListView1_ItemClick(ctx); });
     QObject::connect(ctx.PushButton1, &QPushButton::clicked, list,

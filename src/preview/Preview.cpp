@@ -1,0 +1,124 @@
+#include "Preview.h"
+
+#include "app/CaptionProgressBar.h"
+#include "app/PointerState.h"
+#include "app/WindowContext.h"
+#include "convert/BatchRun.h"
+#include "convert/ConvertFile.h"
+#include "convert/TextCheck.h"
+#include "filelist/RowListModel.h"
+#include "platform/FileSystem.h"
+#include "platform/PathRules.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+namespace {
+
+// The selected row of the file list, or -1.
+int selectedRow(const WindowContext &ctx)
+{
+    const QModelIndexList selected = ctx.ListView1->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+// The PDF's file name without its last extension; a name without a dot stays whole.
+QString shownName(const QString &pdf)
+{
+    const QString fileName = paths::GetFileName(pdf);
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+} // namespace
+
+QString ProtectedRow(const QString &name)
+{
+    return QStringLiteral("The file ") + name +
+           QStringLiteral(" can not be read by this software - password protected.");
+}
+
+QString UnreadableRow(const QString &name)
+{
+    return QStringLiteral("The file ") + name +
+           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
+                          "file yourself to see if it is really a scanned image of text and not "
+                          "proper PDF text.");
+}
+
+void ListView1_Click(WindowContext &ctx)
+{
+    Procedure proc(ctx.reporter(), tags::Preview);
+    RowListModel &preview = *ctx.previewRows;
+    // A preview that starts inside another long operation gives the busy pointer back to it, so
+    // the file list cannot be edited under a running batch or scan.
+    const int pointerFound = ctx.pointer->value();
+    QString pdf;
+    QString password;
+    QString name;
+    // The converter writes into a private folder, never beside the PDF, so a text file of the
+    // same name there is left alone.
+    QTemporaryDir scratch;
+    QString txt;
+
+    if (proc.test(
+            100, [&] { return ctx.fileRows->count() == 0 || selectedRow(ctx) < 0; }, false))
+        return;
+    proc.run(102, [&] { ctx.pointer->set(PointerState::Busy); });
+    proc.run(104, [] { QCoreApplication::processEvents(); });
+    proc.run(106, [&] { preview.clear(); });
+    proc.run(110, [&] {
+        const int row = selectedRow(ctx);
+        if (row >= 0)
+            pdf = ctx.fileRows->text(row);
+    });
+    auto convert = [&](const QString &withPassword) {
+        if (!scratch.isValid())
+            return;
+        txt = scratch.filePath(QStringLiteral("preview.txt"));
+        ConvertFile(pdf, txt, withPassword, ConvertMode::Preview, ctx.ProgressBar1, QString(), 0,
+                    0);
+    };
+    if (proc.test(
+            112, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
+        proc.run(114, [&] {
+            password = ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"),
+                                              PasswordPrompt(pdf), QString());
+        });
+        if (proc.test(
+                116, [&] { return !password.isEmpty(); }, true))
+            proc.run(118, [&] { convert(password); });
+        else
+            proc.run(120, [&] { convert(QString()); });
+    } else {
+        proc.run(122, [&] { convert(QString()); });
+    }
+    proc.run(124, [&] { name = shownName(pdf); });
+    if (proc.test(
+            126, [&] { return !files::IsOrdinaryFile(txt); }, true)) {
+        proc.run(146, [&] { preview.append(ProtectedRow(name)); });
+    } else {
+        if (proc.test(
+                128, [&] { return NoTextPDF(txt, ctx.reporter()); }, true)) {
+            proc.run(142, [&] { preview.append(UnreadableRow(name)); });
+        } else {
+            QStringList lines;
+            proc.run(130, [&] { lines = ReadFileToStringFSOLine(txt, ctx.reporter()); });
+            for (int i = 0;
+                 proc.loopTest(132, [&] { return i < lines.size() && i < PreviewLineLimit; });
+                 ++i) {
+                proc.run(134, [&] { ctx.pointer->set(PointerState::Busy); });
+                proc.run(136, [] { QCoreApplication::processEvents(); });
+                proc.run(138, [&] { preview.append(lines.at(i)); });
+            }
+        }
+        proc.run(144, [&] { files::DeleteFileSafe(txt); });
+    }
+    proc.run(148, [&] {
+        ctx.pointer->set(pointerFound == PointerState::Busy ? PointerState::Busy
+                                                            : PointerState::Default);
+    });
+}

@@ -1,0 +1,220 @@
+#include "../convert/BatchFixture.h"
+#include "app/CaptionProgressBar.h"
+#include "app/PointerState.h"
+#include "preview/Preview.h"
+
+#include <QTreeView>
+
+namespace {
+
+// Clicks the row as the user would: the click selects it and starts the preview.
+void clickRow(WindowContext &ctx, int row)
+{
+    const QRect rect = ctx.ListView1->visualRect(ctx.fileRows->index(row));
+    QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QStringList lines(const QByteArray &text)
+{
+    QStringList result = QString::fromUtf8(text).split(u'\n');
+    if (!result.isEmpty() && result.last().isEmpty())
+        result.removeLast();
+    return result;
+}
+
+QStringList numberedLines(int from, int to)
+{
+    QStringList page;
+    for (int i = from; i <= to; ++i)
+        page << QStringLiteral("Line %1").arg(i);
+    return page;
+}
+
+} // namespace
+
+class TestPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void clickOnAnEmptyListDoesNothing();
+    void showsTheLinesAsTheConverterWroteThem();
+    void lineLimit_data();
+    void lineLimit();
+    void onlyTheFirstHundredPagesAreRead();
+    void messageRows();
+    void textFileBesideThePdfSurvives();
+    void passwordBox();
+    void previewRowsStayWhenTheListIsCleared();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MadePdfs> m_pdfs;
+};
+
+void TestPreview::initTestCase()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_pdfs = std::make_unique<MadePdfs>(m_dir->filePath(QStringLiteral("in")));
+}
+
+void TestPreview::clickOnAnEmptyListDoesNothing()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.previewRows->append(QStringLiteral("earlier row"));
+    int pointerChanges = 0;
+    QObject::connect(ctx.pointer, &PointerState::changed, ctx.Form1, [&] { ++pointerChanges; });
+    QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    ListView1_Click(ctx);
+    QCOMPARE(pointerChanges, 0);
+    QCOMPARE(ctx.previewRows->texts(), QStringList{QStringLiteral("earlier row")});
+}
+
+void TestPreview::showsTheLinesAsTheConverterWroteThem()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.fileRows->append(m_pdfs->pages);
+    clickRow(ctx, 0);
+    const QByteArray direct =
+        fixtures::convertDirectly(m_pdfs->pages, {QStringLiteral("-f"), QStringLiteral("1"),
+                                                  QStringLiteral("-l"), QStringLiteral("100")});
+    QCOMPARE(ctx.previewRows->texts(), lines(direct));
+    // Page breaks stay inside the rows they fall in.
+    QVERIFY(ctx.previewRows->texts().join(QString()).contains(u'\f'));
+    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
+    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+}
+
+void TestPreview::lineLimit_data()
+{
+    QTest::addColumn<int>("lineCount");
+    QTest::newRow("7 lines") << 7;
+    QTest::newRow("about 100 lines") << 97;
+    QTest::newRow("250 lines") << 250;
+}
+
+void TestPreview::lineLimit()
+{
+    QFETCH(int, lineCount);
+    WindowFixture fx;
+    fx.open();
+    // 50 lines a page; the converter adds its own blank lines and page breaks.
+    QStringList pages;
+    for (int first = 1; first <= lineCount; first += 50)
+        pages << numberedLines(first, qMin(first + 49, lineCount)).join(u'\n');
+    const QString pdf = fx.place.path(QStringLiteral("lines.pdf"));
+    fixtures::writeTextPdf(pdf, pages);
+    fx.ctx().fileRows->append(pdf);
+    clickRow(fx.ctx(), 0);
+    const QStringList direct = lines(fixtures::convertDirectly(pdf));
+    QVERIFY(direct.size() > lineCount);
+    QCOMPARE(fx.ctx().previewRows->texts(), direct.mid(0, PreviewLineLimit));
+    QCOMPARE(fx.ctx().previewRows->text(0), QStringLiteral("Line 1"));
+}
+
+void TestPreview::onlyTheFirstHundredPagesAreRead()
+{
+    WindowFixture fx;
+    fx.open();
+    // A hundred empty pages, then text: the preview reaches only the empty ones.
+    QStringList pages;
+    for (int i = 0; i < 100; ++i)
+        pages << QString();
+    pages << QStringLiteral("Text on page 101");
+    const QString pdf = fx.place.path(QStringLiteral("late text.pdf"));
+    fixtures::writeTextPdf(pdf, pages);
+    fx.ctx().fileRows->append(pdf);
+    clickRow(fx.ctx(), 0);
+    QCOMPARE(fx.ctx().previewRows->texts(),
+             QStringList{UnreadableRow(QStringLiteral("late text"))});
+}
+
+void TestPreview::messageRows()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.fileRows->appendAll({m_pdfs->user, m_pdfs->image, m_pdfs->damaged});
+    clickRow(ctx, 0);
+    QCOMPARE(ctx.previewRows->texts(),
+             QStringList{QStringLiteral(
+                 "The file user can not be read by this software - password protected.")});
+    clickRow(ctx, 1);
+    QCOMPARE(ctx.previewRows->texts(),
+             QStringList{QStringLiteral(
+                 "The file scan can not be read by this software - text unreadable. Please view "
+                 "the file yourself to see if it is really a scanned image of text and not "
+                 "proper PDF text.")});
+    clickRow(ctx, 2);
+    QCOMPARE(ctx.previewRows->texts(), QStringList{ProtectedRow(QStringLiteral("damaged"))});
+}
+
+void TestPreview::textFileBesideThePdfSurvives()
+{
+    WindowFixture fx;
+    fx.open();
+    const QString pdf = fx.place.path(QStringLiteral("docs/report.pdf"));
+    QFile::copy(m_pdfs->text, pdf);
+    const QString txt = fx.place.path(QStringLiteral("docs/report.txt"));
+    QFile earlier(txt);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("my own notes\n");
+    earlier.close();
+    fx.ctx().fileRows->append(pdf);
+    clickRow(fx.ctx(), 0);
+    QVERIFY(fx.ctx().previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    QCOMPARE(readAll(txt), QByteArray("my own notes\n"));
+    QCOMPARE(QDir(fx.place.path(QStringLiteral("docs"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("report.pdf"), QStringLiteral("report.txt")}));
+
+    // A name without a dot previews like any other.
+    const QString bare = fx.place.path(QStringLiteral("docs/NOTES"));
+    QFile::copy(m_pdfs->image, bare);
+    fx.ctx().fileRows->append(bare);
+    clickRow(fx.ctx(), 1);
+    QCOMPARE(fx.ctx().previewRows->texts(), QStringList{UnreadableRow(QStringLiteral("NOTES"))});
+}
+
+void TestPreview::passwordBox()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.Check1->setChecked(true);
+    ctx.fileRows->append(m_pdfs->user);
+    fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
+    clickRow(ctx, 0);
+    QCOMPARE(fx.services.boxes().first().title, QStringLiteral("Input Password"));
+    QCOMPARE(fx.services.boxes().first().text,
+             QStringLiteral("Enter password for file (") + m_pdfs->user +
+                 QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
+                                "protected"));
+    QVERIFY(ctx.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+
+    // A cancelled box runs without a password, as an unchecked option does.
+    fx.services.expectInput(QString());
+    clickRow(ctx, 0);
+    QCOMPARE(ctx.previewRows->texts(), QStringList{ProtectedRow(QStringLiteral("user"))});
+}
+
+void TestPreview::previewRowsStayWhenTheListIsCleared()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.fileRows->append(m_pdfs->text);
+    clickRow(ctx, 0);
+    const QStringList shown = ctx.previewRows->texts();
+    QVERIFY(!shown.isEmpty());
+    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
+    QCOMPARE(ctx.fileRows->count(), 0);
+    QCOMPARE(ctx.previewRows->texts(), shown);
+}
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"
