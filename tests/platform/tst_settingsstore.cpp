@@ -19,7 +19,6 @@ private slots:
     void toBoolean();
     void toInt16_data();
     void toInt16();
-    void textForms();
     void writeSurvivesAKilledProcess();
 };
 
@@ -126,14 +125,6 @@ void TestSettingsStore::toInt16()
         return;
     }
     QCOMPARE(int(settingtext::toInt16(text)), expected);
-}
-
-void TestSettingsStore::textForms()
-{
-    QCOMPARE(settingtext::fromBool(true), QStringLiteral("True"));
-    QCOMPARE(settingtext::fromBool(false), QStringLiteral("False"));
-    QCOMPARE(settingtext::fromInt(0), QStringLiteral("0"));
-    QCOMPARE(settingtext::fromInt(12), QStringLiteral("12"));
 }
 
 void TestSettingsStore::writeSurvivesAKilledProcess()
