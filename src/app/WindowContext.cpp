@@ -1,6 +1,6 @@
 #include "WindowContext.h"
 
-void WindowContext::showErrorReport(const QString &tag, int line, const QString &description) const
+void WindowContext::ShowErrorReport(const QString &tag, int line, const QString &description) const
 {
     services->messageBox(Form1, QString::fromUtf16(errorreport::Title),
                          errorreport::message(tag, line, description), MessageButtons::Ok,
@@ -10,7 +10,7 @@ void WindowContext::showErrorReport(const QString &tag, int line, const QString 
 ReportFn WindowContext::reporter() const
 {
     return [this](const QString &tag, int line, const QString &description) {
-        showErrorReport(tag, line, description);
+        ShowErrorReport(tag, line, description);
     };
 }
 

@@ -63,7 +63,7 @@ struct WindowContext
     DragState drag;
 
     // Shows the error report of a failed statement.
-    void showErrorReport(const QString &tag, int line, const QString &description) const;
+    void ShowErrorReport(const QString &tag, int line, const QString &description) const;
     ReportFn reporter() const;
 
     // A message box titled with the application title.

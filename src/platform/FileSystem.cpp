@@ -31,7 +31,8 @@ void DeleteFileSafe(const QString &path)
     if (path.isEmpty() || QFile::remove(path))
         return;
     QFile file(path);
-    if (!file.exists())
+    // A link is never followed: making its target writable would change another file.
+    if (!file.exists() || QFileInfo(path).isSymLink())
         return;
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
     file.remove();
