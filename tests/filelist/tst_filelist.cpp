@@ -1,275 +1,225 @@
-#include "app/PointerState.h"
 #include "filelist/FileListHelpers.h"
 #include "ListTesting.h"
-#include "WindowFixture.h"
+#include "platform/Failure.h"
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
-#include <QTest>
-
-using namespace listtesting;
 
 namespace {
 
-enum class Gesture
-{
-    DeleteKey,
-    DoubleClick
-};
+const QStringList Three = {"/a/one.pdf", "/a/two.pdf", "/a/three.pdf"};
+const QString Existing = "/earlier/kept.pdf";
+constexpr int DoubleClick = 0;
+constexpr int Selected = 0, Busy = 1, Unselected = 2, Empty = 3;
 
-// Removes the selected row the way a user does: the Delete key in the list, or a double-click on
-// the selected row. The double-click comes without the clicks before it, which would start a
-// preview.
-void removeBy(WindowContext &ctx, Gesture gesture, Qt::KeyboardModifiers modifiers = {})
+// Keys with their modifiers in the list, or a double-click on the middle row without the clicks
+// before it (they would start a preview).
+void gesture(WindowContext &ctx, int keys)
 {
     QWidget *viewport = ctx.ListView1->viewport();
-    switch (gesture) {
-    case Gesture::DeleteKey:
-        ctx.ListView1->setFocus();
-        QTest::keyClick(ctx.ListView1, Qt::Key_Delete, modifiers);
-        break;
-    case Gesture::DoubleClick: {
-        const int row = qMax(0, selectedRow(ctx));
-        const QPoint at = ctx.fileRows->count() ? rowCentre(ctx, row) : QPoint(10, 10);
-        QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, at);
-        QTest::mouseRelease(viewport, Qt::LeftButton, modifiers, at);
-        break;
-    }
+    const QPoint at = ctx.fileRows->count() ? rowCentre(ctx, 1) : QPoint(10, 10);
+    const QKeyCombination combination = QKeyCombination::fromCombined(keys);
+    ctx.ListView1->setFocus();
+    if (keys == DoubleClick) {
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    } else {
+        QTest::keyClick(ctx.ListView1, combination.key(), combination.keyboardModifiers());
     }
 }
 
-const QStringList ThreeRows = {QStringLiteral("/a/one.pdf"), QStringLiteral("/a/two.pdf"),
-                               QStringLiteral("/a/three.pdf")};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Gesture)
 
 class TestFileList : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void removesTheSelectedRow_data();
-    void removesTheSelectedRow();
-    void otherKeysRemoveNothing_data();
-    void otherKeysRemoveNothing();
-    void removalRefused_data();
-    void removalRefused();
-    void clearEmptiesOnlyTheFileList();
-    void clearRefusedWhileBusy();
-    void columnWidensWithSidewaysScrolling();
-    void isInFileList_data();
-    void isInFileList();
-};
-
-void TestFileList::removesTheSelectedRow_data()
-{
-    QTest::addColumn<Gesture>("gesture");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList firstAndThird = {ThreeRows[0], ThreeRows[2]};
-    QTest::newRow("Delete, middle row")
-        << Gesture::DeleteKey << Qt::KeyboardModifiers() << 1 << firstAndThird;
-    QTest::newRow("Shift+Delete") << Gesture::DeleteKey << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                  << 1 << firstAndThird;
-    QTest::newRow("Ctrl+Alt+Delete")
-        << Gesture::DeleteKey << (Qt::ControlModifier | Qt::AltModifier) << 1 << firstAndThird;
-    QTest::newRow("Delete, last row") << Gesture::DeleteKey << Qt::KeyboardModifiers() << 2
-                                      << QStringList{ThreeRows[0], ThreeRows[1]};
-    QTest::newRow("double-click, middle row")
-        << Gesture::DoubleClick << Qt::KeyboardModifiers() << 1 << firstAndThird;
-    QTest::newRow("double-click, first row") << Gesture::DoubleClick << Qt::KeyboardModifiers() << 0
-                                             << QStringList{ThreeRows[1], ThreeRows[2]};
-}
-
-void TestFileList::removesTheSelectedRow()
-{
-    QFETCH(Gesture, gesture);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(int, selected);
-    QFETCH(QStringList, expected);
-    WindowFixture fx;
-    fx.open();
-    WindowContext &ctx = fx.ctx();
-    fill(ctx, ThreeRows);
-    selectRow(ctx, selected);
-    removeBy(ctx, gesture, modifiers);
-    QCOMPARE(rows(ctx), expected);
-    // One gesture removes one row, and the rows left are not selected in its place.
-    QCOMPARE(selectedRow(ctx), -1);
-    removeBy(ctx, gesture, modifiers);
-    QCOMPARE(rows(ctx), expected);
-    QVERIFY2(fx.services.boxes().isEmpty(), qPrintable(fx.services.describeBoxes()));
-}
-
-void TestFileList::otherKeysRemoveNothing_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    const Qt::KeyboardModifiers none;
-    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none;
-    QTest::newRow("Ctrl+Backspace")
-        << int(Qt::Key_Backspace) << Qt::KeyboardModifiers(Qt::ControlModifier);
-    // 46 is the Delete key's number on the old key codes, and the full stop's here.
-    QTest::newRow("full stop") << int(Qt::Key_Period) << none;
-    QTest::newRow("Insert") << int(Qt::Key_Insert) << none;
-    QTest::newRow("Space") << int(Qt::Key_Space) << none;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << none;
-    QTest::newRow("D") << int(Qt::Key_D) << none;
-    QTest::newRow("Shift+X") << int(Qt::Key_X) << Qt::KeyboardModifiers(Qt::ShiftModifier);
-    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier);
-}
-
-void TestFileList::otherKeysRemoveNothing()
-{
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    WindowFixture fx;
-    fx.open();
-    WindowContext &ctx = fx.ctx();
-    fill(ctx, ThreeRows);
-    selectRow(ctx, 1);
-    ctx.ListView1->setFocus();
-    QTest::keyClick(ctx.ListView1, Qt::Key(key), modifiers);
-    QCOMPARE(rows(ctx), ThreeRows);
-    QVERIFY2(fx.services.boxes().isEmpty(), qPrintable(fx.services.describeBoxes()));
-}
-
-void TestFileList::removalRefused_data()
-{
-    QTest::addColumn<Gesture>("gesture");
-    QTest::addColumn<bool>("busy");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QStringList>("before");
-    for (const auto &[gesture, name] : {std::pair{Gesture::DeleteKey, "Delete"},
-                                        std::pair{Gesture::DoubleClick, "double-click"}}) {
-        QTest::addRow("%s while busy", name) << gesture << true << 1 << ThreeRows;
-        QTest::addRow("%s with no row selected", name) << gesture << false << -1 << ThreeRows;
-        QTest::addRow("%s on an empty list", name) << gesture << false << -1 << QStringList();
+    void removal_data()
+    {
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<bool>("removes");
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << Selected << true;
+        QTest::newRow("Ctrl+Shift+Delete")
+            << (Qt::CTRL | Qt::SHIFT | Qt::Key_Delete).toCombined() << Selected << true;
+        QTest::newRow("double-click") << DoubleClick << Selected << true;
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << Selected << false;
+        // Key code 46: the full stop, not Delete.
+        QTest::newRow("full stop") << int(Qt::Key_Period) << Selected << false;
+        QTest::newRow("Delete while busy") << int(Qt::Key_Delete) << Busy << false;
+        QTest::newRow("double-click while busy") << DoubleClick << Busy << false;
+        QTest::newRow("Delete with nothing selected") << int(Qt::Key_Delete) << Unselected << false;
+        QTest::newRow("double-click on an empty list") << DoubleClick << Empty << false;
     }
-}
 
-void TestFileList::removalRefused()
-{
-    QFETCH(Gesture, gesture);
-    QFETCH(bool, busy);
-    QFETCH(int, selected);
-    QFETCH(QStringList, before);
-    WindowFixture fx;
-    MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    fill(ctx, before);
-    if (selected >= 0)
-        selectRow(ctx, selected);
-    if (busy)
+    // Unless told otherwise, the middle row is selected. One gesture removes one row, and no
+    // neighbour is selected in its place.
+    void removal()
+    {
+        QFETCH(int, keys);
+        QFETCH(int, setup);
+        QFETCH(bool, removes);
+        WindowFixture fx;
+        WindowContext &ctx = openWith(fx, setup == Empty ? QStringList() : Three);
+        const QStringList before = ctx.fileRows->texts();
+        if (setup == Selected || setup == Busy)
+            ctx.ListView1->setCurrentIndex(ctx.fileRows->index(1));
+        if (setup == Busy)
+            ctx.pointer->set(PointerState::Busy);
+        gesture(ctx, keys);
+        const QStringList after = removes ? QStringList{Three[0], Three[2]} : before;
+        QCOMPARE(ctx.fileRows->texts(), after);
+        QCOMPARE(selectedRow(ctx), removes || setup >= Unselected ? -1 : 1);
+        gesture(ctx, keys);
+        QCOMPARE(ctx.fileRows->texts(), after);
+        VERIFY_NO_BOXES(fx);
+    }
+
+    void clearListKeepsThePreview()
+    {
+        WindowFixture fx;
+        WindowContext &ctx = openWith(fx, Three);
+        ctx.previewRows->appendAll({"first line"});
         ctx.pointer->set(PointerState::Busy);
-    removeBy(ctx, gesture);
-    QCOMPARE(rows(ctx), before);
-    QCOMPARE(window.mousePointer(), busy ? int(PointerState::Busy) : int(PointerState::Default));
-    QVERIFY2(fx.services.boxes().isEmpty(), qPrintable(fx.services.describeBoxes()));
-    if (busy) {
-        // The same gesture works once the window is no longer busy.
+        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
+        QCOMPARE(ctx.fileRows->texts(), Three);
         ctx.pointer->set(PointerState::Default);
-        removeBy(ctx, gesture);
-        QCOMPARE(rows(ctx), (QStringList{ThreeRows[0], ThreeRows[2]}));
+        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
+        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton); // an empty list
+        QCOMPARE(ctx.fileRows->texts(), QStringList());
+        QCOMPARE(ctx.previewRows->texts(), QStringList{"first line"});
+        VERIFY_NO_BOXES(fx);
     }
-}
 
-void TestFileList::clearEmptiesOnlyTheFileList()
-{
-    WindowFixture fx;
-    fx.open();
-    WindowContext &ctx = fx.ctx();
-    fill(ctx, ThreeRows);
-    selectRow(ctx, 2);
-    const QStringList preview = {QStringLiteral("first line"), QStringLiteral("second line")};
-    ctx.previewRows->appendAll(preview);
-    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-    QCOMPARE(rows(ctx), QStringList());
-    QCOMPARE(ctx.ListView1->model()->rowCount(), 0);
-    QCOMPARE(ctx.previewRows->texts(), preview);
-    // Clearing an empty list is no failure either.
-    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-    QCOMPARE(rows(ctx), QStringList());
-    QVERIFY2(fx.services.boxes().isEmpty(), qPrintable(fx.services.describeBoxes()));
-}
+    // The column's width is the user's: a long path neither widens it nor brings a scroll bar,
+    // widening it by hand does.
+    void columnWidensWithSidewaysScrolling()
+    {
+        WindowFixture fx;
+        WindowContext &ctx = openWith(fx, {"/" + QString(400, u'x') + ".pdf"});
+        QTreeView *list = ctx.ListView1;
+        QCoreApplication::processEvents();
+        QCOMPARE(list->header()->sectionSize(0), fx.window().px(7000));
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        const int wider = 3 * list->viewport()->width();
+        list->header()->resizeSection(0, wider);
+        QTRY_VERIFY(list->horizontalScrollBar()->isVisible());
+        QCOMPARE(list->horizontalScrollBar()->maximum(), wider - list->viewport()->width());
+    }
 
-void TestFileList::clearRefusedWhileBusy()
-{
-    WindowFixture fx;
-    MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    fill(ctx, ThreeRows);
-    ctx.pointer->set(PointerState::Busy);
-    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-    QCOMPARE(rows(ctx), ThreeRows);
-    QCOMPARE(window.mousePointer(), int(PointerState::Busy));
-    QVERIFY2(fx.services.boxes().isEmpty(), qPrintable(fx.services.describeBoxes()));
-    ctx.pointer->set(PointerState::Default);
-    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-    QCOMPARE(rows(ctx), QStringList());
-}
+    void isInFileList()
+    {
+        RowListModel list;
+        const QString a = "/docs/a.pdf";
+        QVERIFY(!IsInFileList(list, a));
+        list.appendAll({"/Docs/A.PDF", "/docs/a.PDF", a + ".bak", "/docs//a.pdf"});
+        QVERIFY(!IsInFileList(list, a));
+        list.append(a);
+        QVERIFY(IsInFileList(list, a));
+    }
 
-void TestFileList::columnWidensWithSidewaysScrolling()
-{
-    WindowFixture fx;
-    MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    QTreeView *list = ctx.ListView1;
-    QHeaderView *header = list->header();
-    QCOMPARE(header->count(), 1);
-    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
-             QStringLiteral("PDF File(s)"));
-    QCOMPARE(header->sectionSize(0), window.px(7000));
-    // A long path neither widens the column nor brings a scroll bar: the width is the user's.
-    fill(ctx, {QStringLiteral("/") + QString(400, u'x') + QStringLiteral(".pdf")});
-    QCoreApplication::processEvents();
-    QCOMPARE(header->sectionResizeMode(0), QHeaderView::Interactive);
-    QCOMPARE(header->sectionSize(0), window.px(7000));
-    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    void addByDialog_data()
+    {
+        QTest::addColumn<QList<QStringList>>("clicks");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QStringList>("added");
+        QTest::newRow("one file, as given")
+            << QList<QStringList>{{"//docs//a.pdf"}} << false << QStringList{"//docs//a.pdf"};
+        // Several come as folder and name joined, which doubles the separator after the root.
+        QTest::newRow("several, in order, separators undoubled")
+            << QList<QStringList>{{"/d/b.pdf", "//a.pdf", "/home//x/c.PDF", "/d/b.pdf"}} << false
+            << QStringList{"/d/b.pdf", "/a.pdf", "/home/x/c.PDF", "/d/b.pdf"};
+        QTest::newRow("one file in two clicks, while busy")
+            << QList<QStringList>{{"/d/a.pdf"}, {"/d/a.pdf"}} << true
+            << QStringList{"/d/a.pdf", "/d/a.pdf"};
+        QTest::newRow("cancelled") << QList<QStringList>{{}} << false << QStringList();
+    }
 
-    // Dragging the column's divider to the right, past the list's edge.
-    const int wider = 3 * list->viewport()->width();
-    header->resizeSection(0, wider);
-    QTRY_VERIFY(list->horizontalScrollBar()->isVisible());
-    QCOMPARE(list->horizontalScrollBar()->maximum(), wider - list->viewport()->width());
-    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
-    QCOMPARE(header->sectionViewportPosition(0), list->viewport()->width() - wider);
+    void addByDialog()
+    {
+        QFETCH(QList<QStringList>, clicks);
+        QFETCH(bool, busy);
+        QFETCH(QStringList, added);
+        WindowFixture fx;
+        WindowContext &ctx = openWith(fx, {Existing});
+        const int pointer = busy ? PointerState::Busy : PointerState::Default;
+        ctx.pointer->set(pointer);
+        for (const QStringList &chosen : clicks) {
+            fx.services.expectFiles(chosen);
+            QTest::mouseClick(ctx.PushButton1, Qt::LeftButton);
+        }
+        QCOMPARE(ctx.fileRows->texts(), QStringList{Existing} + added);
+        QCOMPARE(fx.window().mousePointer(), pointer);
+        QCOMPARE(fx.services.boxes().size(), clicks.size()); // nothing shown but the dialog
+        QCOMPARE(fx.services.boxes().last().title,
+                 "Add File(s) - Use Ctrl & Shift to select multiple files");
+    }
 
-    header->resizeSection(0, window.px(7000));
-    QTRY_VERIFY(!list->horizontalScrollBar()->isVisible());
-}
+    // Every letter case of ".pdf", matched case-sensitively as the dialog does on Linux.
+    void filterAdmitsPdfInEveryLetterCase()
+    {
+        WindowFixture fx;
+        fx.open();
+        fx.services.expectFiles({});
+        QTest::mouseClick(fx.ctx().PushButton1, Qt::LeftButton);
+        const QString filter = fx.services.boxes().value(0).text;
+        QVERIFY2(filter.startsWith("PDF Files (") && filter.endsWith(')'), qPrintable(filter));
+        QStringList patterns;
+        for (const QString &pattern : filter.sliced(11).chopped(1).split(u' '))
+            patterns.append(QRegularExpression::wildcardToRegularExpression(pattern));
+        const QRegularExpression admits(patterns.join(u'|')); // case-sensitive
+        for (const char *name : {"a.pdf", "a.PDF", "a.Pdf", "a.pDf", "a.pdF", "a.PdF", "a.pDF",
+                                 "a.PDf", "report.final.pdf"})
+            QVERIFY2(admits.match(name).hasMatch(), name);
+        for (const char *name : {"a.pdfx", "a.txt", "a.pdf.txt", "apdf"})
+            QVERIFY2(!admits.match(name).hasMatch(), name);
+    }
 
-void TestFileList::isInFileList_data()
-{
-    QTest::addColumn<QStringList>("list");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("found");
-    const QString a = QStringLiteral("/docs/a.pdf");
-    QTest::newRow("empty list") << QStringList() << a << false;
-    QTest::newRow("empty path, empty list") << QStringList() << QString() << false;
-    QTest::newRow("same text") << QStringList{QStringLiteral("/x.pdf"), a} << a << true;
-    QTest::newRow("listed twice") << QStringList{a, a} << a << true;
-    QTest::newRow("differs in letter case")
-        << QStringList{QStringLiteral("/Docs/A.PDF"), QStringLiteral("/docs/a.PDF")} << a << false;
-    QTest::newRow("only part of a row") << QStringList{a + QStringLiteral(".bak")} << a << false;
-    QTest::newRow("a row is part of the path")
-        << QStringList{QStringLiteral("/docs/a")} << a << false;
-    QTest::newRow("separator doubled") << QStringList{QStringLiteral("/docs//a.pdf")} << a << false;
-}
+    void addFailures_data()
+    {
+        QTest::addColumn<bool>("tooMany");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<MessageIcon>("icon");
+        QTest::newRow("too many files") << true << "Morwenda"
+                                        << "You've selected too many files to add.\r\r"
+                                           "Please try adding via the \"Add All\" button."
+                                        << MessageIcon::NoIcon;
+        QTest::newRow("another failure")
+            << false << QString::fromUtf16(errorreport::Title)
+            << errorreport::message(tags::AddFiles, 100, "Device unavailable")
+            << MessageIcon::Warning;
+    }
 
-void TestFileList::isInFileList()
-{
-    QFETCH(QStringList, list);
-    QFETCH(QString, path);
-    QFETCH(bool, found);
-    RowListModel rows;
-    rows.appendAll(list);
-    QCOMPARE(IsInFileList(rows, path), found);
-}
+    // The failure is reported and nothing is added.
+    void addFailures()
+    {
+        QFETCH(bool, tooMany);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(MessageIcon, icon);
+        WindowFixture fx;
+        WindowContext &ctx = openWith(fx, {Existing});
+        if (tooMany)
+            fx.services.expectTooManyFiles();
+        else
+            fx.services.expectFiles({"/never/added.pdf"}, [](const FakeServices::Box &) {
+                throw Failure(QStringLiteral("Device unavailable"));
+            });
+        fx.services.expectMessage();
+        QTest::mouseClick(ctx.PushButton1, Qt::LeftButton);
+        QCOMPARE(ctx.fileRows->texts(), QStringList{Existing});
+        QVERIFY2(fx.services.boxes().size() == 2, qPrintable(fx.services.describeBoxes()));
+        const FakeServices::Box &box = fx.services.boxes().at(1);
+        QCOMPARE(box.title, title);
+        QCOMPARE(box.text, text);
+        QCOMPARE(box.buttons, MessageButtons::Ok);
+        QCOMPARE(box.icon, icon);
+    }
+};
 
 QTEST_MAIN(TestFileList)
 #include "tst_filelist.moc"
