@@ -3,30 +3,18 @@
 #include "convert/ProgressTarget.h"
 
 #include <algorithm>
-#include <QList>
 #include <QStringList>
 
-// A progress display that remembers every text and value it was given, in order.
+// A progress display that remembers every text and value it is given, in order.
 class RecordingProgress final : public ProgressTarget
 {
 public:
-    explicit RecordingProgress(QString text = QStringLiteral("Progress Bar"), int value = 0)
-        : m_text(std::move(text)), m_value(value)
-    {
-    }
+    explicit RecordingProgress(QString text = {}, int value = 0) : m_text(text), m_value(value) {}
 
-    QString text() const override { return m_text; }
-    void setText(const QString &text) override
-    {
-        m_text = text;
-        texts.append(text);
-    }
-    int value() const override { return m_value; }
-    void setValue(int value) override
-    {
-        m_value = std::clamp(value, 0, 100);
-        values.append(value);
-    }
+    QString text() const override { return texts.value(texts.size() - 1, m_text); }
+    void setText(const QString &text) override { texts.append(text); }
+    int value() const override { return values.isEmpty() ? m_value : values.last(); }
+    void setValue(int value) override { values.append(std::clamp(value, 0, 100)); }
 
     QStringList texts;
     QList<int> values;
