@@ -1,0 +1,435 @@
+// Times the batch run of the real main window (offscreen) against a bare loop that starts the
+// converter once per file and waits for it, over the same PDFs, in the same run: N one-page files
+// and N twenty-page files. Prints the median of a few interleaved passes of each and their ratio,
+// checks that both ways write the same bytes, shows where the window's extra time goes for the
+// one-page files, and prints the process's peak memory.
+
+#include "app/CaptionProgressBar.h"
+#include "app/WindowContext.h"
+#include "convert/CommandLines.h"
+#include "convert/Converter.h"
+#include "convert/ConvertFile.h"
+#include "convert/RunAndWait.h"
+#include "convert/RunConverter.h"
+#include "convert/TextCheck.h"
+#include "filelist/RowListModel.h"
+#include "PdfFixtures.h"
+#include "TestConfig.h"
+#include "WindowFixture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int LinesPerPage = 40;
+
+// Pages of ordinary prose, made up from a fixed word list with a fixed seed so that every run
+// converts the same text.
+QStringList makePages(int pageCount, QRandomGenerator &random)
+{
+    static const QStringList words = QStringLiteral(
+        "the of and to in a is that for it as was with be by on not he this are or his from at "
+        "which but have an they you were her she there been one all we their has would when if "
+        "so no more what up out can said who about other into time some could them these then "
+        "report annual account balance customer delivery invoice quarter figures table revenue "
+        "meeting committee proposal section paragraph agreement contract notice schedule 2021 "
+        "17.5% €1,240.00 (see above) résumé naïve façade Straße").split(u' ');
+    QStringList pages;
+    for (int p = 0; p < pageCount; ++p) {
+        QStringList lines;
+        for (int l = 0; l < LinesPerPage; ++l) {
+            QString line;
+            while (line.size() < 70)
+                line += words.at(int(random.bounded(quint32(words.size())))) + u' ';
+            lines.append(line.trimmed());
+        }
+        pages.append(lines.join(u'\n'));
+    }
+    return pages;
+}
+
+QStringList makePdfs(const QString &folder, int count, int pageCount)
+{
+    QDir().mkpath(folder);
+    QRandomGenerator random(20210831u + quint32(pageCount));
+    QStringList made;
+    for (int i = 0; i < count; ++i) {
+        const QString path =
+            QStringLiteral("%1/document %2.pdf").arg(folder).arg(i + 1, 3, 10, QLatin1Char('0'));
+        fixtures::writeTextPdf(path, makePages(pageCount, random));
+        made.append(path);
+    }
+    return made;
+}
+
+QString textName(const QString &pdf)
+{
+    const QString name = QFileInfo(pdf).fileName();
+    return name.left(name.lastIndexOf(u'.')) + QStringLiteral(".txt");
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+double megabytes(long kilobytes)
+{
+    return double(kilobytes) / 1024.0;
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The resident size now, from /proc (0 where there is none).
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+double cpuMilliseconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// One timed pass: wall-clock time, and the processor time of this process and of the converters
+// it waited for, in milliseconds.
+struct Sample
+{
+    double wall = 0;
+    double self = 0;
+    double children = 0;
+};
+
+Sample measure(const std::function<void()> &pass)
+{
+    const double self = cpuMilliseconds(RUSAGE_SELF);
+    const double children = cpuMilliseconds(RUSAGE_CHILDREN);
+    QElapsedTimer timer;
+    timer.start();
+    pass();
+    Sample s;
+    s.wall = timer.nsecsElapsed() / 1e6;
+    s.self = cpuMilliseconds(RUSAGE_SELF) - self;
+    s.children = cpuMilliseconds(RUSAGE_CHILDREN) - children;
+    return s;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+struct Samples
+{
+    std::vector<Sample> all;
+
+    double wall() const { return pick(&Sample::wall); }
+    double self() const { return pick(&Sample::self); }
+    double children() const { return pick(&Sample::children); }
+    QString walls() const
+    {
+        QString text;
+        for (const Sample &s : all)
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) +
+                    QString::number(s.wall, 'f', 0);
+        return text;
+    }
+
+private:
+    double pick(double Sample::*field) const
+    {
+        std::vector<double> values;
+        for (const Sample &s : all)
+            values.push_back(s.*field);
+        return median(values);
+    }
+};
+
+// One batch run of the window over the files in its list, into `out`, as the user starts it.
+void runWindow(WindowFixture &fx, const QString &out, int expected)
+{
+    QDir().mkpath(out);
+    WindowContext &ctx = fx.ctx();
+    ctx.Text1->setText(out);
+    fx.services.expectMessage();
+    QTest::mouseClick(ctx.PushButton2, Qt::LeftButton); // returns when the run has ended
+    const QList<FakeServices::Box> boxes = fx.services.takeBoxes();
+    if (boxes.size() != 1 || boxes.first().text != QStringLiteral("Done.")) {
+        std::printf("warning: the window's run ended with %d boxes:\n", int(boxes.size()));
+        for (const FakeServices::Box &box : boxes)
+            std::printf("  %s\n", qPrintable(box.text));
+    }
+    const int written = int(QDir(out).entryList(QDir::Files).size());
+    if (written != expected)
+        std::printf("warning: the window wrote %d text files of %d\n", written, expected);
+}
+
+// The bare loop: the converter started for each file in turn and waited for, its output going
+// nowhere as the program's does.
+void runBare(const QStringList &pdfs, const QString &out,
+             const QString &program = QStringLiteral(MORWENDA_PDFTOTEXT))
+{
+    QDir().mkpath(out);
+    for (const QString &pdf : pdfs) {
+        QProcess child;
+        child.setStandardInputFile(QProcess::nullDevice());
+        child.setStandardOutputFile(QProcess::nullDevice());
+        child.setStandardErrorFile(QProcess::nullDevice());
+        child.start(program, {pdf, out + u'/' + textName(pdf)});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+            child.exitCode() != 0)
+            std::printf("warning: the converter failed on %s\n", qPrintable(pdf));
+    }
+}
+
+// `convert` called for each file in turn, with the path of its text file in `out`.
+void runEach(const QStringList &pdfs, const QString &out,
+             const std::function<void(const QString &pdf, const QString &text)> &convert)
+{
+    QDir().mkpath(out);
+    for (const QString &pdf : pdfs)
+        convert(pdf, out + u'/' + textName(pdf));
+}
+
+// The text files of `a` that differ from those of `b` (or are missing or empty).
+int differences(const QStringList &pdfs, const QString &a, const QString &b)
+{
+    int differ = 0;
+    for (const QString &pdf : pdfs) {
+        const QByteArray left = readAll(a + u'/' + textName(pdf));
+        if (left.isEmpty() || left != readAll(b + u'/' + textName(pdf))) {
+            if (differ == 0)
+                std::printf("warning: %s differs between %s and %s\n", qPrintable(textName(pdf)),
+                            qPrintable(a), qPrintable(b));
+            ++differ;
+        }
+    }
+    return differ;
+}
+
+struct SizeResult
+{
+    int pages = 0;
+    Samples window, bare;
+};
+
+// The window against the bare loop over one set of files, interleaved pass by pass.
+SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const QString &folder,
+                   int passes, int *mismatched)
+{
+    SizeResult r;
+    r.pages = pages;
+    const int count = int(pdfs.size());
+    fx.ctx().fileRows->clear();
+    fx.ctx().fileRows->appendAll(pdfs);
+    // Untimed: brings the files, the converter and its libraries into memory.
+    runBare(pdfs, folder + QStringLiteral("/warm-up"));
+    for (int p = 0; p < passes; ++p) {
+        const QString a = folder + QStringLiteral("/window-%1").arg(p);
+        const QString b = folder + QStringLiteral("/bare-%1").arg(p);
+        r.window.all.push_back(measure([&] { runWindow(fx, a, count); }));
+        r.bare.all.push_back(measure([&] { runBare(pdfs, b); }));
+        *mismatched += differences(pdfs, a, b);
+    }
+    return r;
+}
+
+// Where the window's time goes: each line adds one layer of the batch run to the line above it,
+// and all lines are timed in interleaved passes like the main figures.
+void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, int passes)
+{
+    WindowContext &ctx = fx.ctx();
+    CaptionProgressBar &bar = *ctx.ProgressBar1;
+    const int count = int(pdfs.size());
+    const QString deployed = converter::ConverterPath();
+    ctx.fileRows->clear();
+    ctx.fileRows->appendAll(pdfs);
+    struct Layer
+    {
+        const char *name;
+        std::function<void(const QString &out)> run;
+        Samples samples;
+    };
+    std::vector<Layer> list;
+    const auto add = [&](const char *name, std::function<void(const QString &out)> run) {
+        list.push_back(Layer{name, std::move(run), {}});
+    };
+    add("bare loop (the baseline)", [&](const QString &out) { runBare(pdfs, out); });
+    add("bare loop, the deployed converter",
+        [&](const QString &out) { runBare(pdfs, out, deployed); });
+    add("RunAndWait: an event loop waits", [&](const QString &out) {
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            RunAndWait(deployed, BatchArguments(pdf, text));
+        });
+    });
+    add("RunAndWait with the window's bar", [&](const QString &out) {
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            RunAndWait(deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count,
+                       0);
+        });
+    });
+    const size_t runConverterLine = list.size();
+    add("RunConverter: program check, stamps", [&](const QString &out) {
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            RunConverter(pdf, text, QString(), false, &bar, bar.text(), bar.value(), count);
+        });
+    });
+    add("ConvertFile: staging folder, rename", [&](const QString &out) {
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            ConvertFile(pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(), bar.value(),
+                        count);
+        });
+    });
+    add("ConvertFile, then the text check", [&](const QString &out) {
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            ConvertFile(pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(), bar.value(),
+                        count);
+            NoTextPDF(text, ctx.reporter());
+        });
+    });
+    add("the window's batch run", [&](const QString &out) { runWindow(fx, out, count); });
+    const size_t measured = list.size();
+    // Not a layer: RunConverter staged through one private folder made once per run, the text
+    // renamed into place file by file, to compare with a staging folder made for every file.
+    add("RunConverter, one staging folder a run", [&](const QString &out) {
+        QDir().mkpath(out);
+        QTemporaryDir staging(out + QStringLiteral("/.staging-XXXXXX"));
+        const QString staged = staging.filePath(QStringLiteral("text.txt"));
+        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
+            RunConverter(pdf, staged, QString(), false, &bar, bar.text(), bar.value(), count);
+            if (std::rename(QFile::encodeName(staged).constData(),
+                            QFile::encodeName(text).constData()) != 0)
+                std::printf("warning: %s was not put in place\n", qPrintable(text));
+        });
+    });
+
+    for (int p = 0; p < passes; ++p)
+        for (size_t i = 0; i < list.size(); ++i) {
+            const QString out = QStringLiteral("%1/%2-%3").arg(folder).arg(i).arg(p);
+            list[i].samples.all.push_back(measure([&] { list[i].run(out); }));
+        }
+
+    std::printf("\nWhere the time goes, %d one-page files (median of %d passes; each line adds to "
+                "the one above):\n",
+                count, passes);
+    std::printf("%-38s %9s %8s %14s %14s\n", "", "wall ms", "ratio", "own cpu/file",
+                "added cpu/file");
+    const double base = list.front().samples.wall();
+    double previous = list.front().samples.self();
+    for (size_t i = 0; i < list.size(); ++i) {
+        const Layer &layer = list[i];
+        const double cpu = layer.samples.self();
+        if (i == measured) {
+            std::printf("for comparison (added: to the RunConverter line):\n");
+            previous = list[runConverterLine].samples.self();
+        }
+        std::printf("%-38s %9.1f %7.3fx %14.2f %+14.2f\n", layer.name, layer.samples.wall(),
+                    layer.samples.wall() / base, cpu / count, (cpu - previous) / count);
+        previous = cpu;
+    }
+    std::printf("(own cpu: processor ms per file of this process; the converters' time is not in "
+                "it)\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = std::max(1, argc > 1 ? QByteArray(argv[1]).toInt() : 50);
+    const int passes = std::max(1, argc > 2 ? QByteArray(argv[2]).toInt() : 3);
+
+    QTemporaryDir work;
+    std::printf("%d one-page and %d twenty-page PDFs in %s, %d passes each way, converter %s\n",
+                count, count, qPrintable(work.path()), passes, MORWENDA_PDFTOTEXT);
+    std::fflush(stdout);
+    const QStringList onePage = makePdfs(work.filePath(QStringLiteral("pdf-1")), count, 1);
+    const QStringList twentyPages = makePdfs(work.filePath(QStringLiteral("pdf-20")), count, 20);
+
+    const long peakWithPdfs = peakKilobytes();
+    long peakBefore = 0, peakAfter = 0, residentBefore = 0, residentAfter = 0;
+    int mismatched = 0;
+    std::vector<SizeResult> results;
+    WindowFixture fx;
+    fx.open();
+    QTest::mouseClick(fx.ctx().Option1, Qt::LeftButton, {},
+                      QPoint(5, fx.ctx().Option1->height() / 2));
+    peakBefore = peakKilobytes();
+    residentBefore = residentKilobytes();
+    results.push_back(compare(fx, onePage, 1, work.filePath(QStringLiteral("out-1")), passes,
+                              &mismatched));
+    results.push_back(compare(fx, twentyPages, 20, work.filePath(QStringLiteral("out-20")),
+                              passes, &mismatched));
+    peakAfter = peakKilobytes();
+    residentAfter = residentKilobytes();
+
+    std::printf("\n%-9s %10s %10s %8s %13s %14s %14s   %s\n", "size", "window ms", "bare ms",
+                "ratio", "added ms/file", "own cpu/file", "converter/file",
+                "passes: window | bare (ms)");
+    for (const SizeResult &r : results) {
+        const QString size = QStringLiteral("%1 page%2").arg(r.pages).arg(r.pages > 1 ? "s" : "");
+        std::printf("%-9s %10.1f %10.1f %7.3fx %13.2f %7.2f |%5.2f %7.1f |%5.1f   %s | %s\n",
+                    qPrintable(size), r.window.wall(), r.bare.wall(),
+                    r.window.wall() / r.bare.wall(), (r.window.wall() - r.bare.wall()) / count,
+                    r.window.self() / count, r.bare.self() / count, r.window.children() / count,
+                    r.bare.children() / count, qPrintable(r.window.walls()),
+                    qPrintable(r.bare.walls()));
+    }
+    std::printf("(own cpu and converter: processor ms per file of this process and of the "
+                "converters, window | bare)\n");
+    if (mismatched)
+        std::printf("warning: %d text files differ between the window and the bare loop\n",
+                    mismatched);
+    else
+        std::printf("text files: the window's and the bare loop's are identical\n");
+
+    std::printf("\npeak memory (ru_maxrss): %.1f MB with the PDFs made, %.1f MB with the window "
+                "built, %.1f MB after its runs (+%.1f MB during the runs)\n",
+                megabytes(peakWithPdfs), megabytes(peakBefore), megabytes(peakAfter),
+                megabytes(peakAfter - peakBefore));
+    std::printf("resident (VmRSS): %.1f MB before the runs, %.1f MB after them\n",
+                megabytes(residentBefore), megabytes(residentAfter));
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    std::printf("largest converter (ru_maxrss of the children): %.1f MB\n",
+                megabytes(children.ru_maxrss));
+    std::fflush(stdout);
+
+    layers(fx, onePage, work.filePath(QStringLiteral("layers")), passes);
+    return 0;
+}
