@@ -43,13 +43,15 @@ constexpr int LinesPerPage = 40;
 // converts the same text.
 QStringList makePages(int pageCount, QRandomGenerator &random)
 {
-    static const QStringList words = QStringLiteral(
-        "the of and to in a is that for it as was with be by on not he this are or his from at "
-        "which but have an they you were her she there been one all we their has would when if "
-        "so no more what up out can said who about other into time some could them these then "
-        "report annual account balance customer delivery invoice quarter figures table revenue "
-        "meeting committee proposal section paragraph agreement contract notice schedule 2021 "
-        "17.5% €1,240.00 (see above) résumé naïve façade Straße").split(u' ');
+    static const QStringList words =
+        QStringLiteral(
+            "the of and to in a is that for it as was with be by on not he this are or his from at "
+            "which but have an they you were her she there been one all we their has would when if "
+            "so no more what up out can said who about other into time some could them these then "
+            "report annual account balance customer delivery invoice quarter figures table revenue "
+            "meeting committee proposal section paragraph agreement contract notice schedule 2021 "
+            "17.5% €1,240.00 (see above) résumé naïve façade Straße")
+            .split(u' ');
     QStringList pages;
     for (int p = 0; p < pageCount; ++p) {
         QStringList lines;
@@ -308,15 +310,17 @@ void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, i
         });
     });
     add("ConvertFile: staging folder, rename", [&](const QString &out) {
+        StagingArea staging;
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            ConvertFile(pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(), bar.value(),
-                        count);
+            ConvertFile(staging, pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(),
+                        bar.value(), count);
         });
     });
     add("ConvertFile, then the text check", [&](const QString &out) {
+        StagingArea staging;
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            ConvertFile(pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(), bar.value(),
-                        count);
+            ConvertFile(staging, pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(),
+                        bar.value(), count);
             NoTextPDF(text, ctx.reporter());
         });
     });
@@ -391,10 +395,10 @@ int main(int argc, char **argv)
                       QPoint(5, fx.ctx().Option1->height() / 2));
     peakBefore = peakKilobytes();
     residentBefore = residentKilobytes();
-    results.push_back(compare(fx, onePage, 1, work.filePath(QStringLiteral("out-1")), passes,
-                              &mismatched));
-    results.push_back(compare(fx, twentyPages, 20, work.filePath(QStringLiteral("out-20")),
-                              passes, &mismatched));
+    results.push_back(
+        compare(fx, onePage, 1, work.filePath(QStringLiteral("out-1")), passes, &mismatched));
+    results.push_back(
+        compare(fx, twentyPages, 20, work.filePath(QStringLiteral("out-20")), passes, &mismatched));
     peakAfter = peakKilobytes();
     residentAfter = residentKilobytes();
 

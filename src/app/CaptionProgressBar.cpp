@@ -7,6 +7,10 @@ CaptionProgressBar::CaptionProgressBar(QWidget *parent) : QProgressBar(parent)
     setRange(0, 100);
     setTextVisible(true);
     setAlignment(Qt::AlignCenter);
+    QProgressBar::setValue(0);
+    m_paint.setSingleShot(true);
+    m_paint.setInterval(PaintMilliseconds);
+    connect(&m_paint, &QTimer::timeout, this, &CaptionProgressBar::paintNow);
 }
 
 void CaptionProgressBar::setText(const QString &text)
@@ -14,10 +18,26 @@ void CaptionProgressBar::setText(const QString &text)
     if (text == m_caption)
         return;
     m_caption = text;
-    update();
+    schedulePaint();
 }
 
 void CaptionProgressBar::setValue(int value)
 {
-    QProgressBar::setValue(std::clamp(value, minimum(), maximum()));
+    const int held = std::clamp(value, minimum(), maximum());
+    if (held == m_value)
+        return;
+    m_value = held;
+    schedulePaint();
+}
+
+void CaptionProgressBar::schedulePaint()
+{
+    if (!m_paint.isActive())
+        m_paint.start();
+}
+
+void CaptionProgressBar::paintNow()
+{
+    QProgressBar::setValue(m_value);
+    update();
 }

@@ -60,6 +60,7 @@ void PushButton2_Click(WindowContext &ctx)
     CaptionProgressBar &bar = *ctx.ProgressBar1;
     QString failures;
     bool gotData = false;
+    StagingArea staging;
     bool refused = false;
 
     if (proc.test(
@@ -134,8 +135,8 @@ void PushButton2_Click(WindowContext &ctx)
                 if (output.isEmpty())
                     return;
                 produced =
-                    ConvertFile(pdf, output, typed ? password : QString(), ConvertMode::Batch, &bar,
-                                bar.text(), bar.value(), rows.count());
+                    ConvertFile(staging, pdf, output, typed ? password : QString(),
+                                ConvertMode::Batch, &bar, bar.text(), bar.value(), rows.count());
             });
             if (proc.test(
                     typed ? 142 : 148, [&] { return !produced; }, true)) {

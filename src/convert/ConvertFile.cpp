@@ -27,15 +27,30 @@ void moveIntoPlace(const QString &staged, const QString &output)
 
 } // namespace
 
-bool ConvertFile(const QString &pdf, const QString &output, const QString &password,
-                 ConvertMode mode, ProgressTarget *progress, const QString &caption, int startValue,
-                 int fileCount)
+StagingArea::StagingArea() = default;
+StagingArea::~StagingArea() = default;
+
+QString StagingArea::stagedPathFor(const QString &output)
 {
-    const QFileInfo target(output);
-    QTemporaryDir staging(target.absolutePath() + QStringLiteral("/.morwenda-XXXXXX"));
-    if (!staging.isValid())
+    const QString folder = QFileInfo(output).absolutePath();
+    if (!m_dir || folder != m_folder) {
+        m_dir = std::make_unique<QTemporaryDir>(folder + QStringLiteral("/.morwenda-XXXXXX"));
+        m_folder = folder;
+    }
+    if (!m_dir->isValid())
+        return QString();
+    const QString staged = m_dir->filePath(QStringLiteral("text.txt"));
+    QFile::remove(staged); // what an earlier file left when it could not be put in place
+    return staged;
+}
+
+bool ConvertFile(StagingArea &staging, const QString &pdf, const QString &output,
+                 const QString &password, ConvertMode mode, ProgressTarget *progress,
+                 const QString &caption, int startValue, int fileCount)
+{
+    const QString staged = staging.stagedPathFor(output);
+    if (staged.isEmpty())
         return false; // the folder is missing or not writable: the converter could write nothing
-    const QString staged = staging.filePath(QStringLiteral("text.txt"));
     RunConverter(pdf, staged, password, mode == ConvertMode::Preview, progress, caption, startValue,
                  fileCount);
     if (!QFileInfo(staged).isFile())

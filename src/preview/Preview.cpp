@@ -79,8 +79,9 @@ void ListView1_Click(WindowContext &ctx)
         if (!scratch.isValid())
             return;
         txt = scratch.filePath(QStringLiteral("preview.txt"));
-        ConvertFile(pdf, txt, withPassword, ConvertMode::Preview, ctx.ProgressBar1, QString(), 0,
-                    0);
+        StagingArea staging;
+        ConvertFile(staging, pdf, txt, withPassword, ConvertMode::Preview, ctx.ProgressBar1,
+                    QString(), 0, 0);
     };
     if (proc.test(
             112, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
