@@ -23,14 +23,11 @@ class TestBatchRun : public QObject
 private slots:
     void initTestCase();
     void mixedBatchGivesTheExactFinalMessage();
-    void everyFileReadableGivesDoneAlone();
-    void noOutputAtAllGivesNoData();
     void passwordsTypedEmptyAndCancelled();
     void passwordWithQuotesAndBlanksConverts();
     void outputFolderWithAndWithoutTrailingSeparator();
     void outputBesideEachPdf();
     void staleOutputIsNeitherCountedNorTouched();
-    void nameWithoutDotGetsTxtAppended();
     void refusals();
     void oneFileRunsAtFullProgressAndSecondClickIsIgnored();
     void nestedPreviewKeepsTheListLocked();
@@ -81,34 +78,6 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
     QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
     QVERIFY(!ctx.batchBusy);
     QCOMPARE(ctx.fileRows->count(), 6);
-}
-
-void TestBatchRun::everyFileReadableGivesDoneAlone()
-{
-    WindowFixture fx;
-    fx.open();
-    const QString out = fx.place.path(QStringLiteral("out"));
-    QDir().mkpath(out);
-    saveToFolder(fx.ctx(), out);
-    fx.ctx().fileRows->append(m_pdfs->text);
-    fx.ctx().fileRows->append(m_pdfs->pages);
-    fx.services.expectMessage();
-    clickStart(fx.ctx());
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
-}
-
-void TestBatchRun::noOutputAtAllGivesNoData()
-{
-    WindowFixture fx;
-    fx.open();
-    const QString out = fx.place.path(QStringLiteral("out"));
-    QDir().mkpath(out);
-    saveToFolder(fx.ctx(), out);
-    fx.ctx().fileRows->append(m_pdfs->user);
-    fx.ctx().fileRows->append(m_pdfs->damaged);
-    fx.services.expectMessage();
-    clickStart(fx.ctx());
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
 }
 
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
@@ -190,17 +159,23 @@ void TestBatchRun::outputBesideEachPdf()
     fx.open();
     const QString a = fx.place.path(QStringLiteral("a/report.final.PDF"));
     const QString b = fx.place.path(QStringLiteral("b c/other.pdf"));
+    // A name without a dot gets ".txt" appended, never the folder itself as its output.
+    const QString bare = fx.place.path(QStringLiteral("b c/README"));
     QFile::copy(m_pdfs->text, a);
     QFile::copy(m_pdfs->pages, b);
+    QFile::copy(m_pdfs->text, bare);
     saveBesidePdf(fx.ctx());
     // The folder box is not looked at when saving beside each PDF.
     fx.ctx().Text1->setText(QStringLiteral("/no/such/folder"));
-    fx.ctx().fileRows->appendAll({a, b});
+    fx.ctx().fileRows->appendAll({a, b, bare});
     fx.services.expectMessage();
     clickStart(fx.ctx());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
     QVERIFY(QFile::exists(fx.place.path(QStringLiteral("a/report.final.txt"))));
     QVERIFY(QFile::exists(fx.place.path(QStringLiteral("b c/other.txt"))));
+    QCOMPARE(readAll(fx.place.path(QStringLiteral("b c/README.txt"))),
+             fixtures::convertDirectly(m_pdfs->text));
+    QCOMPARE(readAll(bare), readAll(m_pdfs->text));
 }
 
 void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
@@ -227,21 +202,6 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     clickStart(fx.ctx());
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected));
-}
-
-void TestBatchRun::nameWithoutDotGetsTxtAppended()
-{
-    WindowFixture fx;
-    fx.open();
-    const QString pdf = fx.place.path(QStringLiteral("in/README"));
-    QFile::copy(m_pdfs->text, pdf);
-    saveBesidePdf(fx.ctx());
-    fx.ctx().fileRows->append(pdf);
-    fx.services.expectMessage();
-    clickStart(fx.ctx());
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
-    QVERIFY(QFile::exists(fx.place.path(QStringLiteral("in/README.txt"))));
-    QCOMPARE(readAll(pdf), readAll(m_pdfs->text));
 }
 
 void TestBatchRun::refusals()
