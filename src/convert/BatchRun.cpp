@@ -13,6 +13,7 @@
 #include <cmath>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -51,6 +52,14 @@ QString OutputPathBesidePdf(const QString &pdf)
     const QChar sep = paths::separator();
     return paths::RemoveDoubleBackslashes(paths::GetFolderPath(pdf) + sep +
                                           paths::OutputFileName(paths::GetFileName(pdf)));
+}
+
+QString NotOverThePdf(const QString &output, const QString &pdf)
+{
+    const QFileInfo target(output);
+    if (!target.exists() || target.canonicalFilePath() != QFileInfo(pdf).canonicalFilePath())
+        return output;
+    return output + QStringLiteral(".txt");
 }
 
 void PushButton2_Click(WindowContext &ctx)
@@ -121,6 +130,7 @@ void PushButton2_Click(WindowContext &ctx)
                     output = OutputPathBesidePdf(pdf);
                 else
                     throw Failure(NoChoice);
+                output = NotOverThePdf(output, pdf);
             });
             if (proc.test(
                     134, [&] { return ctx.Check1->isChecked(); }, true)) {

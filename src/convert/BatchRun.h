@@ -24,3 +24,7 @@ QString PasswordPrompt(const QString &pdf);
 // Where the text of `pdf` goes: into `folder` (Option1) or next to the PDF (Option2).
 QString OutputPathInFolder(const QString &folder, const QString &pdf);
 QString OutputPathBesidePdf(const QString &pdf);
+
+// A PDF whose name already ends in ".txt" would be replaced by its own text: its output then gets
+// ".txt" appended to the whole name ("notes.txt.txt").
+QString NotOverThePdf(const QString &output, const QString &pdf);

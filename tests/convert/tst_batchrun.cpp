@@ -161,13 +161,15 @@ void TestBatchRun::outputBesideEachPdf()
     const QString b = fx.place.path(QStringLiteral("b c/other.pdf"));
     // A name without a dot gets ".txt" appended, never the folder itself as its output.
     const QString bare = fx.place.path(QStringLiteral("b c/README"));
+    // A PDF named like a text file is never replaced by its own text.
     QFile::copy(m_pdfs->text, a);
     QFile::copy(m_pdfs->pages, b);
     QFile::copy(m_pdfs->text, bare);
+    QFile::copy(m_pdfs->text, fx.place.path(QStringLiteral("b c/notes.txt")));
     saveBesidePdf(fx.ctx());
     // The folder box is not looked at when saving beside each PDF.
     fx.ctx().Text1->setText(QStringLiteral("/no/such/folder"));
-    fx.ctx().fileRows->appendAll({a, b, bare});
+    fx.ctx().fileRows->appendAll({a, b, bare, fx.place.path(QStringLiteral("b c/notes.txt"))});
     fx.services.expectMessage();
     clickStart(fx.ctx());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
@@ -176,6 +178,8 @@ void TestBatchRun::outputBesideEachPdf()
     QCOMPARE(readAll(fx.place.path(QStringLiteral("b c/README.txt"))),
              fixtures::convertDirectly(m_pdfs->text));
     QCOMPARE(readAll(bare), readAll(m_pdfs->text));
+    QCOMPARE(readAll(fx.place.path(QStringLiteral("b c/notes.txt"))), readAll(m_pdfs->text));
+    QVERIFY(QFile::exists(fx.place.path(QStringLiteral("b c/notes.txt.txt"))));
 }
 
 void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
