@@ -38,12 +38,17 @@ bool FileListEvents::viewportEvent(QEvent *event)
         ListView1_MouseMove(m_ctx, move->position().toPoint(), move->globalPosition().toPoint());
         return m_ctx.drag.DragFlag;
     }
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonRelease: {
         // Before the view turns the release into a click, which may start a long preview.
         ListView1_MouseUp(m_ctx);
-        return false;
+        // The release that ends a double-click is no second click: one preview per double-click.
+        const bool endsDoubleClick = m_doubleClicked;
+        m_doubleClicked = false;
+        return endsDoubleClick;
+    }
     case QEvent::MouseButtonDblClick:
         ListView1_DblClick(m_ctx);
+        m_doubleClicked = true;
         // The view would treat the second press as a new press on whatever row is now under the
         // pointer and select it.
         return true;

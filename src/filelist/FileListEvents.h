@@ -21,4 +21,5 @@ private:
     bool viewportEvent(QEvent *event);
 
     WindowContext &m_ctx;
+    bool m_doubleClicked = false;
 };

@@ -11,7 +11,8 @@ QVariant RowListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    // Rows have no tooltip of their own: the list's tooltip is shown over them.
+    if (role == Qt::DisplayRole)
         return m_rows.at(index.row());
     return {};
 }

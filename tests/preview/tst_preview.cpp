@@ -3,6 +3,8 @@
 #include "app/PointerState.h"
 #include "preview/Preview.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTreeView>
 
 namespace {
@@ -47,6 +49,7 @@ private slots:
     void textFileBesideThePdfSurvives();
     void passwordBox();
     void previewRowsStayWhenTheListIsCleared();
+    void doubleClickDuringItsPreviewPreviewsOnce();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -214,6 +217,34 @@ void TestPreview::previewRowsStayWhenTheListIsCleared()
     QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
     QCOMPARE(ctx.fileRows->count(), 0);
     QCOMPARE(ctx.previewRows->texts(), shown);
+}
+
+void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    ctx.Check1->setChecked(true);
+    ctx.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
+    QWidget *viewport = ctx.ListView1->viewport();
+    const QPoint at = ctx.ListView1->visualRect(ctx.fileRows->index(0)).center();
+    auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    // The second half of the double-click arrives while the first click's preview still runs:
+    // the busy window removes nothing, and the closing release is no second click.
+    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
+        send(QEvent::MouseButtonDblClick);
+        send(QEvent::MouseButtonRelease);
+    });
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    QCOMPARE(fx.services.boxes().size(), 1);
+    QCOMPARE(ctx.fileRows->count(), 2);
+    QVERIFY(ctx.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
 }
 
 QTEST_MAIN(TestPreview)
