@@ -51,6 +51,8 @@ Qt::CheckState checkStateFor(qint16 value)
         return Qt::Unchecked;
     case 1:
         return Qt::Checked;
+    case 2:
+        return Qt::PartiallyChecked; // greyed
     default:
         throw Failure(QStringLiteral("Invalid property value"));
     }

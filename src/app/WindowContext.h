@@ -59,7 +59,8 @@ struct WindowContext
     QString applicationTitle;
     QString installFolder;
 
-    bool batchBusy = false; // a batch run is in progress
+    bool batchBusy = false;            // a batch run is in progress
+    bool settingsFailureShown = false; // the user was told that choices cannot be stored
     DragState drag;
 
     // Shows the error report of a failed statement.

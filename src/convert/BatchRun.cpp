@@ -133,7 +133,7 @@ void PushButton2_Click(WindowContext &ctx)
                 output = NotOverThePdf(output, pdf);
             });
             if (proc.test(
-                    134, [&] { return ctx.Check1->isChecked(); }, true)) {
+                    134, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
                 proc.run(136, [&] {
                     password = ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"),
                                                       PasswordPrompt(pdf), QString());

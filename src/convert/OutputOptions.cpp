@@ -1,6 +1,7 @@
 #include "OutputOptions.h"
 
 #include "app/WindowContext.h"
+#include "platform/Failure.h"
 #include "platform/PathRules.h"
 #include "platform/SettingsStore.h"
 
@@ -26,25 +27,56 @@ void connectOutputOptions(WindowContext &ctx)
                      [&ctx] { PushButton7_Click(ctx); });
 }
 
+namespace {
+
+// Stores one choice. These handlers run for every click and keystroke, so a store that cannot be
+// written is told once, not on every change; the window goes on with the choice it shows.
+void storeChoice(WindowContext &ctx, const QString &key, const QString &text)
+{
+    try {
+        ctx.settings->SaveSetting(key, text);
+    } catch (const Failure &failure) {
+        if (ctx.settingsFailureShown)
+            return;
+        ctx.settingsFailureShown = true;
+        ctx.message(QStringLiteral("Your choices cannot be saved for the next start: ") +
+                        failure.description() + QStringLiteral("\r\r") + SettingsStore::location(),
+                    MessageButtons::Ok, MessageIcon::Warning);
+    }
+}
+
+// The check box's value as stored: 0 clear, 1 ticked, 2 greyed.
+int checkValue(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
 void Option_Click(WindowContext &ctx)
 {
-    ctx.settings->SaveSetting(QStringLiteral("Option1"),
-                              settingtext::fromBool(ctx.Option1->isChecked()));
-    ctx.settings->SaveSetting(QStringLiteral("Option2"),
-                              settingtext::fromBool(ctx.Option2->isChecked()));
+    storeChoice(ctx, QStringLiteral("Option1"), settingtext::fromBool(ctx.Option1->isChecked()));
+    storeChoice(ctx, QStringLiteral("Option2"), settingtext::fromBool(ctx.Option2->isChecked()));
     ctx.Frame2->setEnabled(ctx.Option1->isChecked());
 }
 
 void Check1_Click(WindowContext &ctx)
 {
-    ctx.settings->SaveSetting(
-        QStringLiteral("Check1"),
-        settingtext::fromInt(ctx.Check1->checkState() == Qt::Checked ? 1 : 0));
+    storeChoice(ctx, QStringLiteral("Check1"),
+                settingtext::fromInt(checkValue(ctx.Check1->checkState())));
 }
 
 void Text1_Change(WindowContext &ctx)
 {
-    ctx.settings->SaveSetting(QStringLiteral("Output Folder"), ctx.Text1->text());
+    storeChoice(ctx, QStringLiteral("Output Folder"), ctx.Text1->text());
 }
 
 QString BrowseForFolder(WindowContext &ctx, QWidget *owner, const QString &title,

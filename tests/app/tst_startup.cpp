@@ -95,15 +95,15 @@ void TestStartUp::storedChoicesAreRestored()
     WindowFixture fx;
     fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
     fx.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("True"));
-    fx.settings.SaveSetting(QStringLiteral("Check1"), QStringLiteral("1"));
+    fx.settings.SaveSetting(QStringLiteral("Check1"), QStringLiteral("2"));
     fx.open();
     WindowContext &ctx = fx.ctx();
     QCOMPARE(fx.services.boxes().size(), 0);
     QVERIFY(!ctx.Option1->isChecked());
     QVERIFY(ctx.Option2->isChecked());
     QVERIFY(!ctx.Frame2->isEnabled());
-    QCOMPARE(ctx.Check1->checkState(), Qt::Checked);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("1"));
+    QCOMPARE(ctx.Check1->checkState(), Qt::PartiallyChecked); // greyed
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("2"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
 }
 

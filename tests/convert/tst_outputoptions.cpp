@@ -1,6 +1,8 @@
 #include "WindowFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,7 @@ private slots:
     void everyKeystrokeIsStored();
     void passwordOptionIsStored();
     void optionClicksStoreBothAndSwitchTheFolderBox();
+    void unwritableStoreIsToldOnce();
 };
 
 void TestOutputOptions::browse_data()
@@ -127,6 +130,27 @@ void TestOutputOptions::optionClicksStoreBothAndSwitchTheFolderBox()
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
     QVERIFY(ctx.Frame2->isEnabled());
     QVERIFY(ctx.PushButton7->isEnabled());
+}
+
+void TestOutputOptions::unwritableStoreIsToldOnce()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowContext &ctx = fx.ctx();
+    // A folder where the settings file should be: no write can reach the disk.
+    const QString store = SettingsStore::location();
+    QVERIFY(QFile::remove(store));
+    QVERIFY(QDir().mkpath(store));
+    fx.services.expectMessage();
+    ctx.Text1->setFocus();
+    QTest::keyClicks(ctx.Text1, QStringLiteral("abc"));
+    QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));
+    QCOMPARE(fx.services.boxes().size(), 1);
+    QCOMPARE(fx.services.boxes().first().icon, MessageIcon::Warning);
+    QVERIFY(fx.services.boxes().first().text.contains(store));
+    // The window goes on with what the user chose.
+    QVERIFY(ctx.Text1->text().endsWith(QStringLiteral("abc")));
+    QVERIFY(!ctx.Frame2->isEnabled());
 }
 
 QTEST_MAIN(TestOutputOptions)
