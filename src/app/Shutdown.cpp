@@ -1,10 +1,14 @@
 #include "Shutdown.h"
 
 #include "convert/Converter.h"
+#include "platform/TemporaryFolder.h"
 #include "WindowContext.h"
 
 void Form_Unload(WindowContext &ctx)
 {
     Q_UNUSED(ctx);
     converter::RemoveAtShutdown();
+    // A run or preview cut short leaves its private folders behind; the text being written there
+    // is lost with them, and the file it would have replaced stays as it was.
+    TemporaryFolder::RemoveAll();
 }

@@ -2,5 +2,6 @@
 
 struct WindowContext;
 
-// The window is closing: the deployed converter is removed. The caller then ends the process.
+// The window is closing: the deployed converter and the private folders of a conversion or
+// preview that is cut short are removed. The caller then ends the process.
 void Form_Unload(WindowContext &ctx);

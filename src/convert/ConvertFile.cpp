@@ -1,6 +1,7 @@
 #include "ConvertFile.h"
 
 #include "platform/Failure.h"
+#include "platform/TemporaryFolder.h"
 #include "RunConverter.h"
 
 #include <cstdio>
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -34,7 +34,7 @@ QString StagingArea::stagedPathFor(const QString &output)
 {
     const QString folder = QFileInfo(output).absolutePath();
     if (!m_dir || folder != m_folder) {
-        m_dir = std::make_unique<QTemporaryDir>(folder + QStringLiteral("/.morwenda-XXXXXX"));
+        m_dir = std::make_unique<TemporaryFolder>(folder + QStringLiteral("/.morwenda-XXXXXX"));
         m_folder = folder;
     }
     if (!m_dir->isValid())

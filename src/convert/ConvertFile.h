@@ -5,7 +5,7 @@
 #include <memory>
 
 class ProgressTarget;
-class QTemporaryDir;
+class TemporaryFolder;
 
 enum class ConvertMode
 {
@@ -30,7 +30,7 @@ public:
 
 private:
     QString m_folder;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TemporaryFolder> m_dir;
 };
 
 // Runs the converter for one PDF and waits for it (see RunAndWait for the progress display).

@@ -9,11 +9,11 @@
 #include "filelist/RowListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
+#include "platform/TemporaryFolder.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QItemSelectionModel>
-#include <QTemporaryDir>
 #include <QTreeView>
 
 namespace {
@@ -61,7 +61,7 @@ void ListView1_Click(WindowContext &ctx)
     QString name;
     // The converter writes into a private folder, never beside the PDF, so a text file of the
     // same name there is left alone.
-    QTemporaryDir scratch;
+    TemporaryFolder scratch;
     QString txt;
 
     if (proc.test(

@@ -1,14 +1,16 @@
-// Starts a batch run in the real window and closes the window while the run waits on a box.
-// The process must end right there: "after" is printed only if the run went on.
+// Converts one file in the real window, then closes the window while the run waits on the second
+// file's password box. The process must end right there: "after" is printed only if it went on.
 #include "app/MainWindow.h"
 #include "FakeServices.h"
 #include "filelist/RowListModel.h"
+#include "PdfFixtures.h"
 #include "platform/SettingsStore.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +20,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (argc < 3)
         return 2;
+    const QString place = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(place + QStringLiteral("/out"));
+    const QString pdf = place + QStringLiteral("/a.pdf");
+    fixtures::writeTextPdf(pdf, {QStringLiteral("Text of the first file")});
     FakeServices services;
     SettingsStore settings;
     MainWindow window(services, settings, {QString::fromLocal8Bit(argv[1]), [] {
@@ -26,9 +32,10 @@ int main(int argc, char *argv[])
                                            }});
     window.show();
     WindowContext &ctx = window.context();
-    ctx.Text1->setText(QString::fromLocal8Bit(argv[2]));
+    ctx.Text1->setText(place + QStringLiteral("/out"));
     ctx.Check1->setChecked(true);
-    ctx.fileRows->append(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/a.pdf"));
+    ctx.fileRows->appendAll({pdf, pdf});
+    services.expectInput(QString());
     services.expectInput(QString(), [&](const FakeServices::Box &) {
         std::puts("waiting");
         window.close();

@@ -1,6 +1,7 @@
 #include "convert/Converter.h"
 #include "TestPlace.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -28,6 +29,10 @@ void TestShutdown::closingInsideARunEndsTheProcessAtOnce()
     QCOMPARE(program.exitCode(), 0);
     QVERIFY2(said.contains("waiting"), said.constData());
     QVERIFY2(!said.contains("after"), said.constData());
+    // The first file's text is in place, and nothing of the run is left in the output folder.
+    QCOMPARE(QDir(place.root() + QStringLiteral("/out"))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("a.txt")});
     // The converter that start-up deployed went with the window.
     QVERIFY(!QFile::exists(place.tempFolder() + QStringLiteral("/morwenda-") +
                            QString::number(::geteuid()) + QStringLiteral("/pdftotext")));
