@@ -48,6 +48,9 @@ bool ConvertFile(StagingArea &staging, const QString &pdf, const QString &output
                  const QString &password, ConvertMode mode, ProgressTarget *progress,
                  const QString &caption, int startValue, int fileCount)
 {
+    // A folder of the output's name can take no text file, as the converter would find too.
+    if (QFileInfo(output).isDir())
+        return false;
     const QString staged = staging.stagedPathFor(output);
     if (staged.isEmpty())
         return false; // the folder is missing or not writable: the converter could write nothing

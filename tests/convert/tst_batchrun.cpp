@@ -206,6 +206,15 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     clickStart(fx.ctx());
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected));
+
+    // A folder where the text file would go takes no text either, and is no failure of the run.
+    QVERIFY(QDir().mkpath(out + QStringLiteral("three pages.txt")));
+    fx.ctx().fileRows->append(m_pdfs->pages);
+    fx.services.expectMessage();
+    clickStart(fx.ctx());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done.") + Header +
+                                                  failureLine(m_pdfs->user, reasons::Protected) +
+                                                  failureLine(m_pdfs->pages, reasons::Protected));
 }
 
 void TestBatchRun::refusals()
