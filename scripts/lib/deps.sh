@@ -14,12 +14,13 @@
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size
 #   imagemagick                     import, to take screenshots
+#   xdotool                         scripts/walkthrough types and clicks in the window
 #   fonts-liberation                Liberation Sans, the metric twin of the window's Arial
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     poppler-utils poppler-data qpdf
-    xvfb xauth x11-utils imagemagick fonts-liberation
+    xvfb xauth x11-utils imagemagick xdotool fonts-liberation
 )
 
 # Prints the packages of the list that are not installed, one per line.
