@@ -40,6 +40,12 @@ QString PasswordPrompt(const QString &pdf)
            QStringLiteral("Note: Leave this box blank if file is not password protected");
 }
 
+QString AskPassword(WindowContext &ctx, const QString &pdf)
+{
+    return ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"), PasswordPrompt(pdf),
+                                  QString());
+}
+
 QString OutputPathInFolder(const QString &folder, const QString &pdf)
 {
     const QChar sep = paths::separator();
@@ -134,10 +140,7 @@ void PushButton2_Click(WindowContext &ctx)
             });
             if (proc.test(
                     134, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
-                proc.run(136, [&] {
-                    password = ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"),
-                                                      PasswordPrompt(pdf), QString());
-                });
+                proc.run(136, [&] { password = AskPassword(ctx, pdf); });
             }
             const bool typed = proc.test(
                 138, [&] { return !password.isEmpty(); }, true);

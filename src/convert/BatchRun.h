@@ -21,6 +21,9 @@ inline const QString Unreadable = QStringLiteral(
 // The prompt of the password box for one file.
 QString PasswordPrompt(const QString &pdf);
 
+// Asks for the password of one file (batch run and preview alike); Cancel gives "".
+QString AskPassword(WindowContext &ctx, const QString &pdf);
+
 // Where the text of `pdf` goes: into `folder` (Option1) or next to the PDF (Option2).
 QString OutputPathInFolder(const QString &folder, const QString &pdf);
 QString OutputPathBesidePdf(const QString &pdf);

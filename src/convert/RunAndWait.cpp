@@ -21,16 +21,10 @@ int g_pollInterval = PollMilliseconds;
 constexpr int FirstWaitingPoll = 50;
 constexpr int PollsPerStep = 150;
 
-// Nearest integer, a tie going to the even neighbour.
+// Nearest integer, a tie going to the even neighbour (the default rounding mode).
 int roundHalfEven(double x)
 {
-    const double down = std::floor(x);
-    const double rest = x - down;
-    if (rest < 0.5)
-        return int(down);
-    if (rest > 0.5)
-        return int(down) + 1;
-    return std::fmod(down, 2.0) == 0.0 ? int(down) : int(down) + 1;
+    return int(std::nearbyint(x));
 }
 
 // Which error number a failed start stands for.

@@ -26,12 +26,6 @@ namespace {
 constexpr int ScrollUpBelowY = 305;
 constexpr int ScrollDownFromY = 365;
 
-QModelIndex selectedRow(const WindowContext &ctx)
-{
-    const QModelIndexList rows = ctx.ListView1->selectionModel()->selectedRows();
-    return rows.isEmpty() ? QModelIndex() : rows.front();
-}
-
 // The row at height y of the viewport, wherever the pointer is across it: the strip right of the
 // column belongs to the row as much as its text does.
 QModelIndex rowAt(const QTreeView *list, int y)
@@ -46,7 +40,7 @@ void RemoveSelectedRow(WindowContext &ctx)
         return;
     if (ctx.fileRows->count() == 0)
         return;
-    const QModelIndex selected = selectedRow(ctx);
+    const QModelIndex selected = SelectedItem(ctx);
     if (!selected.isValid())
         return;
     ctx.fileRows->removeAt(selected.row());
@@ -76,6 +70,12 @@ QCursor dragPointer(const QString &installFolder)
 }
 
 } // namespace
+
+QModelIndex SelectedItem(const WindowContext &ctx)
+{
+    const QModelIndexList rows = ctx.ListView1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? QModelIndex() : rows.front();
+}
 
 QString PdfFileFilter()
 {
@@ -120,7 +120,7 @@ void ListView1_MouseDown(WindowContext &ctx)
 void ListView1_ItemClick(WindowContext &ctx)
 {
     ctx.ListView1->setCursor(dragPointer(ctx.installFolder));
-    ctx.drag.DragItem = QPersistentModelIndex(selectedRow(ctx));
+    ctx.drag.DragItem = QPersistentModelIndex(SelectedItem(ctx));
 }
 
 void ListView1_MouseMove(WindowContext &ctx, QPoint pos, QPoint screenPos)

@@ -2,8 +2,12 @@
 
 #include <QString>
 
+class QModelIndex;
 class QPoint;
 struct WindowContext;
+
+// The selected row of the file list, or an invalid index when none is selected.
+QModelIndex SelectedItem(const WindowContext &ctx);
 
 // Joins the file list and its buttons to their handlers.
 void connectFileList(WindowContext &ctx);

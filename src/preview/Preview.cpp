@@ -6,6 +6,7 @@
 #include "convert/BatchRun.h"
 #include "convert/ConvertFile.h"
 #include "convert/TextCheck.h"
+#include "filelist/FileListHandlers.h"
 #include "filelist/RowListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
@@ -13,17 +14,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QItemSelectionModel>
 #include <QTreeView>
 
 namespace {
-
-// The selected row of the file list, or -1.
-int selectedRow(const WindowContext &ctx)
-{
-    const QModelIndexList selected = ctx.ListView1->selectionModel()->selectedRows();
-    return selected.isEmpty() ? -1 : selected.first().row();
-}
 
 // The PDF's file name without its last extension; a name without a dot stays whole.
 QString shownName(const QString &pdf)
@@ -65,15 +58,15 @@ void ListView1_Click(WindowContext &ctx)
     QString txt;
 
     if (proc.test(
-            100, [&] { return ctx.fileRows->count() == 0 || selectedRow(ctx) < 0; }, false))
+            100, [&] { return ctx.fileRows->count() == 0 || !SelectedItem(ctx).isValid(); }, false))
         return;
     proc.run(102, [&] { ctx.pointer->set(PointerState::Busy); });
     proc.run(104, [] { QCoreApplication::processEvents(); });
     proc.run(106, [&] { preview.clear(); });
     proc.run(110, [&] {
-        const int row = selectedRow(ctx);
-        if (row >= 0)
-            pdf = ctx.fileRows->text(row);
+        const QModelIndex row = SelectedItem(ctx);
+        if (row.isValid())
+            pdf = ctx.fileRows->text(row.row());
     });
     auto convert = [&](const QString &withPassword) {
         if (!scratch.isValid())
@@ -85,10 +78,7 @@ void ListView1_Click(WindowContext &ctx)
     };
     if (proc.test(
             112, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
-        proc.run(114, [&] {
-            password = ctx.services->inputBox(ctx.Form1, QStringLiteral("Input Password"),
-                                              PasswordPrompt(pdf), QString());
-        });
+        proc.run(114, [&] { password = AskPassword(ctx, pdf); });
         if (proc.test(
                 116, [&] { return !password.isEmpty(); }, true))
             proc.run(118, [&] { convert(password); });
