@@ -60,6 +60,16 @@ inline void saveToFolder(WindowContext &ctx, const QString &folder)
     ctx.Text1->setText(folder);
 }
 
+// Opens the window with its text files going into the place's folder "out/", which it returns.
+inline QString openSavingToOut(WindowFixture &fx)
+{
+    fx.open();
+    const QString out = fx.place.path(QStringLiteral("out/"));
+    QDir().mkpath(out);
+    saveToFolder(fx.ctx(), out);
+    return out;
+}
+
 inline void saveBesidePdf(WindowContext &ctx)
 {
     QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));

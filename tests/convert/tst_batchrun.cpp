@@ -46,11 +46,8 @@ void TestBatchRun::initTestCase()
 void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
 {
     WindowFixture fx;
-    fx.open();
+    const QString out = openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    QDir().mkpath(out);
-    saveToFolder(ctx, out);
     const MadePdfs &p = *m_pdfs;
     for (const QString &pdf : {p.text, p.image, p.user, p.owner, p.damaged, p.pages})
         ctx.fileRows->append(pdf);
@@ -83,10 +80,8 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
 {
     WindowFixture fx;
-    fx.open();
+    const QString out = openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    saveToFolder(ctx, out);
     QTest::mouseClick(ctx.Check1, Qt::LeftButton, {}, QPoint(5, ctx.Check1->height() / 2));
     QVERIFY(ctx.Check1->isChecked());
     const MadePdfs &p = *m_pdfs;
@@ -124,9 +119,7 @@ void TestBatchRun::passwordWithQuotesAndBlanksConverts()
     const QString pdf = m_pdfDir->filePath(QStringLiteral("in/odd \"name\" ä.pdf"));
     fixtures::encryptPdf(m_pdfs->text, pdf, password, password);
     WindowFixture fx;
-    fx.open();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    saveToFolder(fx.ctx(), out);
+    const QString out = openSavingToOut(fx);
     fx.ctx().Check1->setChecked(true);
     fx.ctx().fileRows->append(pdf);
     fx.services.expectInput(password);
@@ -185,9 +178,7 @@ void TestBatchRun::outputBesideEachPdf()
 void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
 {
     WindowFixture fx;
-    fx.open();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    saveToFolder(fx.ctx(), out);
+    const QString out = openSavingToOut(fx);
     QFile stale(out + QStringLiteral("user.txt"));
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.write("text of an earlier run\n");
@@ -252,9 +243,8 @@ void TestBatchRun::refusals()
 void TestBatchRun::oneFileRunsAtFullProgressAndSecondClickIsIgnored()
 {
     WindowFixture fx;
-    fx.open();
+    openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    saveToFolder(ctx, fx.place.path(QStringLiteral("out/")));
     ctx.Check1->setChecked(true);
     ctx.fileRows->append(m_pdfs->text);
     int valueSeen = -1;
@@ -279,9 +269,8 @@ void TestBatchRun::oneFileRunsAtFullProgressAndSecondClickIsIgnored()
 void TestBatchRun::nestedPreviewKeepsTheListLocked()
 {
     WindowFixture fx;
-    fx.open();
+    openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    saveToFolder(ctx, fx.place.path(QStringLiteral("out/")));
     ctx.Check1->setChecked(true);
     ctx.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
     fx.services.expectInput(QString(), [&](const FakeServices::Box &) {

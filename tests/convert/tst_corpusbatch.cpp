@@ -78,10 +78,8 @@ void TestCorpusBatch::initTestCase()
 void TestCorpusBatch::wholeCorpusWithoutPasswords()
 {
     WindowFixture fx;
-    fx.open();
+    const QString out = openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    saveToFolder(ctx, out);
     for (const CorpusEntry &entry : m_entries)
         ctx.fileRows->append(entry.file);
     fx.services.expectMessage();
@@ -116,10 +114,8 @@ void TestCorpusBatch::wholeCorpusWithoutPasswords()
 void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
 {
     WindowFixture fx;
-    fx.open();
+    const QString out = openSavingToOut(fx);
     WindowContext &ctx = fx.ctx();
-    const QString out = fx.place.path(QStringLiteral("out/"));
-    saveToFolder(ctx, out);
     ctx.Check1->setChecked(true);
     QList<CorpusEntry> protectedFiles;
     for (const CorpusEntry &entry : m_entries) {

@@ -15,10 +15,8 @@ private slots:
     void absentKeyGivesDefault();
     void storedTextsComeBackUnchanged();
     void storeLivesInTheSection();
-    void toBoolean_data();
-    void toBoolean();
-    void toInt16_data();
-    void toInt16();
+    void conversions_data();
+    void conversions();
     void writeSurvivesAKilledProcess();
 };
 
@@ -57,74 +55,53 @@ void TestSettingsStore::storeLivesInTheSection()
     QVERIFY(SettingsStore::location().endsWith(QStringLiteral("Tarvenik.conf")));
 }
 
-void TestSettingsStore::toBoolean_data()
+void TestSettingsStore::conversions_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("True") << "True" << true << true;
-    QTest::newRow("false any case") << "fALSE" << true << false;
-    QTest::newRow("zero") << "0" << true << false;
-    QTest::newRow("one") << "1" << true << true;
-    QTest::newRow("negative number") << "-1" << true << true;
-    QTest::newRow("fraction") << "0.5" << true << true;
-    QTest::newRow("yes is no truth value") << "yes" << false << false;
-    QTest::newRow("empty") << "" << false << false;
-}
-
-void TestSettingsStore::toBoolean()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(bool, expected);
-    if (!valid) {
-        try {
-            settingtext::toBoolean(text);
-            QFAIL("a text that is no truth value was accepted");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.description(), QStringLiteral("Type mismatch"));
-        }
-        return;
-    }
-    QCOMPARE(settingtext::toBoolean(text), expected);
-}
-
-void TestSettingsStore::toInt16_data()
-{
+    QTest::addColumn<bool>("truth"); // a truth value, else a 16-bit integer
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("failure");
     QTest::addColumn<int>("expected");
-    QTest::newRow("zero") << "0"
-                          << "" << 0;
-    QTest::newRow("one") << "1"
-                         << "" << 1;
-    QTest::newRow("blanks around") << " 1 "
+    QTest::newRow("True") << true << "True"
+                          << "" << 1;
+    QTest::newRow("false any case") << true << "fALSE"
+                                    << "" << 0;
+    QTest::newRow("zero is false") << true << "0"
+                                   << "" << 0;
+    QTest::newRow("negative number is true") << true << "-1"
+                                             << "" << 1;
+    QTest::newRow("fraction is true") << true << "0.5"
+                                      << "" << 1;
+    QTest::newRow("yes is no truth value") << true << "yes"
+                                           << "Type mismatch" << 0;
+    QTest::newRow("empty is no truth value") << true << ""
+                                             << "Type mismatch" << 0;
+    QTest::newRow("integer") << false << "1"
+                             << "" << 1;
+    QTest::newRow("blanks around") << false << " 1 "
                                    << "" << 1;
-    QTest::newRow("half rounds to even") << "2.5"
+    QTest::newRow("half rounds to even") << false << "2.5"
                                          << "" << 2;
-    QTest::newRow("letter") << "x"
+    QTest::newRow("letter") << false << "x"
                             << "Type mismatch" << 0;
-    QTest::newRow("empty") << ""
+    QTest::newRow("empty") << false << ""
                            << "Type mismatch" << 0;
-    QTest::newRow("too large") << "40000"
+    QTest::newRow("too large") << false << "40000"
                                << "Overflow" << 0;
 }
 
-void TestSettingsStore::toInt16()
+void TestSettingsStore::conversions()
 {
+    QFETCH(bool, truth);
     QFETCH(QString, text);
     QFETCH(QString, failure);
     QFETCH(int, expected);
-    if (!failure.isEmpty()) {
-        try {
-            settingtext::toInt16(text);
-            QFAIL("an invalid number was accepted");
-        } catch (const Failure &f) {
-            QCOMPARE(f.description(), failure);
-        }
-        return;
+    try {
+        const int value = truth ? int(settingtext::toBoolean(text)) : settingtext::toInt16(text);
+        QVERIFY2(failure.isEmpty(), "an invalid text was accepted");
+        QCOMPARE(value, expected);
+    } catch (const Failure &f) {
+        QCOMPARE(f.description(), failure);
     }
-    QCOMPARE(int(settingtext::toInt16(text)), expected);
 }
 
 void TestSettingsStore::writeSurvivesAKilledProcess()
