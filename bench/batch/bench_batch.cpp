@@ -4,7 +4,6 @@
 // checks that both ways write the same bytes, shows where the window's extra time goes for the
 // one-page files, and prints the process's peak memory.
 
-#include "app/CaptionProgressBar.h"
 #include "app/WindowContext.h"
 #include "convert/CommandLines.h"
 #include "convert/Converter.h"
@@ -14,6 +13,7 @@
 #include "convert/TextCheck.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
+#include "platform/CaptionProgressBar.h"
 #include "TestConfig.h"
 #include "WindowFixture.h"
 

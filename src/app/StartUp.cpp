@@ -4,8 +4,8 @@
 #include "convert/OutputOptions.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/PointerState.h"
 #include "platform/SettingsStore.h"
-#include "PointerState.h"
 #include "ProductIcon.h"
 #include "WindowContext.h"
 
@@ -134,8 +134,7 @@ void Form_Load(WindowContext &ctx)
 
     proc.run(100, [&] { ApplySkin(ctx); });
     const QString handPointer = ctx.installFolder + QStringLiteral("/HAND-M.CUR");
-    if (proc.test(
-            102, [&] { return files::FileExists(handPointer); }, true))
+    if (proc.branch(102, [&] { return files::FileExists(handPointer); }))
         proc.run(104, [&] { ctx.pointer->setCustomCursor(LoadPointerPicture(handPointer)); });
     proc.run(130, [&] {
         ctx.Form1->setWindowTitle(ctx.productName);
@@ -167,8 +166,7 @@ void Form_Load(WindowContext &ctx)
         ctx.Option2->setChecked(
             settingtext::toBoolean(store.GetSetting(QStringLiteral("Option2"), "0")));
     });
-    if (proc.test(
-            148, [&] { return ctx.Option1->isChecked(); }, true))
+    if (proc.branch(148, [&] { return ctx.Option1->isChecked(); }))
         proc.run(150, [&] { ctx.Frame2->setEnabled(true); });
     else
         proc.run(152, [&] { ctx.Frame2->setEnabled(false); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorReport.h"
+#include "platform/ErrorReport.h"
 #include "platform/Services.h"
 
 #include <QPersistentModelIndex>

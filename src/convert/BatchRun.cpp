@@ -1,13 +1,13 @@
 #include "BatchRun.h"
 
-#include "app/CaptionProgressBar.h"
-#include "app/PointerState.h"
 #include "app/WindowContext.h"
 #include "ConvertFile.h"
 #include "filelist/RowListModel.h"
+#include "platform/CaptionProgressBar.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
+#include "platform/PointerState.h"
 #include "TextCheck.h"
 
 #include <cmath>
@@ -78,25 +78,21 @@ void PushButton2_Click(WindowContext &ctx)
     StagingArea staging;
     bool refused = false;
 
-    if (proc.test(
-            100, [&] { return ctx.batchBusy; }, false))
+    if (proc.guard(100, [&] { return ctx.batchBusy; }))
         return;
     proc.run(102, [&] { ctx.batchBusy = true; });
     proc.run(104, [] { QCoreApplication::processEvents(); });
 
-    if (proc.test(
-            106, [&] { return rows.count() == 0; }, false)) {
+    if (proc.guard(106, [&] { return rows.count() == 0; })) {
         proc.run(108, [&] { ctx.message(NoFiles); });
         refused = true;
-    } else if (proc.test(
-                   110,
-                   [&] { return !files::IsFolder(ctx.Text1->text()) && !ctx.Option2->isChecked(); },
-                   false)) {
+    } else if (proc.guard(110, [&] {
+                   return !files::IsFolder(ctx.Text1->text()) && !ctx.Option2->isChecked();
+               })) {
         proc.run(112, [&] { ctx.message(NoFolder); });
         refused = true;
-    } else if (proc.test(
-                   114, [&] { return !ctx.Option1->isChecked() && !ctx.Option2->isChecked(); },
-                   false)) {
+    } else if (proc.guard(114,
+                          [&] { return !ctx.Option1->isChecked() && !ctx.Option2->isChecked(); })) {
         // Without a choice there is no output path at all; no file is written.
         proc.run(116, [&] { ctx.message(NoChoice); });
         refused = true;
@@ -138,12 +134,10 @@ void PushButton2_Click(WindowContext &ctx)
                     throw Failure(NoChoice);
                 output = NotOverThePdf(output, pdf);
             });
-            if (proc.test(
-                    134, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
+            if (proc.branch(134, [&] { return ctx.Check1->checkState() == Qt::Checked; })) {
                 proc.run(136, [&] { password = AskPassword(ctx, pdf); });
             }
-            const bool typed = proc.test(
-                138, [&] { return !password.isEmpty(); }, true);
+            const bool typed = proc.branch(138, [&] { return !password.isEmpty(); });
             proc.run(typed ? 140 : 146, [&] {
                 if (output.isEmpty())
                     return;
@@ -151,13 +145,11 @@ void PushButton2_Click(WindowContext &ctx)
                     ConvertFile(staging, pdf, output, typed ? password : QString(),
                                 ConvertMode::Batch, &bar, bar.text(), bar.value(), rows.count());
             });
-            if (proc.test(
-                    typed ? 142 : 148, [&] { return !produced; }, true)) {
+            if (proc.branch(typed ? 142 : 148, [&] { return !produced; })) {
                 failures += QStringLiteral("\r\n") + pdf +
                             (typed ? reasons::WrongPassword : reasons::Protected);
-            } else if (proc.test(
-                           typed ? 144 : 150, [&] { return NoTextPDF(output, ctx.reporter()); },
-                           true)) {
+            } else if (proc.branch(typed ? 144 : 150,
+                                   [&] { return NoTextPDF(output, ctx.reporter()); })) {
                 failures += QStringLiteral("\r\n") + pdf + reasons::Unreadable;
             }
             proc.run(152, [&] {
@@ -174,8 +166,7 @@ void PushButton2_Click(WindowContext &ctx)
             bar.setValue(0);
             bar.setText(QStringLiteral("Progress Bar"));
         });
-        if (proc.test(
-                158, [&] { return gotData; }, true))
+        if (proc.branch(158, [&] { return gotData; }))
             proc.run(160, [&] { ctx.message(QStringLiteral("Done.") + failures); });
         else
             proc.run(162, [&] { ctx.message(NoData); });

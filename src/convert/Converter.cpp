@@ -1,7 +1,7 @@
 #include "Converter.h"
 
-#include "app/ErrorReport.h"
 #include "InstanceLock.h"
+#include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 

@@ -95,13 +95,11 @@ void PushButton7_Click(WindowContext &ctx)
     proc.run(102, [&] {
         folder = BrowseForFolder(ctx, ctx.Form1, QStringLiteral("Please select folder:"), start);
     });
-    if (proc.test(
-            104, [&] { return folder.isEmpty(); }, false))
+    if (proc.guard(104, [&] { return folder.isEmpty(); }))
         return;
     proc.run(106, [&] { ctx.settings->SaveSetting(QStringLiteral("LastFolderDot"), folder); });
     const QChar sep = paths::separator();
-    if (proc.test(
-            108, [&] { return !folder.endsWith(sep); }, true))
+    if (proc.branch(108, [&] { return !folder.endsWith(sep); }))
         proc.run(110, [&] { ctx.Text1->setText(folder + sep); });
     else
         proc.run(112, [&] { ctx.Text1->setText(folder); });

@@ -1,6 +1,6 @@
 #include "RunAndWait.h"
 
-#include "ProgressTarget.h"
+#include "platform/ProgressTarget.h"
 
 #include <algorithm>
 #include <cmath>

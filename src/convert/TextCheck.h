@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorReport.h"
+#include "platform/ErrorReport.h"
 
 #include <QStringList>
 

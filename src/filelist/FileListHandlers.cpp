@@ -1,9 +1,9 @@
 #include "FileListHandlers.h"
 
-#include "app/PointerState.h"
 #include "app/WindowContext.h"
 #include "FileListEvents.h"
 #include "platform/PathRules.h"
+#include "platform/PointerState.h"
 #include "RowListModel.h"
 
 #include <QFileInfo>
@@ -107,8 +107,7 @@ void PushButton3_Click(WindowContext &ctx)
 {
     Procedure proc(ctx.reporter(), tags::ClearList);
     // The busy test and the clearing are one statement: when the test fails, the list is cleared.
-    if (proc.test(
-            100, [&] { return !ctx.pointer->isBusy(); }, true))
+    if (proc.branch(100, [&] { return !ctx.pointer->isBusy(); }))
         proc.run(100, [&] { ctx.fileRows->clear(); });
 }
 
@@ -172,11 +171,9 @@ void PushButton1_Click(WindowContext &ctx)
         proc.run(102, [&] { ctx.message(TooManyFilesText); });
         return;
     }
-    if (proc.test(
-            104, [&] { return chosen.isEmpty(); }, false))
+    if (proc.guard(104, [&] { return chosen.isEmpty(); }))
         return;
-    if (proc.test(
-            106, [&] { return chosen.size() == 1; }, true)) {
+    if (proc.branch(106, [&] { return chosen.size() == 1; })) {
         proc.run(108, [&] { ctx.fileRows->append(chosen.front()); });
         return;
     }

@@ -1,15 +1,15 @@
 #include "Preview.h"
 
-#include "app/CaptionProgressBar.h"
-#include "app/PointerState.h"
 #include "app/WindowContext.h"
 #include "convert/BatchRun.h"
 #include "convert/ConvertFile.h"
 #include "convert/TextCheck.h"
 #include "filelist/FileListHandlers.h"
 #include "filelist/RowListModel.h"
+#include "platform/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
+#include "platform/PointerState.h"
 #include "platform/TemporaryFolder.h"
 
 #include <QCheckBox>
@@ -57,8 +57,7 @@ void ListView1_Click(WindowContext &ctx)
     TemporaryFolder scratch;
     QString txt;
 
-    if (proc.test(
-            100, [&] { return ctx.fileRows->count() == 0 || !SelectedItem(ctx).isValid(); }, false))
+    if (proc.guard(100, [&] { return ctx.fileRows->count() == 0 || !SelectedItem(ctx).isValid(); }))
         return;
     proc.run(102, [&] { ctx.pointer->set(PointerState::Busy); });
     proc.run(104, [] { QCoreApplication::processEvents(); });
@@ -76,11 +75,9 @@ void ListView1_Click(WindowContext &ctx)
         ConvertFile(staging, pdf, txt, withPassword, ConvertMode::Preview, ctx.ProgressBar1,
                     QString(), 0, 0);
     };
-    if (proc.test(
-            112, [&] { return ctx.Check1->checkState() == Qt::Checked; }, true)) {
+    if (proc.branch(112, [&] { return ctx.Check1->checkState() == Qt::Checked; })) {
         proc.run(114, [&] { password = AskPassword(ctx, pdf); });
-        if (proc.test(
-                116, [&] { return !password.isEmpty(); }, true))
+        if (proc.branch(116, [&] { return !password.isEmpty(); }))
             proc.run(118, [&] { convert(password); });
         else
             proc.run(120, [&] { convert(QString()); });
@@ -88,18 +85,16 @@ void ListView1_Click(WindowContext &ctx)
         proc.run(122, [&] { convert(QString()); });
     }
     proc.run(124, [&] { name = shownName(pdf); });
-    if (proc.test(
-            126, [&] { return !files::IsOrdinaryFile(txt); }, true)) {
+    if (proc.branch(126, [&] { return !files::IsOrdinaryFile(txt); })) {
         proc.run(146, [&] { preview.append(ProtectedRow(name)); });
     } else {
-        if (proc.test(
-                128, [&] { return NoTextPDF(txt, ctx.reporter()); }, true)) {
+        if (proc.branch(128, [&] { return NoTextPDF(txt, ctx.reporter()); })) {
             proc.run(142, [&] { preview.append(UnreadableRow(name)); });
         } else {
             QStringList lines;
             proc.run(130, [&] { lines = ReadFileToStringFSOLine(txt, ctx.reporter()); });
             for (int i = 0;
-                 proc.loopTest(132, [&] { return i < lines.size() && i < PreviewLineLimit; });
+                 proc.loopWhile(132, [&] { return i < lines.size() && i < PreviewLineLimit; });
                  ++i) {
                 proc.run(134, [&] { ctx.pointer->set(PointerState::Busy); });
                 proc.run(136, [] { QCoreApplication::processEvents(); });

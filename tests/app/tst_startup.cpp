@@ -1,6 +1,6 @@
-#include "app/PointerState.h"
 #include "app/StartUp.h"
 #include "filelist/RowListModel.h"
+#include "platform/PointerState.h"
 #include "WindowFixture.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
-#include "app/CaptionProgressBar.h"
 #include "app/Help.h"
-#include "app/PointerState.h"
+#include "platform/CaptionProgressBar.h"
+#include "platform/PointerState.h"
 #include "WindowFixture.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "app/CaptionProgressBar.h"
-#include "app/PointerState.h"
 #include "BatchFixture.h"
 #include "convert/BatchRun.h"
+#include "platform/CaptionProgressBar.h"
+#include "platform/PointerState.h"
 
 #include <QTreeView>
 

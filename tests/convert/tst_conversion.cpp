@@ -1,9 +1,9 @@
 // The converter's command lines, and which of them a conversion runs (with the real pdftotext).
-#include "app/ErrorReport.h"
 #include "convert/CommandLines.h"
 #include "convert/Converter.h"
 #include "convert/RunConverter.h"
 #include "PdfFixtures.h"
+#include "platform/ErrorReport.h"
 #include "RecordingProgress.h"
 #include "TestPlace.h"
 

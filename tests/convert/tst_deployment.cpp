@@ -1,6 +1,6 @@
-#include "app/ErrorReport.h"
 #include "convert/Converter.h"
 #include "convert/RunAndWait.h"
+#include "platform/ErrorReport.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 

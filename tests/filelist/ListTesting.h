@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/PointerState.h"
 #include "app/WindowContext.h"
 #include "filelist/RowListModel.h"
+#include "platform/PointerState.h"
 #include "WindowFixture.h"
 
 #include <QItemSelectionModel>

@@ -1,8 +1,8 @@
 // A second running instance of the program as far as the converter goes: deploys it as start-up
 // does (reports go to standard error), prints "ready", and when its input ends removes it as
 // shutdown does.
-#include "app/ErrorReport.h"
 #include "convert/Converter.h"
+#include "platform/ErrorReport.h"
 
 #include <cstdio>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "../convert/BatchFixture.h"
-#include "app/CaptionProgressBar.h"
-#include "app/PointerState.h"
+#include "platform/CaptionProgressBar.h"
+#include "platform/PointerState.h"
 #include "preview/Preview.h"
 
 #include <QApplication>

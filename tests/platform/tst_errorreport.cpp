@@ -1,4 +1,4 @@
-#include "app/ErrorReport.h"
+#include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 
 #include <QTest>
@@ -86,12 +86,10 @@ void TestErrorReport::failingTestContinuesWithTheStepListedAfterIt()
     Procedure proc(recorder(), tags::ClearList);
     auto failing = []() -> bool { throw Failure(QStringLiteral("Type mismatch")); };
     // An early stop that depends on the test is not taken...
-    QCOMPARE(proc.test(100, failing, false), false);
+    QCOMPARE(proc.guard(100, failing), false);
     // ...and a choice between two branches runs the one listed first.
-    QCOMPARE(proc.test(148, failing, true), true);
-    QCOMPARE(proc.test(
-                 150, [] { return false; }, true),
-             false);
+    QCOMPARE(proc.branch(148, failing), true);
+    QCOMPARE(proc.branch(150, [] { return false; }), false);
     QCOMPARE(m_reports.size(), 2);
     QCOMPARE(m_reports[1].line, 148);
 }
@@ -101,7 +99,7 @@ void TestErrorReport::loopTestFailureLeavesTheLoopAfterOneReport()
     m_reports.clear();
     Procedure proc(recorder(), tags::Preview);
     int passes = 0;
-    while (proc.loopTest(132, []() -> bool { throw Failure(QStringLiteral("Overflow")); }))
+    while (proc.loopWhile(132, []() -> bool { throw Failure(QStringLiteral("Overflow")); }))
         ++passes;
     QCOMPARE(passes, 0);
     QCOMPARE(m_reports.size(), 1);

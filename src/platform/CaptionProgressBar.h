@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/ProgressTarget.h"
+#include "platform/ProgressTarget.h"
 
 #include <QProgressBar>
 #include <QTimer>

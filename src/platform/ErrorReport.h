@@ -47,10 +47,38 @@ public:
         }
     }
 
-    // Evaluates a test. When evaluating it fails, the failure is reported and the answer is
-    // `onFailure`: the caller passes the value that continues with the step listed directly after
-    // the test (an early stop is not taken, the first branch runs, a loop is entered).
-    template <class Condition> bool test(int line, Condition &&condition, bool onFailure)
+    // The tests of a procedure. Evaluating a test can fail too; the failure is reported and the
+    // procedure carries on with the step listed directly after the test, so what a failed test
+    // answers depends on what the test decides:
+
+    // A test that leads to an early stop or a refusal: a failure answers false (no stop is made).
+    template <class Condition> bool guard(int line, Condition &&condition)
+    {
+        return evaluate(line, std::forward<Condition>(condition), false);
+    }
+
+    // A test that chooses between two branches: a failure answers true, so the branch written
+    // first (directly after the test) runs.
+    template <class Condition> bool branch(int line, Condition &&condition)
+    {
+        return evaluate(line, std::forward<Condition>(condition), true);
+    }
+
+    // A loop's own test: a failure is reported once and leaves the loop, so a test that fails on
+    // every pass cannot show reports without end.
+    template <class Condition> bool loopWhile(int line, Condition &&condition)
+    {
+        return evaluate(line, std::forward<Condition>(condition), false);
+    }
+
+    // Reports the failure being handled, at the last statement reached (0 before the first).
+    void reportCurrent();
+
+    int line() const { return m_line; }
+    const QString &tag() const { return m_tag; }
+
+private:
+    template <class Condition> bool evaluate(int line, Condition &&condition, bool onFailure)
     {
         m_line = line;
         try {
@@ -61,20 +89,6 @@ public:
         }
     }
 
-    // A loop's own test: a failure is reported once and leaves the loop, so a test that fails on
-    // every pass cannot show reports without end.
-    template <class Condition> bool loopTest(int line, Condition &&condition)
-    {
-        return test(line, std::forward<Condition>(condition), false);
-    }
-
-    // Reports the failure being handled, at the last statement reached (0 before the first).
-    void reportCurrent();
-
-    int line() const { return m_line; }
-    const QString &tag() const { return m_tag; }
-
-private:
     ReportFn m_report;
     QString m_tag;
     int m_line = 0;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The keys of the settings store, section "Morwenda". Users and their settings files know these
+// names, so they never change.
+namespace settingkeys {
+
+// The password check box: 0 clear, 1 ticked, 2 greyed.
+inline const QString AskPassword = QStringLiteral("Check1");
+// "Save results to this folder:" and "Save results in folder of original file": "True"/"False".
+inline const QString SaveToFolder = QStringLiteral("Option1");
+inline const QString SaveBesidePdf = QStringLiteral("Option2");
+// The output folder as typed or chosen.
+inline const QString OutputFolder = QStringLiteral("Output Folder");
+// The extension last scanned for by the folder scan.
+inline const QString Extension = QStringLiteral("Extension");
+// The folder the folder scan last started from.
+inline const QString LastFolder = QStringLiteral("LastFolder");
+// The output folder last chosen with "...".
+inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
+
+// The conversion engine's limits, read at the start of each run: how many converters run at once
+// (0 or absent: one per processor core), the memory one converter may take in MB, and the seconds
+// a converter may go without giving new text.
+inline const QString Converters = QStringLiteral("Converters");
+inline const QString ConverterMemoryLimit = QStringLiteral("Converter Memory Limit");
+inline const QString ConverterTimeLimit = QStringLiteral("Converter Time Limit");
+
+} // namespace settingkeys
