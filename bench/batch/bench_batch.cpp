@@ -4,7 +4,6 @@
 // checks that both ways write the same bytes, shows where the window's extra time goes for the
 // one-page files, and prints the process's peak memory.
 
-#include "app/WindowContext.h"
 #include "convert/CommandLines.h"
 #include "convert/Converter.h"
 #include "convert/ConvertFile.h"
@@ -15,6 +14,7 @@
 #include "PdfFixtures.h"
 #include "platform/CaptionProgressBar.h"
 #include "TestConfig.h"
+#include "WindowControls.h"
 #include "WindowFixture.h"
 
 #include <algorithm>
@@ -184,10 +184,10 @@ private:
 void runWindow(WindowFixture &fx, const QString &out, int expected)
 {
     QDir().mkpath(out);
-    WindowContext &ctx = fx.ctx();
-    ctx.Text1->setText(out);
+    WindowControls &ui = fx.ui();
+    ui.outputFolderEdit->setText(out);
     fx.services.expectMessage();
-    QTest::mouseClick(ctx.PushButton2, Qt::LeftButton); // returns when the run has ended
+    QTest::mouseClick(ui.startButton, Qt::LeftButton); // returns when the run has ended
     const QList<FakeServices::Box> boxes = fx.services.takeBoxes();
     if (boxes.size() != 1 || boxes.first().text != QStringLiteral("Done.")) {
         std::printf("warning: the window's run ended with %d boxes:\n", int(boxes.size()));
@@ -255,8 +255,8 @@ SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const 
     SizeResult r;
     r.pages = pages;
     const int count = int(pdfs.size());
-    fx.ctx().fileRows->clear();
-    fx.ctx().fileRows->appendAll(pdfs);
+    fx.ui().fileRows->clear();
+    fx.ui().fileRows->appendAll(pdfs);
     // Untimed: brings the files, the converter and its libraries into memory.
     runBare(pdfs, folder + QStringLiteral("/warm-up"));
     for (int p = 0; p < passes; ++p) {
@@ -273,12 +273,12 @@ SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const 
 // and all lines are timed in interleaved passes like the main figures.
 void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, int passes)
 {
-    WindowContext &ctx = fx.ctx();
-    CaptionProgressBar &bar = *ctx.ProgressBar1;
+    WindowControls &ui = fx.ui();
+    CaptionProgressBar &bar = *ui.progressBar;
     const int count = int(pdfs.size());
     const QString deployed = converter::ConverterPath();
-    ctx.fileRows->clear();
-    ctx.fileRows->appendAll(pdfs);
+    ui.fileRows->clear();
+    ui.fileRows->appendAll(pdfs);
     struct Layer
     {
         const char *name;
@@ -321,7 +321,7 @@ void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, i
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
             ConvertFile(staging, pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(),
                         bar.value(), count);
-            NoTextPDF(text, ctx.reporter());
+            NoTextPDF(text, fx.window().boxes().reporter());
         });
     });
     add("the window's batch run", [&](const QString &out) { runWindow(fx, out, count); });
@@ -391,8 +391,8 @@ int main(int argc, char **argv)
     std::vector<SizeResult> results;
     WindowFixture fx;
     fx.open();
-    QTest::mouseClick(fx.ctx().Option1, Qt::LeftButton, {},
-                      QPoint(5, fx.ctx().Option1->height() / 2));
+    QTest::mouseClick(fx.ui().saveToFolderOption, Qt::LeftButton, {},
+                      QPoint(5, fx.ui().saveToFolderOption->height() / 2));
     peakBefore = peakKilobytes();
     residentBefore = residentKilobytes();
     results.push_back(

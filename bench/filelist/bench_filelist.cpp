@@ -2,10 +2,10 @@
 // through the add-to-list operation (as the folder scan and a drop add them) and all at once. A
 // bare row model without a view, filled one row at a time, is the baseline of the same run.
 
-#include "app/MainWindow.h"
 #include "filelist/RowListModel.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
+#include "WindowControls.h"
 
 #include <cstdio>
 #include <functional>
@@ -73,12 +73,12 @@ double timeInWindow(const std::function<void(RowListModel &)> &fill)
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "the window was not exposed\n");
-    WindowContext &ctx = window.context();
+    WindowControls ui(window);
     QElapsedTimer timer;
     timer.start();
-    fill(*ctx.fileRows);
-    ctx.ListView1->scrollToBottom();
-    ctx.ListView1->viewport()->repaint();
+    fill(*ui.fileRows);
+    ui.fileList->scrollToBottom();
+    ui.fileList->viewport()->repaint();
     QCoreApplication::processEvents();
     const double ms = timer.nsecsElapsed() / 1e6;
     if (services.shown)

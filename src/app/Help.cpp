@@ -1,8 +1,8 @@
 #include "Help.h"
 
-#include "WindowContext.h"
+#include "platform/MessageBoxes.h"
 
-QString HelpText()
+QString helpText()
 {
     return QStringLiteral("This program will:") + QStringLiteral("\r\r") +
            QStringLiteral("*extract text from a PDF.") + QStringLiteral("\r\r") +
@@ -12,8 +12,8 @@ QString HelpText()
                "PDF).");
 }
 
-void PushButton5_Click(WindowContext &ctx)
+void showHelp(const MessageBoxes &boxes)
 {
-    Procedure proc(ctx.reporter(), tags::Help);
-    proc.run(100, [&] { ctx.message(HelpText()); });
+    Procedure proc(boxes.reporter(), tags::Help);
+    proc.run(100, [&] { boxes.message(helpText()); });
 }

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-struct WindowContext;
+class MessageBoxes;
 
 // What the program does and does not do, as the Help box shows it.
-QString HelpText();
+QString helpText();
 
-// The "Help" button.
-void PushButton5_Click(WindowContext &ctx);
+// The "Help" button: shows helpText() in a message box.
+void showHelp(const MessageBoxes &boxes);

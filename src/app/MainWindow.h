@@ -1,15 +1,27 @@
 #pragma once
 
-#include "WindowContext.h"
+#include "platform/MessageBoxes.h"
 
 #include <functional>
+#include <memory>
+#include <QHash>
 #include <QWidget>
 
-class QFont;
+class BatchController;
+class CaptionProgressBar;
+class FileListController;
+class OptionsController;
+class PointerState;
+class PreviewController;
+class QPushButton;
+class QTreeView;
+class RowListModel;
+class SettingsStore;
+struct ControlLayout;
 
-// The program's one window, Form1. It builds the controls from the layout table, runs the start-up
-// sequence, joins the controls' events to the handlers of each feature and ends the process when
-// it is closed.
+// The program's one window. It builds the controls from the layout table, owns one controller
+// per feature and joins the controls' signals to them, runs the start-up sequence, and ends the
+// process when it is closed.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -25,11 +37,21 @@ public:
     MainWindow(Services &services, SettingsStore &settings, Options options);
     ~MainWindow() override;
 
-    WindowContext &context() { return m_ctx; }
     int mousePointer() const;
-
     // Pixels for a length in twips at the screen's logical resolution.
     int px(int twips) const;
+
+    PointerState &pointer() { return *m_pointer; }
+    MessageBoxes &boxes() { return m_boxes; }
+    RowListModel &fileRows() { return *m_fileRows; }
+    RowListModel &previewRows() { return *m_previewRows; }
+    QTreeView *fileListView() const { return m_fileListView; }
+    QTreeView *previewListView() const { return m_previewListView; }
+
+    FileListController &fileList() { return *m_fileList; }
+    OptionsController &options() { return *m_optionsController; }
+    BatchController &batch() { return *m_batch; }
+    PreviewController &preview() { return *m_preview; }
 
     static const char *const ProductName;
 
@@ -41,18 +63,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void createControls();
-    QPushButton *createButton(QWidget *parent, const char *name, const QString &caption,
-                              QRect twips);
-    QTreeView *createList(const char *name, RowListModel *model, QRect twips,
-                          const QString &tooltip);
-    void place(QWidget *widget, QRect twips) const;
+    template <class Control> Control *createControl(const char *objectName);
+    QPushButton *createButton(const char *objectName);
+    QTreeView *createList(const char *objectName, RowListModel *model);
+    void place(QWidget *widget, const ControlLayout &layout);
+    void createControlsAndControllers(SettingsStore &settings);
     void watchHover(QWidget *widget, int pointer);
-    void connectHandlers();
     void centreOnScreen();
 
-    WindowContext m_ctx;
-    Options m_options;
+    Options m_windowOptions;
+    MessageBoxes m_boxes;
     qreal m_dpi = 96;
+    PointerState *m_pointer = nullptr;
+    RowListModel *m_fileRows = nullptr;
+    RowListModel *m_previewRows = nullptr;
+    QTreeView *m_fileListView = nullptr;
+    QTreeView *m_previewListView = nullptr;
     QHash<QObject *, int> m_hoverPointer;
+
+    FileListController *m_fileList = nullptr;
+    OptionsController *m_optionsController = nullptr;
+    BatchController *m_batch = nullptr;
+    PreviewController *m_preview = nullptr;
 };

@@ -2,11 +2,9 @@
 
 #include "convert/Converter.h"
 #include "platform/TemporaryFolder.h"
-#include "WindowContext.h"
 
-void Form_Unload(WindowContext &ctx)
+void shutDown()
 {
-    Q_UNUSED(ctx);
     converter::RemoveAtShutdown();
     // A run or preview cut short leaves its private folders behind; the text being written there
     // is lost with them, and the file it would have replaced stays as it was.

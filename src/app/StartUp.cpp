@@ -1,26 +1,23 @@
 #include "StartUp.h"
 
 #include "convert/Converter.h"
-#include "convert/OutputOptions.h"
+#include "convert/OptionsController.h"
+#include "MainWindow.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
 #include "platform/PointerState.h"
-#include "platform/SettingsStore.h"
 #include "ProductIcon.h"
-#include "WindowContext.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QtEndian>
 #include <QTreeView>
 
@@ -42,20 +39,6 @@ void addColumn(QTreeView *list, const QString &heading)
 void setColumnWidth(QTreeView *list, int twips)
 {
     list->header()->resizeSection(0, twipsToPixels(list, twips));
-}
-
-Qt::CheckState checkStateFor(qint16 value)
-{
-    switch (value) {
-    case 0:
-        return Qt::Unchecked;
-    case 1:
-        return Qt::Checked;
-    case 2:
-        return Qt::PartiallyChecked; // greyed
-    default:
-        throw Failure(QStringLiteral("Invalid property value"));
-    }
 }
 
 // The hot spot of a Windows cursor file (type 2), from its first directory entry.
@@ -82,28 +65,20 @@ QString SetApplicationTitle(const QString &productName)
     return title;
 }
 
-QString DesktopFolder()
+void ApplySkin(QWidget &window, const QString &installFolder)
 {
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
-        throw Failure(QStringLiteral("The desktop folder cannot be found"));
-    return QDir::toNativeSeparators(desktop) + QDir::separator();
-}
-
-void ApplySkin(WindowContext &ctx)
-{
-    const QString skin = ctx.installFolder + QStringLiteral("/x/o.cjs");
+    const QString skin = installFolder + QStringLiteral("/x/o.cjs");
     if (!QFileInfo(skin).isFile())
         return;
-    const QColor buttonFace = ctx.Form1->palette().color(QPalette::Button);
+    const QColor buttonFace = window.palette().color(QPalette::Button);
     auto paint = [&](QWidget *widget) {
         QPalette palette = widget->palette();
         palette.setColor(QPalette::Window, buttonFace);
         widget->setPalette(palette);
         widget->setAutoFillBackground(true);
     };
-    paint(ctx.Form1);
-    for (QWidget *child : ctx.Form1->findChildren<QWidget *>()) {
+    paint(&window);
+    for (QWidget *child : window.findChildren<QWidget *>()) {
         if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child) ||
             qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
             paint(child);
@@ -111,7 +86,7 @@ void ApplySkin(WindowContext &ctx)
     QFile file(skin);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw Failure(file.errorString());
-    ctx.Form1->setStyleSheet(QString::fromUtf8(file.readAll()));
+    window.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
 QCursor LoadPointerPicture(const QString &path)
@@ -127,48 +102,32 @@ QCursor LoadPointerPicture(const QString &path)
     return QCursor(picture, hot.x(), hot.y());
 }
 
-void Form_Load(WindowContext &ctx)
+void runStartUp(MainWindow &window, const QString &installFolder)
 {
-    Procedure proc(ctx.reporter(), tags::FormLoad);
-    SettingsStore &store = *ctx.settings;
+    MessageBoxes &boxes = window.boxes();
+    Procedure proc(boxes.reporter(), tags::FormLoad);
 
-    proc.run(100, [&] { ApplySkin(ctx); });
-    const QString handPointer = ctx.installFolder + QStringLiteral("/HAND-M.CUR");
-    if (proc.branch(102, [&] { return files::FileExists(handPointer); }))
-        proc.run(104, [&] { ctx.pointer->setCustomCursor(LoadPointerPicture(handPointer)); });
+    proc.run(100, [&] { ApplySkin(window, installFolder); });
+    const QString handPointer = installFolder + QStringLiteral("/HAND-M.CUR");
+    if (files::FileExists(handPointer))
+        proc.run(104, [&] { window.pointer().setCustomCursor(LoadPointerPicture(handPointer)); });
     proc.run(130, [&] {
-        ctx.Form1->setWindowTitle(ctx.productName);
-        ctx.Form1->setWindowIcon(ProductIcon());
-        ctx.applicationTitle = SetApplicationTitle(ctx.productName);
-        QCoreApplication::setApplicationName(ctx.applicationTitle);
+        const QString product = QString::fromLatin1(MainWindow::ProductName);
+        window.setWindowTitle(product);
+        window.setWindowIcon(ProductIcon());
+        boxes.setTitle(SetApplicationTitle(product));
+        QCoreApplication::setApplicationName(boxes.title());
     });
-    proc.run(132, [&] { addColumn(ctx.ListView1, QStringLiteral("PDF File(s)")); });
-    proc.run(134, [&] { setColumnWidth(ctx.ListView1, ColumnWidthTwips); });
+    QTreeView *fileList = window.fileListView();
+    QTreeView *previewList = window.previewListView();
+    proc.run(132, [&] { addColumn(fileList, QStringLiteral("PDF File(s)")); });
+    proc.run(134, [&] { setColumnWidth(fileList, ColumnWidthTwips); });
     proc.run(136, [&] {
-        addColumn(ctx.ListView3,
+        addColumn(previewList,
                   QStringLiteral("PDF Preview (Click on added PDF file above. This is how the "
                                  "file appears to me)"));
     });
-    proc.run(138, [&] { setColumnWidth(ctx.ListView3, ColumnWidthTwips); });
-    proc.run(140, [&] {
-        ctx.Check1->setCheckState(
-            checkStateFor(settingtext::toInt16(store.GetSetting(QStringLiteral("Check1"), "0"))));
-    });
-    proc.run(142, [&] {
-        const QString desktop = DesktopFolder();
-        ctx.Text1->setText(store.GetSetting(QStringLiteral("Output Folder"), desktop));
-    });
-    proc.run(144, [&] {
-        ctx.Option1->setChecked(
-            settingtext::toBoolean(store.GetSetting(QStringLiteral("Option1"), "1")));
-    });
-    proc.run(146, [&] {
-        ctx.Option2->setChecked(
-            settingtext::toBoolean(store.GetSetting(QStringLiteral("Option2"), "0")));
-    });
-    if (proc.branch(148, [&] { return ctx.Option1->isChecked(); }))
-        proc.run(150, [&] { ctx.Frame2->setEnabled(true); });
-    else
-        proc.run(152, [&] { ctx.Frame2->setEnabled(false); });
+    proc.run(138, [&] { setColumnWidth(previewList, ColumnWidthTwips); });
+    window.options().restoreChoices(proc);
     converter::Deploy(proc);
 }

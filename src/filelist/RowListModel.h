@@ -31,6 +31,9 @@ public:
     const QString &text(int row) const { return m_rows.at(row); }
     void setText(int row, const QString &text);
     const QStringList &texts() const { return m_rows; }
+    // True when some row holds exactly this text. The comparison is binary, so paths that differ
+    // only in letter case are different rows.
+    bool contains(const QString &text) const { return m_rows.contains(text, Qt::CaseSensitive); }
 
 private:
     QStringList m_rows;

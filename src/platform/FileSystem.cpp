@@ -1,9 +1,12 @@
 #include "FileSystem.h"
 
-#include <QCoreApplication>
+#include "Failure.h"
+
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace files {
 
@@ -27,7 +30,6 @@ bool IsOrdinaryFile(const QString &path)
 
 void DeleteFileSafe(const QString &path)
 {
-    QCoreApplication::processEvents();
     if (path.isEmpty() || QFile::remove(path))
         return;
     QFile file(path);
@@ -36,6 +38,14 @@ void DeleteFileSafe(const QString &path)
         return;
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
     file.remove();
+}
+
+QString DesktopFolder()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty())
+        throw Failure(QStringLiteral("The desktop folder cannot be found"));
+    return QDir::toNativeSeparators(desktop) + QDir::separator();
 }
 
 } // namespace files

@@ -50,19 +50,10 @@ public:
                                     const QString &startFolder) = 0;
 
     // Shows a modal multi-select open-files dialog; returns full paths in the dialog's order, an
-    // empty list when cancelled. Throws DialogBufferTooSmall when the choice cannot be returned.
+    // empty list when cancelled.
     virtual QStringList openFileNames(QWidget *owner, const QString &title,
                                       const QString &filter) = 0;
 
     // Opens the folder in the desktop's file manager; false when that could not be started.
     virtual bool openFolder(const QString &path) = 0;
-};
-
-#include "Failure.h"
-
-// The open-files dialog could not return the whole choice (too many files chosen at once).
-class DialogBufferTooSmall : public Failure
-{
-public:
-    DialogBufferTooSmall() : Failure(QStringLiteral("Buffer too small")) {}
 };

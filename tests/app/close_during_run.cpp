@@ -1,10 +1,10 @@
 // Converts one file in the real window, then closes the window while the run waits on the second
 // file's password box. The process must end right there: "after" is printed only if it went on.
-#include "app/MainWindow.h"
 #include "FakeServices.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
 #include "platform/SettingsStore.h"
+#include "WindowControls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,17 +31,17 @@ int main(int argc, char *argv[])
                                                std::_Exit(0);
                                            }});
     window.show();
-    WindowContext &ctx = window.context();
-    ctx.Text1->setText(place + QStringLiteral("/out"));
-    ctx.Check1->setChecked(true);
-    ctx.fileRows->appendAll({pdf, pdf});
+    WindowControls ui(window);
+    ui.outputFolderEdit->setText(place + QStringLiteral("/out"));
+    ui.askPasswordBox->setChecked(true);
+    ui.fileRows->appendAll({pdf, pdf});
     services.expectInput(QString());
     services.expectInput(QString(), [&](const FakeServices::Box &) {
         std::puts("waiting");
         window.close();
         std::puts("after close");
     });
-    QTest::mouseClick(ctx.PushButton2, Qt::LeftButton);
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
     std::puts("after run");
     return 3;
 }

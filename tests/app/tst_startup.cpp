@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 #include "filelist/RowListModel.h"
+#include "platform/FileSystem.h"
 #include "platform/PointerState.h"
 #include "WindowFixture.h"
 
@@ -71,21 +72,21 @@ void TestStartUp::firstStartWithAnEmptyStore()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     QCOMPARE(fx.services.boxes().size(), 0);
-    QCOMPARE(ctx.Check1->checkState(), Qt::Unchecked);
-    QVERIFY(ctx.Option1->isChecked());
-    QVERIFY(!ctx.Option2->isChecked());
-    QVERIFY(ctx.Frame2->isEnabled());
-    const QString desktop = DesktopFolder();
+    QCOMPARE(ui.askPasswordBox->checkState(), Qt::Unchecked);
+    QVERIFY(ui.saveToFolderOption->isChecked());
+    QVERIFY(!ui.saveBesidePdfOption->isChecked());
+    QVERIFY(ui.outputFolderFrame->isEnabled());
+    const QString desktop = files::DesktopFolder();
     QVERIFY(desktop.endsWith(QDir::separator()));
     QVERIFY(!desktop.endsWith(QString(2, QDir::separator())));
-    QCOMPARE(ctx.Text1->text(), desktop);
+    QCOMPARE(ui.outputFolderEdit->text(), desktop);
     // The restore runs the change handlers, so the store now holds what the window shows.
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), desktop);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
-    QCOMPARE(ctx.applicationTitle, QStringLiteral("Morwenda"));
+    QCOMPARE(ui.window->boxes().title(), QStringLiteral("Morwenda"));
     QCOMPARE(fx.window().windowTitle(), QStringLiteral("Morwenda"));
     QCOMPARE(fx.window().mousePointer(), int(PointerState::Default));
 }
@@ -97,12 +98,12 @@ void TestStartUp::storedChoicesAreRestored()
     fx.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("True"));
     fx.settings.SaveSetting(QStringLiteral("Check1"), QStringLiteral("2"));
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     QCOMPARE(fx.services.boxes().size(), 0);
-    QVERIFY(!ctx.Option1->isChecked());
-    QVERIFY(ctx.Option2->isChecked());
-    QVERIFY(!ctx.Frame2->isEnabled());
-    QCOMPARE(ctx.Check1->checkState(), Qt::PartiallyChecked); // greyed
+    QVERIFY(!ui.saveToFolderOption->isChecked());
+    QVERIFY(ui.saveBesidePdfOption->isChecked());
+    QVERIFY(!ui.outputFolderFrame->isEnabled());
+    QCOMPARE(ui.askPasswordBox->checkState(), Qt::PartiallyChecked); // greyed
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("2"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
 }
@@ -112,7 +113,7 @@ void TestStartUp::storedOutputFolderWinsOverTheDesktop()
     WindowFixture fx;
     fx.settings.SaveSetting(QStringLiteral("Output Folder"), QStringLiteral("/srv/texts"));
     fx.open();
-    QCOMPARE(fx.ctx().Text1->text(), QStringLiteral("/srv/texts"));
+    QCOMPARE(fx.ui().outputFolderEdit->text(), QStringLiteral("/srv/texts"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()),
              QStringLiteral("/srv/texts"));
 }
@@ -146,7 +147,7 @@ void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
         fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
     fx.services.expectMessage();
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
 
     QCOMPARE(fx.services.boxes().size(), 1);
     const FakeServices::Box box = fx.services.boxes().first();
@@ -155,22 +156,22 @@ void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.text, errorreport::message(tags::FormLoad, line, description));
     // Start-up went on past the failing step.
-    QCOMPARE(ctx.Text1->text(), DesktopFolder());
+    QCOMPARE(ui.outputFolderEdit->text(), files::DesktopFolder());
     if (key == QLatin1String("Check1")) {
-        QCOMPARE(ctx.Check1->checkState(), Qt::Unchecked);
+        QCOMPARE(ui.askPasswordBox->checkState(), Qt::Unchecked);
         QCOMPARE(fx.settings.GetSetting(key, QString()), stored);
     }
     if (key == QLatin1String("Option1")) {
         // Option1 keeps its previous state (not selected); Option2 stays cleared as stored.
-        QVERIFY(!ctx.Option1->isChecked());
-        QVERIFY(!ctx.Option2->isChecked());
-        QVERIFY(!ctx.Frame2->isEnabled());
+        QVERIFY(!ui.saveToFolderOption->isChecked());
+        QVERIFY(!ui.saveBesidePdfOption->isChecked());
+        QVERIFY(!ui.outputFolderFrame->isEnabled());
         QVERIFY(box.text.startsWith(Report144));
     }
     if (key == QLatin1String("Option2")) {
-        QVERIFY(!ctx.Option1->isChecked());
-        QVERIFY(!ctx.Option2->isChecked());
-        QVERIFY(!ctx.Frame2->isEnabled());
+        QVERIFY(!ui.saveToFolderOption->isChecked());
+        QVERIFY(!ui.saveBesidePdfOption->isChecked());
+        QVERIFY(!ui.outputFolderFrame->isEnabled());
     }
 }
 
@@ -178,14 +179,14 @@ void TestStartUp::listColumns()
 {
     WindowFixture fx;
     MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    QCOMPARE(ctx.fileRows->headerData(0, Qt::Horizontal).toString(), QStringLiteral("PDF File(s)"));
-    QCOMPARE(ctx.previewRows->headerData(0, Qt::Horizontal).toString(),
+    WindowControls &ui = fx.ui();
+    QCOMPARE(ui.fileRows->headerData(0, Qt::Horizontal).toString(), QStringLiteral("PDF File(s)"));
+    QCOMPARE(ui.previewRows->headerData(0, Qt::Horizontal).toString(),
              QStringLiteral("PDF Preview (Click on added PDF file above. This is how the file "
                             "appears to me)"));
-    QCOMPARE(ctx.ListView1->header()->sectionSize(0), window.px(7000));
-    QCOMPARE(ctx.ListView3->header()->sectionSize(0), window.px(7000));
-    QCOMPARE(ctx.ListView1->model()->columnCount(), 1);
+    QCOMPARE(ui.fileList->header()->sectionSize(0), window.px(7000));
+    QCOMPARE(ui.previewList->header()->sectionSize(0), window.px(7000));
+    QCOMPARE(ui.fileList->model()->columnCount(), 1);
 }
 
 void TestStartUp::handPointerIsLoadedFromTheInstallFolder()
@@ -194,7 +195,7 @@ void TestStartUp::handPointerIsLoadedFromTheInstallFolder()
     writeFile(fx.place.installFolder() + QStringLiteral("/HAND-M.CUR"), cursorFile({5, 3}));
     fx.open();
     QCOMPARE(fx.services.boxes().size(), 0);
-    const QCursor cursor = fx.ctx().pointer->customCursor();
+    const QCursor cursor = fx.ui().pointer->customCursor();
     QCOMPARE(cursor.shape(), Qt::BitmapCursor);
     QCOMPARE(cursor.hotSpot(), QPoint(5, 3));
 }
@@ -209,7 +210,7 @@ void TestStartUp::brokenHandPointerIsReportedAtItsStep()
     QVERIFY2(fx.services.boxes().first().text.contains(QStringLiteral("at line 104\r\r")),
              qPrintable(fx.services.describeBoxes()));
     // Without a picture the hand is the platform's pointing hand.
-    QCOMPARE(fx.ctx().pointer->customCursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(fx.ui().pointer->customCursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(fx.window().windowTitle(), QStringLiteral("Morwenda"));
 }
 
@@ -221,7 +222,7 @@ void TestStartUp::skinIsAppliedAsAStyleSheet()
     fx.open();
     QCOMPARE(fx.services.boxes().size(), 0);
     QCOMPARE(fx.window().styleSheet(), QString::fromLatin1(sheet));
-    QVERIFY(fx.ctx().Frame1->autoFillBackground());
+    QVERIFY(fx.ui().saveFrame->autoFillBackground());
     QCOMPARE(fx.window().palette().color(QPalette::Window),
              fx.window().palette().color(QPalette::Button));
 }

@@ -83,11 +83,11 @@ void TestWindowShell::fonts()
 {
     WindowFixture fx;
     MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     QCOMPARE(window.font().family(), QStringLiteral("Arial"));
     QVERIFY(window.font().bold());
     QCOMPARE(window.font().pointSizeF(), 9.0);
-    QCOMPARE(ctx.ListView1->font().pointSizeF(), 9.0);
+    QCOMPARE(ui.fileList->font().pointSizeF(), 9.0);
     for (QPushButton *button : window.findChildren<QPushButton *>()) {
         QCOMPARE(button->font().pointSizeF(), 11.25);
         QVERIFY(button->font().bold());
@@ -98,7 +98,7 @@ void TestWindowShell::progressBarShowsItsTextLiterally()
 {
     WindowFixture fx;
     fx.open();
-    CaptionProgressBar *bar = fx.ctx().ProgressBar1;
+    CaptionProgressBar *bar = fx.ui().progressBar;
     bar->setText(QStringLiteral("Processing: 100%p.pdf"));
     QCOMPARE(static_cast<QProgressBar *>(bar)->text(), QStringLiteral("Processing: 100%p.pdf"));
     bar->setValue(190); // the last file of a long batch may ask for more than the bar holds
@@ -112,7 +112,7 @@ void TestWindowShell::helpBox()
     WindowFixture fx;
     fx.open();
     fx.services.expectMessage();
-    QTest::mouseClick(fx.ctx().PushButton5, Qt::LeftButton);
+    QTest::mouseClick(fx.ui().helpButton, Qt::LeftButton);
     QCOMPARE(fx.services.boxes().size(), 1);
     const FakeServices::Box box = fx.services.boxes().first();
     QCOMPARE(box.title, QStringLiteral("Morwenda"));
@@ -127,26 +127,26 @@ void TestWindowShell::hoverRule()
 {
     WindowFixture fx;
     MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    const QList<QWidget *> hand = {ctx.PushButton1, ctx.PushButton2, ctx.PushButton3,
-                                   ctx.PushButton4, ctx.PushButton5, ctx.PushButton6,
-                                   ctx.PushButton7};
+    WindowControls &ui = fx.ui();
+    const QList<QWidget *> hand = {ui.addFilesButton,    ui.startButton, ui.clearButton,
+                                   ui.addFolderButton,   ui.helpButton,  ui.samplesButton,
+                                   ui.browseOutputButton};
     const QList<QWidget *> plain = {&window,
-                                    ctx.Frame1,
-                                    ctx.Frame3,
-                                    ctx.Text1,
-                                    ctx.ListView3->viewport(),
-                                    ctx.ListView1->viewport()};
+                                    ui.saveFrame,
+                                    ui.passwordFrame,
+                                    ui.outputFolderEdit,
+                                    ui.previewList->viewport(),
+                                    ui.fileList->viewport()};
     for (QWidget *button : hand) {
         QTest::mouseMove(button, button->rect().center());
         QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
-        QCOMPARE(window.cursor().shape(), ctx.pointer->customCursor().shape());
+        QCOMPARE(window.cursor().shape(), ui.pointer->customCursor().shape());
         // Back onto the background: the normal pointer again.
         QTest::mouseMove(&window, QPoint(2, 2));
         QTRY_COMPARE(window.mousePointer(), int(PointerState::Default));
     }
     for (QWidget *area : plain) {
-        QTest::mouseMove(ctx.PushButton1, ctx.PushButton1->rect().center());
+        QTest::mouseMove(ui.addFilesButton, ui.addFilesButton->rect().center());
         QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
         // A spot of the area that no child control covers.
         QTest::mouseMove(area, QPoint(3, area->height() - 3));
@@ -158,17 +158,17 @@ void TestWindowShell::hoverHoldsBackWhileBusy()
 {
     WindowFixture fx;
     MainWindow &window = fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.pointer->set(PointerState::Busy);
+    WindowControls &ui = fx.ui();
+    ui.pointer->set(PointerState::Busy);
     QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
-    for (QWidget *w : {static_cast<QWidget *>(ctx.PushButton2), static_cast<QWidget *>(&window),
-                       ctx.ListView1->viewport(), static_cast<QWidget *>(ctx.Text1)}) {
+    for (QWidget *w : {static_cast<QWidget *>(ui.startButton), static_cast<QWidget *>(&window),
+                       ui.fileList->viewport(), static_cast<QWidget *>(ui.outputFolderEdit)}) {
         QTest::mouseMove(w, QPoint(4, 4));
         QTest::qWait(20);
         QCOMPARE(window.mousePointer(), int(PointerState::Busy));
     }
-    ctx.pointer->set(PointerState::Default);
-    QTest::mouseMove(ctx.PushButton2, ctx.PushButton2->rect().center());
+    ui.pointer->set(PointerState::Default);
+    QTest::mouseMove(ui.startButton, ui.startButton->rect().center());
     QTRY_COMPARE(window.mousePointer(), int(PointerState::Custom));
 }
 

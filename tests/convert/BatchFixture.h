@@ -54,10 +54,11 @@ inline QByteArray readAll(const QString &path)
 }
 
 // Chooses the output folder (Option1) or the PDF's own folder (Option2) as the user would.
-inline void saveToFolder(WindowContext &ctx, const QString &folder)
+inline void saveToFolder(WindowControls &ui, const QString &folder)
 {
-    QTest::mouseClick(ctx.Option1, Qt::LeftButton, {}, QPoint(5, ctx.Option1->height() / 2));
-    ctx.Text1->setText(folder);
+    QTest::mouseClick(ui.saveToFolderOption, Qt::LeftButton, {},
+                      QPoint(5, ui.saveToFolderOption->height() / 2));
+    ui.outputFolderEdit->setText(folder);
 }
 
 // Opens the window with its text files going into the place's folder "out/", which it returns.
@@ -66,16 +67,17 @@ inline QString openSavingToOut(WindowFixture &fx)
     fx.open();
     const QString out = fx.place.path(QStringLiteral("out/"));
     QDir().mkpath(out);
-    saveToFolder(fx.ctx(), out);
+    saveToFolder(fx.ui(), out);
     return out;
 }
 
-inline void saveBesidePdf(WindowContext &ctx)
+inline void saveBesidePdf(WindowControls &ui)
 {
-    QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));
+    QTest::mouseClick(ui.saveBesidePdfOption, Qt::LeftButton, {},
+                      QPoint(5, ui.saveBesidePdfOption->height() / 2));
 }
 
-inline void clickStart(WindowContext &ctx)
+inline void clickStart(WindowControls &ui)
 {
-    QTest::mouseClick(ctx.PushButton2, Qt::LeftButton);
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
 }

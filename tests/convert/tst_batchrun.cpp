@@ -1,5 +1,7 @@
 #include "BatchFixture.h"
-#include "convert/BatchRun.h"
+#include "convert/BatchController.h"
+#include "convert/ConversionReasons.h"
+#include "convert/OutputPaths.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"
 
@@ -47,12 +49,12 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
 {
     WindowFixture fx;
     const QString out = openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     const MadePdfs &p = *m_pdfs;
     for (const QString &pdf : {p.text, p.image, p.user, p.owner, p.damaged, p.pages})
-        ctx.fileRows->append(pdf);
+        ui.fileRows->append(pdf);
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
 
     QCOMPARE(fx.services.boxes().size(), 1);
     const FakeServices::Box box = fx.services.boxes().first();
@@ -70,31 +72,32 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
     // Nothing of the run is left behind: no staging folders, the bar and pointer are reset.
     QVERIFY(QFile::exists(out + QStringLiteral("owner.txt"))); // copying forbidden, not refused
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 4);
-    QCOMPARE(ctx.ProgressBar1->value(), 0);
-    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
-    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
-    QVERIFY(!ctx.batchBusy);
-    QCOMPARE(ctx.fileRows->count(), 6);
+    QCOMPARE(ui.progressBar->value(), 0);
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("Progress Bar"));
+    QCOMPARE(ui.pointer->value(), int(PointerState::Default));
+    QVERIFY(!ui.window->batch().isRunning());
+    QCOMPARE(ui.fileRows->count(), 6);
 }
 
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
 {
     WindowFixture fx;
     const QString out = openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
-    QTest::mouseClick(ctx.Check1, Qt::LeftButton, {}, QPoint(5, ctx.Check1->height() / 2));
-    QVERIFY(ctx.Check1->isChecked());
+    WindowControls &ui = fx.ui();
+    QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {},
+                      QPoint(5, ui.askPasswordBox->height() / 2));
+    QVERIFY(ui.askPasswordBox->isChecked());
     const MadePdfs &p = *m_pdfs;
     // The open password (which the converter refuses as an owner password), the owner password
     // of a file that forbids copying, a wrong password, an empty answer and a plain file.
-    ctx.fileRows->appendAll({p.user, p.owner, p.user, p.user, p.text});
+    ui.fileRows->appendAll({p.user, p.owner, p.user, p.user, p.text});
     fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
     fx.services.expectInput(QString::fromUtf16(MadePdfs::OwnerPassword));
     fx.services.expectInput(QStringLiteral("wrong"));
     fx.services.expectInput(QString()); // empty answer, as Cancel gives
     fx.services.expectInput(QString());
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
 
     const QList<FakeServices::Box> boxes = fx.services.boxes();
     QCOMPARE(boxes.size(), 6);
@@ -120,11 +123,11 @@ void TestBatchRun::passwordWithQuotesAndBlanksConverts()
     fixtures::encryptPdf(m_pdfs->text, pdf, password, password);
     WindowFixture fx;
     const QString out = openSavingToOut(fx);
-    fx.ctx().Check1->setChecked(true);
-    fx.ctx().fileRows->append(pdf);
+    fx.ui().askPasswordBox->setChecked(true);
+    fx.ui().fileRows->append(pdf);
     fx.services.expectInput(password);
     fx.services.expectMessage();
-    clickStart(fx.ctx());
+    clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
     QCOMPARE(readAll(out + QStringLiteral("odd \"name\" ä.txt")),
              fixtures::convertDirectly(m_pdfs->text));
@@ -137,10 +140,10 @@ void TestBatchRun::outputFolderWithAndWithoutTrailingSeparator()
         fx.open();
         const QString out = fx.place.path(QStringLiteral("texts"));
         QDir().mkpath(out);
-        saveToFolder(fx.ctx(), out + suffix);
-        fx.ctx().fileRows->append(m_pdfs->text);
+        saveToFolder(fx.ui(), out + suffix);
+        fx.ui().fileRows->append(m_pdfs->text);
         fx.services.expectMessage();
-        clickStart(fx.ctx());
+        clickStart(fx.ui());
         QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
         QVERIFY2(QFile::exists(out + QStringLiteral("/text.txt")), qPrintable(suffix));
     }
@@ -159,12 +162,12 @@ void TestBatchRun::outputBesideEachPdf()
     QFile::copy(m_pdfs->pages, b);
     QFile::copy(m_pdfs->text, bare);
     QFile::copy(m_pdfs->text, fx.place.path(QStringLiteral("b c/notes.txt")));
-    saveBesidePdf(fx.ctx());
+    saveBesidePdf(fx.ui());
     // The folder box is not looked at when saving beside each PDF.
-    fx.ctx().Text1->setText(QStringLiteral("/no/such/folder"));
-    fx.ctx().fileRows->appendAll({a, b, bare, fx.place.path(QStringLiteral("b c/notes.txt"))});
+    fx.ui().outputFolderEdit->setText(QStringLiteral("/no/such/folder"));
+    fx.ui().fileRows->appendAll({a, b, bare, fx.place.path(QStringLiteral("b c/notes.txt"))});
     fx.services.expectMessage();
-    clickStart(fx.ctx());
+    clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
     QVERIFY(QFile::exists(fx.place.path(QStringLiteral("a/report.final.txt"))));
     QVERIFY(QFile::exists(fx.place.path(QStringLiteral("b c/other.txt"))));
@@ -183,26 +186,26 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.write("text of an earlier run\n");
     stale.close();
-    fx.ctx().fileRows->append(m_pdfs->user);
+    fx.ui().fileRows->append(m_pdfs->user);
     fx.services.expectMessage();
-    clickStart(fx.ctx());
+    clickStart(fx.ui());
     // The converter wrote nothing this time: the earlier file is no result of this run...
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
     // ...and it is left exactly as it was.
     QCOMPARE(readAll(out + QStringLiteral("user.txt")), QByteArray("text of an earlier run\n"));
 
     // With text among the files, the earlier file is still named with its reason.
-    fx.ctx().fileRows->append(m_pdfs->text);
+    fx.ui().fileRows->append(m_pdfs->text);
     fx.services.expectMessage();
-    clickStart(fx.ctx());
+    clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected));
 
     // A folder where the text file would go takes no text either, and is no failure of the run.
     QVERIFY(QDir().mkpath(out + QStringLiteral("three pages.txt")));
-    fx.ctx().fileRows->append(m_pdfs->pages);
+    fx.ui().fileRows->append(m_pdfs->pages);
     fx.services.expectMessage();
-    clickStart(fx.ctx());
+    clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done.") + Header +
                                                   failureLine(m_pdfs->user, reasons::Protected) +
                                                   failureLine(m_pdfs->pages, reasons::Protected));
@@ -212,31 +215,31 @@ void TestBatchRun::refusals()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("No files added."));
 
-    ctx.fileRows->append(m_pdfs->text);
-    saveToFolder(ctx, fx.place.path(QStringLiteral("missing")));
+    ui.fileRows->append(m_pdfs->text);
+    saveToFolder(ui, fx.place.path(QStringLiteral("missing")));
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Folder does not exist. Please select another folder."));
 
     // Neither option selected cannot be reached by clicking, but must not write anywhere.
     const QString out = fx.place.path(QStringLiteral("out"));
     QDir().mkpath(out);
-    ctx.Text1->setText(out);
-    ctx.Option1->setAutoExclusive(false);
-    ctx.Option1->setChecked(false);
+    ui.outputFolderEdit->setText(out);
+    ui.saveToFolderOption->setAutoExclusive(false);
+    ui.saveToFolderOption->setChecked(false);
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
     QVERIFY(fx.services.boxes().last().text.startsWith(QStringLiteral("Please choose where")));
     QVERIFY(QDir(out).isEmpty());
     // The early messages leave the pointer and the bar alone, and the run can start again.
-    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
-    QVERIFY(!ctx.batchBusy);
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("Progress Bar"));
+    QVERIFY(!ui.window->batch().isRunning());
     QCOMPARE(fx.services.pending(), 0);
 }
 
@@ -244,21 +247,21 @@ void TestBatchRun::oneFileRunsAtFullProgressAndSecondClickIsIgnored()
 {
     WindowFixture fx;
     openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
-    ctx.Check1->setChecked(true);
-    ctx.fileRows->append(m_pdfs->text);
+    WindowControls &ui = fx.ui();
+    ui.askPasswordBox->setChecked(true);
+    ui.fileRows->append(m_pdfs->text);
     int valueSeen = -1;
     QString textSeen;
     int pointerSeen = -1;
     fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
-        valueSeen = ctx.ProgressBar1->value();
-        textSeen = ctx.ProgressBar1->text();
-        pointerSeen = ctx.pointer->value();
+        valueSeen = ui.progressBar->value();
+        textSeen = ui.progressBar->text();
+        pointerSeen = ui.pointer->value();
         // A second click while the run goes on starts nothing: no box, no second run.
-        QTest::mouseClick(ctx.PushButton2, Qt::LeftButton);
+        QTest::mouseClick(ui.startButton, Qt::LeftButton);
     });
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
     QCOMPARE(valueSeen, 100);
     QCOMPARE(textSeen, QStringLiteral("Processing: text.pdf"));
     QCOMPARE(pointerSeen, int(PointerState::Busy));
@@ -270,24 +273,24 @@ void TestBatchRun::nestedPreviewKeepsTheListLocked()
 {
     WindowFixture fx;
     openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
-    ctx.Check1->setChecked(true);
-    ctx.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
+    WindowControls &ui = fx.ui();
+    ui.askPasswordBox->setChecked(true);
+    ui.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
     fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
         // A click on the list during the run previews the file, inside the run's wait...
-        ctx.Check1->setChecked(false);
-        const QRect row = ctx.ListView1->visualRect(ctx.fileRows->index(1));
-        QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, row.center());
-        QVERIFY(ctx.previewRows->count() > 0);
+        ui.askPasswordBox->setChecked(false);
+        const QRect row = ui.fileList->visualRect(ui.fileRows->index(1));
+        QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, row.center());
+        QVERIFY(ui.previewRows->count() > 0);
         // ...and gives the busy pointer back, so the list cannot be cleared under the run.
-        QCOMPARE(ctx.pointer->value(), int(PointerState::Busy));
-        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-        QCOMPARE(ctx.fileRows->count(), 2);
+        QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
+        QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+        QCOMPARE(ui.fileRows->count(), 2);
     });
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
-    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
+    QCOMPARE(ui.pointer->value(), int(PointerState::Default));
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -1,6 +1,7 @@
 // The batch run over real-world PDFs gives every file the outcome of the converter itself.
 #include "BatchFixture.h"
-#include "convert/BatchRun.h"
+#include "convert/ConversionReasons.h"
+#include "convert/OutputPaths.h"
 #include "convert/TextCheck.h"
 
 #include <QTemporaryFile>
@@ -50,7 +51,7 @@ int letters(const QByteArray &text)
 
 QString outputFor(const QString &folder, const QString &pdf)
 {
-    return OutputPathInFolder(folder, pdf);
+    return outputPathInFolder(folder, pdf);
 }
 
 } // namespace
@@ -79,11 +80,11 @@ void TestCorpusBatch::wholeCorpusWithoutPasswords()
 {
     WindowFixture fx;
     const QString out = openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     for (const CorpusEntry &entry : m_entries)
-        ctx.fileRows->append(entry.file);
+        ui.fileRows->append(entry.file);
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
 
     QString expected;
     for (const CorpusEntry &entry : m_entries) {
@@ -115,8 +116,8 @@ void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
 {
     WindowFixture fx;
     const QString out = openSavingToOut(fx);
-    WindowContext &ctx = fx.ctx();
-    ctx.Check1->setChecked(true);
+    WindowControls &ui = fx.ui();
+    ui.askPasswordBox->setChecked(true);
     QList<CorpusEntry> protectedFiles;
     for (const CorpusEntry &entry : m_entries) {
         const QString password =
@@ -124,12 +125,12 @@ void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
         if (password.isEmpty() || !entry.category.startsWith(QStringLiteral("encrypted")))
             continue;
         protectedFiles.append(entry);
-        ctx.fileRows->append(entry.file);
+        ui.fileRows->append(entry.file);
         fx.services.expectInput(password);
     }
     QVERIFY(protectedFiles.size() >= 10);
     fx.services.expectMessage();
-    clickStart(ctx);
+    clickStart(ui);
 
     for (const CorpusEntry &entry : protectedFiles) {
         const QStringList option = entry.userPassword.isEmpty()

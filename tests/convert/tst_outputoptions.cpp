@@ -42,13 +42,13 @@ void TestOutputOptions::browse()
     QFETCH(QString, box);
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     fx.services.expectFolder(chosen);
-    QTest::mouseClick(ctx.PushButton7, Qt::LeftButton);
+    QTest::mouseClick(ui.browseOutputButton, Qt::LeftButton);
     const FakeServices::Box shown = fx.services.boxes().first();
     QCOMPARE(shown.kind, FakeServices::Kind::Folder);
     QCOMPARE(shown.title, QStringLiteral("Please select folder:"));
-    QCOMPARE(ctx.Text1->text(), box);
+    QCOMPARE(ui.outputFolderEdit->text(), box);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("LastFolderDot"), QString()), chosen);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), box);
 }
@@ -57,11 +57,11 @@ void TestOutputOptions::cancelledBrowseChangesNothing()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    const QString before = ctx.Text1->text();
+    WindowControls &ui = fx.ui();
+    const QString before = ui.outputFolderEdit->text();
     fx.services.expectFolder(QString());
-    QTest::mouseClick(ctx.PushButton7, Qt::LeftButton);
-    QCOMPARE(ctx.Text1->text(), before);
+    QTest::mouseClick(ui.browseOutputButton, Qt::LeftButton);
+    QCOMPARE(ui.outputFolderEdit->text(), before);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("LastFolderDot"), QStringLiteral("absent")),
              QStringLiteral("absent"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), before);
@@ -73,7 +73,7 @@ void TestOutputOptions::browseStartsFromTheLastScannedFolder()
     fx.settings.SaveSetting(QStringLiteral("LastFolder"), QStringLiteral("/srv/scans"));
     fx.open();
     fx.services.expectFolder(QString());
-    QTest::mouseClick(fx.ctx().PushButton7, Qt::LeftButton);
+    QTest::mouseClick(fx.ui().browseOutputButton, Qt::LeftButton);
     QCOMPARE(fx.services.boxes().first().preset, QStringLiteral("/srv/scans"));
 }
 
@@ -81,15 +81,15 @@ void TestOutputOptions::everyKeystrokeIsStored()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.Text1->clear();
+    WindowControls &ui = fx.ui();
+    ui.outputFolderEdit->clear();
     // Read the store after each keystroke: it must already hold the text as it then stands.
     QStringList stored;
-    QObject::connect(ctx.Text1, &QLineEdit::textChanged, ctx.Text1, [&] {
+    QObject::connect(ui.outputFolderEdit, &QLineEdit::textChanged, ui.outputFolderEdit, [&] {
         stored << fx.settings.GetSetting(QStringLiteral("Output Folder"), QStringLiteral("?"));
     });
-    ctx.Text1->setFocus();
-    QTest::keyClicks(ctx.Text1, QStringLiteral("/data/text"));
+    ui.outputFolderEdit->setFocus();
+    QTest::keyClicks(ui.outputFolderEdit, QStringLiteral("/data/text"));
     QCOMPARE(stored.size(), 10);
     QCOMPARE(stored.first(), QStringLiteral("/"));
     QCOMPARE(stored.at(4), QStringLiteral("/data"));
@@ -100,11 +100,11 @@ void TestOutputOptions::passwordOptionIsStored()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    const QPoint box(5, ctx.Check1->height() / 2);
-    QTest::mouseClick(ctx.Check1, Qt::LeftButton, {}, box);
+    WindowControls &ui = fx.ui();
+    const QPoint box(5, ui.askPasswordBox->height() / 2);
+    QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {}, box);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("1"));
-    QTest::mouseClick(ctx.Check1, Qt::LeftButton, {}, box);
+    QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {}, box);
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
 }
 
@@ -112,45 +112,48 @@ void TestOutputOptions::optionClicksStoreBothAndSwitchTheFolderBox()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    const QString folder = ctx.Text1->text();
-    QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));
-    QVERIFY(ctx.Option2->isChecked());
-    QVERIFY(!ctx.Option1->isChecked());
+    WindowControls &ui = fx.ui();
+    const QString folder = ui.outputFolderEdit->text();
+    QTest::mouseClick(ui.saveBesidePdfOption, Qt::LeftButton, {},
+                      QPoint(5, ui.saveBesidePdfOption->height() / 2));
+    QVERIFY(ui.saveBesidePdfOption->isChecked());
+    QVERIFY(!ui.saveToFolderOption->isChecked());
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("True"));
     // The folder box and its button are disabled but keep their text.
-    QVERIFY(!ctx.Frame2->isEnabled());
-    QVERIFY(!ctx.Text1->isEnabled());
-    QVERIFY(!ctx.PushButton7->isEnabled());
-    QCOMPARE(ctx.Text1->text(), folder);
+    QVERIFY(!ui.outputFolderFrame->isEnabled());
+    QVERIFY(!ui.outputFolderEdit->isEnabled());
+    QVERIFY(!ui.browseOutputButton->isEnabled());
+    QCOMPARE(ui.outputFolderEdit->text(), folder);
 
-    QTest::mouseClick(ctx.Option1, Qt::LeftButton, {}, QPoint(5, ctx.Option1->height() / 2));
+    QTest::mouseClick(ui.saveToFolderOption, Qt::LeftButton, {},
+                      QPoint(5, ui.saveToFolderOption->height() / 2));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
-    QVERIFY(ctx.Frame2->isEnabled());
-    QVERIFY(ctx.PushButton7->isEnabled());
+    QVERIFY(ui.outputFolderFrame->isEnabled());
+    QVERIFY(ui.browseOutputButton->isEnabled());
 }
 
 void TestOutputOptions::unwritableStoreIsToldOnce()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
+    WindowControls &ui = fx.ui();
     // A folder where the settings file should be: no write can reach the disk.
     const QString store = SettingsStore::location();
     QVERIFY(QFile::remove(store));
     QVERIFY(QDir().mkpath(store));
     fx.services.expectMessage();
-    ctx.Text1->setFocus();
-    QTest::keyClicks(ctx.Text1, QStringLiteral("abc"));
-    QTest::mouseClick(ctx.Option2, Qt::LeftButton, {}, QPoint(5, ctx.Option2->height() / 2));
+    ui.outputFolderEdit->setFocus();
+    QTest::keyClicks(ui.outputFolderEdit, QStringLiteral("abc"));
+    QTest::mouseClick(ui.saveBesidePdfOption, Qt::LeftButton, {},
+                      QPoint(5, ui.saveBesidePdfOption->height() / 2));
     QCOMPARE(fx.services.boxes().size(), 1);
     QCOMPARE(fx.services.boxes().first().icon, MessageIcon::Warning);
     QVERIFY(fx.services.boxes().first().text.contains(store));
     // The window goes on with what the user chose.
-    QVERIFY(ctx.Text1->text().endsWith(QStringLiteral("abc")));
-    QVERIFY(!ctx.Frame2->isEnabled());
+    QVERIFY(ui.outputFolderEdit->text().endsWith(QStringLiteral("abc")));
+    QVERIFY(!ui.outputFolderFrame->isEnabled());
 }
 
 QTEST_MAIN(TestOutputOptions)

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/WindowContext.h"
+#include "filelist/FileListController.h"
 #include "filelist/RowListModel.h"
 #include "platform/PointerState.h"
+#include "WindowControls.h"
 #include "WindowFixture.h"
 
 #include <QItemSelectionModel>
@@ -10,23 +11,23 @@
 #include <QTreeView>
 
 // Opens the window and fills its file list.
-inline WindowContext &openWith(WindowFixture &fx, const QStringList &texts)
+inline WindowControls &openWith(WindowFixture &fx, const QStringList &texts)
 {
     fx.open();
-    fx.ctx().fileRows->appendAll(texts);
-    return fx.ctx();
+    fx.ui().fileRows->appendAll(texts);
+    return fx.ui();
 }
 
 // The middle of a row's text, in the list's viewport.
-inline QPoint rowCentre(const WindowContext &ctx, int row)
+inline QPoint rowCentre(const WindowControls &ui, int row)
 {
-    return ctx.ListView1->visualRect(ctx.fileRows->index(row)).center();
+    return ui.fileList->visualRect(ui.fileRows->index(row)).center();
 }
 
 // The selected row, or -1.
-inline int selectedRow(const WindowContext &ctx)
+inline int selectedRow(const WindowControls &ui)
 {
-    return ctx.ListView1->selectionModel()->selectedRows().value(0).row();
+    return ui.fileList->selectionModel()->selectedRows().value(0).row();
 }
 
 #define VERIFY_NO_BOXES(fx)                                                                        \

@@ -1,4 +1,3 @@
-#include "filelist/FileListHelpers.h"
 #include "ListTesting.h"
 #include "platform/Failure.h"
 
@@ -16,17 +15,17 @@ constexpr int Selected = 0, Busy = 1, Unselected = 2, Empty = 3;
 
 // Keys with their modifiers in the list, or a double-click on the middle row without the clicks
 // before it (they would start a preview).
-void gesture(WindowContext &ctx, int keys)
+void gesture(WindowControls &ui, int keys)
 {
-    QWidget *viewport = ctx.ListView1->viewport();
-    const QPoint at = ctx.fileRows->count() ? rowCentre(ctx, 1) : QPoint(10, 10);
+    QWidget *viewport = ui.fileList->viewport();
+    const QPoint at = ui.fileRows->count() ? rowCentre(ui, 1) : QPoint(10, 10);
     const QKeyCombination combination = QKeyCombination::fromCombined(keys);
-    ctx.ListView1->setFocus();
+    ui.fileList->setFocus();
     if (keys == DoubleClick) {
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     } else {
-        QTest::keyClick(ctx.ListView1, combination.key(), combination.keyboardModifiers());
+        QTest::keyClick(ui.fileList, combination.key(), combination.keyboardModifiers());
     }
 }
 
@@ -63,34 +62,34 @@ private slots:
         QFETCH(int, setup);
         QFETCH(bool, removes);
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, setup == Empty ? QStringList() : Three);
-        const QStringList before = ctx.fileRows->texts();
+        WindowControls &ui = openWith(fx, setup == Empty ? QStringList() : Three);
+        const QStringList before = ui.fileRows->texts();
         if (setup == Selected || setup == Busy)
-            ctx.ListView1->setCurrentIndex(ctx.fileRows->index(1));
+            ui.fileList->setCurrentIndex(ui.fileRows->index(1));
         if (setup == Busy)
-            ctx.pointer->set(PointerState::Busy);
-        gesture(ctx, keys);
+            ui.pointer->set(PointerState::Busy);
+        gesture(ui, keys);
         const QStringList after = removes ? QStringList{Three[0], Three[2]} : before;
-        QCOMPARE(ctx.fileRows->texts(), after);
-        QCOMPARE(selectedRow(ctx), removes || setup >= Unselected ? -1 : 1);
-        gesture(ctx, keys);
-        QCOMPARE(ctx.fileRows->texts(), after);
+        QCOMPARE(ui.fileRows->texts(), after);
+        QCOMPARE(selectedRow(ui), removes || setup >= Unselected ? -1 : 1);
+        gesture(ui, keys);
+        QCOMPARE(ui.fileRows->texts(), after);
         VERIFY_NO_BOXES(fx);
     }
 
     void clearListKeepsThePreview()
     {
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, Three);
-        ctx.previewRows->appendAll({"first line"});
-        ctx.pointer->set(PointerState::Busy);
-        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-        QCOMPARE(ctx.fileRows->texts(), Three);
-        ctx.pointer->set(PointerState::Default);
-        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-        QTest::mouseClick(ctx.PushButton3, Qt::LeftButton); // an empty list
-        QCOMPARE(ctx.fileRows->texts(), QStringList());
-        QCOMPARE(ctx.previewRows->texts(), QStringList{"first line"});
+        WindowControls &ui = openWith(fx, Three);
+        ui.previewRows->appendAll({"first line"});
+        ui.pointer->set(PointerState::Busy);
+        QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+        QCOMPARE(ui.fileRows->texts(), Three);
+        ui.pointer->set(PointerState::Default);
+        QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+        QTest::mouseClick(ui.clearButton, Qt::LeftButton); // an empty list
+        QCOMPARE(ui.fileRows->texts(), QStringList());
+        QCOMPARE(ui.previewRows->texts(), QStringList{"first line"});
         VERIFY_NO_BOXES(fx);
     }
 
@@ -99,8 +98,8 @@ private slots:
     void columnWidensWithSidewaysScrolling()
     {
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, {"/" + QString(400, u'x') + ".pdf"});
-        QTreeView *list = ctx.ListView1;
+        WindowControls &ui = openWith(fx, {"/" + QString(400, u'x') + ".pdf"});
+        QTreeView *list = ui.fileList;
         QCoreApplication::processEvents();
         QCOMPARE(list->header()->sectionSize(0), fx.window().px(7000));
         QVERIFY(!list->horizontalScrollBar()->isVisible());
@@ -110,15 +109,15 @@ private slots:
         QCOMPARE(list->horizontalScrollBar()->maximum(), wider - list->viewport()->width());
     }
 
-    void isInFileList()
+    void containsComparesWholePathsExactly()
     {
         RowListModel list;
         const QString a = "/docs/a.pdf";
-        QVERIFY(!IsInFileList(list, a));
+        QVERIFY(!list.contains(a));
         list.appendAll({"/Docs/A.PDF", "/docs/a.PDF", a + ".bak", "/docs//a.pdf"});
-        QVERIFY(!IsInFileList(list, a));
+        QVERIFY(!list.contains(a));
         list.append(a);
-        QVERIFY(IsInFileList(list, a));
+        QVERIFY(list.contains(a));
     }
 
     void addByDialog_data()
@@ -144,14 +143,14 @@ private slots:
         QFETCH(bool, busy);
         QFETCH(QStringList, added);
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, {Existing});
+        WindowControls &ui = openWith(fx, {Existing});
         const int pointer = busy ? PointerState::Busy : PointerState::Default;
-        ctx.pointer->set(pointer);
+        ui.pointer->set(pointer);
         for (const QStringList &chosen : clicks) {
             fx.services.expectFiles(chosen);
-            QTest::mouseClick(ctx.PushButton1, Qt::LeftButton);
+            QTest::mouseClick(ui.addFilesButton, Qt::LeftButton);
         }
-        QCOMPARE(ctx.fileRows->texts(), QStringList{Existing} + added);
+        QCOMPARE(ui.fileRows->texts(), QStringList{Existing} + added);
         QCOMPARE(fx.window().mousePointer(), pointer);
         QCOMPARE(fx.services.boxes().size(), clicks.size()); // nothing shown but the dialog
         QCOMPARE(fx.services.boxes().last().title,
@@ -164,7 +163,7 @@ private slots:
         WindowFixture fx;
         fx.open();
         fx.services.expectFiles({});
-        QTest::mouseClick(fx.ctx().PushButton1, Qt::LeftButton);
+        QTest::mouseClick(fx.ui().addFilesButton, Qt::LeftButton);
         const QString filter = fx.services.boxes().value(0).text;
         QVERIFY2(filter.startsWith("PDF Files (") && filter.endsWith(')'), qPrintable(filter));
         QStringList patterns;
@@ -180,16 +179,11 @@ private slots:
 
     void addFailures_data()
     {
-        QTest::addColumn<bool>("tooMany");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<MessageIcon>("icon");
-        QTest::newRow("too many files") << true << "Morwenda"
-                                        << "You've selected too many files to add.\r\r"
-                                           "Please try adding via the \"Add All\" button."
-                                        << MessageIcon::NoIcon;
         QTest::newRow("another failure")
-            << false << QString::fromUtf16(errorreport::Title)
+            << QString::fromUtf16(errorreport::Title)
             << errorreport::message(tags::AddFiles, 100, "Device unavailable")
             << MessageIcon::Warning;
     }
@@ -197,21 +191,17 @@ private slots:
     // The failure is reported and nothing is added.
     void addFailures()
     {
-        QFETCH(bool, tooMany);
         QFETCH(QString, title);
         QFETCH(QString, text);
         QFETCH(MessageIcon, icon);
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, {Existing});
-        if (tooMany)
-            fx.services.expectTooManyFiles();
-        else
-            fx.services.expectFiles({"/never/added.pdf"}, [](const FakeServices::Box &) {
-                throw Failure(QStringLiteral("Device unavailable"));
-            });
+        WindowControls &ui = openWith(fx, {Existing});
+        fx.services.expectFiles({"/never/added.pdf"}, [](const FakeServices::Box &) {
+            throw Failure(QStringLiteral("Device unavailable"));
+        });
         fx.services.expectMessage();
-        QTest::mouseClick(ctx.PushButton1, Qt::LeftButton);
-        QCOMPARE(ctx.fileRows->texts(), QStringList{Existing});
+        QTest::mouseClick(ui.addFilesButton, Qt::LeftButton);
+        QCOMPARE(ui.fileRows->texts(), QStringList{Existing});
         QVERIFY2(fx.services.boxes().size() == 2, qPrintable(fx.services.describeBoxes()));
         const FakeServices::Box &box = fx.services.boxes().at(1);
         QCOMPARE(box.title, title);

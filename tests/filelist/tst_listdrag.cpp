@@ -12,9 +12,9 @@ const QStringList ABCD = {"A", "B", "C", "D"};
 
 // A move over the list's viewport; the screen height is the test's, since the scrolling rule
 // reads it.
-void moveOver(WindowContext &ctx, QPoint at, Qt::MouseButtons held, int screenY = 330)
+void moveOver(WindowControls &ui, QPoint at, Qt::MouseButtons held, int screenY = 330)
 {
-    QWidget *viewport = ctx.ListView1->viewport();
+    QWidget *viewport = ui.fileList->viewport();
     const QPoint screen(viewport->mapToGlobal(at).x(), screenY);
     QMouseEvent event(QEvent::MouseMove, at, screen, Qt::NoButton, held, Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
@@ -23,22 +23,22 @@ void moveOver(WindowContext &ctx, QPoint at, Qt::MouseButtons held, int screenY 
 // One drag by real mouse events: pressed on a row, released where the last move went.
 struct Drag
 {
-    Drag(WindowContext &ctx, int row) : ctx(ctx), at(rowCentre(ctx, row))
+    Drag(WindowControls &ui, int row) : ui(ui), at(rowCentre(ui, row))
     {
-        QTest::mousePress(ctx.ListView1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mousePress(ui.fileList->viewport(), Qt::LeftButton, {}, at);
     }
-    ~Drag() { QTest::mouseRelease(ctx.ListView1->viewport(), Qt::LeftButton, {}, at); }
-    void moveTo(int row, int screenY = 330) { moveTo(rowCentre(ctx, row), screenY); }
-    void moveTo(QPoint to, int screenY = 330) { moveOver(ctx, at = to, Qt::LeftButton, screenY); }
+    ~Drag() { QTest::mouseRelease(ui.fileList->viewport(), Qt::LeftButton, {}, at); }
+    void moveTo(int row, int screenY = 330) { moveTo(rowCentre(ui, row), screenY); }
+    void moveTo(QPoint to, int screenY = 330) { moveOver(ui, at = to, Qt::LeftButton, screenY); }
 
-    WindowContext &ctx;
+    WindowControls &ui;
     QPoint at;
 };
 
-bool fullyVisible(const WindowContext &ctx, int row)
+bool fullyVisible(const WindowControls &ui, int row)
 {
-    return ctx.ListView1->viewport()->rect().contains(
-        ctx.ListView1->visualRect(ctx.fileRows->index(row)));
+    return ui.fileList->viewport()->rect().contains(
+        ui.fileList->visualRect(ui.fileRows->index(row)));
 }
 
 } // namespace
@@ -75,19 +75,19 @@ private slots:
         QFETCH(QStringList, after);
         QFETCH(int, selected);
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, before);
-        ctx.pointer->set(busy ? PointerState::Busy : PointerState::Default);
-        const QSize area = ctx.ListView1->viewport()->size();
-        QVERIFY(!ctx.ListView1->indexAt(QPoint(area.width() - 3, 5)).isValid());
+        WindowControls &ui = openWith(fx, before);
+        ui.pointer->set(busy ? PointerState::Busy : PointerState::Default);
+        const QSize area = ui.fileList->viewport()->size();
+        QVERIFY(!ui.fileList->indexAt(QPoint(area.width() - 3, 5)).isValid());
         {
-            Drag drag(ctx, 0);
+            Drag drag(ui, 0);
             for (int row : moves)
-                drag.moveTo(QPoint(area.width() - 3, rowCentre(ctx, row).y()));
+                drag.moveTo(QPoint(area.width() - 3, rowCentre(ui, row).y()));
             drag.moveTo(QPoint(10, area.height() - 2)); // below the rows
-            QCOMPARE(selectedRow(ctx), selected);
+            QCOMPARE(selectedRow(ui), selected);
         }
-        QCOMPARE(ctx.fileRows->texts(), after);
-        QCOMPARE(ctx.ListView1->viewport()->cursor().shape(),
+        QCOMPARE(ui.fileRows->texts(), after);
+        QCOMPARE(ui.fileList->viewport()->cursor().shape(),
                  busy ? Qt::WaitCursor : Qt::ArrowCursor);
         VERIFY_NO_BOXES(fx);
     }
@@ -95,39 +95,40 @@ private slots:
     void hoveringNeverMovesRows()
     {
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, ABCD);
+        WindowControls &ui = openWith(fx, ABCD);
         // A click may start a long preview that lets moves through: the release ends the drag
         // before the click is handled.
         QList<bool> dragging;
-        connect(ctx.ListView1, &QAbstractItemView::clicked, this,
-                [&] { dragging.append(ctx.drag.DragFlag); });
-        QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, rowCentre(ctx, 0));
+        connect(ui.fileList, &QAbstractItemView::clicked, this,
+                [&] { dragging.append(ui.window->fileList().isDragging()); });
+        QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, rowCentre(ui, 0));
         QCOMPARE(dragging, QList<bool>{false});
-        moveOver(ctx, rowCentre(ctx, 2), Qt::NoButton);
-        QCOMPARE(ctx.fileRows->texts(), ABCD);
+        moveOver(ui, rowCentre(ui, 2), Qt::NoButton);
+        QCOMPARE(ui.fileRows->texts(), ABCD);
         // A release that went elsewhere: the next move with no button held ends the drag.
-        ctx.drag.DragFlag = true;
-        moveOver(ctx, rowCentre(ctx, 3), Qt::NoButton);
-        QVERIFY(!ctx.drag.DragFlag);
-        QCOMPARE(ctx.fileRows->texts(), ABCD);
+        QTest::mousePress(ui.fileList->viewport(), Qt::LeftButton, {}, rowCentre(ui, 0));
+        QVERIFY(ui.window->fileList().isDragging());
+        moveOver(ui, rowCentre(ui, 3), Qt::NoButton);
+        QVERIFY(!ui.window->fileList().isDragging());
+        QCOMPARE(ui.fileRows->texts(), ABCD);
     }
 
     void removedDragItemExchangesNothing()
     {
         for (bool clear : {false, true}) {
             WindowFixture fx;
-            WindowContext &ctx = openWith(fx, ABCD);
-            Drag drag(ctx, 1);
+            WindowControls &ui = openWith(fx, ABCD);
+            Drag drag(ui, 1);
             if (clear) {
-                ctx.PushButton3->click();
-                ctx.fileRows->appendAll(ABCD);
+                ui.clearButton->click();
+                ui.fileRows->appendAll(ABCD);
             } else {
-                QTest::keyClick(ctx.ListView1, Qt::Key_Delete);
+                QTest::keyClick(ui.fileList, Qt::Key_Delete);
             }
-            const QStringList left = ctx.fileRows->texts();
+            const QStringList left = ui.fileRows->texts();
             drag.moveTo(0);
             drag.moveTo(2);
-            QCOMPARE(ctx.fileRows->texts(), left);
+            QCOMPARE(ui.fileRows->texts(), left);
         }
     }
 
@@ -141,14 +142,14 @@ private slots:
                 image.fill(Qt::red);
                 QVERIFY(QImageWriter(fx.place.installFolder() + "/drag.ico", "ico").write(image));
             }
-            WindowContext &ctx = openWith(fx, ABCD);
+            WindowControls &ui = openWith(fx, ABCD);
             {
-                Drag drag(ctx, 0);
-                const QCursor shown = ctx.ListView1->viewport()->cursor();
+                Drag drag(ui, 0);
+                const QCursor shown = ui.fileList->viewport()->cursor();
                 QCOMPARE(shown.shape(), withIcon ? Qt::BitmapCursor : Qt::ClosedHandCursor);
                 QCOMPARE(shown.pixmap().size(), withIcon ? QSize(32, 32) : QSize(0, 0));
             }
-            QVERIFY(!ctx.ListView1->testAttribute(Qt::WA_SetCursor));
+            QVERIFY(!ui.fileList->testAttribute(Qt::WA_SetCursor));
         }
     }
 
@@ -177,29 +178,29 @@ private slots:
         for (int i = 0; i < 40; ++i)
             numbered.append(QStringLiteral("/docs/file %1.pdf").arg(i));
         WindowFixture fx;
-        WindowContext &ctx = openWith(fx, numbered);
-        QTreeView *list = ctx.ListView1;
+        WindowControls &ui = openWith(fx, numbered);
+        QTreeView *list = ui.fileList;
         const int bottom = list->viewport()->height() - 2;
         int target = 0;
         if (where == "last" || where == "bottom")
-            list->scrollTo(ctx.fileRows->index(target = where == "last" ? 39 : 29),
+            list->scrollTo(ui.fileRows->index(target = where == "last" ? 39 : 29),
                            QAbstractItemView::PositionAtBottom);
         else if (where != "first")
-            list->scrollTo(ctx.fileRows->index(target = 10), QAbstractItemView::PositionAtTop);
+            list->scrollTo(ui.fileRows->index(target = 10), QAbstractItemView::PositionAtTop);
         if (where == "cut")
             target = list->indexAt(QPoint(1, bottom)).row();
-        if (where == "cut" && fullyVisible(ctx, target))
+        if (where == "cut" && fullyVisible(ui, target))
             QSKIP("the rows fit the list exactly: no row is cut off");
         const int from = where == "top" || where == "first" ? target + 1 : target - 1;
-        QVERIFY(fullyVisible(ctx, from));
-        QVERIFY(!scrolls || !fullyVisible(ctx, target + scrolls));
+        QVERIFY(fullyVisible(ui, from));
+        QVERIFY(!scrolls || !fullyVisible(ui, target + scrolls));
         const int scrolledTo = list->verticalScrollBar()->value();
-        Drag drag(ctx, from);
-        drag.moveTo(where == "cut" ? QPoint(10, bottom) : rowCentre(ctx, target), screenY);
-        QCOMPARE(ctx.fileRows->texts().at(target), numbered.at(from));
+        Drag drag(ui, from);
+        drag.moveTo(where == "cut" ? QPoint(10, bottom) : rowCentre(ui, target), screenY);
+        QCOMPARE(ui.fileRows->texts().at(target), numbered.at(from));
         const int now = list->verticalScrollBar()->value();
         QCOMPARE(now > scrolledTo ? 1 : now < scrolledTo ? -1 : 0, scrolls);
-        QVERIFY(!scrolls || fullyVisible(ctx, target + scrolls));
+        QVERIFY(!scrolls || fullyVisible(ui, target + scrolls));
     }
 };
 

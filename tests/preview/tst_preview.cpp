@@ -1,7 +1,9 @@
 #include "../convert/BatchFixture.h"
+#include "convert/ConversionReasons.h"
+#include "filelist/FileListController.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"
-#include "preview/Preview.h"
+#include "preview/PreviewController.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -10,10 +12,10 @@
 namespace {
 
 // Clicks the row as the user would: the click selects it and starts the preview.
-void clickRow(WindowContext &ctx, int row)
+void clickRow(WindowControls &ui, int row)
 {
-    const QRect rect = ctx.ListView1->visualRect(ctx.fileRows->index(row));
-    QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+    const QRect rect = ui.fileList->visualRect(ui.fileRows->index(row));
+    QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
 QStringList lines(const QByteArray &text)
@@ -66,31 +68,31 @@ void TestPreview::clickOnAnEmptyListDoesNothing()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.previewRows->append(QStringLiteral("earlier row"));
+    WindowControls &ui = fx.ui();
+    ui.previewRows->append(QStringLiteral("earlier row"));
     int pointerChanges = 0;
-    QObject::connect(ctx.pointer, &PointerState::changed, ctx.Form1, [&] { ++pointerChanges; });
-    QTest::mouseClick(ctx.ListView1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-    ListView1_Click(ctx);
+    QObject::connect(ui.pointer, &PointerState::changed, ui.window, [&] { ++pointerChanges; });
+    QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    ui.window->preview().previewFile(ui.window->fileList().selectedPath(), false);
     QCOMPARE(pointerChanges, 0);
-    QCOMPARE(ctx.previewRows->texts(), QStringList{QStringLiteral("earlier row")});
+    QCOMPARE(ui.previewRows->texts(), QStringList{QStringLiteral("earlier row")});
 }
 
 void TestPreview::showsTheLinesAsTheConverterWroteThem()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.fileRows->append(m_pdfs->pages);
-    clickRow(ctx, 0);
+    WindowControls &ui = fx.ui();
+    ui.fileRows->append(m_pdfs->pages);
+    clickRow(ui, 0);
     const QByteArray direct =
         fixtures::convertDirectly(m_pdfs->pages, {QStringLiteral("-f"), QStringLiteral("1"),
                                                   QStringLiteral("-l"), QStringLiteral("100")});
-    QCOMPARE(ctx.previewRows->texts(), lines(direct));
+    QCOMPARE(ui.previewRows->texts(), lines(direct));
     // Page breaks stay inside the rows they fall in.
-    QVERIFY(ctx.previewRows->texts().join(QString()).contains(u'\f'));
-    QCOMPARE(ctx.pointer->value(), int(PointerState::Default));
-    QCOMPARE(ctx.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+    QVERIFY(ui.previewRows->texts().join(QString()).contains(u'\f'));
+    QCOMPARE(ui.pointer->value(), int(PointerState::Default));
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("Progress Bar"));
 }
 
 void TestPreview::lineLimit_data()
@@ -112,12 +114,12 @@ void TestPreview::lineLimit()
         pages << numberedLines(first, qMin(first + 49, lineCount)).join(u'\n');
     const QString pdf = fx.place.path(QStringLiteral("lines.pdf"));
     fixtures::writeTextPdf(pdf, pages);
-    fx.ctx().fileRows->append(pdf);
-    clickRow(fx.ctx(), 0);
+    fx.ui().fileRows->append(pdf);
+    clickRow(fx.ui(), 0);
     const QStringList direct = lines(fixtures::convertDirectly(pdf));
     QVERIFY(direct.size() > lineCount);
-    QCOMPARE(fx.ctx().previewRows->texts(), direct.mid(0, PreviewLineLimit));
-    QCOMPARE(fx.ctx().previewRows->text(0), QStringLiteral("Line 1"));
+    QCOMPARE(fx.ui().previewRows->texts(), direct.mid(0, PreviewController::LineLimit));
+    QCOMPARE(fx.ui().previewRows->text(0), QStringLiteral("Line 1"));
 }
 
 void TestPreview::onlyTheFirstHundredPagesAreRead()
@@ -131,30 +133,31 @@ void TestPreview::onlyTheFirstHundredPagesAreRead()
     pages << QStringLiteral("Text on page 101");
     const QString pdf = fx.place.path(QStringLiteral("late text.pdf"));
     fixtures::writeTextPdf(pdf, pages);
-    fx.ctx().fileRows->append(pdf);
-    clickRow(fx.ctx(), 0);
-    QCOMPARE(fx.ctx().previewRows->texts(),
-             QStringList{UnreadableRow(QStringLiteral("late text"))});
+    fx.ui().fileRows->append(pdf);
+    clickRow(fx.ui(), 0);
+    QCOMPARE(fx.ui().previewRows->texts(),
+             QStringList{PreviewController::unreadableRow(QStringLiteral("late text"))});
 }
 
 void TestPreview::messageRows()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.fileRows->appendAll({m_pdfs->user, m_pdfs->image, m_pdfs->damaged});
-    clickRow(ctx, 0);
-    QCOMPARE(ctx.previewRows->texts(),
+    WindowControls &ui = fx.ui();
+    ui.fileRows->appendAll({m_pdfs->user, m_pdfs->image, m_pdfs->damaged});
+    clickRow(ui, 0);
+    QCOMPARE(ui.previewRows->texts(),
              QStringList{QStringLiteral(
                  "The file user can not be read by this software - password protected.")});
-    clickRow(ctx, 1);
-    QCOMPARE(ctx.previewRows->texts(),
+    clickRow(ui, 1);
+    QCOMPARE(ui.previewRows->texts(),
              QStringList{QStringLiteral(
                  "The file scan can not be read by this software - text unreadable. Please view "
                  "the file yourself to see if it is really a scanned image of text and not "
                  "proper PDF text.")});
-    clickRow(ctx, 2);
-    QCOMPARE(ctx.previewRows->texts(), QStringList{ProtectedRow(QStringLiteral("damaged"))});
+    clickRow(ui, 2);
+    QCOMPARE(ui.previewRows->texts(),
+             QStringList{PreviewController::protectedRow(QStringLiteral("damaged"))});
 }
 
 void TestPreview::textFileBesideThePdfSurvives()
@@ -168,9 +171,9 @@ void TestPreview::textFileBesideThePdfSurvives()
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("my own notes\n");
     earlier.close();
-    fx.ctx().fileRows->append(pdf);
-    clickRow(fx.ctx(), 0);
-    QVERIFY(fx.ctx().previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    fx.ui().fileRows->append(pdf);
+    clickRow(fx.ui(), 0);
+    QVERIFY(fx.ui().previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
     QCOMPARE(readAll(txt), QByteArray("my own notes\n"));
     QCOMPARE(QDir(fx.place.path(QStringLiteral("docs"))).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("report.pdf"), QStringLiteral("report.txt")}));
@@ -178,56 +181,58 @@ void TestPreview::textFileBesideThePdfSurvives()
     // A name without a dot previews like any other.
     const QString bare = fx.place.path(QStringLiteral("docs/NOTES"));
     QFile::copy(m_pdfs->image, bare);
-    fx.ctx().fileRows->append(bare);
-    clickRow(fx.ctx(), 1);
-    QCOMPARE(fx.ctx().previewRows->texts(), QStringList{UnreadableRow(QStringLiteral("NOTES"))});
+    fx.ui().fileRows->append(bare);
+    clickRow(fx.ui(), 1);
+    QCOMPARE(fx.ui().previewRows->texts(),
+             QStringList{PreviewController::unreadableRow(QStringLiteral("NOTES"))});
 }
 
 void TestPreview::passwordBox()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.Check1->setChecked(true);
-    ctx.fileRows->append(m_pdfs->user);
+    WindowControls &ui = fx.ui();
+    ui.askPasswordBox->setChecked(true);
+    ui.fileRows->append(m_pdfs->user);
     fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
-    clickRow(ctx, 0);
+    clickRow(ui, 0);
     QCOMPARE(fx.services.boxes().first().title, QStringLiteral("Input Password"));
     QCOMPARE(fx.services.boxes().first().text,
              QStringLiteral("Enter password for file (") + m_pdfs->user +
                  QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
                                 "protected"));
-    QVERIFY(ctx.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
 
     // A cancelled box runs without a password, as an unchecked option does.
     fx.services.expectInput(QString());
-    clickRow(ctx, 0);
-    QCOMPARE(ctx.previewRows->texts(), QStringList{ProtectedRow(QStringLiteral("user"))});
+    clickRow(ui, 0);
+    QCOMPARE(ui.previewRows->texts(),
+             QStringList{PreviewController::protectedRow(QStringLiteral("user"))});
 }
 
 void TestPreview::previewRowsStayWhenTheListIsCleared()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.fileRows->append(m_pdfs->text);
-    clickRow(ctx, 0);
-    const QStringList shown = ctx.previewRows->texts();
+    WindowControls &ui = fx.ui();
+    ui.fileRows->append(m_pdfs->text);
+    clickRow(ui, 0);
+    const QStringList shown = ui.previewRows->texts();
     QVERIFY(!shown.isEmpty());
-    QTest::mouseClick(ctx.PushButton3, Qt::LeftButton);
-    QCOMPARE(ctx.fileRows->count(), 0);
-    QCOMPARE(ctx.previewRows->texts(), shown);
+    QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+    QCOMPARE(ui.fileRows->count(), 0);
+    QCOMPARE(ui.previewRows->texts(), shown);
 }
 
 void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
 {
     WindowFixture fx;
     fx.open();
-    WindowContext &ctx = fx.ctx();
-    ctx.Check1->setChecked(true);
-    ctx.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
-    QWidget *viewport = ctx.ListView1->viewport();
-    const QPoint at = ctx.ListView1->visualRect(ctx.fileRows->index(0)).center();
+    WindowControls &ui = fx.ui();
+    ui.askPasswordBox->setChecked(true);
+    ui.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
+    QWidget *viewport = ui.fileList->viewport();
+    const QPoint at = ui.fileList->visualRect(ui.fileRows->index(0)).center();
     auto send = [&](QEvent::Type type) {
         QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
@@ -243,8 +248,8 @@ void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
     QCOMPARE(fx.services.boxes().size(), 1);
-    QCOMPARE(ctx.fileRows->count(), 2);
-    QVERIFY(ctx.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    QCOMPARE(ui.fileRows->count(), 2);
+    QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
 }
 
 QTEST_MAIN(TestPreview)

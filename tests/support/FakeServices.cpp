@@ -51,13 +51,6 @@ void FakeServices::expectFiles(const QStringList &answer, Hook hook)
     m_queue.append(e);
 }
 
-void FakeServices::expectTooManyFiles()
-{
-    Expectation e{Kind::OpenFiles};
-    e.tooMany = true;
-    m_queue.append(e);
-}
-
 void FakeServices::expectOpenFolder(bool opened)
 {
     Expectation e{Kind::OpenFolder};
@@ -141,8 +134,6 @@ QStringList FakeServices::openFileNames(QWidget *, const QString &title, const Q
     Expectation e;
     if (!take({Kind::OpenFiles, title, filter, MessageButtons::Ok, MessageIcon::NoIcon, {}}, &e))
         return {};
-    if (e.tooMany)
-        throw DialogBufferTooSmall();
     return e.files;
 }
 

@@ -39,7 +39,6 @@ public:
     void expectInput(const QString &answer, Hook hook = {});
     void expectFolder(const QString &answer, Hook hook = {});
     void expectFiles(const QStringList &answer, Hook hook = {});
-    void expectTooManyFiles();
     void expectOpenFolder(bool opened = true);
 
     const QList<Box> &boxes() const { return m_boxes; }
@@ -65,7 +64,6 @@ private:
         MessageAnswer message = MessageAnswer::Ok;
         QString text;
         QStringList files;
-        bool tooMany = false;
         bool opened = true;
         Hook hook;
     };

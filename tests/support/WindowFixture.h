@@ -4,6 +4,7 @@
 #include "FakeServices.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
+#include "WindowControls.h"
 
 #include <functional>
 #include <memory>
@@ -21,7 +22,8 @@ public:
     void close();
 
     MainWindow &window() { return *m_window; }
-    WindowContext &ctx() { return m_window->context(); }
+    // The window's controls by name; valid after open().
+    WindowControls &ui() { return *m_controls; }
     int endCount() const { return m_ends; }
 
     TestPlace place;
@@ -30,5 +32,6 @@ public:
 
 private:
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<WindowControls> m_controls;
     int m_ends = 0;
 };

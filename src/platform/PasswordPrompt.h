@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The texts of the box that asks for one PDF's password.
+namespace passwordprompt {
+
+inline constexpr char16_t Title[] = u"Input Password";
+
+// "Enter password for file (<pdf>): ", CR LF, and the note that a blank answer means no password.
+QString text(const QString &pdf);
+
+} // namespace passwordprompt

@@ -1,0 +1,131 @@
+// The rules of the house that the compiler does not check: every box and dialog goes through the
+// services seam, the arrows between the folders point down, and the Qt-Core-only library stays
+// free of Gui and Widgets.
+#include "CodeBoundaries.h"
+#include "TestConfig.h"
+
+#include <functional>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+const QString SourceRoot = QStringLiteral(MORWENDA_SOURCE_DIR "/src");
+
+// Calls `visit` for every line of every source file under src/ for which `wanted` holds, and
+// returns the lines it flags as "file:line: text".
+QStringList flagLines(const std::function<bool(const QString &)> &wanted,
+                      const std::function<bool(const QString &path, const QString &line)> &flag,
+                      int *scanned)
+{
+    QStringList offenders;
+    QDirIterator it(SourceRoot, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!wanted(path))
+            continue;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        ++*scanned;
+        int lineNo = 0;
+        for (const QByteArray &bytes : file.readAll().split('\n')) {
+            ++lineNo;
+            const QString line = QString::fromUtf8(bytes);
+            if (flag(path, line))
+                offenders << QStringLiteral("%1:%2: %3")
+                                 .arg(path.mid(SourceRoot.size() + 1))
+                                 .arg(lineNo)
+                                 .arg(line.trimmed());
+        }
+    }
+    return offenders;
+}
+
+const QRegularExpression
+    IncludeLine(QStringLiteral("^\\s*\\x23\\s*include\\s*[<\"]([^>\"]+)[>\"]"));
+
+} // namespace
+
+class TestCodeBoundaries : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noDirectDialogsOutsidePlatform();
+    void nothingOutsideAppIncludesApp();
+    void coreLibraryIncludesNoGuiOrWidgetHeader();
+};
+
+void TestCodeBoundaries::noDirectDialogsOutsidePlatform()
+{
+    const QRegularExpression direct(QStringLiteral(
+        R"(\b(QMessageBox|QInputDialog|QFileDialog|QColorDialog|QFontDialog|QErrorMessage)\b)"
+        R"(|\bQDesktopServices::openUrl\b)"));
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [](const QString &path) {
+            return !path.startsWith(SourceRoot + QStringLiteral("/platform/"));
+        },
+        [&](const QString &, const QString &line) { return direct.match(line).hasMatch(); },
+        &scanned);
+    QVERIFY2(scanned > 10, "the sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+void TestCodeBoundaries::nothingOutsideAppIncludesApp()
+{
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [](const QString &path) { return !path.startsWith(SourceRoot + QStringLiteral("/app/")); },
+        [](const QString &, const QString &line) {
+            const QRegularExpressionMatch include = IncludeLine.match(line);
+            return include.hasMatch() && include.captured(1).startsWith(QStringLiteral("app/"));
+        },
+        &scanned);
+    QVERIFY2(scanned > 10, "the sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+void TestCodeBoundaries::coreLibraryIncludesNoGuiOrWidgetHeader()
+{
+    QStringList core;
+    for (const QString &path : QStringLiteral(MORWENDA_CORE_SOURCES).split(u'|'))
+        core << QFileInfo(path).canonicalFilePath();
+    const QStringList guiIncludeDirs = QStringLiteral(MORWENDA_GUI_INCLUDE_DIRS).split(u'|');
+    QVERIFY2(guiIncludeDirs.size() >= 2, MORWENDA_GUI_INCLUDE_DIRS);
+    // A header of Qt Gui or Qt Widgets, or a header of the program that the core library does
+    // not hold.
+    const auto isGuiInclude = [&](const QString &path, const QString &line) {
+        const QRegularExpressionMatch include = IncludeLine.match(line);
+        if (!include.hasMatch())
+            return false;
+        const QString header = include.captured(1);
+        for (const QString &dir : guiIncludeDirs) {
+            if (QFileInfo::exists(dir + u'/' + header) ||
+                QFileInfo::exists(QFileInfo(dir).path() + u'/' + header))
+                return true;
+        }
+        for (const QString &candidate :
+             {SourceRoot + u'/' + header, QFileInfo(path).path() + u'/' + header}) {
+            const QFileInfo own(candidate);
+            if (own.exists())
+                return !core.contains(own.canonicalFilePath());
+        }
+        return false;
+    };
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [&](const QString &path) { return core.contains(QFileInfo(path).canonicalFilePath()); },
+        isGuiInclude, &scanned);
+    QVERIFY2(scanned > 10, "the core library's sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+QTEST_APPLESS_MAIN(TestCodeBoundaries)
+#include "tst_codeboundaries.moc"
