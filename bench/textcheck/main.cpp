@@ -70,7 +70,7 @@ void writeFile(const QString &path, qint64 bytes, const QByteArray &head, const 
     file.write(tail);
 }
 
-// In the child: one measurement, printed as "answer milliseconds peak-kB start-kB".
+// In the child: one measurement, printed as "answer microseconds peak-kB start-kB".
 int measure(const QString &method, const QString &path)
 {
     const long startPeak = peakKilobytes();
@@ -79,8 +79,8 @@ int measure(const QString &method, const QString &path)
     const bool answer = method == QStringLiteral("stream")
                             ? NoTextPDF(path, PrintReport)
                             : noTextFromLines(ReadFileToStringFSOLine(path, PrintReport));
-    const qint64 ms = clock.elapsed();
-    std::printf("%d %lld %ld %ld\n", answer ? 1 : 0, static_cast<long long>(ms), peakKilobytes(),
+    const qint64 us = clock.nsecsElapsed() / 1000;
+    std::printf("%d %lld %ld %ld\n", answer ? 1 : 0, static_cast<long long>(us), peakKilobytes(),
                 startPeak);
     return 0;
 }
@@ -88,7 +88,7 @@ int measure(const QString &method, const QString &path)
 struct Result
 {
     bool answer = false;
-    qint64 ms = 0;
+    qint64 us = 0;
     long peak = 0;
     long start = 0;
 };
@@ -144,7 +144,7 @@ int main(int argc, char *argv[])
     writeFile(cases[1].path, bytes, "", "\f", "Page\n1234\n");
     std::fflush(stdout);
 
-    std::printf("\n%-30s %-18s %8s %10s %12s %8s\n", "file", "method", "answer", "time ms",
+    std::printf("\n%-30s %-18s %8s %10s %12s %8s\n", "file", "method", "answer", "time us",
                 "peak MB", "start MB");
     for (const Case &c : cases) {
         Result stream;
@@ -153,13 +153,13 @@ int main(int argc, char *argv[])
             if (r.answer != c.expected)
                 qFatal("%s judged %s wrongly", method, c.name);
             std::printf("%-30s %-18s %8s %10lld %12.1f %8.1f\n", c.name, method,
-                        r.answer ? "no text" : "text", static_cast<long long>(r.ms),
+                        r.answer ? "no text" : "text", static_cast<long long>(r.us),
                         r.peak / 1024.0, r.start / 1024.0);
             if (std::string(method) == "stream")
                 stream = r;
             else
                 std::printf("%-30s %-18s %8s %10.1fx %11.1fx\n", "", "whole / stream", "",
-                            double(r.ms) / std::max<qint64>(1, stream.ms),
+                            double(r.us) / std::max<qint64>(1, stream.us),
                             double(r.peak) / std::max<long>(1, stream.peak));
         }
         std::fflush(stdout);

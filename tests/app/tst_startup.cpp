@@ -1,4 +1,5 @@
 #include "app/StartUp.h"
+#include "convert/OptionsController.h"
 #include "filelist/RowListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/PointerState.h"
@@ -106,6 +107,17 @@ void TestStartUp::storedChoicesAreRestored()
     QCOMPARE(ui.askPasswordBox->checkState(), Qt::PartiallyChecked); // greyed
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("2"));
     QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
+    // A greyed box asks for no password; once clicked it only ticks and clears, never greys again.
+    QVERIFY(!fx.window().options().outputChoice().askPassword);
+    QList<Qt::CheckState> states;
+    for (int click = 0; click < 4; ++click) {
+        QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {},
+                          QPoint(5, ui.askPasswordBox->height() / 2));
+        states << ui.askPasswordBox->checkState();
+    }
+    QCOMPARE(states,
+             (QList<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
+    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
 }
 
 void TestStartUp::storedOutputFolderWinsOverTheDesktop()

@@ -30,30 +30,49 @@ private slots:
 void TestWindowShell::controlsFollowTheLayoutTable_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("file list") << "ListView1" << QRect(120, 630, 7800, 2535) << "";
-    QTest::newRow("right-hand button")
-        << "PushButton6" << QRect(4080, 3760, 3840, 405) << "Load Sample/Example Files";
-    QTest::newRow("check box in its frame")
-        << "Check1" << QRect(240, 300, 6015, 255)
-        << "Prompt for password because PDF files are password protected";
-    QTest::newRow("frame in a frame") << "Frame2" << QRect(480, 510, 6840, 810) << "";
-    QTest::newRow("button two frames deep") << "PushButton7" << QRect(6000, 300, 600, 345) << "...";
-    QTest::newRow("option") << "Option2" << QRect(240, 1410, 3615, 255)
-                            << "Save results in folder of original file";
-    QTest::newRow("progress") << "ProgressBar1" << QRect(120, 9100, 7800, 405) << "Progress Bar";
+    QTest::addColumn<QString>("tooltip");
+    const auto row = [](const char *name, const char *parent, QRect twips, const char *caption,
+                        const char *tooltip = "") {
+        QTest::newRow(name) << name << parent << twips << caption << tooltip;
+    };
+    row("PushButton5", "Form1", {120, 120, 7800, 405}, "Help");
+    row("ListView1", "Form1", {120, 630, 7800, 2535}, "",
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
+        "of window to reveal full names.");
+    row("PushButton1", "Form1", {120, 3250, 3840, 405}, "Add PDF File(s)");
+    row("PushButton4", "Form1", {4080, 3250, 3840, 405}, "Add All PDF File(s) In Folder");
+    row("PushButton3", "Form1", {120, 3760, 3840, 405}, "Clear List");
+    row("PushButton6", "Form1", {4080, 3760, 3840, 405}, "Load Sample/Example Files");
+    row("Frame3", "Form1", {120, 4230, 7800, 735}, "Password Option");
+    row("Check1", "Frame3", {240, 300, 6015, 255},
+        "Prompt for password because PDF files are password protected");
+    row("ListView3", "Form1", {120, 5070, 7800, 1545}, "", "Preview");
+    row("Frame1", "Form1", {120, 6645, 7800, 1815}, "Save Option");
+    row("Option1", "Frame1", {240, 300, 3615, 255}, "Save results to this folder:");
+    row("Frame2", "Frame1", {480, 510, 6840, 810}, "");
+    row("Text1", "Frame2", {240, 300, 5670, 345}, "");
+    row("PushButton7", "Frame2", {6000, 300, 600, 345}, "...");
+    row("Option2", "Frame1", {240, 1410, 3615, 255}, "Save results in folder of original file");
+    row("PushButton2", "Form1", {120, 8580, 7800, 405}, "Start Converting To Text");
+    row("ProgressBar1", "Form1", {120, 9100, 7800, 405}, "Progress Bar");
 }
 
 void TestWindowShell::controlsFollowTheLayoutTable()
 {
     QFETCH(QString, name);
+    QFETCH(QString, parent);
     QFETCH(QRect, twips);
     QFETCH(QString, caption);
+    QFETCH(QString, tooltip);
     WindowFixture fx;
     MainWindow &window = fx.open();
     auto *control = window.findChild<QWidget *>(name);
     QVERIFY2(control, qPrintable(name));
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->toolTip(), tooltip);
     const QRect expected(window.px(twips.x()), window.px(twips.y()), window.px(twips.width()),
                          window.px(twips.height()));
     QCOMPARE(control->geometry(), expected);

@@ -19,6 +19,8 @@ class TestErrorReport : public QObject
     Q_OBJECT
 
 private slots:
+    void everyProcedureTag_data();
+    void everyProcedureTag();
     void messageLayout();
     void emptyDescriptionStartsWithTheBreak();
     void failingStatementIsReportedAndTheProcedureGoesOn();
@@ -36,6 +38,34 @@ private:
         };
     }
 };
+
+void TestErrorReport::everyProcedureTag_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("expected");
+    const QString form = QStringLiteral("in Halvoren2021/08/31.Form1.");
+    QTest::newRow("start-up") << tags::FormLoad << form + "Form_Load ";
+    QTest::newRow("help") << tags::Help << form + "PushButton5_Click ";
+    QTest::newRow("clear") << tags::ClearList << form + "PushButton3_Click ";
+    QTest::newRow("add files") << tags::AddFiles << form + "PushButton1_Click ";
+    QTest::newRow("folder scan") << tags::FolderScan << form + "PushButton4_Click ";
+    QTest::newRow("subfolders") << tags::SubDirectories
+                                << "in DravikTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+    QTest::newRow("samples") << tags::Samples << form + "PushButton6_Click ";
+    QTest::newRow("batch run") << tags::BatchRun << form + "PushButton2_Click ";
+    QTest::newRow("output folder") << tags::BrowseOutput << form + "PushButton7_Click ";
+    QTest::newRow("text check") << tags::NoTextPDF << "in Halvoren2021/08/31.Main.NoTextPDF ";
+    QTest::newRow("text lines") << tags::ReadLines
+                                << "in Halvoren2021/08/31.Main.ReadFileToStringFSOLine ";
+    QTest::newRow("preview") << tags::Preview << form + "ListView1_Click ";
+}
+
+void TestErrorReport::everyProcedureTag()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, expected);
+    QCOMPARE(tag, expected);
+}
 
 void TestErrorReport::messageLayout()
 {
