@@ -10,6 +10,8 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,6 +169,7 @@ private slots:
     void vanishedFolderIsLeftOutSilently();
     void unreadableFolderIsLeftOutSilently();
     void otherFailureIsReportedAndTheWalkGoesOn();
+    void boundLoopIsWalkedOnce();
     void listFilesKeepsHiddenNames();
 };
 
@@ -382,6 +385,22 @@ void TestFolderWalk::otherFailureIsReportedAndTheWalkGoesOn()
     const QString failed = tree.walkedFolders().at(1);
     QVERIFY(!rows.isEmpty());
     QCOMPARE(rows, tree.expected(FilePattern::forExtension("pdf"), failed));
+}
+
+void TestFolderWalk::boundLoopIsWalkedOnce()
+{
+    // A bind mount of the chosen folder inside itself is a loop no link test sees. The mount is
+    // made in a mount namespace of this process's own, so nothing outside it ever sees it.
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+        QSKIP("no private mount namespace here (needs root)");
+    Tree tree;
+    const QByteArray mountPoint = QFile::encodeName(tree.path("level1-a/level2-a/bound"));
+    QVERIFY(::mkdir(mountPoint, 0700) == 0);
+    QVERIFY(::mount(QFile::encodeName(tree.root()), mountPoint, nullptr, MS_BIND, nullptr) == 0);
+    FolderWalk walk([](const QString &, int, const QString &d) { QFAIL(qPrintable(d)); });
+    const QStringList rows = walk.collect(tree.root(), FilePattern::forExtension("pdf"));
+    ::umount(mountPoint);
+    QCOMPARE(rows, tree.expected(FilePattern::forExtension("pdf")));
 }
 
 void TestFolderWalk::listFilesKeepsHiddenNames()
