@@ -4,7 +4,6 @@
 
 #include <QDirIterator>
 #include <QFile>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,100 +17,81 @@
 
 namespace {
 
-// Names on disk are bytes: these hold a control character and bytes that are not UTF-8.
+using Reports = QStringList;
+
+ReportFn recordInto(Reports &reports)
+{
+    return [&reports](const QString &tag, int line, const QString &description) {
+        reports.append(tag + QString::number(line) + u' ' + description);
+    };
+}
+
+// Names on disk are bytes: control characters, and bytes that are not UTF-8.
 const QByteArray ControlFile = "ctrl\x01"
                                "name-in.pdf";
-const QByteArray ControlFolder = "ctrl\x02"
-                                 "folder";
-const QByteArray InvalidFile = "bad\xff.pdf";
-const QByteArray InvalidFolder = "bad\xfe folder";
 
-struct Report
-{
-    QString tag;
-    int line;
-    QString description;
-};
-
-// A made tree. Every file is named so that its fate is plain: the walk lists a "*-in" file and
-// never a "*-out" one (or one below an "-out" folder).
+// A made tree whose names tell their fate: the walk lists every "-in" file of the walked folders
+// and nothing else ("-out" files, and everything in "-out" folders, stay out).
 class Tree
 {
 public:
-    static inline const QStringList Walked = {"level1-a", "level1 – en dash", "level1-a/level2-a",
-                                              "level1 – en dash/level2-b",
-                                              "level1-a/level2-a/level3"};
-
     Tree()
     {
-        QVERIFY(m_dir.isValid());
-        // Qt cannot remove names it cannot decode; the destructor removes the tree by its bytes.
-        m_dir.setAutoRemove(false);
+        m_dir.setAutoRemove(false); // Qt cannot remove names it cannot decode
         for (const char *folder :
              {"level1-a", "level1 – en dash", "level1-a/level2-a", "level1 – en dash/level2-b",
-              "level1-a/level2-a/level3", ".dot-folder-out", "level1-a/.nested-dot-out"})
-            mkdir(folder);
-        mkdir(ControlFolder);
-        mkdir(InvalidFolder);
-        mkdir("question?-out");
-        for (const char *file :
-             {"top-in.pdf", "UPPER-in.PDF", "mixed-in.Pdf", "text-in.txt", "~lock-out.pdf",
-              ".dot-file-out.pdf", "level1-a/one-in.pdf", "level1-a/level2-a/two-in.pdf",
-              "level1-a/level2-a/level3/three-in.pdf", "level1 – en dash/dash-in.pdf",
-              "level1 – en dash/level2-b/two-b-in.pdf", ".dot-folder-out/below-dot-out.pdf",
-              "level1-a/.nested-dot-out/below-out.pdf", "question?-out/below-out.pdf",
-              "target-in.bin"})
-            touch(file);
-        touch(ControlFile);
-        touch(InvalidFile);
-        touch(ControlFolder + "/below-control-out.pdf");
-        touch(InvalidFolder + "/below-invalid-out.pdf");
+              "level1-a/level2-a/level3", ".dot-out", "level1-a/.dot-out", "question?-out",
+              "ctrl\x02-out", "bad\xfe-out"})
+            QVERIFY(::mkdir(raw(folder), 0700) == 0);
+        for (const QByteArray &file :
+             QByteArrayList{"top-in.pdf", "UPPER-in.PDF", "mixed-in.Pdf", "text-in.txt",
+                            "~lock-out.pdf", ".dot-out.pdf", "target-in.bin", "bad\xff-out.pdf",
+                            ControlFile, "level1-a/one-in.pdf", "level1-a/level2-a/two-in.pdf",
+                            "level1-a/level2-a/level3/three-in.pdf", "level1 – en dash/dash-in.pdf",
+                            "level1 – en dash/level2-b/two-b-in.pdf", ".dot-out/below-out.pdf",
+                            "level1-a/.dot-out/below-out.pdf", "question?-out/below-out.pdf",
+                            "ctrl\x02-out/below-out.pdf", "bad\xfe-out/below-out.pdf"})
+            QVERIFY(::close(::open(raw(file), O_CREAT | O_WRONLY, 0600)) == 0);
         QVERIFY(::mkfifo(raw("fifo-out.pdf"), 0600) == 0);
-        link("target-in.bin", "link-to-file-in.pdf");
-        link("missing-target", "dangling-out.pdf");
-        link("..", "level1-a/loop-up-out");
-        link(".", "loop-self-out");
+        QVERIFY(::symlink("target-in.bin", raw("link-to-file-in.pdf")) == 0);
+        QVERIFY(::symlink("missing", raw("dangling-out.pdf")) == 0);
+        QVERIFY(::symlink("..", raw("level1-a/loop-up-out")) == 0);
+        QVERIFY(::symlink(".", raw("loop-self-out")) == 0);
     }
-
     ~Tree()
     {
         ::nftw(
-            QFile::encodeName(m_dir.path()).constData(),
+            raw(""),
             [](const char *path, const struct stat *, int, FTW *) { return ::remove(path); }, 16,
-            FTW_DEPTH | FTW_PHYS);
+            FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
     }
-    Tree(const Tree &) = delete;
-    Tree &operator=(const Tree &) = delete;
 
-    QString root() const { return m_dir.path(); }
-    QString path(const QString &relative) const { return m_dir.path() + u'/' + relative; }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
-    // The walked folders, level by level, each level in the listing order of the parents.
+    // The walked folders level by level, each level in its parents' listing order.
     QStringList walkedFolders() const
     {
-        QStringList order = {QString()};
-        for (int at = 0; at < order.size(); ++at) {
-            const QString folder = order.at(at);
-            for (const QString &name : listing(folder.isEmpty() ? root() : path(folder))) {
-                const QString child = folder.isEmpty() ? name : folder + u'/' + name;
-                if (Walked.contains(child))
-                    order.append(child);
+        const QHash<QString, QString> below = {{"level1-a", "level1-a/level2-a"},
+                                               {"level1 – en dash", "level1 – en dash/level2-b"}};
+        QStringList order = {QString()}, level2;
+        for (const QString &name : listing(m_dir.path())) {
+            if (below.contains(name)) {
+                order.append(name);
+                level2.append(below.value(name));
             }
         }
-        return order;
+        return order + level2 + QStringList{"level1-a/level2-a/level3"};
     }
 
-    // What the walk must give: the "-in" names of each walked folder in the order the folder's
-    // own listing returns them, leaving out the folder `missing` and everything below it.
-    QStringList expected(const FilePattern &pattern, const QString &missing = QString()) const
+    // What the walk must give: the "-in" files of each walked folder in the folder's listing order,
+    // without the folder `missing` and what lies below it.
+    QStringList expected(const FilePattern &pattern, const QString &missing = "none") const
     {
         QStringList rows;
         for (const QString &folder : walkedFolders()) {
-            if (!missing.isEmpty() && (folder + u'/').startsWith(missing + u'/'))
-                continue;
-            const QString full = folder.isEmpty() ? root() : path(folder);
+            const QString full = m_dir.path() + (folder.isEmpty() ? "" : "/" + folder);
             for (const QString &name : listing(full)) {
-                if (name.contains(QStringLiteral("-in")) && pattern.matches(name) &&
+                if (name.contains("-in") && pattern.matches(name) && !folder.startsWith(missing) &&
                     QFileInfo(full + u'/' + name).isFile())
                     rows.append(full + u'/' + name);
             }
@@ -124,32 +104,21 @@ public:
         QStringList names;
         QDirIterator it(folder,
                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (it.hasNext()) {
-            it.next();
-            names.append(it.fileName());
-        }
+        while (it.hasNext())
+            names.append(it.nextFileInfo().fileName());
         return names;
     }
 
-private:
     QByteArray raw(const QByteArray &relative) const
     {
         return QFile::encodeName(m_dir.path()) + '/' + relative;
     }
-    void mkdir(const QByteArray &relative) { QVERIFY(::mkdir(raw(relative), 0700) == 0); }
-    void touch(const QByteArray &relative)
-    {
-        const int fd = ::open(raw(relative), O_CREAT | O_WRONLY, 0600);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-    }
-    void link(const QByteArray &target, const QByteArray &relative)
-    {
-        QVERIFY(::symlink(target, raw(relative)) == 0);
-    }
 
+private:
     QTemporaryDir m_dir;
 };
+
+const FilePattern Pdf = FilePattern::forExtension("pdf");
 
 } // namespace
 
@@ -160,17 +129,13 @@ class TestFolderWalk : public QObject
 private slots:
     void pattern_data();
     void pattern();
-    void fileFacts_data();
-    void fileFacts();
     void walkOrderAndRule_data();
     void walkOrderAndRule();
     void startFolder_data();
     void startFolder();
-    void vanishedFolderIsLeftOutSilently();
-    void unreadableFolderIsLeftOutSilently();
+    void vanishedOrDenyingFolderIsLeftOutSilently();
     void otherFailureIsReportedAndTheWalkGoesOn();
     void boundLoopIsWalkedOnce();
-    void listFilesKeepsHiddenNames();
 };
 
 void TestFolderWalk::pattern_data()
@@ -178,22 +143,14 @@ void TestFolderWalk::pattern_data()
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("pdf") << "pdf"
-                         << "a.pdf" << true;
     QTest::newRow("case is ignored") << "pdf"
                                      << "B.PDF" << true;
     QTest::newRow("answer in capitals") << "PDF"
                                         << "c.pdf" << true;
-    QTest::newRow("other extension") << "pdf"
-                                     << "c.txt" << false;
     QTest::newRow("extension inside the name") << "pdf"
                                                << "a.pdf.bak" << false;
-    QTest::newRow("name is only the extension") << "pdf"
-                                                << ".pdf" << true;
     QTest::newRow("no dot") << "pdf"
                             << "pdf" << false;
-    QTest::newRow("star: every name") << "*"
-                                      << "a.b" << true;
     QTest::newRow("star: a name without a dot") << "*"
                                                 << "README" << true;
     QTest::newRow("leading dot is kept: two dots") << ".pdf"
@@ -208,12 +165,10 @@ void TestFolderWalk::pattern_data()
                                           << "x.[ab]" << true;
     QTest::newRow("brackets are no set") << "[ab]"
                                          << "x.a" << false;
-    QTest::newRow("star inside") << "a*b"
-                                 << "x.aXXb" << true;
-    QTest::newRow("star inside, wrong end") << "a*b"
-                                            << "x.aXXbc" << false;
     QTest::newRow("star retried") << "a*b"
                                   << "x.abab" << true;
+    QTest::newRow("star inside, wrong end") << "a*b"
+                                            << "x.aXbc" << false;
     QTest::newRow("letters beyond ASCII, either case") << "ÄÖ"
                                                        << "x.äö" << true;
     QTest::newRow("question mark takes a whole emoji") << "?"
@@ -230,36 +185,6 @@ void TestFolderWalk::pattern()
     QCOMPARE(FilePattern::forExtension(extension).matches(name), matches);
 }
 
-void TestFolderWalk::fileFacts_data()
-{
-    QTest::addColumn<QString>("relative");
-    QTest::addColumn<bool>("accessible");
-    QTest::newRow("regular file") << "top-in.pdf" << true;
-    QTest::newRow("link to a file") << "link-to-file-in.pdf" << true;
-    QTest::newRow("dangling link") << "dangling-out.pdf" << false;
-    QTest::newRow("FIFO") << "fifo-out.pdf" << false;
-    QTest::newRow("folder") << "level1-a" << false;
-    QTest::newRow("missing") << "none.pdf" << false;
-    QTest::newRow("name Qt could not decode") << QFile::decodeName(InvalidFile) << false;
-}
-
-void TestFolderWalk::fileFacts()
-{
-    QFETCH(QString, relative);
-    QFETCH(bool, accessible);
-    Tree tree;
-    QCOMPARE(files::IsAccessibleFile(tree.path(relative)), accessible);
-    QVERIFY(!files::IsAccessibleFile(QStringLiteral("/dev/null")));
-
-    for (const QString &unsafe :
-         {QStringLiteral("tab\there"), QStringLiteral("del\x7f"), QStringLiteral("c1\u0085"),
-          QStringLiteral("what?"), QFile::decodeName(InvalidFolder)})
-        QVERIFY2(files::HasUnsafeChars(unsafe), qPrintable(unsafe));
-    for (const QString &safe : {QString(), QStringLiteral("Reports – 2021"),
-                                QStringLiteral("Anna’s papers"), QStringLiteral("no\u00a0break")})
-        QVERIFY2(!files::HasUnsafeChars(safe), qPrintable(safe));
-}
-
 void TestFolderWalk::walkOrderAndRule_data()
 {
     QTest::addColumn<QString>("extension");
@@ -271,38 +196,47 @@ void TestFolderWalk::walkOrderAndRule()
 {
     QFETCH(QString, extension);
     Tree tree;
-    const FilePattern pattern = FilePattern::forExtension(extension);
-    QList<Report> reports;
+    Reports reports;
     int folders = 0;
-    FolderWalk walk(
-        [&](const QString &t, int l, const QString &d) {
-            reports.append({t, l, d});
-        },
-        [&] { ++folders; });
+    FolderWalk walk(recordInto(reports), [&] { ++folders; });
+    const QStringList rows = walk.collect(tree.path(""), FilePattern::forExtension(extension));
 
-    const QStringList rows = walk.collect(tree.root(), pattern);
-
-    QCOMPARE(rows, tree.expected(pattern));
+    QCOMPARE(rows, tree.expected(FilePattern::forExtension(extension)));
     QVERIFY(rows.contains(tree.path("level1-a/level2-a/level3/three-in.pdf")));
+    QVERIFY(rows.contains(tree.path(QFile::decodeName(ControlFile))));
     QCOMPARE(rows.contains(tree.path("text-in.txt")), extension == "*");
-    QVERIFY(reports.isEmpty());
-    // The chosen folder, the five below it that are walked, and the three with unsafe names are
-    // not even opened; links to folders never are.
-    QCOMPARE(folders, 6);
+    QCOMPARE(reports, Reports{});
+    QCOMPARE(folders, 6); // folders with unsafe names and links to folders are not even opened
+
+    // Listing one folder keeps the names the walk's rule then leaves out.
+    const QStringList names = FolderWalk::listFiles(tree.path(""), Pdf);
+    QVERIFY(names.contains("~lock-out.pdf") && names.contains(".dot-out.pdf"));
+    QVERIFY(!names.contains("fifo-out.pdf") && !names.contains("dangling-out.pdf"));
+
+    // The file facts behind the rule, for the callers that test one path.
+    QVERIFY(files::IsAccessibleFile(tree.path("link-to-file-in.pdf")));
+    for (const char *notFile : {"fifo-out.pdf", "dangling-out.pdf", "level1-a", "none"})
+        QVERIFY2(!files::IsAccessibleFile(tree.path(notFile)), notFile);
+    for (const char16_t *unsafe : {u"tab\t", u"del\x7f", u"c1\x85", u"what?", u"bad\xfffd"})
+        QVERIFY(files::HasUnsafeChars(QString::fromUtf16(unsafe)));
+    for (const char16_t *safe : {u"", u"Reports – 2021", u"Anna’s papers",
+                                 u"no\xa0"
+                                 u"break"})
+        QVERIFY(!files::HasUnsafeChars(QString::fromUtf16(safe)));
 }
 
 void TestFolderWalk::startFolder_data()
 {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QStringList>("rows");
-    QTest::newRow("trailing separator gives no doubled one")
+    QTest::newRow("trailing separator: no doubled one")
         << "level1-a/level2-a/"
         << QStringList{"level1-a/level2-a/two-in.pdf", "level1-a/level2-a/level3/three-in.pdf"};
-    QTest::newRow("a dot-named folder chosen: its own files, nothing below")
-        << "level1-a/.nested-dot-out" << QStringList{"level1-a/.nested-dot-out/below-out.pdf"};
+    QTest::newRow("a dot-named folder chosen: its own files only")
+        << ".dot-out" << QStringList{".dot-out/below-out.pdf"};
     QTest::newRow("a file") << "top-in.pdf" << QStringList{};
     QTest::newRow("missing") << "none" << QStringList{};
-    QTest::newRow("a link to a folder chosen is walked")
+    QTest::newRow("through a link to a folder")
         << "loop-self-out/level1-a/level2-a/level3"
         << QStringList{"loop-self-out/level1-a/level2-a/level3/three-in.pdf"};
 }
@@ -314,38 +248,30 @@ void TestFolderWalk::startFolder()
     Tree tree;
     for (QString &row : rows)
         row = tree.path(row);
-    FolderWalk walk([](const QString &, int, const QString &d) { QFAIL(qPrintable(d)); });
-    QCOMPARE(walk.collect(tree.path(start), FilePattern::forExtension("pdf")), rows);
+    Reports reports;
+    QCOMPARE(FolderWalk(recordInto(reports)).collect(tree.path(start), Pdf), rows);
+    QCOMPARE(reports, Reports{});
 }
 
-void TestFolderWalk::vanishedFolderIsLeftOutSilently()
+void TestFolderWalk::vanishedOrDenyingFolderIsLeftOutSilently()
 {
     Tree tree;
-    bool removed = false;
-    // While the window handles its events after the first folder, another program removes one
-    // of the folders the walk has gathered.
-    FolderWalk walk([](const QString &, int, const QString &d) { QFAIL(qPrintable(d)); },
-                    [&] {
-                        if (!removed)
-                            removed = QDir(tree.path("level1-a")).removeRecursively();
-                    });
-    const QStringList rows = walk.collect(tree.root(), FilePattern::forExtension("pdf"));
-    QVERIFY(removed);
+    Reports reports;
+    const bool root = ::geteuid() == 0;
+    // Root is denied nothing; then another program removes the folder while the walk lets the
+    // window handle its events after the chosen folder.
+    if (root)
+        qInfo("runs as root, whom no folder denies access: the folder vanishes instead");
+    else
+        QVERIFY(::chmod(tree.raw("level1-a"), 0) == 0);
+    const QStringList rows = FolderWalk(recordInto(reports), [&] {
+                                 if (root)
+                                     QDir(tree.path("level1-a")).removeRecursively();
+                             }).collect(tree.path(""), Pdf);
+    ::chmod(tree.raw("level1-a"), 0700);
+    QCOMPARE(reports, Reports{});
+    QCOMPARE(rows, tree.expected(Pdf, "level1-a"));
     QVERIFY(rows.contains(tree.path("level1 – en dash/level2-b/two-b-in.pdf")));
-    QVERIFY(!rows.contains(tree.path("level1-a/one-in.pdf")));
-}
-
-void TestFolderWalk::unreadableFolderIsLeftOutSilently()
-{
-    if (::geteuid() == 0)
-        QSKIP("runs as root, whom no folder denies access");
-    Tree tree;
-    QVERIFY(::chmod(QFile::encodeName(tree.path("level1-a")), 0) == 0);
-    FolderWalk walk([](const QString &, int, const QString &d) { QFAIL(qPrintable(d)); });
-    const QStringList rows = walk.collect(tree.root(), FilePattern::forExtension("pdf"));
-    ::chmod(QFile::encodeName(tree.path("level1-a")), 0700);
-    QVERIFY(rows.contains(tree.path("level1 – en dash/level2-b/two-b-in.pdf")));
-    QVERIFY(!rows.contains(tree.path("level1-a/one-in.pdf")));
 }
 
 void TestFolderWalk::otherFailureIsReportedAndTheWalkGoesOn()
@@ -353,68 +279,45 @@ void TestFolderWalk::otherFailureIsReportedAndTheWalkGoesOn()
     Tree tree;
     rlimit original{};
     QVERIFY(::getrlimit(RLIMIT_NOFILE, &original) == 0);
-    auto restore = [&] { ::setrlimit(RLIMIT_NOFILE, &original); };
-    QList<Report> reports;
-    bool limited = false;
-    // After the first folder no descriptor is left: the next folder cannot be opened, which is no
-    // denial of access and must not pass for an empty folder. The report's box gives them back.
+    Reports reports;
+    // After the chosen folder no descriptor is left, so the next folder cannot be opened: no
+    // denial of access, and no empty folder either. Once reported, the descriptors come back.
     FolderWalk walk(
-        [&](const QString &t, int l, const QString &d) {
-            reports.append({t, l, d});
-            restore();
+        [&](const QString &tag, int line, const QString &description) {
+            recordInto(reports)(tag, line, description);
+            ::setrlimit(RLIMIT_NOFILE, &original);
         },
-        [&] {
-            if (limited)
+        [&, limited = false]() mutable {
+            if (std::exchange(limited, true))
                 return;
-            limited = true;
             const int lowestFree = ::dup(0);
             ::close(lowestFree);
             rlimit tight = original;
             tight.rlim_cur = rlim_t(lowestFree);
             QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
         });
-    const QStringList rows = walk.collect(tree.root(), FilePattern::forExtension("pdf"));
-    restore();
+    const QStringList rows = walk.collect(tree.path(""), Pdf);
+    ::setrlimit(RLIMIT_NOFILE, &original);
 
-    QCOMPARE(reports.size(), 1);
-    QCOMPARE(reports[0].tag, tags::SubDirectories);
-    QCOMPARE(reports[0].line, FolderWalk::OpenFolderLine);
-    QCOMPARE(reports[0].description, qt_error_string(EMFILE));
-    // The folder that failed (the first one below the chosen one) gives nothing; all the others
-    // are walked.
-    const QString failed = tree.walkedFolders().at(1);
-    QVERIFY(!rows.isEmpty());
-    QCOMPARE(rows, tree.expected(FilePattern::forExtension("pdf"), failed));
+    QCOMPARE(reports, Reports{tags::SubDirectories + QString::number(FolderWalk::OpenFolderLine) +
+                              u' ' + qt_error_string(EMFILE)});
+    QCOMPARE(rows, tree.expected(Pdf, tree.walkedFolders().at(1)));
 }
 
 void TestFolderWalk::boundLoopIsWalkedOnce()
 {
-    // A bind mount of the chosen folder inside itself is a loop no link test sees. The mount is
-    // made in a mount namespace of this process's own, so nothing outside it ever sees it.
+    // A bind mount of the chosen folder inside itself is a loop that no link test sees. It is made
+    // in a mount namespace of this process's own, so nothing outside ever sees it.
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
         QSKIP("no private mount namespace here (needs root)");
     Tree tree;
-    const QByteArray mountPoint = QFile::encodeName(tree.path("level1-a/level2-a/bound"));
+    const QByteArray mountPoint = tree.raw("level1-a/level2-a/bound");
     QVERIFY(::mkdir(mountPoint, 0700) == 0);
-    QVERIFY(::mount(QFile::encodeName(tree.root()), mountPoint, nullptr, MS_BIND, nullptr) == 0);
-    FolderWalk walk([](const QString &, int, const QString &d) { QFAIL(qPrintable(d)); });
-    const QStringList rows = walk.collect(tree.root(), FilePattern::forExtension("pdf"));
+    QVERIFY(::mount(tree.raw(""), mountPoint, nullptr, MS_BIND, nullptr) == 0);
+    Reports reports;
+    const QStringList rows = FolderWalk(recordInto(reports)).collect(tree.path(""), Pdf);
     ::umount(mountPoint);
-    QCOMPARE(rows, tree.expected(FilePattern::forExtension("pdf")));
-}
-
-void TestFolderWalk::listFilesKeepsHiddenNames()
-{
-    Tree tree;
-    const QStringList names =
-        FolderWalk::listFiles(tree.root(), FilePattern(QStringLiteral("*.*")));
-    const QSet<QString> found(names.begin(), names.end());
-    const QSet<QString> wanted = {
-        "top-in.pdf",    "UPPER-in.PDF",        "mixed-in.Pdf",
-        "text-in.txt",   "~lock-out.pdf",       ".dot-file-out.pdf",
-        "target-in.bin", "link-to-file-in.pdf", QFile::decodeName(ControlFile)};
-    QCOMPARE(found, wanted);
-    QVERIFY(FolderWalk::listFiles(tree.path("none"), FilePattern(QStringLiteral("*.*"))).isEmpty());
+    QCOMPARE(rows, tree.expected(Pdf));
 }
 
 QTEST_GUILESS_MAIN(TestFolderWalk)
