@@ -14,6 +14,8 @@
 #include <QPdfWriter>
 #include <QTextStream>
 
+#include <cstdlib>
+
 namespace {
 
 const QString FontFamily = QStringLiteral("Liberation Sans");
@@ -39,7 +41,7 @@ const QStringList TwoScriptsPages = {
 [[noreturn]] void fail(const QString &why)
 {
     QTextStream(stderr) << "morwenda_make_samples: " << why << '\n';
-    ::exit(1);
+    std::exit(1);
 }
 
 QFont sampleFont()

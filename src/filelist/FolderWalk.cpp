@@ -62,12 +62,12 @@ bool nameRoundTrips(const char *raw, const QString &name)
     return !name.contains(QChar(0xFFFD)) || QFile::encodeName(name) == QByteArray(raw);
 }
 
-// Reads every entry. Files are the entries that are not folders themselves, match the pattern and
-// are regular files after following a link. Subfolders are real folders (not links) whose names
-// neither begin with a dot nor hold an unsafe character; they are gathered only when asked for.
-FolderEntries readEntries(DIR *dir, const FilePattern &pattern, bool withSubfolders)
+// Reads every entry into `entries`. Files are the entries that are not folders themselves, match
+// the pattern and are regular files after following a link. Subfolders are real folders (not
+// links) whose names neither begin with a dot nor hold an unsafe character; they are gathered only
+// when asked for. A failure part way throws, and what was read before it stays in `entries`.
+void readEntries(DIR *dir, const FilePattern &pattern, bool withSubfolders, FolderEntries &entries)
 {
-    FolderEntries entries;
     const int folderFd = ::dirfd(dir);
     for (;;) {
         errno = 0;
@@ -75,7 +75,7 @@ FolderEntries readEntries(DIR *dir, const FilePattern &pattern, bool withSubfold
         if (!entry) {
             if (errno != 0)
                 throw Failure(qt_error_string(errno));
-            return entries;
+            return;
         }
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
@@ -159,7 +159,7 @@ void FolderWalk::run(const QString &startFolder, const FilePattern &pattern,
             });
             if (readable)
                 proc.run(ReadFolderLine,
-                         [&] { entries = readEntries(open.dir(), pattern, withSubfolders); });
+                         [&] { readEntries(open.dir(), pattern, withSubfolders, entries); });
         }
         withSubfolders = true;
         for (const QString &name : std::as_const(entries.subfolderNames))
@@ -191,5 +191,7 @@ QStringList FolderWalk::listFiles(const QString &folder, const FilePattern &patt
             return {};
         throw Failure(qt_error_string(open.error()));
     }
-    return readEntries(open.dir(), pattern, false).fileNames;
+    FolderEntries entries;
+    readEntries(open.dir(), pattern, false, entries);
+    return entries.fileNames;
 }
