@@ -154,8 +154,9 @@ void FolderWalk::run(const QString &startFolder, const FilePattern &pattern,
                 struct stat facts;
                 if (::fstat(::dirfd(open.dir()), &facts) != 0)
                     throw Failure(qt_error_string(errno));
-                readable = !walked.contains({quint64(facts.st_dev), quint64(facts.st_ino)});
-                walked.insert({quint64(facts.st_dev), quint64(facts.st_ino)});
+                const FolderIdentity identity{quint64(facts.st_dev), quint64(facts.st_ino)};
+                readable = !walked.contains(identity);
+                walked.insert(identity);
             });
             if (readable)
                 proc.run(ReadFolderLine,
