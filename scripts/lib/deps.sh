@@ -10,12 +10,13 @@
 #   libx11-dev                      the window test's helper that asks the window to close
 #   poppler-utils                   pdftotext, the converter the program runs and embeds
 #   poppler-data                    without it Japanese and Chinese PDFs give empty text
-#   qpdf                            the tests protect their PDF fixtures with passwords
+#   qpdf                            protects the password sample and the tests' PDF fixtures
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size
 #   imagemagick                     import, to take screenshots
 #   xdotool                         scripts/walkthrough types and clicks in the window
-#   fonts-liberation                Liberation Sans, the metric twin of the window's Arial
+#   fonts-liberation                Liberation Sans, the metric twin of the window's Arial; its
+#                                   Greek letters are in the two-script sample
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev

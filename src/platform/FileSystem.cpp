@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 namespace files {
 
 bool FileExists(const QString &path)
@@ -26,6 +28,24 @@ bool IsFolder(const QString &path)
 bool IsOrdinaryFile(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool IsAccessibleFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat facts;
+    return ::stat(QFile::encodeName(path).constData(), &facts) == 0 && S_ISREG(facts.st_mode);
+}
+
+bool HasUnsafeChars(const QString &name)
+{
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (code < 32 || (code >= 127 && code <= 159) || code == u'?' || code == 0xFFFD)
+            return true;
+    }
+    return false;
 }
 
 void DeleteFileSafe(const QString &path)

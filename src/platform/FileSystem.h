@@ -14,6 +14,17 @@ bool IsFolder(const QString &path);
 // True when the path names an existing ordinary file (not a folder).
 bool IsOrdinaryFile(const QString &path);
 
+// True when the path is a regular file, after following a link, that the process can see.
+// Folders, FIFOs, sockets and device files answer false: a FIFO handed to the converter would
+// keep it waiting forever. A missing path and any failure of the test answer false too.
+bool IsAccessibleFile(const QString &path);
+
+// True when a file or folder name holds a character that the folder walk refuses: a control
+// character (below 32), DEL or a C1 control (127 to 159), or "?". A name that is not valid UTF-8
+// arrives from Qt with U+FFFD in place of its bytes and cannot be opened by that path, so U+FFFD
+// counts as unsafe too. An empty name is safe.
+bool HasUnsafeChars(const QString &name);
+
 // Deletes the file if it can; a read-only file (not a link) is made writable for a second attempt.
 // A file that cannot be deleted stays; nothing is reported.
 void DeleteFileSafe(const QString &path);
