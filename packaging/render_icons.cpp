@@ -10,10 +10,10 @@
 
 int main(int argc, char *argv[])
 {
-    // Drawing needs no screen; the build may run where there is none.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    // Drawing into an image needs no application object and no screen.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     if (arguments.size() < 3) {
         std::fprintf(stderr, "usage: render_icons FOLDER SIZE...\n");
         return 1;
