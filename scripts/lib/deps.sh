@@ -17,11 +17,19 @@
 #   xdotool                         scripts/walkthrough types and clicks in the window
 #   fonts-liberation                Liberation Sans, the metric twin of the window's Arial; its
 #                                   Greek letters are in the two-script sample
+#   qt6-svg-dev                     the icon test draws the scalable icon to compare it with the
+#                                   icon drawn in code
+#   desktop-file-utils              desktop-file-validate checks the desktop entry
+#   appstream                       appstreamcli checks the AppStream metadata
+#   libxml2-utils                   xmllint reads the metadata's id, launchable and release
+#   dpkg-dev file                   dpkg-shlibdeps and file: CPack reads the package's library
+#                                   dependencies from the program with them
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     poppler-utils poppler-data qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
+    qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file
 )
 
 # Prints the packages of the list that are not installed, one per line.

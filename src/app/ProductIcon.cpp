@@ -4,13 +4,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
-QPixmap drawPage(int size)
+QImage DrawnProductIcon(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 64.0, size / 64.0);
 
@@ -31,15 +29,13 @@ QPixmap drawPage(int size)
     painter.setPen(QPen(QColor(0xb0, 0x20, 0x20), 3, Qt::SolidLine, Qt::RoundCap));
     for (int y = 24; y <= 52; y += 7)
         painter.drawLine(QPointF(18, y), QPointF(y == 52 ? 34 : 46, y));
-    return pixmap;
+    return image;
 }
-
-} // namespace
 
 QIcon ProductIcon()
 {
-    QIcon icon;
+    QIcon drawn;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawPage(size));
-    return icon;
+        drawn.addPixmap(QPixmap::fromImage(DrawnProductIcon(size)));
+    return QIcon::fromTheme(QString::fromLatin1(DesktopId), drawn);
 }

@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/ProductIcon.h"
 #include "platform/SettingsStore.h"
 #include "platform/WidgetServices.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;
     SettingsStore settings;
     MainWindow window(services, settings, {QCoreApplication::applicationDirPath(), [] {

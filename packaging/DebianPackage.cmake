@@ -1,0 +1,31 @@
+# The Debian package, made by `cpack -G DEB` in a build folder (scripts/package does it all). It
+# holds what `cmake --install` puts under /usr. The Qt and C library dependencies are read from the
+# program by dpkg-shlibdeps; the converter and the encodings it needs for Asian PDFs are named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME morwenda)
+set(CPACK_PACKAGE_VENDOR Tarvenik)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Tarvenik Support <support@tarvenik.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert many PDF files to plain text in one run")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Morwenda turns many PDF files into plain-text files in one run. Gather the
+PDFs into a list (file dialog, folder scan, drag-and-drop), say where the
+text files go (one folder, or next to each PDF), press start, and read at the
+end which files gave no text and why: the converter could not read them, or
+they hold only scanned images. Password-protected PDFs are converted with a
+password asked for each file, and the text of a file can be previewed.
+.
+The text is extracted by poppler's pdftotext.]])
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarvenik.example/morwenda")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-utils, poppler-data")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

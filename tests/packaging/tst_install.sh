@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Installs a build into a folder of its own (`cmake --install --prefix`) and checks what a desktop
+# will find there:
+#   - exactly the expected files: the program, the desktop entry, the icons, the metadata, the
+#     manual page and the sample files the build made;
+#   - each PNG icon as large as its theme folder says;
+#   - the desktop entry and the metadata pass desktop-file-validate and appstreamcli (no network);
+#   - the entry, the metadata and the icons agree on the program's id and binary; the newest
+#     release of the metadata is the project's version;
+#   - the manual page reads without a warning.
+#
+# Usage: tst_install.sh BUILD-FOLDER PROJECT-VERSION
+# Exits 77 (skipped) where a checking tool is not installed.
+set -uo pipefail
+
+readonly SKIPPED=77
+readonly ID=org.tarvenik.Morwenda
+readonly SIZES=(16 32 48 64 128 256)
+
+build=${1:?build folder}
+version=${2:?project version}
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+for tool in desktop-file-validate appstreamcli identify groff xmllint; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (scripts/lib/deps.sh lists the package)"
+        exit $SKIPPED
+    fi
+done
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/morwenda-install.XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
+    cat "$prefix.log" >&2
+    rm -f "$prefix.log"
+    echo "FAIL: cmake --install failed" >&2
+    exit 1
+fi
+rm -f "$prefix.log"
+
+# What must be there, and nothing else.
+expected=$(
+    echo bin/morwenda
+    echo share/applications/$ID.desktop
+    for size in "${SIZES[@]}"; do
+        echo "share/icons/hicolor/${size}x$size/apps/$ID.png"
+    done
+    echo share/icons/hicolor/scalable/apps/$ID.svg
+    echo share/man/man1/morwenda.1.gz
+    echo share/metainfo/$ID.metainfo.xml
+    if [[ -d $build/Samples ]]; then
+        (cd "$build/Samples" && find . -type f -printf 'share/morwenda/Samples/%P\n')
+    fi
+)
+actual=$(cd "$prefix" && find . \( -type f -o -type l \) -printf '%P\n' | LC_ALL=C sort)
+expected=$(LC_ALL=C sort <<<"$expected")
+if [[ $actual != "$expected" ]]; then
+    fail "the installed files differ from the expected ones (< expected, > installed):"
+    diff <(echo "$expected") <(echo "$actual") >&2
+fi
+[[ -x $prefix/bin/morwenda ]] || fail "bin/morwenda is not executable"
+if [[ ! -d $build/Samples ]]; then
+    echo "note: this build made no Samples folder, so none is installed"
+fi
+
+for size in "${SIZES[@]}"; do
+    png=$prefix/share/icons/hicolor/${size}x$size/apps/$ID.png
+    [[ -f $png ]] || continue
+    got=$(identify -format '%wx%h' "$png")
+    [[ $got == "${size}x$size" ]] || fail "$png is $got pixels"
+done
+
+desktop=$prefix/share/applications/$ID.desktop
+metainfo=$prefix/share/metainfo/$ID.metainfo.xml
+if [[ -f $desktop ]]; then
+    # Hints (two main categories, asked for on purpose) are not errors.
+    desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $ID.desktop"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [[ $icon == "$ID" ]] || fail "the desktop entry names icon '$icon', expected $ID"
+    exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+    [[ -x $prefix/bin/${exec_line%% *} ]] || fail "Exec=$exec_line names no installed program"
+fi
+if [[ -f $metainfo ]]; then
+    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects $ID.metainfo.xml"
+    got=$(xmllint --xpath 'string(/component/id)' "$metainfo")
+    [[ $got == "$ID" ]] || fail "the metadata's id is '$got'"
+    got=$(xmllint --xpath 'string(/component/launchable[@type="desktop-id"])' "$metainfo")
+    [[ -f $prefix/share/applications/$got ]] || fail "the metadata launches '$got', not installed"
+    got=$(xmllint --xpath 'string(/component/releases/release[1]/@version)' "$metainfo")
+    [[ $got == "$version" ]] || fail "the newest release in the metadata is '$got', the project is $version"
+fi
+
+man=$prefix/share/man/man1/morwenda.1.gz
+if [[ -f $man ]]; then
+    warnings=$(zcat "$man" | groff -man -ww -z 2>&1)
+    [[ -z $warnings ]] || fail "the manual page gives warnings: $warnings"
+    ! zgrep -q '@[A-Z_]*@' "$man" || fail "the manual page holds an unfilled @...@ value"
+fi
+
+if ((failures != 0)); then
+    exit 1
+fi
+echo "PASS: installed files, icons, desktop entry, metadata and manual page"
