@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "convert/ConverterService.h"
 #include "platform/SettingsStore.h"
 #include "platform/WidgetServices.h"
 
@@ -8,6 +9,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The converter service needs no display and makes no QApplication.
+    if (converterservice::isRequested(argc, argv))
+        return converterservice::run();
     QApplication app(argc, argv);
     WidgetServices services;
     SettingsStore settings;
