@@ -10,6 +10,7 @@
 #include <TextOutputDev.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -161,10 +162,11 @@ const char *libraryVersion()
     return POPPLER_VERSION;
 }
 
-void convertAndExit(const ConvertRequest &request, int answerFd)
+namespace {
+
+[[noreturn]] void convert(const ConvertRequest &request, int answerFd)
 {
     using serviceprotocol::PasswordUse;
-    std::set_new_handler(&allocationRefused);
 
     Outcome outcome;
     std::optional<GooString> password;
@@ -233,6 +235,20 @@ void convertAndExit(const ConvertRequest &request, int answerFd)
         outcome.exitCode = 0;
     }
     answerAndExit(answerFd, outcome);
+}
+
+} // namespace
+
+void convertAndExit(const ConvertRequest &request, int answerFd)
+{
+    std::set_new_handler(&allocationRefused);
+    // Nothing may unwind into the service's own frames, which this forked copy still holds: an
+    // exception that poppler lets through ends the child as a crash.
+    try {
+        convert(request, answerFd);
+    } catch (...) {
+        std::abort();
+    }
 }
 
 } // namespace childconversion

@@ -90,7 +90,7 @@ void ConverterServiceClient::stop()
     if (m_process.state() == QProcess::NotRunning)
         return;
     m_stopping = true;
-    m_process.kill();
+    m_process.closeWriteChannel();
 }
 
 std::string ConverterServiceClient::pathBytes(const QString &path)

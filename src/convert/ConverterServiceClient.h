@@ -40,7 +40,8 @@ public:
     // Kills the child of a request still open; it finishes as Cancelled (or with its own outcome
     // when it ended first).
     void cancel(quint32 id);
-    // Ends the service and its children at once; open requests finish as ServiceLost.
+    // Closes the service's input: it kills its children and ends; open requests then finish as
+    // ServiceLost. Destroying the client kills the service outright.
     void stop();
 
     // A path or password as the service takes it: the system's bytes of a file name, UTF-8 text.
