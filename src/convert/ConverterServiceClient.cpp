@@ -17,28 +17,28 @@ constexpr qsizetype MaxServiceErrors = 4096;
 } // namespace
 
 ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_process(new QProcess)
 {
-    m_process.setProgram(program);
-    m_process.setArguments({QStringLiteral("--converter-service")});
+    m_process->setProgram(program);
+    m_process->setArguments({QStringLiteral("--converter-service")});
     const pid_t client = ::getpid();
-    m_process.setChildProcessModifier([client] {
+    m_process->setChildProcessModifier([client] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != client)
             ::_exit(127);
     });
-    connect(&m_process, &QProcess::readyReadStandardOutput, this,
+    connect(m_process, &QProcess::readyReadStandardOutput, this,
             &ConverterServiceClient::readAnswers);
-    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
-        const QByteArray errors = m_process.readAllStandardError();
+    connect(m_process, &QProcess::readyReadStandardError, this, [this] {
+        const QByteArray errors = m_process->readAllStandardError();
         m_serviceErrors.append(errors.left(MaxServiceErrors - m_serviceErrors.size()));
     });
-    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             serviceEnded(
-                tr("The converter service could not be started: %1").arg(m_process.errorString()));
+                tr("The converter service could not be started: %1").arg(m_process->errorString()));
     });
-    connect(&m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
+    connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
         QString reason = std::exchange(m_brokenProtocol, {});
         if (reason.isEmpty())
             reason = tr("The converter service ended (exit code %1).").arg(exitCode);
@@ -50,21 +50,26 @@ ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *
 
 ConverterServiceClient::~ConverterServiceClient()
 {
-    // QProcess reaps the killed service itself; nothing is told any more.
-    m_process.disconnect(this);
-    m_process.kill();
+    // The killed service is reaped when its end is signalled, without waiting for it here.
+    m_process->disconnect(this);
+    if (m_process->state() == QProcess::NotRunning) {
+        delete m_process;
+        return;
+    }
+    QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
+    m_process->kill();
 }
 
 void ConverterServiceClient::start()
 {
-    if (m_process.state() != QProcess::NotRunning)
+    if (m_process->state() != QProcess::NotRunning)
         return;
     m_answers.clear();
     m_serviceErrors.clear();
     m_ready = false;
     m_stopping = false;
     m_brokenProtocol.clear();
-    m_process.start(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_process->start(QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 quint32 ConverterServiceClient::convert(serviceprotocol::ConvertRequest request)
@@ -73,7 +78,7 @@ quint32 ConverterServiceClient::convert(serviceprotocol::ConvertRequest request)
     request.id = ++m_lastId;
     m_open.insert(request.id);
     const std::string frame = serviceprotocol::encodeConvert(request);
-    m_process.write(frame.data(), static_cast<qint64>(frame.size()));
+    m_process->write(frame.data(), static_cast<qint64>(frame.size()));
     return request.id;
 }
 
@@ -82,15 +87,15 @@ void ConverterServiceClient::cancel(quint32 id)
     if (!m_open.contains(id))
         return;
     const std::string frame = serviceprotocol::encodeCancel(id);
-    m_process.write(frame.data(), static_cast<qint64>(frame.size()));
+    m_process->write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
 void ConverterServiceClient::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
+    if (m_process->state() == QProcess::NotRunning)
         return;
     m_stopping = true;
-    m_process.closeWriteChannel();
+    m_process->closeWriteChannel();
 }
 
 std::string ConverterServiceClient::pathBytes(const QString &path)
@@ -106,7 +111,7 @@ std::string ConverterServiceClient::textBytes(const QString &text)
 void ConverterServiceClient::readAnswers()
 {
     using namespace serviceprotocol;
-    m_answers.append(m_process.readAllStandardOutput());
+    m_answers.append(m_process->readAllStandardOutput());
     const QPointer<ConverterServiceClient> alive(this);
     qsizetype offset = 0;
     try {
@@ -137,7 +142,7 @@ void ConverterServiceClient::readAnswers()
         m_answers.clear();
         m_brokenProtocol = tr("The converter service broke its protocol (%1).")
                                .arg(QString::fromLatin1(broken.what()));
-        m_process.kill();
+        m_process->kill();
         return;
     }
     m_answers.remove(0, offset);

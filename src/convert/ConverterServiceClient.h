@@ -33,7 +33,7 @@ public:
     // True from ready() until the service ends.
     bool isReady() const { return m_ready; }
     // The service's process id, 0 when it is not running.
-    qint64 processId() const { return m_process.processId(); }
+    qint64 processId() const { return m_process->processId(); }
 
     // Sends a request (its id is assigned here and returned); the service may still be starting.
     quint32 convert(serviceprotocol::ConvertRequest request);
@@ -60,7 +60,8 @@ private:
     void serviceEnded(const QString &reason);
     void loseOpenRequests();
 
-    QProcess m_process;
+    // Owned; outlives this client only until a killed service has been reaped.
+    QProcess *m_process;
     QByteArray m_answers;
     QByteArray m_serviceErrors;
     QString m_brokenProtocol;
