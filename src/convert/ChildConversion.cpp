@@ -64,8 +64,11 @@ public:
 
     void flush()
     {
-        if (m_buffer.empty() || m_error != 0)
+        // After a failed write the rest of the text is dropped: the outcome is a failure anyway.
+        if (m_buffer.empty() || m_error != 0) {
+            m_buffer.clear();
             return;
+        }
         bool written;
         if (m_framed) {
             std::string frame;
