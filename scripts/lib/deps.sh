@@ -10,6 +10,8 @@
 #   libx11-dev                      the window test's helper that asks the window to close
 #   poppler-utils                   pdftotext, the converter the program runs and embeds
 #   poppler-data                    without it Japanese and Chinese PDFs give empty text
+#   libpoppler-private-dev pkg-config the converter service links poppler's own library (its
+#                                   text output device), found with pkg-config
 #   qpdf                            protects the password sample and the tests' PDF fixtures
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size
@@ -27,7 +29,7 @@
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
-    poppler-utils poppler-data qpdf
+    poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file
 )

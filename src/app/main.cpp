@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
+#include "convert/ConverterService.h"
 #include "platform/SettingsStore.h"
 #include "platform/WidgetServices.h"
 
@@ -9,6 +10,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The converter service needs no display and makes no QApplication.
+    if (converterservice::isRequested(argc, argv))
+        return converterservice::run();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;

@@ -1,0 +1,195 @@
+#include "ServiceProtocol.h"
+
+#include <stdexcept>
+
+namespace serviceprotocol {
+
+namespace {
+
+void putU8(std::string &out, std::uint8_t value)
+{
+    out.push_back(static_cast<char>(value));
+}
+
+void putU32(std::string &out, std::uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xffu));
+}
+
+void putI32(std::string &out, std::int32_t value)
+{
+    putU32(out, static_cast<std::uint32_t>(value));
+}
+
+void putU64(std::string &out, std::uint64_t value)
+{
+    for (int shift = 0; shift < 64; shift += 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xffu));
+}
+
+void putString(std::string &out, std::string_view text)
+{
+    putU32(out, static_cast<std::uint32_t>(text.size()));
+    out.append(text);
+}
+
+std::uint32_t readU32(std::string_view bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+} // namespace
+
+void appendFrame(std::string &out, FrameKind kind, std::string_view payload)
+{
+    putU32(out, static_cast<std::uint32_t>(payload.size()));
+    putU8(out, static_cast<std::uint8_t>(kind));
+    out.append(payload);
+}
+
+std::string encodeConvert(const ConvertRequest &request)
+{
+    std::string payload;
+    putU32(payload, request.id);
+    putU8(payload, static_cast<std::uint8_t>(request.passwordUse));
+    putU8(payload, static_cast<std::uint8_t>(request.target));
+    putI32(payload, request.firstPage);
+    putI32(payload, request.lastPage);
+    putU64(payload, request.memoryLimit);
+    putU32(payload, request.idleLimitMs);
+    putString(payload, request.pdfPath);
+    putString(payload, request.outputPath);
+    putString(payload, request.password);
+    std::string frame;
+    appendFrame(frame, FrameKind::Convert, payload);
+    return frame;
+}
+
+std::string encodeCancel(std::uint32_t id)
+{
+    std::string payload;
+    putU32(payload, id);
+    std::string frame;
+    appendFrame(frame, FrameKind::Cancel, payload);
+    return frame;
+}
+
+std::string encodeReady(std::string_view popplerVersion)
+{
+    std::string payload;
+    putString(payload, popplerVersion);
+    std::string frame;
+    appendFrame(frame, FrameKind::Ready, payload);
+    return frame;
+}
+
+std::string encodeTextHeader(std::uint32_t id, std::size_t length)
+{
+    std::string header;
+    putU32(header, static_cast<std::uint32_t>(length + 4));
+    putU8(header, static_cast<std::uint8_t>(FrameKind::Text));
+    putU32(header, id);
+    return header;
+}
+
+std::string encodeDone(std::uint32_t id, const Outcome &outcome)
+{
+    std::string payload;
+    putU32(payload, id);
+    putU8(payload, static_cast<std::uint8_t>(outcome.kind));
+    putI32(payload, outcome.exitCode);
+    putI32(payload, outcome.signal);
+    putI32(payload, outcome.popplerError);
+    putI32(payload, outcome.systemError);
+    putI32(payload, outcome.pageCount);
+    putU64(payload, outcome.textBytes);
+    putString(payload, outcome.diagnostics);
+    std::string frame;
+    appendFrame(frame, FrameKind::Done, payload);
+    return frame;
+}
+
+std::optional<Frame> takeFrame(std::string_view buffer, std::size_t &consumed)
+{
+    if (buffer.size() < frameHeaderLength)
+        return std::nullopt;
+    const std::uint32_t length = readU32(buffer);
+    if (length > maxFrameLength)
+        throw std::length_error("frame too long");
+    if (buffer.size() < frameHeaderLength + length)
+        return std::nullopt;
+    consumed = frameHeaderLength + length;
+    return Frame{static_cast<FrameKind>(static_cast<unsigned char>(buffer[4])),
+                 buffer.substr(frameHeaderLength, length)};
+}
+
+std::string_view PayloadReader::take(std::size_t length)
+{
+    if (m_rest.size() < length)
+        throw std::out_of_range("payload too short");
+    const std::string_view part = m_rest.substr(0, length);
+    m_rest.remove_prefix(length);
+    return part;
+}
+
+std::uint8_t PayloadReader::u8()
+{
+    return static_cast<unsigned char>(take(1)[0]);
+}
+
+std::uint32_t PayloadReader::u32()
+{
+    return readU32(take(4));
+}
+
+std::uint64_t PayloadReader::u64()
+{
+    const std::uint64_t low = u32();
+    const std::uint64_t high = u32();
+    return low | (high << 32);
+}
+
+std::string PayloadReader::string()
+{
+    const std::uint32_t length = u32();
+    return std::string(take(length));
+}
+
+ConvertRequest decodeConvert(std::string_view payload)
+{
+    PayloadReader reader(payload);
+    ConvertRequest request;
+    request.id = reader.u32();
+    request.passwordUse = static_cast<PasswordUse>(reader.u8());
+    request.target = static_cast<OutputTarget>(reader.u8());
+    request.firstPage = reader.i32();
+    request.lastPage = reader.i32();
+    request.memoryLimit = reader.u64();
+    request.idleLimitMs = reader.u32();
+    request.pdfPath = reader.string();
+    request.outputPath = reader.string();
+    request.password = reader.string();
+    return request;
+}
+
+std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
+{
+    PayloadReader reader(payload);
+    const std::uint32_t id = reader.u32();
+    Outcome outcome;
+    outcome.kind = static_cast<OutcomeKind>(reader.u8());
+    outcome.exitCode = reader.i32();
+    outcome.signal = reader.i32();
+    outcome.popplerError = reader.i32();
+    outcome.systemError = reader.i32();
+    outcome.pageCount = reader.i32();
+    outcome.textBytes = reader.u64();
+    outcome.diagnostics = reader.string();
+    return {id, outcome};
+}
+
+} // namespace serviceprotocol

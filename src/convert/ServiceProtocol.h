@@ -1,0 +1,155 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The converter service's wire format, spoken over the service's standard input (requests) and
+// standard output (answers). Plain C++ so the service, which makes no QCoreApplication, and the
+// client share one definition.
+//
+// Every message is a frame:
+//
+//     u32 payload length | u8 kind | payload
+//
+// Integers are little-endian; a string is a u32 byte count followed by the bytes (paths and
+// passwords as the system and the PDF see them: UTF-8). A frame longer than maxFrameLength ends
+// the conversation.
+//
+// Client -> service
+//   'C' convert   u32 id, u8 PasswordUse, u8 OutputTarget, i32 first page, i32 last page,
+//                 u64 memory limit in bytes (0: none), u32 time limit in ms without new text
+//                 (0: none), string pdf path, string output path (OutputTarget::File only),
+//                 string password
+//   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
+//
+// Service -> client
+//   'R' ready     string: poppler's version. Sent once, when the library is loaded.
+//   'T' text      u32 id, then the next bytes of that request's text (OutputTarget::Stream)
+//   'D' done      u32 id, u8 OutcomeKind, i32 exit code (as pdftotext would give, -1 when the
+//                 child did not end by itself), i32 signal (0: none), i32 poppler error code,
+//                 i32 errno (0: none), i32 page count (-1: the file did not open), u64 text bytes,
+//                 string diagnostics (the first 64 KiB of the child's error output)
+//
+// Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
+// once, each in a child of its own, and answers of different ids may interleave. The service
+// ends when its standard input closes, killing the children it still has.
+namespace serviceprotocol {
+
+inline constexpr std::uint32_t maxFrameLength = 64u * 1024u * 1024u;
+inline constexpr std::size_t maxDiagnostics = 64u * 1024u;
+inline constexpr std::size_t frameHeaderLength = 5;
+
+enum class FrameKind : std::uint8_t
+{
+    Convert = 'C',
+    Cancel = 'X',
+    Ready = 'R',
+    Text = 'T',
+    Done = 'D',
+};
+
+// How a typed password is offered: as the owner password, as the password that opens the file,
+// or first as the one and, when the file stays locked, as the other.
+enum class PasswordUse : std::uint8_t
+{
+    None = 0,
+    Owner = 1,
+    User = 2,
+    OwnerThenUser = 3,
+};
+
+// Where the text goes: back over the pipe in 'T' frames, or into a file the child writes itself.
+enum class OutputTarget : std::uint8_t
+{
+    Stream = 0,
+    File = 1,
+};
+
+enum class OutcomeKind : std::uint8_t
+{
+    Converted = 0,     // every requested page's text was delivered; exit code 0
+    NeedsPassword = 1, // the file is encrypted and no password was given
+    WrongPassword = 2, // the file is encrypted and the given password opens it in neither role
+    Damaged = 3,       // poppler could not read it as a PDF (damaged, not a PDF, bad catalog)
+    CannotOpen = 4,    // the file itself could not be opened (errno says why)
+    PageRange = 5,     // the first page lies after the last (a file of 0 pages included)
+    WriteFailed = 6,   // the text could not be written (errno says why); exit code 2
+    TimeLimit = 7,     // killed after the time limit passed without new text
+    MemoryLimit = 8,   // the child died when the memory limit refused an allocation
+    Crashed = 9,       // the child died of a signal (signal says which)
+    Cancelled = 10,    // killed on the client's request
+    ChildFailed = 11,  // no child could be made (errno), or it ended without an answer
+    ServiceLost = 12,  // never sent: the client's word for a service that went away
+};
+
+struct ConvertRequest
+{
+    std::uint32_t id = 0;
+    PasswordUse passwordUse = PasswordUse::None;
+    OutputTarget target = OutputTarget::Stream;
+    std::int32_t firstPage = 0; // 0: the first page
+    std::int32_t lastPage = 0;  // 0: the last page
+    std::uint64_t memoryLimit = 0;
+    std::uint32_t idleLimitMs = 0;
+    std::string pdfPath;
+    std::string outputPath;
+    std::string password;
+};
+
+struct Outcome
+{
+    OutcomeKind kind = OutcomeKind::ChildFailed;
+    std::int32_t exitCode = -1;
+    std::int32_t signal = 0;
+    std::int32_t popplerError = 0;
+    std::int32_t systemError = 0;
+    std::int32_t pageCount = -1;
+    std::uint64_t textBytes = 0;
+    std::string diagnostics;
+};
+
+// Appends a whole frame of the given kind around `payload` to `out`.
+void appendFrame(std::string &out, FrameKind kind, std::string_view payload);
+
+std::string encodeConvert(const ConvertRequest &request);
+std::string encodeCancel(std::uint32_t id);
+std::string encodeReady(std::string_view popplerVersion);
+// The header of a 'T' frame for `length` bytes of text; the text follows it on the wire.
+std::string encodeTextHeader(std::uint32_t id, std::size_t length);
+std::string encodeDone(std::uint32_t id, const Outcome &outcome);
+
+// One frame taken from the front of a byte buffer.
+struct Frame
+{
+    FrameKind kind;
+    std::string_view payload;
+};
+
+// The frame at the front of `buffer`, if it is complete; `consumed` is set to its whole length.
+// Throws std::length_error for a frame announcing more than maxFrameLength.
+std::optional<Frame> takeFrame(std::string_view buffer, std::size_t &consumed);
+
+// Reading a payload; each throws std::out_of_range when the payload is too short.
+class PayloadReader
+{
+public:
+    explicit PayloadReader(std::string_view payload) : m_rest(payload) {}
+    std::uint8_t u8();
+    std::uint32_t u32();
+    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
+    std::uint64_t u64();
+    std::string string();
+    std::string_view rest() const { return m_rest; }
+
+private:
+    std::string_view take(std::size_t length);
+    std::string_view m_rest;
+};
+
+ConvertRequest decodeConvert(std::string_view payload);
+// A 'D' payload into its id and outcome.
+std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload);
+
+} // namespace serviceprotocol
