@@ -9,6 +9,7 @@
 #include "RowListModel.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 FolderScanController::FolderScanController(RowListModel &rows, PointerState &pointer,
                                            SettingsStore &settings, const MessageBoxes &boxes,
@@ -30,8 +31,25 @@ QString FolderScanController::folderPrompt()
 
 void FolderScanController::appendFolderFiles(const QString &folder, const FilePattern &pattern)
 {
+    // Rows found are shown at most every RowsShownEveryMs: a repaint of the list for every folder
+    // would take longer than reading the folders. The window still answers its events after
+    // every folder, and nothing found is held back once the walk ends.
+    QStringList found;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    const auto showFound = [&] {
+        m_rows.appendAll(found);
+        found.clear();
+        sinceShown.restart();
+    };
     FolderWalk walk(m_boxes.reporter(), [] { QCoreApplication::processEvents(); });
-    walk.run(folder, pattern, [this](const QStringList &paths) { m_rows.appendAll(paths); });
+    walk.run(folder, pattern, [&](const QStringList &paths) {
+        found.append(paths);
+        if (sinceShown.elapsed() >= RowsShownEveryMs)
+            showFound();
+    });
+    if (!found.isEmpty())
+        showFound();
 }
 
 void FolderScanController::scanFolder()

@@ -17,6 +17,8 @@ class FolderScanController final : public QObject
     Q_OBJECT
 
 public:
+    static constexpr int RowsShownEveryMs = 100;
+
     FolderScanController(RowListModel &rows, PointerState &pointer, SettingsStore &settings,
                          const MessageBoxes &boxes, QObject *parent = nullptr);
 
@@ -24,10 +26,11 @@ public:
     static QString extensionPrompt();
     static QString folderPrompt();
 
-    // Appends the accepted files of `folder` and all its subfolders that match `pattern`, folder
-    // by folder as the walk reads them. The window's pending events are processed once per folder
-    // read, so it repaints and answers clicks and drops during a long walk. Failures of the walk
-    // are reported by the walk; a failure to append throws.
+    // Appends the accepted files of `folder` and all its subfolders that match `pattern`, in the
+    // walk's order. The window's pending events are processed once per folder read, so it
+    // repaints and answers clicks and drops during a long walk; the rows found so far join the
+    // list every RowsShownEveryMs (and at the end). Failures of the walk are reported by the
+    // walk; a failure to append throws.
     void appendFolderFiles(const QString &folder, const FilePattern &pattern);
 
 public slots:
