@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -116,6 +117,10 @@ private slots:
         if (answered)
             fx.services.expectFolder(folderAnswer.isEmpty() ? QString() : tree);
 
+        // An event that waits for the window runs during the walk, under the hourglass.
+        int pointerDuringWalk = -1;
+        QTimer::singleShot(0, ui.window, [&] { pointerDuringWalk = ui.pointer->value(); });
+
         ui.addFolderButton->click();
 
         const QList<FakeServices::Box> boxes = fx.services.takeBoxes();
@@ -136,8 +141,10 @@ private slots:
         QCOMPARE(ui.fileRows->texts(), QStringList{"/kept.pdf"} + levelByLevel(tree, added));
         QCOMPARE(ui.fileRows->count(), 1 + added.size());
         QCOMPARE(pointer.count(), scanned ? 2 : 0);
-        if (scanned)
+        if (scanned) {
             QCOMPARE(pointer.at(0).at(0).toInt(), int(PointerState::Busy));
+            QCOMPARE(pointerDuringWalk, int(PointerState::Busy));
+        }
         QCOMPARE(ui.pointer->value(), int(PointerState::Default));
     }
 
