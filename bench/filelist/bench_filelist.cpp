@@ -69,7 +69,7 @@ double timeInWindow(const std::function<void(RowListModel &)> &fill)
     TestPlace place;
     SettingsStore settings;
     QuietServices services;
-    MainWindow window(services, settings, MainWindow::Options{place.installFolder(), [] {}});
+    MainWindow window(services, settings, MainWindow::Options{place.installFolder(), [] {}, {}});
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "the window was not exposed\n");

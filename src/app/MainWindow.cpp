@@ -2,8 +2,11 @@
 
 #include "convert/BatchController.h"
 #include "convert/OptionsController.h"
+#include "filelist/FileDropController.h"
 #include "filelist/FileListController.h"
+#include "filelist/FolderScanController.h"
 #include "filelist/RowListModel.h"
+#include "filelist/SampleFilesController.h"
 #include "Help.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"
@@ -65,6 +68,11 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, Options opti
     createControlsAndControllers(settings);
     runStartUp(*this, m_windowOptions.installFolder);
     centreOnScreen();
+    // Files named on the command line arrive once the window runs, as if dropped onto the list.
+    if (!m_windowOptions.startFiles.isEmpty())
+        QMetaObject::invokeMethod(
+            m_fileDrop, [this] { m_fileDrop->addPaths(m_windowOptions.startFiles); },
+            Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow() = default;
@@ -159,6 +167,10 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
 
     m_fileList = new FileListController(*m_fileListView, *m_fileRows, *m_pointer, m_boxes,
                                         m_windowOptions.installFolder, this);
+    m_folderScan = new FolderScanController(*m_fileRows, *m_pointer, settings, m_boxes, this);
+    m_fileDrop = new FileDropController(*m_fileListView, *m_fileRows, *m_folderScan, m_boxes, this);
+    m_sampleFiles =
+        new SampleFilesController(*m_fileRows, m_boxes, m_windowOptions.installFolder, this);
     m_optionsController =
         new OptionsController({askPasswordBox, saveToFolderOption, saveBesidePdfOption,
                                outputFolderFrame, outputFolderEdit, browseOutputButton},
@@ -176,8 +188,10 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
         m_preview->previewFile(m_fileList->selectedPath(),
                                m_optionsController->outputChoice().askPassword);
     });
-    Q_UNUSED(addFolderButton);
-    Q_UNUSED(samplesButton);
+    connect(addFolderButton, &QPushButton::clicked, m_folderScan,
+            &FolderScanController::scanFolder);
+    connect(samplesButton, &QPushButton::clicked, m_sampleFiles,
+            &SampleFilesController::loadSampleFiles);
 }
 
 void MainWindow::watchHover(QWidget *widget, int pointer)

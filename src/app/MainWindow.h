@@ -5,17 +5,21 @@
 #include <functional>
 #include <memory>
 #include <QHash>
+#include <QStringList>
 #include <QWidget>
 
 class BatchController;
 class CaptionProgressBar;
+class FileDropController;
 class FileListController;
+class FolderScanController;
 class OptionsController;
 class PointerState;
 class PreviewController;
 class QPushButton;
 class QTreeView;
 class RowListModel;
+class SampleFilesController;
 class SettingsStore;
 struct ControlLayout;
 
@@ -32,6 +36,7 @@ public:
     {
         QString installFolder;            // where the optional files are looked for
         std::function<void()> endProcess; // ends the program at once; tests replace it
+        QStringList startFiles; // added after start-up as a drop of these paths would add them
     };
 
     MainWindow(Services &services, SettingsStore &settings, Options options);
@@ -49,6 +54,9 @@ public:
     QTreeView *previewListView() const { return m_previewListView; }
 
     FileListController &fileList() { return *m_fileList; }
+    FolderScanController &folderScan() { return *m_folderScan; }
+    FileDropController &fileDrop() { return *m_fileDrop; }
+    SampleFilesController &sampleFiles() { return *m_sampleFiles; }
     OptionsController &options() { return *m_optionsController; }
     BatchController &batch() { return *m_batch; }
     PreviewController &preview() { return *m_preview; }
@@ -82,6 +90,9 @@ private:
     QHash<QObject *, int> m_hoverPointer;
 
     FileListController *m_fileList = nullptr;
+    FolderScanController *m_folderScan = nullptr;
+    FileDropController *m_fileDrop = nullptr;
+    SampleFilesController *m_sampleFiles = nullptr;
     OptionsController *m_optionsController = nullptr;
     BatchController *m_batch = nullptr;
     PreviewController *m_preview = nullptr;

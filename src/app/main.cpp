@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
 #include "convert/ConverterService.h"
@@ -17,10 +18,13 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;
     SettingsStore settings;
-    MainWindow window(services, settings, {QCoreApplication::applicationDirPath(), [] {
-                                               std::fflush(nullptr);
-                                               std::_Exit(0);
-                                           }});
+    MainWindow window(services, settings,
+                      {QCoreApplication::applicationDirPath(),
+                       [] {
+                           std::fflush(nullptr);
+                           std::_Exit(0);
+                       },
+                       commandLineFiles(QCoreApplication::arguments())});
     window.show();
     return QApplication::exec();
 }

@@ -103,6 +103,7 @@ inline const QString AddFiles = QStringLiteral("in Halvoren2021/08/31.Form1.Push
 inline const QString FolderScan = QStringLiteral("in Halvoren2021/08/31.Form1.PushButton4_Click ");
 inline const QString SubDirectories =
     QStringLiteral("in DravikTitle2021/08/31.AddFolder.GetSubDirectories2016 ");
+inline const QString Drop = QStringLiteral("in Halvoren2021/08/31.Form1.ListView1_OLEDragDrop ");
 inline const QString Samples = QStringLiteral("in Halvoren2021/08/31.Form1.PushButton6_Click ");
 inline const QString BatchRun = QStringLiteral("in Halvoren2021/08/31.Form1.PushButton2_Click ");
 inline const QString BrowseOutput =

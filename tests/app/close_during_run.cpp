@@ -26,10 +26,13 @@ int main(int argc, char *argv[])
     fixtures::writeTextPdf(pdf, {QStringLiteral("Text of the first file")});
     FakeServices services;
     SettingsStore settings;
-    MainWindow window(services, settings, {QString::fromLocal8Bit(argv[1]), [] {
-                                               std::fflush(nullptr);
-                                               std::_Exit(0);
-                                           }});
+    MainWindow window(services, settings,
+                      {QString::fromLocal8Bit(argv[1]),
+                       [] {
+                           std::fflush(nullptr);
+                           std::_Exit(0);
+                       },
+                       {}});
     window.show();
     WindowControls ui(window);
     ui.outputFolderEdit->setText(place + QStringLiteral("/out"));

@@ -51,6 +51,7 @@ void TestErrorReport::everyProcedureTag_data()
     QTest::newRow("folder scan") << tags::FolderScan << form + "PushButton4_Click ";
     QTest::newRow("subfolders") << tags::SubDirectories
                                 << "in DravikTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+    QTest::newRow("drop") << tags::Drop << form + "ListView1_OLEDragDrop ";
     QTest::newRow("samples") << tags::Samples << form + "PushButton6_Click ";
     QTest::newRow("batch run") << tags::BatchRun << form + "PushButton2_Click ";
     QTest::newRow("output folder") << tags::BrowseOutput << form + "PushButton7_Click ";

@@ -5,7 +5,8 @@
 MainWindow &WindowFixture::open()
 {
     m_window = std::make_unique<MainWindow>(
-        services, settings, MainWindow::Options{place.installFolder(), [this] { ++m_ends; }});
+        services, settings,
+        MainWindow::Options{place.installFolder(), [this] { ++m_ends; }, startFiles});
     m_controls = std::make_unique<WindowControls>(*m_window);
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()))

@@ -29,6 +29,8 @@ public:
     TestPlace place;
     FakeServices services;
     SettingsStore settings;
+    // Paths as if named on the command line.
+    QStringList startFiles;
 
 private:
     std::unique_ptr<MainWindow> m_window;

@@ -1,0 +1,20 @@
+#include "CommandLine.h"
+
+#include <QFileInfo>
+
+QStringList commandLineFiles(const QStringList &arguments)
+{
+    QStringList files;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!optionsEnded && argument == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if ((!optionsEnded && argument.startsWith(QStringLiteral("--"))) || argument.isEmpty())
+            continue;
+        files.append(QFileInfo(argument).absoluteFilePath());
+    }
+    return files;
+}

@@ -1,0 +1,93 @@
+#include "FileDropController.h"
+
+#include "FilePattern.h"
+#include "FolderScanController.h"
+#include "platform/MessageBoxes.h"
+#include "RowListModel.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTreeView>
+#include <QUrl>
+
+namespace {
+
+// A folder whose own name begins with a dot is hidden: dropped, it is listed as itself.
+bool isHiddenFolder(const QString &path)
+{
+    return QFileInfo(QDir::cleanPath(path)).fileName().startsWith(u'.');
+}
+
+} // namespace
+
+FileDropController::FileDropController(QTreeView &list, RowListModel &rows,
+                                       FolderScanController &scan, const MessageBoxes &boxes,
+                                       QObject *parent)
+    : QObject(parent), m_list(list), m_rows(rows), m_scan(scan), m_boxes(boxes)
+{
+    m_list.setAcceptDrops(true);
+    m_list.viewport()->setAcceptDrops(true);
+    m_list.viewport()->installEventFilter(this);
+}
+
+QStringList FileDropController::localPaths(const QMimeData &data)
+{
+    QStringList paths;
+    if (!data.hasUrls())
+        return paths;
+    const QList<QUrl> urls = data.urls();
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+void FileDropController::addPaths(const QStringList &paths)
+{
+    Procedure proc(m_boxes.reporter(), tags::Drop);
+    for (const QString &path : paths) {
+        const QFileInfo item(path);
+        if (item.isDir() && !isHiddenFolder(path)) {
+            proc.run(102,
+                     [&] { m_scan.appendFolderFiles(path, FilePattern(QStringLiteral("*.*"))); });
+        } else {
+            proc.run(100, [&] { m_rows.append(path); });
+        }
+    }
+}
+
+bool FileDropController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_list.viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        // Without a local file the pointer shows that nothing can be dropped here.
+        if (drag->mimeData() && !localPaths(*drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList paths = drop->mimeData() ? localPaths(*drop->mimeData()) : QStringList();
+        if (paths.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        // The file manager waits until the drop event returns; a folder's walk comes after.
+        QMetaObject::invokeMethod(
+            this, [this, paths] { addPaths(paths); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
