@@ -294,13 +294,13 @@ void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, i
         [&](const QString &out) { runBare(pdfs, out, deployed); });
     add("RunAndWait: an event loop waits", [&](const QString &out) {
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait(deployed, BatchArguments(pdf, text));
+            RunAndWait({.program = deployed, .arguments = BatchArguments(pdf, text)});
         });
     });
     add("RunAndWait with the window's bar", [&](const QString &out) {
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait(deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count,
-                       0);
+            RunAndWait(
+                {deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count, 0});
         });
     });
     const size_t runConverterLine = list.size();

@@ -1,0 +1,41 @@
+#include "Outcome.h"
+
+namespace reasons {
+
+namespace {
+// A sentence ends with one full stop, whatever the system's text ends with.
+QString sentence(QString text)
+{
+    while (text.endsWith(u'.') || text.endsWith(u' ') || text.endsWith(u'\n'))
+        text.chop(1);
+    return text + u'.';
+}
+} // namespace
+
+QString writeFailed(const QString &systemReason)
+{
+    return sentence(QStringLiteral("  - the text could not be written: ") + systemReason);
+}
+
+QString timeLimit(int seconds)
+{
+    return QStringLiteral("  - stopped after %1 seconds without new text (time limit).")
+        .arg(seconds);
+}
+
+QString memoryLimit(int megabytes)
+{
+    return QStringLiteral("  - stopped at the memory limit of %1 MB.").arg(megabytes);
+}
+
+QString crashed(int signal)
+{
+    return QStringLiteral("  - the converter crashed (signal %1).").arg(signal);
+}
+
+QString cannotStart(const QString &systemReason)
+{
+    return sentence(QStringLiteral("  - the converter could not be started: ") + systemReason);
+}
+
+} // namespace reasons
