@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace {
 
@@ -115,12 +116,13 @@ void ConversionRun::pump()
     m_pumping = true;
     while (m_running && !m_stopping && m_next < int(m_rows.size()) &&
            m_active < m_limits.converters)
-        dispatch(m_next++);
+        if (!dispatch(m_next++))
+            return; // this run was deleted while a password box was open
     m_pumping = false;
     finishIfDone();
 }
 
-void ConversionRun::dispatch(int index)
+bool ConversionRun::dispatch(int index)
 {
     Row &row = m_rows[size_t(index)];
     const QString pdf = m_outcomes.at(index).pdf;
@@ -128,24 +130,28 @@ void ConversionRun::dispatch(int index)
     if (output.isEmpty()) {
         settle(index, Outcome::WriteFailed,
                reasons::writeFailed(QStringLiteral("no place for the text was chosen")));
-        return;
+        return true;
     }
     QString password;
-    if (m_choice.askPassword && m_askPassword)
+    if (m_choice.askPassword && m_askPassword) {
+        const QPointer<ConversionRun> alive(this);
         password = m_askPassword(pdf); // may wait in a box; running converters go on
+        if (!alive)
+            return false;
+    }
     if (m_stopping) {
         settle(index, Outcome::Stopped, reasons::Stopped);
-        return;
+        return true;
     }
     if (QFileInfo(output).isDir()) {
         settle(index, Outcome::WriteFailed, reasons::writeFailed(systemError(EISDIR)));
-        return;
+        return true;
     }
     QString error;
     StagingFolder *staging = stagingFor(output, error);
     if (!staging) {
         settle(index, Outcome::WriteFailed, reasons::writeFailed(error));
-        return;
+        return true;
     }
     row.textPath = staging->newTextPath();
     JobSpec spec;
@@ -159,6 +165,7 @@ void ConversionRun::dispatch(int index)
     connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
     emit converting(pdf);
     row.job->start();
+    return true;
 }
 
 StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
@@ -260,5 +267,6 @@ void ConversionRun::finishIfDone()
         return;
     m_staging.clear(); // before the final message shows
     m_running = false;
-    emit finished();
+    // From the event loop, so that a receiver may delete this run.
+    QMetaObject::invokeMethod(this, &ConversionRun::finished, Qt::QueuedConnection);
 }

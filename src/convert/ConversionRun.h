@@ -72,7 +72,7 @@ signals:
     void progressed(int done, int total);
     // A converter starts on this file.
     void converting(const QString &pdf);
-    // Every file is done and the staging folders are gone.
+    // Every file is done and the staging folders are gone (delivered from the event loop).
     void finished();
 
 private:
@@ -88,7 +88,7 @@ private:
     };
 
     void pump();
-    void dispatch(int index);
+    bool dispatch(int index); // false when this run was deleted meanwhile
     void onJobFinished(int index);
     void settle(int index, Outcome outcome, const QString &reason);
     void commitReady();

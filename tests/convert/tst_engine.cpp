@@ -6,6 +6,8 @@
 #include "convert/TextJudge.h"
 #include "EngineTesting.h"
 #include "PdfFixtures.h"
+#include "platform/SettingKeys.h"
+#include "platform/SettingsStore.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 
@@ -168,6 +170,9 @@ private slots:
     void corpusCategoriesGetTheirReasons();
     void stopKillsConvertersAndKeepsFinishedTexts();
     void sameNameInOneRunIsNumbered();
+    void aPdfNamedLikeItsTextStays();
+    void limitsComeFromTheSettings_data();
+    void limitsComeFromTheSettings();
     void parallelGivesWhatOneAtATimeGives();
     void passwordsComeOneAtATimeInRowOrder();
     void errorFloodIsCappedAndTheTextCounts();
@@ -385,6 +390,51 @@ void TestEngine::sameNameInOneRunIsNumbered()
     QVERIFY(contentOf(out + QStringLiteral("/x (3).txt")).contains(d.toUtf8()));
     QCOMPARE(run.message, QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
                               b + reasons::Damaged);
+}
+
+void TestEngine::aPdfNamedLikeItsTextStays()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/notes.txt"));
+    QVERIFY(QFile::copy(m_pdfs->text, pdf));
+    const QByteArray before = contentOf(pdf);
+    const FinishedRun run =
+        convertAll(Real, {pdf}, {OutputChoice::Mode::BesidePdf, QString(), false}, limitsOf(1));
+    QCOMPARE(run.message, QStringLiteral("Done."));
+    QCOMPARE(run.outcomes.at(0).output, pdf + QStringLiteral(".txt"));
+    QCOMPARE(contentOf(pdf), before);
+    QVERIFY(contentOf(pdf + QStringLiteral(".txt")).contains("Hello from the first page."));
+}
+
+void TestEngine::limitsComeFromTheSettings_data()
+{
+    QTest::addColumn<QStringList>("stored"); // converters, memory, time; "-" for absent
+    QTest::addColumn<QList<int>>("limits");
+    const int cores = ConversionLimits::coreCount();
+    const int memory = ConversionLimits::DefaultMemoryMegabytes;
+    const int idle = ConversionLimits::DefaultIdleSeconds;
+    QTest::newRow("nothing stored")
+        << QStringList{"-", "-", "-"} << QList<int>{cores, memory, idle};
+    QTest::newRow("as stored") << QStringList{"3", "512", "90"} << QList<int>{3, 512, 90};
+    QTest::newRow("0: a converter per core, no limits")
+        << QStringList{"0", "0", "0"} << QList<int>{cores, 0, 0};
+    QTest::newRow("unreadable or negative: the defaults")
+        << QStringList{"many", "-5", "1e3"} << QList<int>{cores, memory, idle};
+}
+
+void TestEngine::limitsComeFromTheSettings()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QList<int>, limits);
+    TestPlace place;
+    SettingsStore store;
+    const QStringList keys = {settingkeys::Converters, settingkeys::ConverterMemoryLimit,
+                              settingkeys::ConverterTimeLimit};
+    for (int i = 0; i < keys.size(); ++i)
+        if (stored.at(i) != u"-")
+            store.SaveSetting(keys.at(i), stored.at(i));
+    const ConversionLimits read = ConversionLimits::fromSettings(store);
+    QCOMPARE((QList<int>{read.converters, read.memoryMegabytes, read.idleSeconds}), limits);
 }
 
 void TestEngine::parallelGivesWhatOneAtATimeGives()
