@@ -535,13 +535,14 @@ int main(int argc, char **argv)
                     r.bare.children() / n, qPrintable(r.window.walls()),
                     qPrintable(r.bare.walls()));
     }
-    std::printf("\n%-9s %10s %10s %10s %12s %12s %16s\n", "size", "engine ms", "xargs ms",
-                "bare ms", "engine/bare", "engine/xargs", "largest converter");
+    std::printf("\n%-9s %10s %10s %10s %12s %12s %14s %16s\n", "size", "engine ms", "xargs ms",
+                "bare ms", "engine/bare", "engine/xargs", "engine cpu/file", "largest converter");
     for (const SizeResult &r : results) {
         const QString size = QStringLiteral("%1 page%2").arg(r.pages).arg(r.pages > 1 ? "s" : "");
-        std::printf("%-9s %10.1f %10.1f %10.1f %11.3fx %11.3fx %13.1f MB\n", qPrintable(size),
-                    r.engine.wall(), r.xargs.wall(), r.bare.wall(), r.engine.wall() / r.bare.wall(),
-                    r.engine.wall() / r.xargs.wall(), megabytes(r.converterPeak));
+        std::printf("%-9s %10.1f %10.1f %10.1f %11.3fx %11.3fx %14.2f %13.1f MB\n",
+                    qPrintable(size), r.engine.wall(), r.xargs.wall(), r.bare.wall(),
+                    r.engine.wall() / r.bare.wall(), r.engine.wall() / r.xargs.wall(),
+                    r.engine.self() / r.count, megabytes(r.converterPeak));
     }
     std::printf("(own cpu and converter: processor ms per file of this process and of the "
                 "converters, window | bare)\n");
