@@ -197,11 +197,6 @@ QByteArray ConverterBuild(const QString &width)
     return resource.readAll();
 }
 
-QString UnsafeFolderReason(const QString &path)
-{
-    return unsafeReason(path, Entry::Folder);
-}
-
 QString UnsafeFileReason(const QString &path)
 {
     return unsafeReason(path, Entry::File);

@@ -32,10 +32,8 @@ QString ConverterResource(const QString &width);
 // carries no such build.
 QByteArray ConverterBuild(const QString &width);
 
-// Why a program must not be run from the folder (or the file) at `path`: it is missing, a
-// symbolic link, not a folder (not an ordinary file), owned by another user, or writable by others.
-// Empty when it is safe.
-QString UnsafeFolderReason(const QString &path);
+// Why a program must not be run from the file at `path`: it is missing, a symbolic link, not an
+// ordinary file, owned by another user, or writable by others. Empty when it is safe.
 QString UnsafeFileReason(const QString &path);
 
 // Why no program can be run from `folder`: a mount that forbids it (noexec). Empty when one can.

@@ -1,5 +1,34 @@
 #include "Outcome.h"
 
+QString outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Converted:
+        return QStringLiteral("converted");
+    case Outcome::NoUsableText:
+        return QStringLiteral("no-usable-text");
+    case Outcome::WrongPassword:
+        return QStringLiteral("wrong-password");
+    case Outcome::Protected:
+        return QStringLiteral("protected");
+    case Outcome::Damaged:
+        return QStringLiteral("damaged");
+    case Outcome::WriteFailed:
+        return QStringLiteral("write-failed");
+    case Outcome::TimeLimit:
+        return QStringLiteral("time-limit");
+    case Outcome::MemoryLimit:
+        return QStringLiteral("memory-limit");
+    case Outcome::Crashed:
+        return QStringLiteral("crashed");
+    case Outcome::CannotStart:
+        return QStringLiteral("cannot-start");
+    case Outcome::Stopped:
+        return QStringLiteral("stopped");
+    }
+    return QString();
+}
+
 namespace reasons {
 
 namespace {

@@ -24,6 +24,9 @@ inline bool leftText(Outcome outcome)
     return outcome == Outcome::Converted || outcome == Outcome::NoUsableText;
 }
 
+// A fixed name per outcome for reports that programs read ("converted", "time-limit", ...).
+QString outcomeName(Outcome outcome);
+
 // The reasons a file is named in the final message. Each begins with two blanks and a dash.
 namespace reasons {
 inline const QString WrongPassword =

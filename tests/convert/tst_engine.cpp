@@ -150,9 +150,7 @@ QString describe(const FinishedRun &run)
     QString text = run.message + QStringLiteral("\n--");
     for (const FileOutcome &file : run.outcomes)
         text += QStringLiteral("\n%1 -> %2 [%3]%4")
-                    .arg(file.pdf, file.output)
-                    .arg(int(file.outcome))
-                    .arg(file.reason);
+                    .arg(file.pdf, file.output, outcomeName(file.outcome), file.reason);
     return text;
 }
 
@@ -241,8 +239,8 @@ void TestEngine::faultsKeepTheOldText()
     QElapsedTimer clock;
     clock.start();
     const FinishedRun run = convertAll(program, {pdf}, intoFolder(out), limitsOf(1, memory, idle));
-    QCOMPARE(run.outcomes.size(), 1);
-    QCOMPARE(run.outcomes.at(0).outcome, outcome);
+    QVERIFY2(run.outcomes.size() == 1 && run.outcomes.at(0).outcome == outcome,
+             qPrintable(describe(run)));
     if (outcome == Outcome::CannotStart)
         QVERIFY2(run.outcomes.at(0).reason.startsWith(
                      QStringLiteral("  - the converter could not be started: ")),
