@@ -169,6 +169,7 @@ private slots:
     void stopKillsConvertersAndKeepsFinishedTexts();
     void sameNameInOneRunIsNumbered();
     void aPdfNamedLikeItsTextStays();
+    void placesThatTakeNoTextSayWhy();
     void limitsComeFromTheSettings_data();
     void limitsComeFromTheSettings();
     void parallelGivesWhatOneAtATimeGives();
@@ -402,6 +403,22 @@ void TestEngine::aPdfNamedLikeItsTextStays()
     QCOMPARE(run.outcomes.at(0).output, pdf + QStringLiteral(".txt"));
     QCOMPARE(contentOf(pdf), before);
     QVERIFY(contentOf(pdf + QStringLiteral(".txt")).contains("Hello from the first page."));
+}
+
+void TestEngine::placesThatTakeNoTextSayWhy()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out + QStringLiteral("/text.txt"))); // a folder in the text's place
+    const QString removed = place.path(QStringLiteral("removed"));
+    const FinishedRun run =
+        convertAll(Real, {m_pdfs->text, m_pdfs->image}, intoFolder(out), limitsOf(2));
+    const FinishedRun gone = convertAll(Real, {m_pdfs->text}, intoFolder(removed), limitsOf(1));
+    QCOMPARE(run.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR))));
+    QCOMPARE(gone.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    QVERIFY(QFileInfo(out + QStringLiteral("/text.txt")).isDir());
 }
 
 void TestEngine::limitsComeFromTheSettings_data()
