@@ -177,6 +177,7 @@ private slots:
     void errorFloodIsCappedAndTheTextCounts();
     void previewReadsItsOwnPrivateText_data();
     void previewReadsItsOwnPrivateText();
+    void aPreviewRunsBesideARun();
     void staleStagingOfGoneOwnersGoesForeignStays();
     void convertersDieWithAKilledProgram();
 
@@ -581,6 +582,28 @@ void TestEngine::previewReadsItsOwnPrivateText()
     QCOMPARE(preview.lines(), lines ? direct : QStringList());
     QCOMPARE(contentOf(beside), OldText);
     QCOMPARE(QDir(QFileInfo(pdf).path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestEngine::aPreviewRunsBesideARun()
+{
+    TestPlace place;
+    PdftotextConverter standIn(StandIn);
+    ConversionRun run(standIn);
+    QSignalSpy runFinished(&run, &ConversionRun::finished);
+    const QString hang = standInPdf(place, QStringLiteral("hang"));
+    run.start({hang, hang, hang}, intoFolder(madeFolder(place, QStringLiteral("out"))),
+              limitsOf(2));
+    PdftotextConverter real(Real);
+    PreviewConversion preview(real);
+    QSignalSpy previewFinished(&preview, &PreviewConversion::finished);
+    preview.start(m_pdfs->text, QString(), limitsOf(1));
+    // The preview's text comes while every converter of the run still hangs.
+    QVERIFY(previewFinished.wait(20000));
+    QCOMPARE(preview.outcome(), Outcome::Converted);
+    QVERIFY(run.isRunning());
+    run.stop();
+    QVERIFY(runFinished.wait(10000));
+    QCOMPARE(run.outcomes().at(0).outcome, Outcome::Stopped);
 }
 
 void TestEngine::staleStagingOfGoneOwnersGoesForeignStays()
