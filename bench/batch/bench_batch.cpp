@@ -5,8 +5,10 @@
 // one-page files, and prints the process's peak memory.
 
 #include "convert/CommandLines.h"
+#include "convert/ConversionRun.h"
 #include "convert/Converter.h"
 #include "convert/ConvertFile.h"
+#include "convert/PdftotextConverter.h"
 #include "convert/RunAndWait.h"
 #include "convert/RunConverter.h"
 #include "convert/TextCheck.h"
@@ -18,6 +20,7 @@
 #include "WindowFixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <QApplication>
@@ -30,9 +33,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -217,6 +224,103 @@ void runBare(const QStringList &pdfs, const QString &out,
     }
 }
 
+// The converters' own peak: a child inherits its parent's ru_maxrss across fork and exec, so the
+// children's ru_maxrss is the window's peak, not theirs. A thread reads the peak resident size
+// (VmHWM) of every child of this process and of their children (xargs') every 2 ms; a converter
+// that lives shorter than that can be missed.
+class ConverterPeak
+{
+public:
+    ConverterPeak() : m_thread([this] { sample(); }) {}
+    ~ConverterPeak()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    long kilobytes() const { return m_peak; }
+
+private:
+    static long field(const QByteArray &status, const char *name)
+    {
+        for (const QByteArray &line : status.split('\n'))
+            if (line.startsWith(name))
+                return line.mid(qstrlen(name)).trimmed().split(' ').first().toLong();
+        return 0;
+    }
+
+    // The children of a process, from the kernel's list per thread.
+    static std::vector<long> childrenOf(long pid)
+    {
+        std::vector<long> children;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+        for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile file(tasks + u'/' + tid + QStringLiteral("/children"));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray &child : file.readAll().split(' '))
+                if (!child.trimmed().isEmpty())
+                    children.push_back(child.trimmed().toLong());
+        }
+        return children;
+    }
+
+    void sample()
+    {
+        const long self = long(getpid());
+        while (!m_stop) {
+            for (const long child : childrenOf(self)) {
+                std::vector<long> family = childrenOf(child); // what xargs started
+                family.push_back(child);
+                for (const long pid : family) {
+                    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+                    if (file.open(QIODevice::ReadOnly))
+                        m_peak = std::max<long>(m_peak, field(file.readAll(), "VmHWM:"));
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<long> m_peak{0};
+    std::thread m_thread;
+};
+
+// The other baseline: `xargs -P <cores>` running the converter on every file, as many at once as
+// there are cores.
+void runXargs(const QStringList &pdfs, const QString &out, int cores)
+{
+    QDir().mkpath(out);
+    QByteArray list;
+    for (const QString &pdf : pdfs)
+        list +=
+            QFile::encodeName(pdf) + '\0' + QFile::encodeName(out + u'/' + textName(pdf)) + '\0';
+    QProcess xargs;
+    xargs.setStandardOutputFile(QProcess::nullDevice());
+    xargs.setStandardErrorFile(QProcess::nullDevice());
+    xargs.start(QStringLiteral("xargs"),
+                {QStringLiteral("-0"), QStringLiteral("-n"), QStringLiteral("2"),
+                 QStringLiteral("-P"), QString::number(cores), QStringLiteral(MORWENDA_PDFTOTEXT)});
+    xargs.write(list);
+    xargs.closeWriteChannel();
+    if (!xargs.waitForFinished(-1) || xargs.exitCode() != 0)
+        std::printf("warning: xargs ended with %d\n", xargs.exitCode());
+}
+
+// The conversion engine on its own (what the window will run): `converters` at once.
+void runEngine(const QStringList &pdfs, const QString &out, int converters)
+{
+    QDir().mkpath(out);
+    PdftotextConverter converter(QStringLiteral(MORWENDA_PDFTOTEXT));
+    ConversionRun run(converter);
+    QSignalSpy finished(&run, &ConversionRun::finished);
+    ConversionLimits limits;
+    limits.converters = converters;
+    run.start(pdfs, {OutputChoice::Mode::Folder, out, false}, limits);
+    if (!finished.wait(3600 * 1000) || run.finalMessage() != QStringLiteral("Done."))
+        std::printf("warning: the engine's run ended with: %s\n", qPrintable(run.finalMessage()));
+}
+
 // `convert` called for each file in turn, with the path of its text file in `out`.
 void runEach(const QStringList &pdfs, const QString &out,
              const std::function<void(const QString &pdf, const QString &text)> &convert)
@@ -245,7 +349,9 @@ int differences(const QStringList &pdfs, const QString &a, const QString &b)
 struct SizeResult
 {
     int pages = 0;
-    Samples window, bare;
+    int count = 0;
+    Samples window, bare, xargs, engine;
+    long converterPeak = 0;
 };
 
 // The window against the bare loop over one set of files, interleaved pass by pass.
@@ -255,17 +361,25 @@ SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const 
     SizeResult r;
     r.pages = pages;
     const int count = int(pdfs.size());
+    r.count = count;
+    const int cores = QThread::idealThreadCount();
     fx.ui().fileRows->clear();
     fx.ui().fileRows->appendAll(pdfs);
     // Untimed: brings the files, the converter and its libraries into memory.
     runBare(pdfs, folder + QStringLiteral("/warm-up"));
+    ConverterPeak peak;
     for (int p = 0; p < passes; ++p) {
         const QString a = folder + QStringLiteral("/window-%1").arg(p);
         const QString b = folder + QStringLiteral("/bare-%1").arg(p);
+        const QString x = folder + QStringLiteral("/xargs-%1").arg(p);
+        const QString e = folder + QStringLiteral("/engine-%1").arg(p);
         r.window.all.push_back(measure([&] { runWindow(fx, a, count); }));
         r.bare.all.push_back(measure([&] { runBare(pdfs, b); }));
-        *mismatched += differences(pdfs, a, b);
+        r.xargs.all.push_back(measure([&] { runXargs(pdfs, x, cores); }));
+        r.engine.all.push_back(measure([&] { runEngine(pdfs, e, cores); }));
+        *mismatched += differences(pdfs, a, b) + differences(pdfs, e, b) + differences(pdfs, x, b);
     }
+    r.converterPeak = peak.kilobytes();
     return r;
 }
 
@@ -294,13 +408,13 @@ void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, i
         [&](const QString &out) { runBare(pdfs, out, deployed); });
     add("RunAndWait: an event loop waits", [&](const QString &out) {
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait(deployed, BatchArguments(pdf, text));
+            RunAndWait({.program = deployed, .arguments = BatchArguments(pdf, text)});
         });
     });
     add("RunAndWait with the window's bar", [&](const QString &out) {
         runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait(deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count,
-                       0);
+            RunAndWait(
+                {deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count, 0});
         });
     });
     const size_t runConverterLine = list.size();
@@ -377,13 +491,19 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int count = std::max(1, argc > 1 ? QByteArray(argv[1]).toInt() : 50);
     const int passes = std::max(1, argc > 2 ? QByteArray(argv[2]).toInt() : 3);
+    const int longCount = std::max(1, argc > 3 ? QByteArray(argv[3]).toInt() : count);
+    const int longPages = std::max(1, argc > 4 ? QByteArray(argv[4]).toInt() : 20);
+    const bool skipLayers = argc > 5 && QByteArray(argv[5]) == "nolayers";
 
     QTemporaryDir work;
-    std::printf("%d one-page and %d twenty-page PDFs in %s, %d passes each way, converter %s\n",
-                count, count, qPrintable(work.path()), passes, MORWENDA_PDFTOTEXT);
+    std::printf("%d one-page and %d %d-page PDFs in %s, %d passes each way, converter %s, "
+                "%d cores\n",
+                count, longCount, longPages, qPrintable(work.path()), passes, MORWENDA_PDFTOTEXT,
+                QThread::idealThreadCount());
     std::fflush(stdout);
     const QStringList onePage = makePdfs(work.filePath(QStringLiteral("pdf-1")), count, 1);
-    const QStringList twentyPages = makePdfs(work.filePath(QStringLiteral("pdf-20")), count, 20);
+    const QStringList twentyPages =
+        makePdfs(work.filePath(QStringLiteral("pdf-%1").arg(longPages)), longCount, longPages);
 
     const long peakWithPdfs = peakKilobytes();
     long peakBefore = 0, peakAfter = 0, residentBefore = 0, residentAfter = 0;
@@ -397,8 +517,8 @@ int main(int argc, char **argv)
     residentBefore = residentKilobytes();
     results.push_back(
         compare(fx, onePage, 1, work.filePath(QStringLiteral("out-1")), passes, &mismatched));
-    results.push_back(
-        compare(fx, twentyPages, 20, work.filePath(QStringLiteral("out-20")), passes, &mismatched));
+    results.push_back(compare(fx, twentyPages, longPages, work.filePath(QStringLiteral("out-long")),
+                              passes, &mismatched));
     peakAfter = peakKilobytes();
     residentAfter = residentKilobytes();
 
@@ -407,20 +527,30 @@ int main(int argc, char **argv)
                 "passes: window | bare (ms)");
     for (const SizeResult &r : results) {
         const QString size = QStringLiteral("%1 page%2").arg(r.pages).arg(r.pages > 1 ? "s" : "");
+        const int n = r.count;
         std::printf("%-9s %10.1f %10.1f %7.3fx %13.2f %7.2f |%5.2f %7.1f |%5.1f   %s | %s\n",
                     qPrintable(size), r.window.wall(), r.bare.wall(),
-                    r.window.wall() / r.bare.wall(), (r.window.wall() - r.bare.wall()) / count,
-                    r.window.self() / count, r.bare.self() / count, r.window.children() / count,
-                    r.bare.children() / count, qPrintable(r.window.walls()),
+                    r.window.wall() / r.bare.wall(), (r.window.wall() - r.bare.wall()) / n,
+                    r.window.self() / n, r.bare.self() / n, r.window.children() / n,
+                    r.bare.children() / n, qPrintable(r.window.walls()),
                     qPrintable(r.bare.walls()));
+    }
+    std::printf("\n%-9s %10s %10s %10s %12s %12s %14s %16s\n", "size", "engine ms", "xargs ms",
+                "bare ms", "engine/bare", "engine/xargs", "engine cpu/file", "largest converter");
+    for (const SizeResult &r : results) {
+        const QString size = QStringLiteral("%1 page%2").arg(r.pages).arg(r.pages > 1 ? "s" : "");
+        std::printf("%-9s %10.1f %10.1f %10.1f %11.3fx %11.3fx %14.2f %13.1f MB\n",
+                    qPrintable(size), r.engine.wall(), r.xargs.wall(), r.bare.wall(),
+                    r.engine.wall() / r.bare.wall(), r.engine.wall() / r.xargs.wall(),
+                    r.engine.self() / r.count, megabytes(r.converterPeak));
     }
     std::printf("(own cpu and converter: processor ms per file of this process and of the "
                 "converters, window | bare)\n");
     if (mismatched)
-        std::printf("warning: %d text files differ between the window and the bare loop\n",
-                    mismatched);
+        std::printf("warning: %d text files differ from the bare loop's\n", mismatched);
     else
-        std::printf("text files: the window's and the bare loop's are identical\n");
+        std::printf("text files: the window's, the engine's, xargs' and the bare loop's are "
+                    "identical\n");
 
     std::printf("\npeak memory (ru_maxrss): %.1f MB with the PDFs made, %.1f MB with the window "
                 "built, %.1f MB after its runs (+%.1f MB during the runs)\n",
@@ -428,12 +558,10 @@ int main(int argc, char **argv)
                 megabytes(peakAfter - peakBefore));
     std::printf("resident (VmRSS): %.1f MB before the runs, %.1f MB after them\n",
                 megabytes(residentBefore), megabytes(residentAfter));
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    std::printf("largest converter (ru_maxrss of the children): %.1f MB\n",
-                megabytes(children.ru_maxrss));
+    std::printf("largest converter: in the table above (VmHWM of the converters, sampled)\n");
     std::fflush(stdout);
 
-    layers(fx, onePage, work.filePath(QStringLiteral("layers")), passes);
+    if (!skipLayers)
+        layers(fx, onePage, work.filePath(QStringLiteral("layers")), passes);
     return 0;
 }

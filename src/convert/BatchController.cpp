@@ -1,6 +1,6 @@
 #include "BatchController.h"
 
-#include "ConversionReasons.h"
+#include "Outcome.h"
 #include "ConvertFile.h"
 #include "filelist/RowListModel.h"
 #include "platform/CaptionProgressBar.h"
@@ -19,6 +19,8 @@ namespace {
 const QString NoFiles = QStringLiteral("No files added.");
 const QString NoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
 const QString NoData = QStringLiteral("File(s) has no data.");
+const QString NoChoice =
+    QStringLiteral("Please choose where to save the text files: in a folder, or next to each PDF.");
 const QString FailuresHeader = QStringLiteral("\r\nThe following files could not be read:");
 
 // The bar holds whole numbers; halves go to the even neighbour.
@@ -76,7 +78,7 @@ bool BatchController::refuseToStart(Procedure &proc)
     }
     if (choice.mode == OutputChoice::Mode::None) {
         // Without a choice there is no output path at all; no file is written.
-        proc.run(116, [&] { m_boxes.message(noOutputChoiceText()); });
+        proc.run(116, [&] { m_boxes.message(NoChoice); });
         return true;
     }
     return false;
@@ -102,7 +104,11 @@ BatchController::FileOutcome BatchController::convertFile(Procedure &proc, int p
     QCoreApplication::processEvents();
 
     const OutputChoice choice = m_outputChoice();
-    proc.run(132, [&] { output = outputPathFor(choice, pdf); });
+    proc.run(132, [&] {
+        if (choice.mode == OutputChoice::Mode::None)
+            throw Failure(NoChoice);
+        output = outputpaths::forChoice(choice, pdf);
+    });
     if (choice.askPassword)
         proc.run(136, [&] { password = m_boxes.askPassword(pdf); });
     const bool typed = !password.isEmpty();

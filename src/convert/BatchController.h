@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OutputPaths.h"
+#include "OutputChoice.h"
 
 #include <functional>
 #include <QObject>

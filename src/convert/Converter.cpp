@@ -1,6 +1,6 @@
 #include "Converter.h"
 
-#include "InstanceLock.h"
+#include "ConverterDeployment.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -24,32 +25,20 @@
 // every program that deploys.
 static void initConverterResource()
 {
+#ifndef MORWENDA_SYSTEM_CONVERTER
     Q_INIT_RESOURCE(converter);
+#endif
 }
 
 namespace converter {
 
 namespace {
 
-const QString LockFileName = QStringLiteral("instances.lock");
 #ifdef Q_OS_WIN
-const QString ConverterFileName = QStringLiteral("pdftotext.exe");
+const QString converterFileName = QStringLiteral("pdftotext.exe");
 #else
-const QString ConverterFileName = QStringLiteral("pdftotext");
+const QString converterFileName = QStringLiteral("pdftotext");
 #endif
-
-// This instance's share of the instance lock, held from deployment to shutdown.
-std::unique_ptr<InstanceLock> &heldLock()
-{
-    static std::unique_ptr<InstanceLock> lock;
-    return lock;
-}
-
-QString temporaryFolder()
-{
-    const QString temp = qEnvironmentVariable("TEMP");
-    return QDir::cleanPath(temp.isEmpty() ? QDir::tempPath() : temp);
-}
 
 QString privateFolderName()
 {
@@ -107,9 +96,67 @@ QString unsafeReason(const QString &path, Entry entry)
 #endif
 }
 
-// Creates the private folder (owner only) when it is missing. Throws Failure when it cannot be
-// made or is not safe to run a program from.
-void prepareFolder(const QString &folder)
+bool entryPresent(const QString &path)
+{
+    return files::FileExists(path) || QFileInfo(path).isSymLink();
+}
+
+} // namespace
+
+static std::unique_ptr<ConverterDeployment> &windowDeployment()
+{
+    static std::unique_ptr<ConverterDeployment> deployment;
+    return deployment;
+}
+
+QString TemporaryBase()
+{
+    QString temp = qEnvironmentVariable("TEMP");
+#ifdef Q_OS_WIN
+    if (temp.isEmpty())
+        temp = QDir::tempPath();
+#else
+    if (temp.isEmpty())
+        temp = qEnvironmentVariable("TMPDIR");
+    if (temp.isEmpty())
+        temp = QStringLiteral("/tmp");
+#endif
+    return QDir::cleanPath(temp);
+}
+
+QString ConverterFolder()
+{
+    return TemporaryBase() + u'/' + privateFolderName();
+}
+
+QString ConverterFileName()
+{
+    return converterFileName;
+}
+
+QString ConverterPath()
+{
+    return ConverterFolder() + u'/' + converterFileName;
+}
+
+QString NoExecReason(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    return {};
+#else
+    struct statvfs facts;
+    if (::statvfs(QFile::encodeName(folder).constData(), &facts) != 0)
+        return QStringLiteral("The converter folder ") + folder +
+               QStringLiteral(" cannot be examined: ") + systemError();
+    if (facts.f_flag & ST_NOEXEC)
+        return QStringLiteral("The converter folder ") + folder +
+               QStringLiteral(" lies on a file system that runs no programs (noexec)");
+    return {};
+#endif
+}
+
+void PrepareFolder(const QString &folder)
 {
 #ifdef Q_OS_WIN
     if (!QFileInfo(folder).exists() && !QDir().mkdir(folder))
@@ -122,35 +169,6 @@ void prepareFolder(const QString &folder)
     const QString reason = unsafeReason(folder, Entry::Folder);
     if (!reason.isEmpty())
         throw Failure(reason + QStringLiteral("; the converter is not run from there"));
-}
-
-void holdInstanceLock(const QString &folder)
-{
-    const QString path = folder + u'/' + LockFileName;
-    std::unique_ptr<InstanceLock> &held = heldLock();
-    if (held && held->path() == path)
-        return;
-    held.reset();
-    auto lock = std::make_unique<InstanceLock>(path);
-    lock->holdShared();
-    held = std::move(lock);
-}
-
-bool entryPresent(const QString &path)
-{
-    return files::FileExists(path) || QFileInfo(path).isSymLink();
-}
-
-} // namespace
-
-QString ConverterFolder()
-{
-    return temporaryFolder() + u'/' + privateFolderName();
-}
-
-QString ConverterPath()
-{
-    return ConverterFolder() + u'/' + ConverterFileName;
 }
 
 QString GetAddressWidth()
@@ -179,11 +197,6 @@ QByteArray ConverterBuild(const QString &width)
     return resource.readAll();
 }
 
-QString UnsafeFolderReason(const QString &path)
-{
-    return unsafeReason(path, Entry::Folder);
-}
-
 QString UnsafeFileReason(const QString &path)
 {
     return unsafeReason(path, Entry::File);
@@ -191,6 +204,11 @@ QString UnsafeFileReason(const QString &path)
 
 QString ProgramToRun()
 {
+    if (const auto &deployment = windowDeployment())
+        return deployment->program();
+#ifdef MORWENDA_SYSTEM_CONVERTER
+    return QStringLiteral(MORWENDA_SYSTEM_CONVERTER);
+#endif
     const QString path = ConverterPath();
     if (!unsafeReason(ConverterFolder(), Entry::Folder).isEmpty() ||
         !unsafeReason(path, Entry::File).isEmpty())
@@ -224,52 +242,14 @@ void WriteResourceFile(const QByteArray &block, const QString &path)
 
 void Deploy(Procedure &proc)
 {
-    QString width;
-    QByteArray build;
-    QString folder;
-    proc.run(154, [&] { width = GetAddressWidth(); });
-    proc.run(156, [&] { build = ConverterBuild(width); });
-    if (!proc.run(158, [&] {
-            folder = ConverterFolder();
-            prepareFolder(folder);
-        }))
-        return; // nothing is written to, locked in or run from a folder that is not safe
-    proc.run(160, [&] { holdInstanceLock(folder); });
-    proc.run(162, [&] {
-        // A file already there stays and is used, whatever it holds.
-        const QString path = folder + u'/' + ConverterFileName;
-        if (!build.isNull() && !entryPresent(path))
-            WriteResourceFile(build, path);
-    });
-    proc.run(164, [&] {
-        const QString path = folder + u'/' + ConverterFileName;
-        if (!entryPresent(path))
-            return; // the missing build or the failed write has been reported
-        const QString reason = unsafeReason(path, Entry::File);
-        if (!reason.isEmpty())
-            throw Failure(reason + QStringLiteral("; it is not run"));
-    });
+    auto &deployment = windowDeployment();
+    deployment = std::make_unique<ConverterDeployment>();
+    deployment->deploy(proc);
 }
 
 void RemoveAtShutdown()
 {
-    std::unique_ptr<InstanceLock> lock = std::move(heldLock());
-    const QString folder = ConverterFolder();
-    // A folder that is not this user's own is never touched.
-    if (!unsafeReason(folder, Entry::Folder).isEmpty())
-        return;
-    const QString path = folder + u'/' + LockFileName;
-    if (!lock || lock->path() != path)
-        lock = std::make_unique<InstanceLock>(path);
-    bool alone = false;
-    try {
-        alone = lock->tryExclusive();
-    } catch (const Failure &) {
-        alone = false;
-    }
-    if (alone)
-        files::DeleteFileSafe(ConverterPath());
-    lock->release();
+    windowDeployment().reset();
 }
 
 } // namespace converter

@@ -9,9 +9,15 @@ class Procedure;
 // and the removal of that copy.
 namespace converter {
 
-// TEMP (or the platform's temporary folder when TEMP is unset or empty) followed by the user's
-// private folder "morwenda-<user id>". Built afresh at every call.
+// TEMP, else TMPDIR, else /tmp (on Windows: TEMP, else the platform's temporary folder).
+QString TemporaryBase();
+
+// TemporaryBase() followed by the user's private folder "morwenda-<user id>". Built afresh at
+// every call.
 QString ConverterFolder();
+
+// The file name of the converter in its folder.
+QString ConverterFileName();
 
 // ConverterFolder() followed by "pdftotext" ("pdftotext.exe" on Windows).
 QString ConverterPath();
@@ -26,28 +32,31 @@ QString ConverterResource(const QString &width);
 // carries no such build.
 QByteArray ConverterBuild(const QString &width);
 
-// Why a program must not be run from the folder (or the file) at `path`: it is missing, a
-// symbolic link, not a folder (not an ordinary file), owned by another user, or writable by others.
-// Empty when it is safe.
-QString UnsafeFolderReason(const QString &path);
+// Why a program must not be run from the file at `path`: it is missing, a symbolic link, not an
+// ordinary file, owned by another user, or writable by others. Empty when it is safe.
 QString UnsafeFileReason(const QString &path);
 
-// ConverterPath() when the converter is there and it and its folder are safe to run; otherwise
-// "", which fails to start like a missing converter.
+// Why no program can be run from `folder`: a mount that forbids it (noexec). Empty when one can.
+QString NoExecReason(const QString &folder);
+
+// Creates the private folder (owner only) when it is missing. Throws Failure when it cannot be
+// made or is not safe to run a program from.
+void PrepareFolder(const QString &folder);
+
+// The program of the deployment made by Deploy(); before that, ConverterPath() when the converter
+// is there and it and its folder are safe to run; otherwise "", which fails to start like a
+// missing converter.
 QString ProgramToRun();
 
 // Writes the block as a new file with the execute permission, unless a file is already at the
 // path: written under a private name and moved into place only when whole. Throws Failure.
 void WriteResourceFile(const QByteArray &block, const QString &path);
 
-// The end of start-up (statements 154 to 164 of proc): the build that fits the processor is
-// written to the converter path unless a file is already there, and this instance takes its
-// share of the instance lock. Every failure is reported through proc; a folder or file that is
-// not safe is reported and never run.
+// The end of start-up for the window of today: ConverterDeployment::deploy() of one deployment
+// that lives until RemoveAtShutdown(). (The window will own a ConverterDeployment instead.)
 void Deploy(Procedure &proc);
 
-// The window is closing: deletes the converter unless another instance still holds the instance
-// lock. Never reports.
+// The window is closing: removes the deployment made by Deploy(). Never reports.
 void RemoveAtShutdown();
 
 } // namespace converter

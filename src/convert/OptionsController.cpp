@@ -68,7 +68,7 @@ OutputChoice OptionsController::outputChoice() const
 {
     OutputChoice choice;
     if (m_controls.saveToFolderOption->isChecked())
-        choice.mode = OutputChoice::Mode::IntoFolder;
+        choice.mode = OutputChoice::Mode::Folder;
     else if (m_controls.saveBesidePdfOption->isChecked())
         choice.mode = OutputChoice::Mode::BesidePdf;
     choice.folder = m_controls.outputFolderEdit->text();

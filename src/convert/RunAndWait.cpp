@@ -16,8 +16,6 @@
 
 namespace {
 
-int g_pollInterval = PollMilliseconds;
-
 constexpr int FirstWaitingPoll = 50;
 constexpr int PollsPerStep = 150;
 
@@ -27,23 +25,23 @@ int roundHalfEven(double x)
     return int(std::nearbyint(x));
 }
 
-// Which error number a failed start stands for.
-int startErrorNumber(const QString &program)
+// Why a program could not be started, in words.
+QString startFailureText(const QString &program, const QString &qtText)
 {
     if (program.isEmpty())
-        return ErrorFileNotFound;
+        return QStringLiteral("No program to run");
     QString path = program;
     if (!program.contains(u'/') && !program.contains(u'\\')) {
         path = QStandardPaths::findExecutable(program);
         if (path.isEmpty())
-            return ErrorFileNotFound;
+            return QStringLiteral("No such file: ") + program;
     }
     const QFileInfo info(path);
     if (!info.exists())
-        return ErrorFileNotFound;
+        return QStringLiteral("No such file: ") + program;
     if (info.isDir() || !info.isExecutable())
-        return ErrorPermissionDenied;
-    return ErrorInvalidCall;
+        return QStringLiteral("Permission denied: ") + program;
+    return qtText;
 }
 
 void applyWindowStyle(QProcess &child, int style)
@@ -68,16 +66,6 @@ void applyWindowStyle(QProcess &child, int style)
 }
 
 } // namespace
-
-void SetPollInterval(int milliseconds)
-{
-    g_pollInterval = std::max(1, milliseconds);
-}
-
-int PollInterval()
-{
-    return g_pollInterval;
-}
 
 StepAndCap ProgressStepAndCap(int startValue, int fileCount)
 {
@@ -113,26 +101,29 @@ int EffectiveWindowStyle(int windowStyle)
     return windowStyle < 0 || windowStyle > 6 ? 6 : windowStyle;
 }
 
-int RunAndWait(const QString &program, const QStringList &arguments, ProgressTarget *progress,
-               const QString &caption, int startValue, int fileCount, int windowStyle)
+ProcessResult RunAndWait(const ProcessRequest &request)
 {
-    if (program.isEmpty())
-        return StartFailureBase + ErrorFileNotFound;
+    ProcessResult result;
+    if (request.program.isEmpty()) {
+        result.errorText = startFailureText(request.program, QString());
+        return result;
+    }
 
     QProcess child;
-    child.setProgram(program);
-    child.setArguments(arguments);
+    child.setProgram(request.program);
+    child.setArguments(request.arguments);
     // Output goes nowhere: a hostile PDF can make the converter write gigabytes of warnings.
     child.setStandardInputFile(QProcess::nullDevice());
     child.setStandardOutputFile(QProcess::nullDevice());
     child.setStandardErrorFile(QProcess::nullDevice());
-    applyWindowStyle(child, EffectiveWindowStyle(windowStyle));
+    applyWindowStyle(child, EffectiveWindowStyle(request.windowStyle));
 
     QEventLoop loop;
     bool ended = false;
     bool failedToStart = false;
     QTimer ticker;
     int polls = 0;
+    ProgressTarget *const progress = request.progress;
 
     QObject::connect(&child, &QProcess::finished, &loop, [&] {
         ended = true;
@@ -146,9 +137,10 @@ int RunAndWait(const QString &program, const QStringList &arguments, ProgressTar
         }
     });
     if (progress) {
-        ticker.setInterval(PollInterval());
+        ticker.setInterval(std::max(1, request.pollMilliseconds));
         QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
-            const PollDisplay display = DisplayAtPoll(++polls, caption, startValue, fileCount);
+            const PollDisplay display =
+                DisplayAtPoll(++polls, request.caption, request.startValue, request.fileCount);
             if (display.setsText)
                 progress->setText(display.text);
             if (display.setsValue)
@@ -168,9 +160,19 @@ int RunAndWait(const QString &program, const QStringList &arguments, ProgressTar
         child.waitForFinished(-1);
     }
 
-    if (failedToStart)
-        return StartFailureBase + startErrorNumber(program);
+    if (failedToStart) {
+        result.errorText = startFailureText(request.program, child.errorString());
+        return result;
+    }
     if (progress)
-        progress->setText(caption.isEmpty() ? QStringLiteral("Progress Bar") : caption);
-    return child.exitCode();
+        progress->setText(request.caption.isEmpty() ? QStringLiteral("Progress Bar")
+                                                    : request.caption);
+    if (child.exitStatus() == QProcess::CrashExit) {
+        result.status = ProcessResult::Status::Crashed;
+        result.signal = child.exitCode(); // QProcess gives the signal's number on POSIX
+    } else {
+        result.status = ProcessResult::Status::Exited;
+        result.exitCode = child.exitCode();
+    }
+    return result;
 }

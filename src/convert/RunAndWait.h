@@ -5,26 +5,8 @@
 
 class ProgressTarget;
 
-// A start failure is reported as the error's number plus this base (application-defined errors).
-constexpr int StartFailureBase = -2147221504;
-// The error numbers that a failed start adds to the base.
-constexpr int ErrorFileNotFound = 53;
-constexpr int ErrorPermissionDenied = 70;
-constexpr int ErrorInvalidCall = 5;
-
-// True when a result of RunAndWait is a start failure rather than a child's exit code.
-constexpr bool IsStartFailure(int result)
-{
-    return result >= StartFailureBase && result < StartFailureBase + 0x10000;
-}
-
 // The interval between two polls of a wait: the progress display moves once per poll.
 constexpr int PollMilliseconds = 100;
-
-// The interval that waits use from now on (PollMilliseconds unless changed). Tests shorten it to
-// reach the later polls without waiting seconds; values below 1 are taken as 1.
-void SetPollInterval(int milliseconds);
-int PollInterval();
 
 // How far the progress value creeps every 150 polls, and where it stops.
 struct StepAndCap
@@ -55,14 +37,39 @@ PollDisplay DisplayAtPoll(int poll, const QString &caption, int startValue, int 
 // The window style that a start uses: 0 to 6 as given, anything else 6 (minimized, no focus).
 int EffectiveWindowStyle(int windowStyle);
 
-// Runs `program` with `arguments` (each reaches the child as one argument, untouched by any shell)
-// and waits for it, handling window events meanwhile, so other handlers and nested waits run.
-// Returns the child's exit code the moment it ends; for a child that crashed, the code QProcess
-// reports (on POSIX the number of the signal that ended it). A program that cannot be started
-// (empty, missing, not executable) gives StartFailureBase plus an error number at once, with the
-// progress display untouched. With a progress display, the polls move it (see DisplayAtPoll) and
-// at the end its text is set to the caption, or "Progress Bar" when the caption is empty. The
-// child's output goes nowhere. The window style only matters on Windows.
-int RunAndWait(const QString &program, const QStringList &arguments,
-               ProgressTarget *progress = nullptr, const QString &caption = QString(),
-               int startValue = 0, int fileCount = 0, int windowStyle = -1);
+// One child process to run and wait for.
+struct ProcessRequest
+{
+    QString program = {};
+    QStringList arguments = {}; // each reaches the child as one argument, untouched by any shell
+    ProgressTarget *progress = nullptr;
+    QString caption = {};
+    int startValue = 0;
+    int fileCount = 0;
+    int windowStyle = -1;                    // only matters on Windows
+    int pollMilliseconds = PollMilliseconds; // values below 1 are taken as 1
+};
+
+// How a child ended.
+struct ProcessResult
+{
+    enum class Status
+    {
+        Exited,       // ended by itself; exitCode holds its code
+        Crashed,      // ended by a signal; signal holds its number (0 where the platform has none)
+        FailedToStart // never ran; errorText says why
+    };
+    Status status = Status::FailedToStart;
+    int exitCode = 0;
+    int signal = 0;
+    QString errorText;
+
+    bool exitedWith(int code) const { return status == Status::Exited && exitCode == code; }
+};
+
+// Runs the request's program and waits for it, handling window events meanwhile, so other
+// handlers and nested waits run. Returns the moment the child ends. A program that cannot be
+// started (empty, missing, not executable) returns at once with the progress display untouched.
+// With a progress display, the polls move it (see DisplayAtPoll) and at the end its text is set to
+// the caption, or "Progress Bar" when the caption is empty. The child's output goes nowhere.
+ProcessResult RunAndWait(const ProcessRequest &request);

@@ -33,20 +33,26 @@ struct OutputStamp
 
 } // namespace
 
-int RunConverter(const QString &pdf, const QString &output, const QString &password, bool preview,
-                 ProgressTarget *progress, const QString &caption, int startValue, int fileCount)
+ProcessResult RunConverter(const QString &pdf, const QString &output, const QString &password,
+                           bool preview, ProgressTarget *progress, const QString &caption,
+                           int startValue, int fileCount)
 {
-    const auto arguments = [&](PasswordRole role) {
-        return preview ? PreviewArguments(pdf, output, password, role)
-                       : BatchArguments(pdf, output, password, role);
+    const auto request = [&](PasswordRole role) {
+        ProcessRequest r;
+        r.program = converter::ProgramToRun();
+        r.arguments = preview ? PreviewArguments(pdf, output, password, role)
+                              : BatchArguments(pdf, output, password, role);
+        r.progress = progress;
+        r.caption = caption;
+        r.startValue = startValue;
+        r.fileCount = fileCount;
+        r.windowStyle = 0; // hidden
+        return r;
     };
-    constexpr int Hidden = 0;
     const OutputStamp before = OutputStamp::of(output);
-    const int result = RunAndWait(converter::ProgramToRun(), arguments(PasswordRole::Owner),
-                                  progress, caption, startValue, fileCount, Hidden);
-    if (password.isEmpty() || IsStartFailure(result) ||
+    const ProcessResult result = RunAndWait(request(PasswordRole::Owner));
+    if (password.isEmpty() || result.status == ProcessResult::Status::FailedToStart ||
         OutputStamp::of(output).writtenSince(before))
         return result;
-    return RunAndWait(converter::ProgramToRun(), arguments(PasswordRole::User), progress, caption,
-                      startValue, fileCount, Hidden);
+    return RunAndWait(request(PasswordRole::User));
 }

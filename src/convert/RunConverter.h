@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RunAndWait.h"
+
 #include <QString>
 
 class ProgressTarget;
@@ -9,6 +11,7 @@ class ProgressTarget;
 // RunAndWait (hidden, with the given progress display, caption, start value and file count).
 // A typed password goes first as the owner password; when that run writes no output file (the
 // file wants its open password), the same run is repeated once with the password as the user
-// password. Returns the exit code of the last run, or the start-failure code of RunAndWait.
-int RunConverter(const QString &pdf, const QString &output, const QString &password, bool preview,
-                 ProgressTarget *progress, const QString &caption, int startValue, int fileCount);
+// password. Returns how the last run ended.
+ProcessResult RunConverter(const QString &pdf, const QString &output, const QString &password,
+                           bool preview, ProgressTarget *progress, const QString &caption,
+                           int startValue, int fileCount);

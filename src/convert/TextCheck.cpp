@@ -1,6 +1,7 @@
 #include "TextCheck.h"
 
 #include "platform/Failure.h"
+#include "TextJudge.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -128,61 +129,22 @@ QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report)
 bool NoTextPDF(const QString &path, const ReportFn &report)
 {
     Procedure proc(report, tags::NoTextPDF);
-    bool result = false;
+    TextJudge judge;
     QFile file(path);
     if (!proc.run(100, [&] { openForReading(file); }))
-        return result;
+        return false;
     proc.run(102, [&] {
-        int printable = 0;
-        bool pendingCR = false;   // a CR is only a line break when LF follows it
-        char16_t pendingHigh = 0; // a high surrogate whose partner has not been read yet
-        auto visit = [&](char32_t c) -> bool {
-            if (pendingCR) {
-                pendingCR = false;
-                if (c == u'\n')
-                    return true;
-                result = true;
+        QByteArray buffer(TextReadChunkBytes, Qt::Uninitialized);
+        while (!judge.decided()) {
+            const qint64 count = file.read(buffer.data(), buffer.size());
+            if (count < 0)
+                throw Failure(file.errorString());
+            if (count == 0) {
+                judge.finish();
+                return;
             }
-            if (c == u'\n')
-                return true;
-            if (c == u'\r') {
-                pendingCR = true;
-                return true;
-            }
-            if (!IsPrintableCharacter(c)) {
-                result = true;
-                return true;
-            }
-            if (++printable < 6)
-                return true;
-            result = false;
-            return false;
-        };
-        Utf8Pieces pieces(file);
-        QString piece;
-        while (pieces.next(piece)) {
-            for (const QChar unit : std::as_const(piece)) {
-                char32_t c = unit.unicode();
-                if (pendingHigh) {
-                    if (unit.isLowSurrogate()) {
-                        c = QChar::surrogateToUcs4(pendingHigh, unit.unicode());
-                        pendingHigh = 0;
-                    } else {
-                        const char32_t lone = std::exchange(pendingHigh, 0);
-                        if (!visit(lone))
-                            return;
-                    }
-                }
-                if (unit.isHighSurrogate() && c == unit.unicode()) {
-                    pendingHigh = unit.unicode();
-                    continue;
-                }
-                if (!visit(c))
-                    return;
-            }
+            judge.feed(QByteArrayView(buffer.constData(), count));
         }
-        if (pendingHigh || pendingCR)
-            result = true;
     });
-    return result;
+    return judge.hasNoUsableText();
 }

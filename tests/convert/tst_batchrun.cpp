@@ -1,7 +1,7 @@
 #include "BatchFixture.h"
 #include "convert/BatchController.h"
-#include "convert/ConversionReasons.h"
-#include "convert/OutputPaths.h"
+#include "convert/Outcome.h"
+#include "convert/OutputChoice.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"
 

@@ -1,7 +1,7 @@
 // The batch run over real-world PDFs gives every file the outcome of the converter itself.
 #include "BatchFixture.h"
-#include "convert/ConversionReasons.h"
-#include "convert/OutputPaths.h"
+#include "convert/Outcome.h"
+#include "convert/OutputChoice.h"
 #include "convert/TextCheck.h"
 
 #include <QTemporaryFile>
@@ -51,7 +51,7 @@ int letters(const QByteArray &text)
 
 QString outputFor(const QString &folder, const QString &pdf)
 {
-    return outputPathInFolder(folder, pdf);
+    return outputpaths::inFolder(folder, pdf);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "convert/Converter.h"
+#include "convert/ConverterDeployment.h"
 #include "convert/RunAndWait.h"
 #include "platform/ErrorReport.h"
 #include "TestConfig.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,7 +90,8 @@ void TestDeployment::deployWritesTheEmbeddedConverter()
     QVERIFY(!converter::ConverterBuild(QStringLiteral("32")).isEmpty());
     QCOMPARE(modeOf(converter::ConverterFolder()) & 07777, mode_t(0700));
     QCOMPARE(modeOf(path) & (S_IFMT | S_IXUSR | S_IWGRP | S_IWOTH), mode_t(S_IFREG | S_IXUSR));
-    QCOMPARE(RunAndWait(converter::ProgramToRun(), {QStringLiteral("-v")}), 0);
+    QVERIFY(RunAndWait({.program = converter::ProgramToRun(), .arguments = {QStringLiteral("-v")}})
+                .exitedWith(0));
     // Nothing but the converter and the instance lock is left there.
     QCOMPARE(QDir(converter::ConverterFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -99,7 +102,7 @@ void TestDeployment::existingFileStaysAndIsUsed()
     QVERIFY(makeFolder(converter::ConverterFolder(), 0700));
     QVERIFY(plantProgram(converter::ConverterPath()));
     QCOMPARE(deploy(), QStringList());
-    QCOMPARE(RunAndWait(converter::ProgramToRun(), {}), 7);
+    QVERIFY(RunAndWait({.program = converter::ProgramToRun()}).exitedWith(7));
 }
 
 enum class Unsafe
@@ -113,24 +116,36 @@ enum class Unsafe
 void TestDeployment::unsafePlacesAreNeverRun_data()
 {
     QTest::addColumn<Unsafe>("unsafe");
+    QTest::addColumn<bool>("freshFolderPossible");
     QTest::addColumn<QString>("report");
-    QTest::newRow("folder open to all")
-        << Unsafe::FolderOpenToAll << QStringLiteral("158: .* can be changed by other users");
-    QTest::newRow("folder is a symbolic link")
-        << Unsafe::FolderIsSymlink << QStringLiteral("158: .* is a symbolic link");
-    QTest::newRow("folder of another user")
-        << Unsafe::FolderOfAnotherUser << QStringLiteral("158: .* belongs to another user");
-    QTest::newRow("converter writable by its group")
-        << Unsafe::FileGroupWritable << QStringLiteral("164: .* can be changed by other users");
+    const QString none;
+    QTest::newRow("folder open to all") << Unsafe::FolderOpenToAll << true << none;
+    QTest::newRow("folder is a symbolic link") << Unsafe::FolderIsSymlink << true << none;
+    QTest::newRow("folder of another user") << Unsafe::FolderOfAnotherUser << true << none;
+    QTest::newRow("converter writable by its group") << Unsafe::FileGroupWritable << true << none;
+    QTest::newRow("and nowhere else either")
+        << Unsafe::FolderOpenToAll << false
+        << QStringLiteral("164: No converter can be run, so no PDF can be converted to text: "
+                          ".* can be changed by other users");
 }
 
 void TestDeployment::unsafePlacesAreNeverRun()
 {
     QFETCH(Unsafe, unsafe);
+    QFETCH(bool, freshFolderPossible);
     QFETCH(QString, report);
     if (unsafe == Unsafe::FolderOfAnotherUser && geteuid() != 0)
         QSKIP("only the superuser can give a folder to another user");
     TestPlace place;
+    // A fresh private folder goes under XDG_RUNTIME_DIR, else the cache folder; under a plain
+    // file neither can be made, even by the superuser.
+    const QString blocked = place.path(QStringLiteral("a file"));
+    QVERIFY(plantProgram(blocked));
+    const QString runtime = freshFolderPossible ? place.path(QStringLiteral("runtime"))
+                                                : blocked + QStringLiteral("/runtime");
+    QVERIFY(!freshFolderPossible || makeFolder(runtime, 0700));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(blocked + QStringLiteral("/cache")));
     const QString folder = converter::ConverterFolder();
     QString planted = converter::ConverterPath(); // the program that someone left to be run
     if (unsafe == Unsafe::FolderIsSymlink) {
@@ -144,18 +159,42 @@ void TestDeployment::unsafePlacesAreNeverRun()
     if (unsafe == Unsafe::FolderOfAnotherUser)
         QCOMPARE(chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
 
-    const QStringList reports = deploy();
-    QVERIFY2(reports.size() == 1 && QRegularExpression(report).match(reports.at(0)).hasMatch(),
-             qPrintable(reports.join(u'\n')));
-    QCOMPARE(converter::ProgramToRun(), QString());
-    QVERIFY(IsStartFailure(RunAndWait(converter::ProgramToRun(), {})));
+    QString program;
+    {
+        QStringList reports;
+        Procedure proc(
+            [&](const QString &, int line, const QString &description) {
+                reports << QStringLiteral("%1: %2").arg(line).arg(description);
+            },
+            tags::FormLoad);
+        ConverterDeployment deployment;
+        deployment.deploy(proc);
+        program = deployment.program();
+        if (report.isEmpty()) {
+            QVERIFY2(reports.isEmpty(), qPrintable(reports.join(u'\n')));
+            // The real converter in a fresh folder of its own, never the planted program.
+            QVERIFY(program.startsWith(runtime + QStringLiteral("/morwenda-")));
+            QVERIFY(RunAndWait({.program = program, .arguments = {QStringLiteral("-v")}})
+                        .exitedWith(0));
+        } else {
+            QVERIFY2(reports.size() == 1 &&
+                         QRegularExpression(report).match(reports.at(0)).hasMatch(),
+                     qPrintable(reports.join(u'\n')));
+            QCOMPARE(program, QString());
+            QCOMPARE(RunAndWait({.program = program}).status, ProcessResult::Status::FailedToStart);
+        }
+    }
+    // Nothing is added to a folder that is not safe, and nothing is removed from it; the fresh
+    // folder goes with the deployment.
     QCOMPARE(bytesOf(planted), QByteArray("#!/bin/sh\nexit 7\n"));
-    if (unsafe == Unsafe::FileGroupWritable)
-        return;
-    // Nothing is added to a folder that is not safe, and nothing is removed from it.
-    converter::RemoveAtShutdown();
     QCOMPARE(QDir(QFileInfo(planted).path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("pdftotext")});
+             unsafe == Unsafe::FileGroupWritable
+                 ? QStringList({QStringLiteral("instances.lock"), QStringLiteral("pdftotext")})
+                 : QStringList{QStringLiteral("pdftotext")});
+    if (!program.isEmpty())
+        QVERIFY(!QFileInfo::exists(QFileInfo(program).path()));
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void TestDeployment::lastInstanceToCloseRemovesTheConverter_data()
@@ -186,7 +225,7 @@ void TestDeployment::lastInstanceToCloseRemovesTheConverter()
         converter::RemoveAtShutdown();
     else
         QVERIFY(closeOther());
-    QCOMPARE(RunAndWait(path, {QStringLiteral("-v")}), 0);
+    QVERIFY(RunAndWait({.program = path, .arguments = {QStringLiteral("-v")}}).exitedWith(0));
     if (thisClosesFirst)
         QVERIFY(closeOther());
     else

@@ -1,4 +1,5 @@
 #include "convert/TextCheck.h"
+#include "convert/TextJudge.h"
 #include "TestPlace.h"
 
 #include <QDir>
@@ -86,6 +87,12 @@ void TestTextCheck::noTextPDF()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, noText);
     QCOMPARE(readBack(bytes, NoTextPDF), noText);
+    // The same answer when the text streams in byte by byte, as it comes from the converter.
+    TextJudge judge;
+    for (const char byte : std::as_const(bytes))
+        judge.feed(QByteArrayView(&byte, 1));
+    judge.finish();
+    QCOMPARE(judge.hasNoUsableText(), noText);
 }
 
 void TestTextCheck::readLines_data()

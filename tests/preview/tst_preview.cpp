@@ -1,5 +1,5 @@
 #include "../convert/BatchFixture.h"
-#include "convert/ConversionReasons.h"
+#include "convert/Outcome.h"
 #include "filelist/FileListController.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"

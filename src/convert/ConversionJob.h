@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Outcome.h"
+
+#include <QObject>
+#include <QString>
+
+// What one job converts and where its text goes.
+struct JobSpec
+{
+    QString pdf;
+    QString password;               // "" for none
+    bool firstHundredPages = false; // a preview's pages 1 to 100, else every page
+    QString textPath;               // a new file the job writes the text to (a staging file)
+};
+
+// How one job ended. The text is complete at textPath only for Converted and NoUsableText.
+struct JobResult
+{
+    Outcome outcome = Outcome::Stopped;
+    QString reason;      // the final message's reason line for every outcome but Converted
+    qint64 bytes = 0;    // text bytes written
+    QString errorOutput; // the first 64 KB of what the converter said on its error output
+};
+
+// One file converted by one converter, driven by its own signals: start() returns at once and
+// finished() follows exactly once, also when the converter cannot be started or is stopped.
+class ConversionJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual void start() = 0;
+
+    // Ends the job at once (the converter is killed); finished() follows with Outcome::Stopped.
+    virtual void stop() = 0;
+
+    const JobResult &result() const { return m_result; }
+
+signals:
+    void finished();
+
+protected:
+    JobResult m_result;
+};

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "ConversionLimits.h"
+#include "Outcome.h"
+#include "OutputChoice.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <vector>
+
+class ConversionJob;
+class ConverterKind;
+class StagingFolder;
+
+// How one listed file ended in a run.
+struct FileOutcome
+{
+    QString pdf;
+    QString output; // where its text is (or would have gone)
+    Outcome outcome = Outcome::Stopped;
+    QString reason; // empty for Converted
+    double seconds = 0;
+};
+
+// One batch run over a snapshot of the listed files: up to `converters` jobs at once, dispatched in
+// row order, each driven by its converter's own signals, so the caller's event loop (and any box it
+// shows) keeps the run going. A text replaces an earlier file only when it is complete; a text path
+// already written in this run gets " (2)", " (3)" ... before ".txt". The final message lists the
+// failures in row order, exactly as one file at a time would.
+class ConversionRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Answers the password of one file ("" for none). Called one file at a time, in row order;
+    // it may wait in a local event loop (a password box) while started converters keep running.
+    using PasswordProvider = std::function<QString(const QString &pdf)>;
+
+    explicit ConversionRun(ConverterKind &converter, QObject *parent = nullptr);
+    // Kills the running converters and removes the staging folders; texts in place stay.
+    ~ConversionRun() override;
+
+    void setPasswordProvider(PasswordProvider provider) { m_askPassword = std::move(provider); }
+
+    // Starts the run and returns at once; finished() follows (also for an empty list). The rows
+    // are taken as they are now: later changes of the list change nothing.
+    void start(const QStringList &rows, const OutputChoice &choice, const ConversionLimits &limits);
+
+    // Kills the running converters at once; files not done are named as not converted. Texts
+    // already in place stay. finished() follows.
+    void stop();
+
+    bool isRunning() const { return m_running; }
+    bool wasStopped() const { return m_stopping; }
+
+    // One entry per row, in row order (complete after finished()).
+    const QList<FileOutcome> &outcomes() const { return m_outcomes; }
+
+    // The final message as the window shows it: "Done." with the failures in row order, or
+    // "File(s) has no data." when no file left a text.
+    QString finalMessage() const { return finalMessageFor(m_outcomes); }
+    static QString finalMessageFor(const QList<FileOutcome> &outcomes);
+
+signals:
+    // A file is done (`done` of `total`).
+    void progressed(int done, int total);
+    // A converter starts on this file.
+    void converting(const QString &pdf);
+    // Every file is done and the staging folders are gone (delivered from the event loop).
+    void finished();
+
+private:
+    struct Row
+    {
+        QString key; // the output path that decides same-name clashes
+        std::unique_ptr<ConversionJob> job;
+        QString textPath;
+        QElapsedTimer clock;
+        bool dispatched = false;
+        bool ended = false;
+        bool committed = false;
+    };
+
+    void pump();
+    bool dispatch(int index); // false when this run was deleted meanwhile
+    void onJobFinished(int index);
+    void settle(int index, Outcome outcome, const QString &reason);
+    void commitReady();
+    bool commit(int index);
+    StagingFolder *stagingFor(const QString &output, QString &error);
+    void finishIfDone();
+
+    ConverterKind &m_converter;
+    PasswordProvider m_askPassword;
+    OutputChoice m_choice;
+    ConversionLimits m_limits;
+    QList<FileOutcome> m_outcomes;
+    std::vector<Row> m_rows;
+    std::map<QString, std::vector<int>> m_rowsByKey;
+    std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
+    QSet<QString> m_written;
+    int m_next = 0;
+    int m_active = 0;
+    int m_done = 0;
+    bool m_running = false;
+    bool m_stopping = false;
+    bool m_pumping = false;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+class ConversionJob;
+struct ConversionLimits;
+struct JobSpec;
+
+// A kind of converter: how one file is converted. The run and the preview only see jobs.
+class ConverterKind
+{
+public:
+    ConverterKind() = default;
+    virtual ~ConverterKind() = default;
+    ConverterKind(const ConverterKind &) = delete;
+    ConverterKind &operator=(const ConverterKind &) = delete;
+
+    // A job for one file under the limits; not started yet.
+    virtual std::unique_ptr<ConversionJob> makeJob(const JobSpec &spec,
+                                                   const ConversionLimits &limits) = 0;
+};

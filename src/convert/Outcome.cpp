@@ -1,0 +1,70 @@
+#include "Outcome.h"
+
+QString outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Converted:
+        return QStringLiteral("converted");
+    case Outcome::NoUsableText:
+        return QStringLiteral("no-usable-text");
+    case Outcome::WrongPassword:
+        return QStringLiteral("wrong-password");
+    case Outcome::Protected:
+        return QStringLiteral("protected");
+    case Outcome::Damaged:
+        return QStringLiteral("damaged");
+    case Outcome::WriteFailed:
+        return QStringLiteral("write-failed");
+    case Outcome::TimeLimit:
+        return QStringLiteral("time-limit");
+    case Outcome::MemoryLimit:
+        return QStringLiteral("memory-limit");
+    case Outcome::Crashed:
+        return QStringLiteral("crashed");
+    case Outcome::CannotStart:
+        return QStringLiteral("cannot-start");
+    case Outcome::Stopped:
+        return QStringLiteral("stopped");
+    }
+    return QString();
+}
+
+namespace reasons {
+
+namespace {
+// A sentence ends with one full stop, whatever the system's text ends with.
+QString sentence(QString text)
+{
+    while (text.endsWith(u'.') || text.endsWith(u' ') || text.endsWith(u'\n'))
+        text.chop(1);
+    return text + u'.';
+}
+} // namespace
+
+QString writeFailed(const QString &systemReason)
+{
+    return sentence(QStringLiteral("  - the text could not be written: ") + systemReason);
+}
+
+QString timeLimit(int seconds)
+{
+    return QStringLiteral("  - stopped after %1 seconds without new text (time limit).")
+        .arg(seconds);
+}
+
+QString memoryLimit(int megabytes)
+{
+    return QStringLiteral("  - stopped at the memory limit of %1 MB.").arg(megabytes);
+}
+
+QString crashed(int signal)
+{
+    return QStringLiteral("  - the converter crashed (signal %1).").arg(signal);
+}
+
+QString cannotStart(const QString &systemReason)
+{
+    return sentence(QStringLiteral("  - the converter could not be started: ") + systemReason);
+}
+
+} // namespace reasons

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+// How the conversion of one file ended.
+enum class Outcome
+{
+    Converted,     // usable text, in place
+    NoUsableText,  // R3: a text without usable text (or none at all) is in place
+    WrongPassword, // R1: the typed password opened nothing
+    Protected,     // R2: the file wants a password, or forbids copying its text
+    Damaged,       // damaged, or not a PDF at all
+    WriteFailed,   // the text could not be written; the old file stays
+    TimeLimit,     // the converter gave no new text for too long and was stopped
+    MemoryLimit,   // the converter wanted more memory than it may have
+    Crashed,       // the converter ended by a signal
+    CannotStart,   // the converter could not be started
+    Stopped,       // the user stopped the run before this file was done
+};
+
+// A text file is in place for the file (also for NoUsableText).
+inline bool leftText(Outcome outcome)
+{
+    return outcome == Outcome::Converted || outcome == Outcome::NoUsableText;
+}
+
+// A fixed name per outcome for reports that programs read ("converted", "time-limit", ...).
+QString outcomeName(Outcome outcome);
+
+// The reasons a file is named in the final message. Each begins with two blanks and a dash.
+namespace reasons {
+inline const QString WrongPassword =
+    QStringLiteral("  - invalid password or no password protected.");
+inline const QString Protected = QStringLiteral("  - password protected or text is protected.");
+inline const QString Unreadable = QStringLiteral(
+    "  - text unreadable. Please view the file yourself to see if it is really a scanned image of "
+    "text and not proper PDF text.");
+inline const QString Damaged = QStringLiteral("  - damaged file or not a PDF file.");
+inline const QString Stopped = QStringLiteral("  - not converted: the run was stopped.");
+
+// "  - the text could not be written: No space left on device."
+QString writeFailed(const QString &systemReason);
+// "  - stopped after 30 seconds without new text (time limit)."
+QString timeLimit(int seconds);
+// "  - stopped at the memory limit of 1024 MB."
+QString memoryLimit(int megabytes);
+// "  - the converter crashed (signal 11)."
+QString crashed(int signal);
+// "  - the converter could not be started: Permission denied."
+QString cannotStart(const QString &systemReason);
+} // namespace reasons

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// Where a run puts its text files and whether it asks for passwords: what the output options say
+// when the run starts.
+struct OutputChoice
+{
+    enum class Mode
+    {
+        None,      // neither option chosen: no file is converted
+        Folder,    // "Save results to this folder:"
+        BesidePdf, // "Save results in folder of original file"
+    };
+    Mode mode = Mode::None;
+    QString folder;
+    bool askPassword = false;
+};
+
+// The output path rules, without any widget.
+namespace outputpaths {
+
+// `folder`, a separator and the PDF's name with ".txt" for its last extension.
+QString inFolder(const QString &folder, const QString &pdf);
+
+// The PDF's own folder and its name with ".txt" for its last extension.
+QString besidePdf(const QString &pdf);
+
+// A PDF whose name already ends in ".txt" would be replaced by its own text: its output then gets
+// ".txt" appended to the whole name ("notes.txt.txt").
+QString notOverThePdf(const QString &output, const QString &pdf);
+
+// The output path of `pdf` under `choice`, NotOverThePdf applied; "" with no choice.
+QString forChoice(const OutputChoice &choice, const QString &pdf);
+
+// The n-th name (n from 2) for a text path already written in the same run: " (n)" before the
+// last ".txt" ("a.txt" gives "a (2).txt"), or at the end when the name has no ".txt".
+QString numbered(const QString &output, int n);
+
+} // namespace outputpaths

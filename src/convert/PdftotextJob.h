@@ -1,0 +1,55 @@
+#pragma once
+
+#include "CommandLines.h"
+#include "ConversionJob.h"
+#include "ConversionLimits.h"
+#include "TextJudge.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+// One pdftotext run (two when a typed password is first refused as the owner password and then
+// tried as the one that opens the file). The text streams from the converter's standard output
+// into the staging file through checked writes and the text check; its error output is kept up to
+// 64 KB. The converter runs under the memory limit, dies with this process, and is stopped when it
+// goes the time limit without new text.
+class PdftotextJob : public ConversionJob
+{
+    Q_OBJECT
+
+public:
+    // How much of the converter's error output is kept; the rest is read and dropped.
+    static constexpr qsizetype ErrorOutputLimit = 64 * 1024;
+
+    PdftotextJob(QString program, JobSpec spec, ConversionLimits limits, QObject *parent = nullptr);
+    ~PdftotextJob() override;
+
+    void start() override;
+    void stop() override;
+
+    // The converter's arguments for a password role; the text goes to standard output ("-").
+    static QStringList arguments(const JobSpec &spec, PasswordRole role);
+
+private:
+    void launch(PasswordRole role);
+    void takeText();
+    void takeErrorOutput();
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onError(QProcess::ProcessError error);
+    void abort(Outcome outcome, const QString &reason);
+    void end(Outcome outcome, const QString &reason);
+    bool resetText();
+
+    QString m_program;
+    JobSpec m_spec;
+    ConversionLimits m_limits;
+    QProcess *m_process = nullptr;
+    QFile m_text;
+    TextJudge m_judge;
+    QTimer m_idle;
+    PasswordRole m_role = PasswordRole::Owner;
+    bool m_aborted = false;
+    bool m_ended = false;
+};

@@ -1,0 +1,100 @@
+#include "PreviewConversion.h"
+
+#include "ConversionJob.h"
+#include "ConverterKind.h"
+#include "platform/TemporaryFolder.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+
+// The first `limit` lines of a text file (LF or CR LF ends a line), reading no further.
+QStringList firstLines(const QString &path, int limit)
+{
+    QStringList lines;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return lines;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString open;
+    while (lines.size() < limit) {
+        const QByteArray bytes = file.read(64 * 1024);
+        if (bytes.isEmpty())
+            break;
+        open += decoder.decode(bytes);
+        qsizetype start = 0;
+        qsizetype lf;
+        while (lines.size() < limit && (lf = open.indexOf(u'\n', start)) >= 0) {
+            const qsizetype end = lf > start && open.at(lf - 1) == u'\r' ? lf - 1 : lf;
+            lines.append(open.mid(start, end - start));
+            start = lf + 1;
+        }
+        open.remove(0, start);
+    }
+    if (lines.size() < limit && !open.isEmpty())
+        lines.append(open);
+    return lines;
+}
+
+} // namespace
+
+PreviewConversion::PreviewConversion(ConverterKind &converter, QObject *parent)
+    : QObject(parent), m_converter(converter)
+{
+}
+
+PreviewConversion::~PreviewConversion()
+{
+    dropJob();
+}
+
+void PreviewConversion::dropJob()
+{
+    if (m_job) {
+        m_job->disconnect(this);
+        m_job.reset(); // kills its converter
+    }
+    m_scratch.reset();
+}
+
+void PreviewConversion::start(const QString &pdf, const QString &password,
+                              const ConversionLimits &limits)
+{
+    dropJob();
+    m_pdf = pdf;
+    m_lines.clear();
+    m_reason.clear();
+    m_outcome = Outcome::Stopped;
+    m_scratch = std::make_unique<TemporaryFolder>();
+    JobSpec spec;
+    spec.pdf = pdf;
+    spec.password = password;
+    spec.firstHundredPages = true;
+    // With no scratch folder the job's own write failure says why.
+    spec.textPath = m_scratch->isValid() ? m_scratch->filePath(QStringLiteral("preview.txt"))
+                                         : QStringLiteral("/nonexistent/preview.txt");
+    m_textPath = spec.textPath;
+    m_job = m_converter.makeJob(spec, limits);
+    connect(m_job.get(), &ConversionJob::finished, this, &PreviewConversion::onJobFinished);
+    m_job->start();
+}
+
+void PreviewConversion::stop()
+{
+    if (m_job)
+        m_job->stop();
+}
+
+void PreviewConversion::onJobFinished()
+{
+    m_outcome = m_job->result().outcome;
+    m_reason = m_job->result().reason;
+    if (m_outcome == Outcome::Converted)
+        m_lines = firstLines(m_textPath, LineLimit);
+    ConversionJob *job = m_job.release();
+    job->disconnect(this);
+    job->deleteLater();
+    m_scratch.reset(); // the text file goes with its folder
+    emit finished();
+}

@@ -1,0 +1,669 @@
+// The conversion engine: a text replaces an old one only when complete, truthful reasons, limits,
+// stop, same-name clashes, staging left by a killed program, parallel runs as one at a time.
+#include "convert/PdftotextJob.h"
+#include "convert/PreviewConversion.h"
+#include "convert/StagingFolder.h"
+#include "convert/TextJudge.h"
+#include "EngineTesting.h"
+#include "PdfFixtures.h"
+#include "platform/SettingKeys.h"
+#include "platform/SettingsStore.h"
+#include "TestConfig.h"
+#include "TestPlace.h"
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
+const QString StandIn = QStringLiteral(STAND_IN_CONVERTER);
+const QByteArray OldText = "A complete text of an earlier run.\n";
+
+// The PDFs of one test program: text of its own per name, a scan, the protected kinds, damage.
+struct Pdfs
+{
+    static constexpr char16_t UserPassword[] = u"open sesame";
+
+    explicit Pdfs(const QString &folder)
+    {
+        QDir().mkpath(folder);
+        text = folder + QStringLiteral("/text.pdf");
+        fixtures::writeTextPdf(text, {QStringLiteral("Hello from the first page.\nSecond line."),
+                                      QStringLiteral("The second page.")});
+        image = folder + QStringLiteral("/scan.pdf");
+        fixtures::writeImagePdf(image, 1);
+        user = folder + QStringLiteral("/user.pdf");
+        fixtures::encryptPdf(text, user, QString::fromUtf16(UserPassword),
+                             QStringLiteral("boss-only"));
+        damaged = folder + QStringLiteral("/damaged.pdf");
+        writeFile(damaged, "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer garbage\n");
+    }
+
+    // A text PDF at `path` whose text names it.
+    static QString textPdf(const QString &path)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        fixtures::writeTextPdf(path, {QStringLiteral("This text comes from ") + path});
+        return path;
+    }
+
+    QString text, image, user, damaged;
+};
+
+QString madeFolder(const TestPlace &place, const QString &name)
+{
+    const QString folder = place.path(name);
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// A file that the stand-in takes for a PDF; its name says what the stand-in does.
+QString standInPdf(const TestPlace &place, const QString &mode)
+{
+    const QString path = place.path(QStringLiteral("in/%1.pdf").arg(mode));
+    writeFile(path, "%PDF-1.4 stand-in\n");
+    return path;
+}
+
+// A 3 KB page whose form draws a form ten times, `levels` deep: the converter works for minutes
+// and gives no text.
+void writeFormBomb(const QString &path, int levels)
+{
+    QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /X " +
+            QByteArray::number(5 + levels) + " 0 R >> >> /Contents " +
+            QByteArray::number(6 + levels) + " 0 R >>",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    const auto stream = [](const QByteArray &dictionary, const QByteArray &data) {
+        return "<< " + dictionary + " /Length " + QByteArray::number(data.size()) +
+               " >>\nstream\n" + data + "\nendstream";
+    };
+    for (int level = 0; level <= levels; ++level) {
+        QByteArray data = "BT /F1 10 Tf 10 10 Td (words) Tj ET";
+        QByteArray resources = "<< /Font << /F1 4 0 R >> >>";
+        if (level > 0) {
+            data.clear();
+            for (int i = 0; i < 10; ++i)
+                data += "q 1 0 0 1 " + QByteArray::number(i) + " " + QByteArray::number(i) +
+                        " cm /Y Do Q ";
+            resources = "<< /XObject << /Y " + QByteArray::number(4 + level) + " 0 R >> >>";
+        }
+        objects << stream(
+            "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
+    }
+    objects << stream(QByteArray(), "/X Do");
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (int i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    writeFile(path, pdf);
+}
+
+// The processes whose parent is this test.
+QList<int> childProcesses()
+{
+    QList<int> children;
+    const QString me = QString::number(getpid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("PPid:") && line.mid(5).trimmed() == me.toLatin1())
+                children << pid.toInt();
+    }
+    return children;
+}
+
+bool processAlive(int pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && text.mid(close + 2, 1) != "Z";
+}
+
+QString describe(const FinishedRun &run)
+{
+    QString text = run.message + QStringLiteral("\n--");
+    for (const FileOutcome &file : run.outcomes)
+        text += QStringLiteral("\n%1 -> %2 [%3]%4")
+                    .arg(file.pdf, file.output, outcomeName(file.outcome), file.reason);
+    return text;
+}
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void faultsKeepTheOldText_data();
+    void faultsKeepTheOldText();
+    void fullDiskKeepsTheOldTextAndSaysWhy();
+    void corpusCategoriesGetTheirReasons();
+    void stopKillsConvertersAndKeepsFinishedTexts();
+    void sameNameInOneRunIsNumbered();
+    void aPdfNamedLikeItsTextStays();
+    void placesThatTakeNoTextSayWhy();
+    void limitsComeFromTheSettings_data();
+    void limitsComeFromTheSettings();
+    void parallelGivesWhatOneAtATimeGives();
+    void passwordsComeOneAtATimeInRowOrder();
+    void errorFloodIsCappedAndTheTextCounts();
+    void previewReadsItsOwnPrivateText_data();
+    void previewReadsItsOwnPrivateText();
+    void aPreviewRunsBesideARun();
+    void staleStagingOfGoneOwnersGoesForeignStays();
+    void convertersDieWithAKilledProgram();
+
+private:
+    std::unique_ptr<TestPlace> m_place;
+    std::unique_ptr<Pdfs> m_pdfs;
+};
+
+void TestEngine::initTestCase()
+{
+    m_place = std::make_unique<TestPlace>();
+    m_pdfs = std::make_unique<Pdfs>(m_place->path(QStringLiteral("pdfs")));
+}
+
+void TestEngine::faultsKeepTheOldText_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("mode"); // the stand-in's, or a corpus file for the real converter
+    QTest::addColumn<int>("memory");
+    QTest::addColumn<int>("idle");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("crash") << StandIn << "crash" << 0 << 0 << Outcome::Crashed
+                           << reasons::crashed(SIGSEGV);
+    QTest::newRow("killed as by the out-of-memory killer")
+        << StandIn << "killed" << 0 << 0 << Outcome::Crashed << reasons::crashed(SIGKILL);
+    QTest::newRow("no new text for a second")
+        << StandIn << "hang" << 0 << 1 << Outcome::TimeLimit << reasons::timeLimit(1);
+    QTest::newRow("the real converter on a page of nested forms")
+        << Real << "formbomb" << 0 << 2 << Outcome::TimeLimit << reasons::timeLimit(2);
+    QTest::newRow("a greedy converter")
+        << StandIn << "greedy" << 256 << 0 << Outcome::MemoryLimit << reasons::memoryLimit(256);
+    QTest::newRow("the real converter at a tiny memory limit")
+        << Real << "GeoTopo-komprimiert.pdf" << 10 << 0 << Outcome::MemoryLimit
+        << reasons::memoryLimit(10);
+    QTest::newRow("a missing converter") << QStringLiteral("/no/such/pdftotext") << "slow" << 0 << 0
+                                         << Outcome::CannotStart << QString();
+    QTest::newRow("no converter at all")
+        << QString() << "slow" << 0 << 0 << Outcome::CannotStart
+        << reasons::cannotStart(QStringLiteral("no converter is available"));
+}
+
+void TestEngine::faultsKeepTheOldText()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, mode);
+    QFETCH(int, memory);
+    QFETCH(int, idle);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, reason);
+    TestPlace place;
+    QString pdf = program == Real ? fixtures::corpusFile(mode) : standInPdf(place, mode);
+    if (mode == u"formbomb") {
+        pdf = place.path(QStringLiteral("in/nested forms.pdf"));
+        writeFormBomb(pdf, 6);
+    }
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString old = outputpaths::inFolder(out, pdf);
+    QVERIFY(writeFile(old, OldText));
+
+    QElapsedTimer clock;
+    clock.start();
+    const FinishedRun run = convertAll(program, {pdf}, intoFolder(out), limitsOf(1, memory, idle));
+    QVERIFY2(run.outcomes.size() == 1 && run.outcomes.at(0).outcome == outcome,
+             qPrintable(describe(run)));
+    if (outcome == Outcome::CannotStart)
+        QVERIFY2(run.outcomes.at(0).reason.startsWith(
+                     QStringLiteral("  - the converter could not be started: ")),
+                 qPrintable(run.outcomes.at(0).reason));
+    else
+        QCOMPARE(run.outcomes.at(0).reason, reason);
+    QCOMPARE(run.message, QStringLiteral("File(s) has no data."));
+    QCOMPARE(contentOf(old), OldText);
+    // Only the old text is left: no staging folder, no partial text.
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QFileInfo(old).fileName()});
+    // Stopped at once: a limit does not wait for the converter to give up.
+    QVERIFY2(clock.elapsed() < idle * 1000 + 8000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(childProcesses(), QList<int>());
+}
+
+void TestEngine::fullDiskKeepsTheOldTextAndSaysWhy()
+{
+    // A file-size limit makes every write past 16 KB fail as a full disk would.
+    TestPlace place;
+    const QString pdf = fixtures::corpusFile(QStringLiteral("The-War-of-the-Worlds.pdf"));
+    if (!QFile::exists(pdf))
+        QSKIP("the corpus is not beside the project");
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString old = outputpaths::inFolder(out, pdf);
+    QVERIFY(writeFile(old, OldText));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit small = before;
+    small.rlim_cur = 16 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FinishedRun run = convertAll(Real, {pdf}, intoFolder(out), limitsOf(1));
+    setrlimit(RLIMIT_FSIZE, &before);
+    QCOMPARE(run.outcomes.at(0).outcome, Outcome::WriteFailed);
+    QCOMPARE(run.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EFBIG))));
+    QCOMPARE(contentOf(old), OldText);
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+void TestEngine::corpusCategoriesGetTheirReasons()
+{
+    QFile manifest(fixtures::corpusFile(QStringLiteral("MANIFEST.tsv")));
+    if (!manifest.open(QIODevice::ReadOnly))
+        QSKIP("the corpus is not beside the project");
+    QStringList rows;
+    QStringList categories;
+    const QList<QByteArray> lines = manifest.readAll().split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> cells = lines.at(i).split('\t');
+        if (cells.size() < 2 || !cells.at(0).endsWith(".pdf"))
+            continue;
+        rows << fixtures::corpusFile(QString::fromUtf8(cells.at(0)));
+        categories << QString::fromUtf8(cells.at(1));
+    }
+    TestPlace place;
+    const FinishedRun run = convertAll(
+        Real, rows, intoFolder(madeFolder(place, QStringLiteral("out"))), ConversionLimits{});
+    QCOMPARE(run.outcomes.size(), rows.size());
+    int damaged = 0;
+    for (int i = 0; i < rows.size(); ++i) {
+        const FileOutcome &file = run.outcomes.at(i);
+        const QString &category = categories.at(i);
+        // What the converter itself writes into a file of its own decides, byte for byte.
+        const QByteArray direct = fixtures::convertDirectly(rows.at(i));
+        Outcome expected = Outcome::Converted;
+        if (direct.isNull()) {
+            expected = category.startsWith(QStringLiteral("encrypted-user-pw")) ? Outcome::Protected
+                                                                                : Outcome::Damaged;
+        } else {
+            TextJudge judge;
+            judge.feed(direct);
+            judge.finish();
+            if (direct.isEmpty() || judge.hasNoUsableText())
+                expected = Outcome::NoUsableText;
+            QCOMPARE(contentOf(file.output), direct);
+        }
+        QVERIFY2(file.outcome == expected,
+                 qPrintable(QStringLiteral("%1 (%2): %3").arg(rows.at(i), category, file.reason)));
+        if (category.startsWith(QStringLiteral("text-")))
+            QCOMPARE(file.outcome, Outcome::Converted);
+        if (category.startsWith(QStringLiteral("image-only")))
+            QCOMPARE(file.outcome, Outcome::NoUsableText);
+        if (expected == Outcome::Damaged)
+            QVERIFY2(category.startsWith(QStringLiteral("damaged")), qPrintable(category));
+        damaged += file.outcome == Outcome::Damaged ? 1 : 0;
+        QCOMPARE(QFileInfo::exists(file.output), leftText(file.outcome));
+    }
+    QVERIFY(damaged >= 5); // the truncated and fuzzed files are no longer "password protected"
+    QVERIFY(run.message.contains(QStringLiteral("bad1.pdf") + reasons::Damaged));
+    QVERIFY(run.message.contains(QStringLiteral("rc4-40.pdf") + reasons::Protected));
+    QVERIFY(run.message.contains(QStringLiteral("imagemagick-images.pdf") + reasons::Unreadable));
+}
+
+void TestEngine::stopKillsConvertersAndKeepsFinishedTexts()
+{
+    TestPlace place;
+    const QString slow = standInPdf(place, QStringLiteral("slow"));
+    const QString hang = standInPdf(place, QStringLiteral("hang"));
+    const QString last = place.path(QStringLiteral("in/more/slow.pdf"));
+    QVERIFY(writeFile(last, "%PDF-1.4 stand-in\n"));
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString old = outputpaths::inFolder(out, hang);
+    QVERIFY(writeFile(old, OldText));
+    PdftotextConverter converter(StandIn);
+    ConversionRun run(converter);
+    const FinishedRun done = runToEnd(
+        run, {slow, hang, last, hang}, intoFolder(out), limitsOf(2), [](ConversionRun &running) {
+            QSignalSpy progressed(&running, &ConversionRun::progressed);
+            QVERIFY(progressed.wait(10000));
+            running.stop();
+        });
+    QVERIFY(run.wasStopped());
+    QCOMPARE(done.outcomes.at(0).outcome, Outcome::Converted);
+    QVERIFY(contentOf(outputpaths::inFolder(out, slow)).startsWith("A line of text"));
+    QCOMPARE(contentOf(old), OldText);
+    QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
+                               QStringLiteral("\r\n") + hang + reasons::Stopped +
+                               QStringLiteral("\r\n") + last + reasons::Stopped +
+                               QStringLiteral("\r\n") + hang + reasons::Stopped);
+    QCOMPARE(childProcesses(), QList<int>());
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+}
+
+void TestEngine::sameNameInOneRunIsNumbered()
+{
+    TestPlace place;
+    const QString a = Pdfs::textPdf(place.path(QStringLiteral("a/x.pdf")));
+    const QString b = place.path(QStringLiteral("b/x.pdf"));
+    QVERIFY(QFile::copy(m_pdfs->damaged, b));
+    const QString c = Pdfs::textPdf(place.path(QStringLiteral("c/x.pdf")));
+    const QString d = Pdfs::textPdf(place.path(QStringLiteral("d/x.pdf")));
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(writeFile(out + QStringLiteral("/x.txt"), OldText)); // an earlier run's: replaced
+    const FinishedRun run = convertAll(Real, {a, b, c, d, c}, intoFolder(out), limitsOf(3));
+    QVERIFY2(run.outcomes.size() == 5, qPrintable(describe(run)));
+    QCOMPARE(run.outcomes.at(0).output, out + QStringLiteral("/x.txt"));
+    QCOMPARE(run.outcomes.at(1).outcome, Outcome::Damaged);
+    QCOMPARE(run.outcomes.at(2).output, out + QStringLiteral("/x (2).txt"));
+    QCOMPARE(run.outcomes.at(3).output, out + QStringLiteral("/x (3).txt"));
+    QCOMPARE(run.outcomes.at(4).output, out + QStringLiteral("/x (4).txt"));
+    QVERIFY(contentOf(out + QStringLiteral("/x.txt")).contains(a.toUtf8()));
+    QVERIFY(contentOf(out + QStringLiteral("/x (2).txt")).contains(c.toUtf8()));
+    QVERIFY(contentOf(out + QStringLiteral("/x (3).txt")).contains(d.toUtf8()));
+    QCOMPARE(run.message, QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
+                              b + reasons::Damaged);
+}
+
+void TestEngine::aPdfNamedLikeItsTextStays()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/notes.txt"));
+    QVERIFY(QFile::copy(m_pdfs->text, pdf));
+    const QByteArray before = contentOf(pdf);
+    const FinishedRun run =
+        convertAll(Real, {pdf}, {OutputChoice::Mode::BesidePdf, QString(), false}, limitsOf(1));
+    QCOMPARE(run.message, QStringLiteral("Done."));
+    QCOMPARE(run.outcomes.at(0).output, pdf + QStringLiteral(".txt"));
+    QCOMPARE(contentOf(pdf), before);
+    QVERIFY(contentOf(pdf + QStringLiteral(".txt")).contains("Hello from the first page."));
+}
+
+void TestEngine::placesThatTakeNoTextSayWhy()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out + QStringLiteral("/text.txt"))); // a folder in the text's place
+    const QString removed = place.path(QStringLiteral("removed"));
+    const FinishedRun run =
+        convertAll(Real, {m_pdfs->text, m_pdfs->image}, intoFolder(out), limitsOf(2));
+    const FinishedRun gone = convertAll(Real, {m_pdfs->text}, intoFolder(removed), limitsOf(1));
+    QCOMPARE(run.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR))));
+    QCOMPARE(gone.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    QVERIFY(QFileInfo(out + QStringLiteral("/text.txt")).isDir());
+}
+
+void TestEngine::limitsComeFromTheSettings_data()
+{
+    QTest::addColumn<QStringList>("stored"); // converters, memory, time; "-" for absent
+    QTest::addColumn<QList<int>>("limits");
+    const int cores = ConversionLimits::coreCount();
+    const int memory = ConversionLimits::DefaultMemoryMegabytes;
+    const int idle = ConversionLimits::DefaultIdleSeconds;
+    QTest::newRow("nothing stored")
+        << QStringList{"-", "-", "-"} << QList<int>{cores, memory, idle};
+    QTest::newRow("as stored") << QStringList{"3", "512", "90"} << QList<int>{3, 512, 90};
+    QTest::newRow("0: a converter per core, no limits")
+        << QStringList{"0", "0", "0"} << QList<int>{cores, 0, 0};
+    QTest::newRow("unreadable or negative: the defaults")
+        << QStringList{"many", "-5", "1e3"} << QList<int>{cores, memory, idle};
+}
+
+void TestEngine::limitsComeFromTheSettings()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QList<int>, limits);
+    TestPlace place;
+    SettingsStore store;
+    const QStringList keys = {settingkeys::Converters, settingkeys::ConverterMemoryLimit,
+                              settingkeys::ConverterTimeLimit};
+    for (int i = 0; i < keys.size(); ++i)
+        if (stored.at(i) != u"-")
+            store.SaveSetting(keys.at(i), stored.at(i));
+    const ConversionLimits read = ConversionLimits::fromSettings(store);
+    QCOMPARE((QList<int>{read.converters, read.memoryMegabytes, read.idleSeconds}), limits);
+}
+
+void TestEngine::parallelGivesWhatOneAtATimeGives()
+{
+    TestPlace place;
+    QStringList rows = {m_pdfs->text, m_pdfs->image, m_pdfs->user, m_pdfs->damaged};
+    for (const char *name : {"tracemonkey.pdf", "pdflatex-4-pages.pdf", "multicolumn.pdf",
+                             "bad1.pdf", "rc4-40.pdf", "simple1.pdf", "habibi.pdf"})
+        if (QFile::exists(fixtures::corpusFile(QString::fromLatin1(name))))
+            rows << fixtures::corpusFile(QString::fromLatin1(name));
+    rows << m_pdfs->text << rows;
+    const auto runWith = [&](int converters) {
+        const QString out = madeFolder(place, QStringLiteral("out%1").arg(converters));
+        FinishedRun run = convertAll(Real, rows, intoFolder(out), limitsOf(converters));
+        QStringList files;
+        for (QDirIterator it(out, QDir::Files | QDir::Hidden); it.hasNext();) {
+            const QString path = it.next();
+            files << QFileInfo(path).fileName() + u'=' + QString::number(qHash(contentOf(path)));
+        }
+        files.sort();
+        QStringList outcomes;
+        for (const FileOutcome &file : run.outcomes)
+            outcomes << QFileInfo(file.output).fileName() + file.reason;
+        return std::make_tuple(run.message, outcomes, files, run.progress);
+    };
+    const auto one = runWith(1);
+    const auto four = runWith(4);
+    QCOMPARE(std::get<0>(four), std::get<0>(one));
+    QCOMPARE(std::get<1>(four), std::get<1>(one));
+    QCOMPARE(std::get<2>(four), std::get<2>(one));
+    // The progress counts finished files, one by one, to the end.
+    QList<int> counted;
+    for (int i = 1; i <= rows.size(); ++i)
+        counted << i;
+    QCOMPARE(std::get<3>(four), counted);
+}
+
+void TestEngine::passwordsComeOneAtATimeInRowOrder()
+{
+    TestPlace place;
+    const QString second = place.path(QStringLiteral("in/second.pdf"));
+    const QString third = place.path(QStringLiteral("in/third.pdf"));
+    QVERIFY(QFile::copy(m_pdfs->user, second));
+    QVERIFY(QFile::copy(m_pdfs->user, third));
+    const QStringList rows = {m_pdfs->user, m_pdfs->text, second, third};
+    const QStringList answers = {QString::fromUtf16(Pdfs::UserPassword), QString(),
+                                 QStringLiteral("wrong"), QString()};
+    QStringList asked;
+    bool inBox = false;
+    bool overlapped = false;
+    PdftotextConverter converter(Real);
+    ConversionRun run(converter);
+    run.setPasswordProvider([&](const QString &pdf) {
+        overlapped = overlapped || inBox;
+        inBox = true;
+        asked << pdf;
+        // A box stays open a moment; its own event loop runs the converters meanwhile.
+        QEventLoop box;
+        QTimer::singleShot(100, &box, &QEventLoop::quit);
+        box.exec();
+        inBox = false;
+        return answers.at(asked.size() - 1);
+    });
+    const FinishedRun done = runToEnd(
+        run, rows, intoFolder(madeFolder(place, QStringLiteral("out")), true), limitsOf(2));
+    QCOMPARE(asked, rows);
+    QVERIFY(!overlapped);
+    QCOMPARE(done.outcomes.at(0).outcome, Outcome::Converted); // the open password, tried second
+    QVERIFY(contentOf(done.outcomes.at(0).output).contains("Hello from the first page."));
+    QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
+                               QStringLiteral("\r\n") + second + reasons::WrongPassword +
+                               QStringLiteral("\r\n") + third + reasons::Protected);
+}
+
+void TestEngine::errorFloodIsCappedAndTheTextCounts()
+{
+    TestPlace place;
+    JobSpec spec;
+    spec.pdf = standInPdf(place, QStringLiteral("flood"));
+    spec.textPath = place.path(QStringLiteral("flood.txt"));
+    PdftotextJob job(StandIn, spec, limitsOf(1));
+    QSignalSpy finished(&job, &ConversionJob::finished);
+    job.start();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(job.result().outcome, Outcome::Converted);
+    QCOMPARE(job.result().errorOutput.size(), PdftotextJob::ErrorOutputLimit);
+    QVERIFY(contentOf(spec.textPath).startsWith("A line of text"));
+}
+
+void TestEngine::previewReadsItsOwnPrivateText_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<bool>("lines");
+    QTest::newRow("text") << "text" << QString() << Outcome::Converted << true;
+    QTest::newRow("open password")
+        << "user" << QString::fromUtf16(Pdfs::UserPassword) << Outcome::Converted << true;
+    QTest::newRow("no password") << "user" << QString() << Outcome::Protected << false;
+    QTest::newRow("scan") << "image" << QString() << Outcome::NoUsableText << false;
+    QTest::newRow("damaged") << "damaged" << QString() << Outcome::Damaged << false;
+}
+
+void TestEngine::previewReadsItsOwnPrivateText()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, password);
+    QFETCH(Outcome, outcome);
+    QFETCH(bool, lines);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/") + which + QStringLiteral(".pdf"));
+    const QString source = which == u"text"    ? m_pdfs->text
+                           : which == u"user"  ? m_pdfs->user
+                           : which == u"image" ? m_pdfs->image
+                                               : m_pdfs->damaged;
+    QVERIFY(QFile::copy(source, pdf));
+    const QString beside = outputpaths::besidePdf(pdf);
+    QVERIFY(writeFile(beside, OldText));
+    PdftotextConverter converter(Real);
+    PreviewConversion preview(converter);
+    QSignalSpy finished(&preview, &PreviewConversion::finished);
+    preview.start(pdf, password, limitsOf(1));
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(preview.outcome(), outcome);
+    // The converter's own lines (LF ends a line, the page breaks stay in them).
+    QStringList direct = QString::fromUtf8(fixtures::convertDirectly(m_pdfs->text)).split(u'\n');
+    if (direct.last().isEmpty())
+        direct.removeLast();
+    QCOMPARE(preview.lines(), lines ? direct : QStringList());
+    QCOMPARE(contentOf(beside), OldText);
+    QCOMPARE(QDir(QFileInfo(pdf).path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestEngine::aPreviewRunsBesideARun()
+{
+    TestPlace place;
+    PdftotextConverter standIn(StandIn);
+    ConversionRun run(standIn);
+    QSignalSpy runFinished(&run, &ConversionRun::finished);
+    const QString hang = standInPdf(place, QStringLiteral("hang"));
+    run.start({hang, hang, hang}, intoFolder(madeFolder(place, QStringLiteral("out"))),
+              limitsOf(2));
+    PdftotextConverter real(Real);
+    PreviewConversion preview(real);
+    QSignalSpy previewFinished(&preview, &PreviewConversion::finished);
+    preview.start(m_pdfs->text, QString(), limitsOf(1));
+    // The preview's text comes while every converter of the run still hangs.
+    QVERIFY(previewFinished.wait(20000));
+    QCOMPARE(preview.outcome(), Outcome::Converted);
+    QVERIFY(run.isRunning());
+    run.stop();
+    QVERIFY(runFinished.wait(10000));
+    QCOMPARE(run.outcomes().at(0).outcome, Outcome::Stopped);
+}
+
+void TestEngine::staleStagingOfGoneOwnersGoesForeignStays()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const auto makeStaging = [&](const QString &name, bool withLock) {
+        const QString folder = out + u'/' + name;
+        QDir().mkpath(folder);
+        writeFile(folder + QStringLiteral("/1.txt"), "partial text");
+        if (withLock)
+            writeFile(folder + QStringLiteral("/owner.lock"), "12345\n");
+        return folder;
+    };
+    const QString gone = makeStaging(QStringLiteral(".morwenda-Ab12Cd"), true);
+    const QString living = makeStaging(QStringLiteral(".morwenda-Ef34Gh"), true);
+    const QString unknown = makeStaging(QStringLiteral(".morwenda-Ij56Kl"), false);
+    const QString otherName = makeStaging(QStringLiteral(".morwenda-notours"), true);
+    const QString target = makeStaging(QStringLiteral("elsewhere"), true);
+    QVERIFY(QFile::link(target, out + QStringLiteral("/.morwenda-Mn78Op")));
+    // The owner of this one still runs: it holds the lock.
+    const int held = open(QFile::encodeName(living + QStringLiteral("/owner.lock")).constData(),
+                          O_RDWR | O_CLOEXEC);
+    QVERIFY(held >= 0 && flock(held, LOCK_EX | LOCK_NB) == 0);
+
+    const FinishedRun run = convertAll(Real, {m_pdfs->text}, intoFolder(out), limitsOf(1));
+    close(held);
+    QCOMPARE(run.message, QStringLiteral("Done."));
+    QVERIFY(!QFileInfo::exists(gone));
+    for (const QString &stays : {living, unknown, otherName, target})
+        QCOMPARE(contentOf(stays + QStringLiteral("/1.txt")), QByteArray("partial text"));
+    QVERIFY(QFileInfo(out + QStringLiteral("/.morwenda-Mn78Op")).isSymLink());
+}
+
+void TestEngine::convertersDieWithAKilledProgram()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString pidFile = place.path(QStringLiteral("converter.pid"));
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STAND_IN_PID_FILE"), pidFile);
+    host.setProcessEnvironment(environment);
+    host.start(QStringLiteral(ENGINE_HOST),
+               {StandIn, out, standInPdf(place, QStringLiteral("hang"))});
+    QVERIFY(host.waitForReadyRead(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(contentOf(pidFile).endsWith('\n'), 10000);
+    const int converterPid = contentOf(pidFile).trimmed().toInt();
+    QVERIFY(processAlive(converterPid));
+    host.kill();
+    QVERIFY(host.waitForFinished(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!processAlive(converterPid), 5000);
+    // Its staging folder stays behind; the next run into that folder removes it.
+    QCOMPARE(QDir(out).entryList({QStringLiteral(".morwenda-*")}, QDir::Dirs | QDir::Hidden).size(),
+             1);
+    const FinishedRun run = convertAll(Real, {m_pdfs->text}, intoFolder(out), limitsOf(1));
+    QCOMPARE(run.message, QStringLiteral("Done."));
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("text.txt")});
+}
+
+QTEST_MAIN(TestEngine)
+#include "tst_engine.moc"
