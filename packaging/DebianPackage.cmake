@@ -1,6 +1,8 @@
 # The Debian package, made by `cpack -G DEB` in a build folder (scripts/package does it all). It
-# holds what `cmake --install` puts under /usr. The Qt and C library dependencies are read from the
-# program by dpkg-shlibdeps; the converter and the encodings it needs for Asian PDFs are named here.
+# holds what `cmake --install` puts under /usr. The library dependencies (Qt, poppler's library that
+# the converter service links, the C library) are read from the program by dpkg-shlibdeps; the
+# encodings poppler needs for Asian PDFs are named here, and pdftotext, the converter used where the
+# service cannot start, is recommended.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morwenda)
 set(CPACK_PACKAGE_VENDOR Tarvenik)
@@ -15,7 +17,9 @@ end which files gave no text and why: the converter could not read them, or
 they hold only scanned images. Password-protected PDFs are converted with a
 password asked for each file, and the text of a file can be previewed.
 .
-The text is extracted by poppler's pdftotext.]])
+The text is extracted with poppler's library, loaded once for the whole run,
+and is the same as pdftotext gives; pdftotext itself (poppler-utils) is run
+where that cannot start.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -25,7 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarvenik.example/morwenda")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-utils, poppler-data")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-data")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
