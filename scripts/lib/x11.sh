@@ -58,3 +58,39 @@ x11_screenshot() {
     done
     mv -f "$file.tmp.png" "$file"
 }
+
+# Polls every 0.1 s until a viewable window named NAME other than the window MAIN appears (a
+# message box of the program, which carries the program's name too) and prints its id. Fails when
+# the process PID ends first or TIMEOUT seconds pass.
+x11_wait_for_box() {
+    local name=$1 main=$2 pid=$3 timeout=$4 id
+    local deadline=$((SECONDS + timeout))
+    while ((SECONDS < deadline)); do
+        id=$(x11_viewable_windows "$name" | grep -vxF "$main" | head -n 1)
+        if [[ -n $id ]]; then
+            echo "$id"
+            return 0
+        fi
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "the program ended before its box appeared" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    echo "no box named \"$name\" within $timeout s" >&2
+    return 1
+}
+
+# Polls every 0.1 s until the window ID is no longer viewable. Fails after TIMEOUT seconds.
+x11_wait_until_gone() {
+    local id=$1 timeout=$2
+    local deadline=$((SECONDS + timeout))
+    while ((SECONDS < deadline)); do
+        if ! xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "the window $id is still shown after $timeout s" >&2
+    return 1
+}
