@@ -26,8 +26,8 @@
 #   libxml2-utils                   xmllint reads the metadata's id, launchable and release
 #   dpkg-dev file                   dpkg-shlibdeps and file: CPack reads the package's library
 #                                   dependencies from the program with them
-#   procps                          pgrep: scripts/check-package sees which converter the installed
-#                                   program runs
+#   procps                          pgrep and ps: scripts/check-package sees which converter the
+#                                   installed program runs and that none outlives it
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
