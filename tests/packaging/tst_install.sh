@@ -2,7 +2,8 @@
 # Installs a build into a folder of its own (`cmake --install --prefix`) and checks what a desktop
 # will find there:
 #   - exactly the expected files: the program, the desktop entry, the icons, the metadata, the
-#     manual page and the sample PDFs the build made (not the texts a run left beside them);
+#     manual page, the copyright file and the sample PDFs the build made (not the texts a run
+#     left beside them);
 #   - each PNG icon as large as its theme folder says;
 #   - the desktop entry and the metadata pass desktop-file-validate and appstreamcli (no network);
 #   - the entry, the metadata and the icons agree on the program's id and binary; the newest
@@ -52,6 +53,7 @@ expected=$(
     done
     echo share/icons/hicolor/scalable/apps/$ID.svg
     echo share/man/man1/morwenda.1.gz
+    echo share/doc/morwenda/copyright
     echo share/metainfo/$ID.metainfo.xml
     if [[ -d $build/Samples ]]; then
         (cd "$build/Samples" && find . -type f -name '*.pdf' -printf 'share/morwenda/Samples/%P\n')
