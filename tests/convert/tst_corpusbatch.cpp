@@ -38,7 +38,7 @@ bool judgedWithoutText(const QByteArray &text)
     file.open();
     file.write(text);
     file.close();
-    return NoTextPDF(file.fileName(), {});
+    return hasNoUsableText(file.fileName(), {});
 }
 
 int letters(const QByteArray &text)
