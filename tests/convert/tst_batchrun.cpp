@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -391,6 +392,8 @@ void TestBatchRun::longFinalMessageFitsTheScreen()
     QTimer::singleShot(0, [&] {
         QWidget *box = QApplication::activeModalWidget();
         QVERIFY(box);
+        // Closed however the checks end, so that a failure cannot leave the test waiting.
+        const auto closeBox = qScopeGuard([box] { box->close(); });
         const QRect screen = box->screen()->availableGeometry();
         QVERIFY2(screen.contains(box->frameGeometry()),
                  qPrintable(QStringLiteral("%1x%2 on %3x%4")
@@ -410,7 +413,6 @@ void TestBatchRun::longFinalMessageFitsTheScreen()
         QVERIFY(
             QGuiApplication::clipboard()->text().contains(QStringLiteral("/data/archive/399.pdf")));
         checked = true;
-        box->close();
     });
     QCOMPARE(services.messageBox(nullptr, QStringLiteral("Morwenda"), text, MessageButtons::Ok,
                                  MessageIcon::NoIcon),
