@@ -197,8 +197,9 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
                 startButton->setToolTip(on ? QStringLiteral("Converting. Click to stop converting.")
                                            : startTip);
             });
-    connect(m_batch, &BatchController::runningChanged, this, &MainWindow::showBusyWhileWorking);
-    connect(m_preview, &PreviewController::finished, this, &MainWindow::showBusyWhileWorking);
+    // A preview, a folder scan or a run that ends gives the default pointer back; while a
+    // converter of the other still works, the window stays busy.
+    connect(m_pointer, &PointerState::changed, this, &MainWindow::showBusyWhileWorking);
     connect(m_fileListView, &QAbstractItemView::clicked, m_preview, [this] {
         m_preview->previewFile(m_fileList->selectedPath(),
                                m_optionsController->outputChoice().askPassword);
@@ -237,10 +238,9 @@ void MainWindow::centreOnScreen()
     }
 }
 
-void MainWindow::showBusyWhileWorking()
+void MainWindow::showBusyWhileWorking(int pointer)
 {
-    // A batch run and a preview each end with the default pointer; the other one may still work.
-    if (m_batch->isRunning() || m_preview->isRunning())
+    if (pointer == PointerState::Default && (m_batch->isConverting() || m_preview->isRunning()))
         m_pointer->set(PointerState::Busy);
 }
 

@@ -84,7 +84,7 @@ private:
     void createControlsAndControllers(SettingsStore &settings);
     void watchHover(QWidget *widget, int pointer);
     void centreOnScreen();
-    void showBusyWhileWorking();
+    void showBusyWhileWorking(int pointer);
 
     Options m_windowOptions;
     ConverterDeployment &m_deployment;

@@ -35,6 +35,8 @@ public:
 
     // A run is in progress, from the click until its final message is closed.
     bool isRunning() const { return m_busy; }
+    // Converters of a run are at work (the final message is not shown yet).
+    bool isConverting() const { return m_run != nullptr; }
 
     // The question a click during a run asks.
     static const QString StopQuestion;
