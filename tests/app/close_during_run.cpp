@@ -2,6 +2,8 @@
 // minutes) two at a time, and is closed while the third file's password box is open. Closing must
 // stop every converter before the process ends: the program prints how many of its children are
 // still alive at that moment ("children N"), and "after" only if it went on past the close.
+// With "kill" as third argument it prints its children's ids ("converters ID ...") instead and
+// waits to be killed.
 #include "convert/ConverterDeployment.h"
 #include "FakeServices.h"
 #include "filelist/RowListModel.h"
@@ -24,9 +26,9 @@
 namespace {
 
 // The processes whose parent is this one (zombies included: a child not reaped still counts).
-int childCount()
+QStringList children()
 {
-    int count = 0;
+    QStringList found;
     const QString self = QString::number(::getpid());
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -36,9 +38,14 @@ int childCount()
         // pid (name) state ppid ...: the name may hold blanks, the last ")" ends it.
         const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
         if (rest.size() > 1 && rest.at(1) == self.toLatin1())
-            ++count;
+            found << pid;
     }
-    return count;
+    return found;
+}
+
+int childCount()
+{
+    return int(children().size());
 }
 
 } // namespace
@@ -79,6 +86,11 @@ int main(int argc, char *argv[])
                              20000))
             std::puts("the first text did not come");
         std::printf("waiting with %d children\n", childCount());
+        if (argc > 3 && QByteArray(argv[3]) == "kill") {
+            std::printf("converters %s\n", qPrintable(children().join(u' ')));
+            std::fflush(stdout);
+            QTest::qWait(120000);
+        }
         std::fflush(stdout);
         window.close();
         std::puts("after close");
