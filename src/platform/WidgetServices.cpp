@@ -53,16 +53,15 @@ QScreen *screenFor(QWidget *owner)
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-// A text taller than half the screen or wider than most of it does not fit a plain message box:
-// its buttons would fall off the screen.
+// A message box wraps its long lines at about half the screen's width; a text that then takes
+// more than half the screen's height does not fit one: its buttons would fall off the screen.
 bool tooLargeForABox(const QString &shown, const QFontMetrics &metrics, const QRect &area)
 {
-    const QStringList lines = shown.split(u'\n');
-    if (qsizetype(lines.size()) * metrics.lineSpacing() > area.height() / 2)
-        return true;
-    return std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
-        return metrics.horizontalAdvance(line) > area.width() * 4 / 5;
-    });
+    const int wrapWidth = std::max(1, area.width() / 2);
+    qsizetype rows = 0;
+    for (const QString &line : shown.split(u'\n'))
+        rows += 1 + metrics.horizontalAdvance(line) / wrapWidth;
+    return rows * metrics.lineSpacing() > area.height() / 2;
 }
 
 // The same message in a box that fits on the screen: the text scrolls inside it and can be
