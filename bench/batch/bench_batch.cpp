@@ -1,17 +1,12 @@
 // Times the batch run of the real main window (offscreen) against a bare loop that starts the
-// converter once per file and waits for it, over the same PDFs, in the same run: N one-page files
-// and N twenty-page files. Prints the median of a few interleaved passes of each and their ratio,
-// checks that both ways write the same bytes, shows where the window's extra time goes for the
-// one-page files, and prints the process's peak memory.
+// converter once per file and waits for it, and against xargs -P <cores>, over the same PDFs, in
+// the same run: N one-page files and N many-page files. Prints the median of a few interleaved
+// passes of each and their ratios, checks that every way writes the same bytes, and prints the
+// process's peak memory and the converters' own peak.
 
-#include "convert/CommandLines.h"
+#include "convert/BatchController.h"
 #include "convert/ConversionRun.h"
-#include "convert/Converter.h"
-#include "convert/ConvertFile.h"
 #include "convert/PdftotextConverter.h"
-#include "convert/RunAndWait.h"
-#include "convert/RunConverter.h"
-#include "convert/TextCheck.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
 #include "platform/CaptionProgressBar.h"
@@ -26,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -194,7 +190,18 @@ void runWindow(WindowFixture &fx, const QString &out, int expected)
     WindowControls &ui = fx.ui();
     ui.outputFolderEdit->setText(out);
     fx.services.expectMessage();
-    QTest::mouseClick(ui.startButton, Qt::LeftButton); // returns when the run has ended
+    // The run goes on in an event loop of its own, as under QApplication::exec (QTest::qWaitFor
+    // would sleep 10 ms between its rounds of events and hold the converters' signals back).
+    QEventLoop loop;
+    const QMetaObject::Connection ended = QObject::connect(
+        &fx.window().batch(), &BatchController::runningChanged, &loop, [&](bool running) {
+            if (!running)
+                loop.quit();
+        });
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    if (fx.window().batch().isRunning())
+        loop.exec();
+    QObject::disconnect(ended);
     const QList<FakeServices::Box> boxes = fx.services.takeBoxes();
     if (boxes.size() != 1 || boxes.first().text != QStringLiteral("Done.")) {
         std::printf("warning: the window's run ended with %d boxes:\n", int(boxes.size()));
@@ -321,15 +328,6 @@ void runEngine(const QStringList &pdfs, const QString &out, int converters)
         std::printf("warning: the engine's run ended with: %s\n", qPrintable(run.finalMessage()));
 }
 
-// `convert` called for each file in turn, with the path of its text file in `out`.
-void runEach(const QStringList &pdfs, const QString &out,
-             const std::function<void(const QString &pdf, const QString &text)> &convert)
-{
-    QDir().mkpath(out);
-    for (const QString &pdf : pdfs)
-        convert(pdf, out + u'/' + textName(pdf));
-}
-
 // The text files of `a` that differ from those of `b` (or are missing or empty).
 int differences(const QStringList &pdfs, const QString &a, const QString &b)
 {
@@ -383,105 +381,6 @@ SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const 
     return r;
 }
 
-// Where the window's time goes: each line adds one layer of the batch run to the line above it,
-// and all lines are timed in interleaved passes like the main figures.
-void layers(WindowFixture &fx, const QStringList &pdfs, const QString &folder, int passes)
-{
-    WindowControls &ui = fx.ui();
-    CaptionProgressBar &bar = *ui.progressBar;
-    const int count = int(pdfs.size());
-    const QString deployed = converter::ConverterPath();
-    ui.fileRows->clear();
-    ui.fileRows->appendAll(pdfs);
-    struct Layer
-    {
-        const char *name;
-        std::function<void(const QString &out)> run;
-        Samples samples;
-    };
-    std::vector<Layer> list;
-    const auto add = [&](const char *name, std::function<void(const QString &out)> run) {
-        list.push_back(Layer{name, std::move(run), {}});
-    };
-    add("bare loop (the baseline)", [&](const QString &out) { runBare(pdfs, out); });
-    add("bare loop, the deployed converter",
-        [&](const QString &out) { runBare(pdfs, out, deployed); });
-    add("RunAndWait: an event loop waits", [&](const QString &out) {
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait({.program = deployed, .arguments = BatchArguments(pdf, text)});
-        });
-    });
-    add("RunAndWait with the window's bar", [&](const QString &out) {
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunAndWait(
-                {deployed, BatchArguments(pdf, text), &bar, bar.text(), bar.value(), count, 0});
-        });
-    });
-    const size_t runConverterLine = list.size();
-    add("RunConverter: program check, stamps", [&](const QString &out) {
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunConverter(pdf, text, QString(), false, &bar, bar.text(), bar.value(), count);
-        });
-    });
-    add("ConvertFile: staging folder, rename", [&](const QString &out) {
-        StagingArea staging;
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            ConvertFile(staging, pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(),
-                        bar.value(), count);
-        });
-    });
-    add("ConvertFile, then the text check", [&](const QString &out) {
-        StagingArea staging;
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            ConvertFile(staging, pdf, text, QString(), ConvertMode::Batch, &bar, bar.text(),
-                        bar.value(), count);
-            NoTextPDF(text, fx.window().boxes().reporter());
-        });
-    });
-    add("the window's batch run", [&](const QString &out) { runWindow(fx, out, count); });
-    const size_t measured = list.size();
-    // Not a layer: RunConverter staged through one private folder made once per run, the text
-    // renamed into place file by file, to compare with a staging folder made for every file.
-    add("RunConverter, one staging folder a run", [&](const QString &out) {
-        QDir().mkpath(out);
-        QTemporaryDir staging(out + QStringLiteral("/.staging-XXXXXX"));
-        const QString staged = staging.filePath(QStringLiteral("text.txt"));
-        runEach(pdfs, out, [&](const QString &pdf, const QString &text) {
-            RunConverter(pdf, staged, QString(), false, &bar, bar.text(), bar.value(), count);
-            if (std::rename(QFile::encodeName(staged).constData(),
-                            QFile::encodeName(text).constData()) != 0)
-                std::printf("warning: %s was not put in place\n", qPrintable(text));
-        });
-    });
-
-    for (int p = 0; p < passes; ++p)
-        for (size_t i = 0; i < list.size(); ++i) {
-            const QString out = QStringLiteral("%1/%2-%3").arg(folder).arg(i).arg(p);
-            list[i].samples.all.push_back(measure([&] { list[i].run(out); }));
-        }
-
-    std::printf("\nWhere the time goes, %d one-page files (median of %d passes; each line adds to "
-                "the one above):\n",
-                count, passes);
-    std::printf("%-38s %9s %8s %14s %14s\n", "", "wall ms", "ratio", "own cpu/file",
-                "added cpu/file");
-    const double base = list.front().samples.wall();
-    double previous = list.front().samples.self();
-    for (size_t i = 0; i < list.size(); ++i) {
-        const Layer &layer = list[i];
-        const double cpu = layer.samples.self();
-        if (i == measured) {
-            std::printf("for comparison (added: to the RunConverter line):\n");
-            previous = list[runConverterLine].samples.self();
-        }
-        std::printf("%-38s %9.1f %7.3fx %14.2f %+14.2f\n", layer.name, layer.samples.wall(),
-                    layer.samples.wall() / base, cpu / count, (cpu - previous) / count);
-        previous = cpu;
-    }
-    std::printf("(own cpu: processor ms per file of this process; the converters' time is not in "
-                "it)\n");
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -493,7 +392,6 @@ int main(int argc, char **argv)
     const int passes = std::max(1, argc > 2 ? QByteArray(argv[2]).toInt() : 3);
     const int longCount = std::max(1, argc > 3 ? QByteArray(argv[3]).toInt() : count);
     const int longPages = std::max(1, argc > 4 ? QByteArray(argv[4]).toInt() : 20);
-    const bool skipLayers = argc > 5 && QByteArray(argv[5]) == "nolayers";
 
     QTemporaryDir work;
     std::printf("%d one-page and %d %d-page PDFs in %s, %d passes each way, converter %s, "
@@ -560,8 +458,5 @@ int main(int argc, char **argv)
                 megabytes(residentBefore), megabytes(residentAfter));
     std::printf("largest converter: in the table above (VmHWM of the converters, sampled)\n");
     std::fflush(stdout);
-
-    if (!skipLayers)
-        layers(fx, onePage, work.filePath(QStringLiteral("layers")), passes);
     return 0;
 }

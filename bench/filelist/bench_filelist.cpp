@@ -2,6 +2,7 @@
 // through the add-to-list operation (as the folder scan and a drop add them) and all at once. A
 // bare row model without a view, filled one row at a time, is the baseline of the same run.
 
+#include "convert/ConverterDeployment.h"
 #include "filelist/RowListModel.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
@@ -69,7 +70,9 @@ double timeInWindow(const std::function<void(RowListModel &)> &fill)
     TestPlace place;
     SettingsStore settings;
     QuietServices services;
-    MainWindow window(services, settings, MainWindow::Options{place.installFolder(), [] {}, {}});
+    ConverterDeployment deployment;
+    MainWindow window(services, settings, deployment,
+                      MainWindow::Options{place.installFolder(), [] {}, {}});
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "the window was not exposed\n");

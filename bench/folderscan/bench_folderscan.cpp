@@ -1,6 +1,7 @@
 // Scans a generated folder tree with the folder scan's walk and compares it with
 // `find DIR -iname '*.pdf'` over the same tree in the same run; see README.md.
 
+#include "convert/ConverterDeployment.h"
 #include "filelist/RowListModel.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
@@ -174,7 +175,9 @@ int main(int argc, char **argv)
 
     SettingsStore settings;
     ScanServices services(root);
-    MainWindow window(services, settings, MainWindow::Options{place.installFolder(), [] {}, {}});
+    ConverterDeployment deployment;
+    MainWindow window(services, settings, deployment,
+                      MainWindow::Options{place.installFolder(), [] {}, {}});
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         qWarning("the window was not exposed");

@@ -1,6 +1,6 @@
 // Times the text check on large text files and reports the peak memory of each way of reading:
-// NoTextPDF streams the file and stops at the sixth printable character; the baseline reads the
-// whole file into lines first and then judges the lines. Each measurement runs in a process of
+// hasNoUsableText streams the file and stops at the sixth printable character; the baseline reads
+// the whole file into lines first and then judges the lines. Each measurement runs in a process of
 // its own, so that one peak does not hide another.
 //
 //   bench_textcheck [megabytes] [folder]      (default 64 MB, in the temporary folder)
@@ -77,8 +77,8 @@ int measure(const QString &method, const QString &path)
     QElapsedTimer clock;
     clock.start();
     const bool answer = method == QStringLiteral("stream")
-                            ? NoTextPDF(path, PrintReport)
-                            : noTextFromLines(ReadFileToStringFSOLine(path, PrintReport));
+                            ? hasNoUsableText(path, PrintReport)
+                            : noTextFromLines(readTextLines(path, PrintReport));
     const qint64 us = clock.nsecsElapsed() / 1000;
     std::printf("%d %lld %ld %ld\n", answer ? 1 : 0, static_cast<long long>(us), peakKilobytes(),
                 startPeak);

@@ -1,7 +1,9 @@
 #include "MainWindow.h"
 
 #include "convert/BatchController.h"
+#include "convert/ConverterDeployment.h"
 #include "convert/OptionsController.h"
+#include "convert/PdftotextConverter.h"
 #include "filelist/FileDropController.h"
 #include "filelist/FileListController.h"
 #include "filelist/FolderScanController.h"
@@ -51,11 +53,15 @@ void setCaption(QWidget *control, const QString &caption)
 
 } // namespace
 
-MainWindow::MainWindow(Services &services, SettingsStore &settings, Options options)
+MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDeployment &deployment,
+                       Options options)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_windowOptions(std::move(options)), m_boxes(services, this)
+      m_windowOptions(std::move(options)), m_deployment(deployment),
+      m_converter(std::make_unique<PdftotextConverter>(
+          std::function<QString()>([&deployment] { return deployment.program(); }))),
+      m_boxes(services, this)
 {
     setObjectName(QStringLiteral("Form1"));
     if (const QScreen *screen = this->screen())
@@ -177,13 +183,23 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
                               settings, m_boxes, this);
     m_batch = new BatchController(
         *m_fileRows, *m_pointer, *progressBar, m_boxes,
-        [this] { return m_optionsController->outputChoice(); }, this);
-    m_preview = new PreviewController(*m_previewRows, *m_pointer, *progressBar, m_boxes, this);
+        [this] { return m_optionsController->outputChoice(); }, *m_converter, settings, this);
+    m_preview =
+        new PreviewController(*m_previewRows, *m_pointer, m_boxes, *m_converter, settings, this);
 
     connect(helpButton, &QPushButton::clicked, this, [this] { showHelp(m_boxes); });
     connect(addFilesButton, &QPushButton::clicked, m_fileList, &FileListController::addFiles);
     connect(clearButton, &QPushButton::clicked, m_fileList, &FileListController::clearList);
     connect(startButton, &QPushButton::clicked, m_batch, &BatchController::startConversion);
+    const QString startTip = startButton->toolTip();
+    connect(m_batch, &BatchController::runningChanged, startButton,
+            [startButton, startTip](bool on) {
+                startButton->setToolTip(on ? QStringLiteral("Converting. Click to stop converting.")
+                                           : startTip);
+            });
+    // A preview, a folder scan or a run that ends gives the default pointer back; while a
+    // converter of the other still works, the window stays busy.
+    connect(m_pointer, &PointerState::changed, this, &MainWindow::showBusyWhileWorking);
     connect(m_fileListView, &QAbstractItemView::clicked, m_preview, [this] {
         m_preview->previewFile(m_fileList->selectedPath(),
                                m_optionsController->outputChoice().askPassword);
@@ -222,10 +238,19 @@ void MainWindow::centreOnScreen()
     }
 }
 
+void MainWindow::showBusyWhileWorking(int pointer)
+{
+    if (pointer == PointerState::Default && (m_batch->isConverting() || m_preview->isRunning()))
+        m_pointer->set(PointerState::Busy);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    shutDown();
+    // Every converter is killed and reaped before the process ends.
+    m_batch->abandon();
+    m_preview->abandon();
+    shutDown(m_deployment);
     if (m_windowOptions.endProcess)
         m_windowOptions.endProcess();
 }

@@ -10,6 +10,8 @@
 
 class BatchController;
 class CaptionProgressBar;
+class ConverterDeployment;
+class ConverterKind;
 class FileDropController;
 class FileListController;
 class FolderScanController;
@@ -39,7 +41,10 @@ public:
         QStringList startFiles; // added after start-up as a drop of these paths would add them
     };
 
-    MainWindow(Services &services, SettingsStore &settings, Options options);
+    // `deployment` is put in place at the end of start-up and removed when the window closes; it
+    // outlives the window.
+    MainWindow(Services &services, SettingsStore &settings, ConverterDeployment &deployment,
+               Options options);
     ~MainWindow() override;
 
     int mousePointer() const;
@@ -60,6 +65,7 @@ public:
     OptionsController &options() { return *m_optionsController; }
     BatchController &batch() { return *m_batch; }
     PreviewController &preview() { return *m_preview; }
+    ConverterDeployment &deployment() { return m_deployment; }
 
     static const char *const ProductName;
 
@@ -78,8 +84,11 @@ private:
     void createControlsAndControllers(SettingsStore &settings);
     void watchHover(QWidget *widget, int pointer);
     void centreOnScreen();
+    void showBusyWhileWorking(int pointer);
 
     Options m_windowOptions;
+    ConverterDeployment &m_deployment;
+    std::unique_ptr<ConverterKind> m_converter;
     MessageBoxes m_boxes;
     qreal m_dpi = 96;
     PointerState *m_pointer = nullptr;

@@ -1,11 +1,11 @@
 #include "Shutdown.h"
 
-#include "convert/Converter.h"
+#include "convert/ConverterDeployment.h"
 #include "platform/TemporaryFolder.h"
 
-void shutDown()
+void shutDown(ConverterDeployment &deployment)
 {
-    converter::RemoveAtShutdown();
+    deployment.remove();
     // A run or preview cut short leaves its private folders behind; the text being written there
     // is lost with them, and the file it would have replaced stays as it was.
     TemporaryFolder::RemoveAll();

@@ -1,5 +1,8 @@
 #pragma once
 
-// The window is closing: the deployed converter and the private folders of a conversion or
-// preview that is cut short are removed. The caller then ends the process.
-void shutDown();
+class ConverterDeployment;
+
+// The window is closing and its converters are stopped: the deployed converter and the private
+// folders of a conversion or preview that was cut short are removed. The caller then ends the
+// process (without running destructors, hence the explicit removal here).
+void shutDown(ConverterDeployment &deployment);

@@ -1,6 +1,6 @@
 #include "StartUp.h"
 
-#include "convert/Converter.h"
+#include "convert/ConverterDeployment.h"
 #include "convert/OptionsController.h"
 #include "MainWindow.h"
 #include "platform/Failure.h"
@@ -129,5 +129,5 @@ void runStartUp(MainWindow &window, const QString &installFolder)
     });
     proc.run(138, [&] { setColumnWidth(previewList, ColumnWidthTwips); });
     window.options().restoreChoices(proc);
-    converter::Deploy(proc);
+    window.deployment().deploy(proc);
 }

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
+#include "convert/ConverterDeployment.h"
 #include "convert/ConverterService.h"
 #include "platform/SettingsStore.h"
 #include "platform/WidgetServices.h"
@@ -18,7 +19,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;
     SettingsStore settings;
-    MainWindow window(services, settings,
+    // Deployed at the end of the window's start-up, removed when the window closes.
+    ConverterDeployment deployment;
+    MainWindow window(services, settings, deployment,
                       {QCoreApplication::applicationDirPath(),
                        [] {
                            std::fflush(nullptr);

@@ -1,73 +1,80 @@
 #include "BatchController.h"
 
-#include "Outcome.h"
-#include "ConvertFile.h"
+#include "ConversionLimits.h"
+#include "ConversionRun.h"
 #include "filelist/RowListModel.h"
 #include "platform/CaptionProgressBar.h"
-#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PathRules.h"
 #include "platform/PointerState.h"
-#include "TextCheck.h"
 
 #include <cmath>
-#include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
 const QString NoFiles = QStringLiteral("No files added.");
 const QString NoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
-const QString NoData = QStringLiteral("File(s) has no data.");
 const QString NoChoice =
     QStringLiteral("Please choose where to save the text files: in a folder, or next to each PDF.");
-const QString FailuresHeader = QStringLiteral("\r\nThe following files could not be read:");
+const QString IdleCaption = QStringLiteral("Progress Bar");
 
 // The bar holds whole numbers; halves go to the even neighbour.
-int roundedPercent(int position, int count)
+int roundedPercent(int done, int total)
 {
-    return int(std::nearbyint(double(position) / double(count) * 100.0));
+    return total <= 0 ? 0 : int(std::nearbyint(double(done) / double(total) * 100.0));
 }
 
 } // namespace
 
+const QString BatchController::StopQuestion =
+    QStringLiteral("Stop converting now?\r\n\r\nText files already made are kept; the files not "
+                   "yet converted are named at the end.");
+
 BatchController::BatchController(RowListModel &rows, PointerState &pointer,
                                  CaptionProgressBar &progress, const MessageBoxes &boxes,
-                                 std::function<OutputChoice()> outputChoice, QObject *parent)
+                                 std::function<OutputChoice()> outputChoice,
+                                 ConverterKind &converter, const SettingsStore &settings,
+                                 QObject *parent)
     : QObject(parent), m_rows(rows), m_pointer(pointer), m_progress(progress), m_boxes(boxes),
-      m_outputChoice(std::move(outputChoice))
+      m_outputChoice(std::move(outputChoice)), m_converter(converter), m_settings(settings)
 {
 }
+
+BatchController::~BatchController() = default;
 
 void BatchController::startConversion()
 {
-    if (m_running)
+    if (m_run) {
+        askToStop();
         return;
-    Procedure proc(m_boxes.reporter(), tags::BatchRun);
-    m_running = true;
-    QCoreApplication::processEvents();
-
-    if (!refuseToStart(proc)) {
-        m_pointer.set(PointerState::Busy);
-        QString failures;
-        bool gotData = false;
-        StagingArea staging;
-        // The count is taken once; rows removed meanwhile are reported as missing.
-        const int total = m_rows.count();
-        for (int position = 1; position <= total; ++position) {
-            const FileOutcome outcome = convertFile(proc, position, staging);
-            failures += outcome.failure;
-            if (outcome.produced)
-                gotData = true;
-        }
-        finishRun(proc, failures, gotData);
     }
-    m_running = false;
+    if (m_busy || m_closed)
+        return; // the final message is still open, or the window is closing
+    m_proc = std::make_unique<Procedure>(m_boxes.reporter(), tags::BatchRun);
+    const OutputChoice choice = m_outputChoice();
+    if (refuseToStart(*m_proc, choice))
+        return;
+
+    m_busy = true;
+    m_run = std::make_unique<ConversionRun>(m_converter);
+    m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
+    connect(m_run.get(), &ConversionRun::progressed, this,
+            [this](int done, int total) { m_progress.setValue(roundedPercent(done, total)); });
+    connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
+        m_progress.setText(QStringLiteral("Processing: ") + paths::GetFileName(pdf));
+    });
+    connect(m_run.get(), &ConversionRun::finished, this, &BatchController::onRunFinished);
+    m_pointer.set(PointerState::Busy);
+    m_progress.setValue(0);
+    emit runningChanged(true);
+    // The rows as they are now: dragging, removing or adding rows later changes nothing.
+    m_run->start(m_rows.texts(), choice, ConversionLimits::fromSettings(m_settings));
 }
 
-bool BatchController::refuseToStart(Procedure &proc)
+bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
 {
-    const OutputChoice choice = m_outputChoice();
     if (m_rows.count() == 0) {
         proc.run(108, [&] { m_boxes.message(NoFiles); });
         return true;
@@ -84,60 +91,73 @@ bool BatchController::refuseToStart(Procedure &proc)
     return false;
 }
 
-BatchController::FileOutcome BatchController::convertFile(Procedure &proc, int position,
-                                                          StagingArea &staging)
+QString BatchController::askPassword(const QString &pdf)
 {
-    FileOutcome outcome;
-    QString pdf;
-    QString output;
     QString password;
-
-    QCoreApplication::processEvents();
-    m_pointer.set(PointerState::Busy);
-    m_progress.setValue(roundedPercent(position, m_rows.count()));
-    proc.run(126, [&] {
-        if (position > m_rows.count())
-            throw Failure(QStringLiteral("Index out of bounds"));
-        pdf = m_rows.text(position - 1);
-    });
-    m_progress.setText(QStringLiteral("Processing: ") + paths::GetFileName(pdf));
-    QCoreApplication::processEvents();
-
-    const OutputChoice choice = m_outputChoice();
-    proc.run(132, [&] {
-        if (choice.mode == OutputChoice::Mode::None)
-            throw Failure(NoChoice);
-        output = outputpaths::forChoice(choice, pdf);
-    });
-    if (choice.askPassword)
-        proc.run(136, [&] { password = m_boxes.askPassword(pdf); });
-    const bool typed = !password.isEmpty();
-    proc.run(typed ? 140 : 146, [&] {
-        if (output.isEmpty())
-            return;
-        outcome.produced =
-            ConvertFile(staging, pdf, output, password, ConvertMode::Batch, &m_progress,
-                        m_progress.text(), m_progress.value(), m_rows.count());
-    });
-    if (!outcome.produced) {
-        outcome.failure =
-            QStringLiteral("\r\n") + pdf + (typed ? reasons::WrongPassword : reasons::Protected);
-    } else if (proc.branch(typed ? 144 : 150,
-                           [&] { return NoTextPDF(output, m_boxes.reporter()); })) {
-        outcome.failure = QStringLiteral("\r\n") + pdf + reasons::Unreadable;
-    }
-    return outcome;
+    // The box waits in its own event loop; the converters already started keep going.
+    m_proc->run(136, [&] { password = m_boxes.askPassword(pdf); });
+    return password;
 }
 
-void BatchController::finishRun(Procedure &proc, QString failures, bool gotData)
+void BatchController::askToStop()
 {
-    if (!failures.trimmed().isEmpty())
-        failures.prepend(FailuresHeader);
+    if (m_askingToStop || !m_run || m_run->wasStopped())
+        return;
+    m_askingToStop = true;
+    const QPointer<BatchController> alive(this);
+    const MessageAnswer answer =
+        m_boxes.message(StopQuestion, MessageButtons::YesNo, MessageIcon::Question);
+    if (!alive)
+        return;
+    m_askingToStop = false;
+    if (m_finishWaiting)
+        finishRun(); // every file ended while the question was open
+    else if (answer == MessageAnswer::Yes && m_run)
+        m_run->stop(); // its finished() follows from the event loop
+}
+
+void BatchController::onRunFinished()
+{
+    if (m_askingToStop) {
+        // The final message waits until the question is answered, not on top of it.
+        m_finishWaiting = true;
+        return;
+    }
+    finishRun();
+}
+
+void BatchController::finishRun()
+{
+    m_finishWaiting = false;
+    if (!m_run)
+        return;
+    const QString text = m_run->finalMessage();
+    m_run.reset(); // its converters are gone and its staging folders removed
     m_pointer.set(PointerState::Default);
     m_progress.setValue(0);
-    m_progress.setText(QStringLiteral("Progress Bar"));
-    if (gotData)
-        proc.run(160, [&] { m_boxes.message(QStringLiteral("Done.") + failures); });
+    m_progress.setText(IdleCaption);
+    const QPointer<BatchController> alive(this);
+    if (text.startsWith(QStringLiteral("Done.")))
+        m_proc->run(160, [&] { m_boxes.message(text); });
     else
-        proc.run(162, [&] { m_boxes.message(NoData); });
+        m_proc->run(162, [&] { m_boxes.message(text); });
+    if (!alive)
+        return;
+    m_busy = false;
+    emit runningChanged(false);
+}
+
+void BatchController::abandon()
+{
+    m_closed = true;
+    if (m_run) {
+        m_run->disconnect(this);
+        m_run.reset();
+    }
+    m_askingToStop = false;
+    m_finishWaiting = false;
+    if (m_busy) {
+        m_busy = false;
+        emit runningChanged(false);
+    }
 }

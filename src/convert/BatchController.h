@@ -3,53 +3,77 @@
 #include "OutputChoice.h"
 
 #include <functional>
+#include <memory>
 #include <QObject>
 #include <QString>
 
 class CaptionProgressBar;
+class ConversionRun;
+class ConverterKind;
 class MessageBoxes;
 class PointerState;
 class Procedure;
 class RowListModel;
-class StagingArea;
+class SettingsStore;
 
-// "Start Converting To Text": converts every listed file, top to bottom, and ends with one message
-// naming the files that gave no usable text and why.
+// "Start Converting To Text": converts the listed files as they are when the run starts, several
+// at once, and ends with one message naming the files that gave no usable text and why. The run
+// is driven by its converters' signals: the window, its boxes and a preview go on meanwhile. A
+// click during a run asks whether to stop it.
 class BatchController final : public QObject
 {
     Q_OBJECT
 
 public:
-    // `outputChoice` gives the options as they are at the moment it is called.
+    // `outputChoice` gives the options as they are at the moment it is called; the limits are read
+    // from `settings` at the start of each run.
     BatchController(RowListModel &rows, PointerState &pointer, CaptionProgressBar &progress,
                     const MessageBoxes &boxes, std::function<OutputChoice()> outputChoice,
+                    ConverterKind &converter, const SettingsStore &settings,
                     QObject *parent = nullptr);
+    ~BatchController() override;
 
-    // A run is in progress; a second click is ignored meanwhile.
-    bool isRunning() const { return m_running; }
+    // A run is in progress, from the click until its final message is closed.
+    bool isRunning() const { return m_busy; }
+    // Converters of a run are at work (the final message is not shown yet).
+    bool isConverting() const { return m_run != nullptr; }
+
+    // The question a click during a run asks.
+    static const QString StopQuestion;
 
 public slots:
+    // Starts a run; during a run, asks whether to stop it.
     void startConversion();
 
-private:
-    // What one file gave: whether the converter wrote its text file, and its line in the final
-    // message ("" when its text is usable).
-    struct FileOutcome
-    {
-        bool produced = false;
-        QString failure;
-    };
+    // The window is closing: the running converters are killed now and their staging folders go;
+    // texts already in place stay. No final message is shown.
+    void abandon();
 
+signals:
+    // A run began (true) or ended with its final message closed (false).
+    void runningChanged(bool running);
+
+private:
     // The reasons not to start: an empty list, a missing output folder, no choice at all. Shows
     // the matching message and returns true when the run must not start.
-    bool refuseToStart(Procedure &proc);
-    FileOutcome convertFile(Procedure &proc, int position, StagingArea &staging);
-    void finishRun(Procedure &proc, QString failures, bool gotData);
+    bool refuseToStart(Procedure &proc, const OutputChoice &choice);
+    QString askPassword(const QString &pdf);
+    void askToStop();
+    void onRunFinished();
+    void finishRun();
 
     RowListModel &m_rows;
     PointerState &m_pointer;
     CaptionProgressBar &m_progress;
     const MessageBoxes &m_boxes;
     std::function<OutputChoice()> m_outputChoice;
-    bool m_running = false;
+    ConverterKind &m_converter;
+    const SettingsStore &m_settings;
+    // Lives from one click to the next: the password boxes of a run report through it.
+    std::unique_ptr<Procedure> m_proc;
+    std::unique_ptr<ConversionRun> m_run;
+    bool m_busy = false;
+    bool m_askingToStop = false;
+    bool m_finishWaiting = false; // the run ended while the stop question was open
+    bool m_closed = false;
 };

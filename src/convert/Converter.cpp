@@ -1,11 +1,8 @@
 #include "Converter.h"
 
-#include "ConverterDeployment.h"
-#include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 
-#include <memory>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -103,12 +100,6 @@ bool entryPresent(const QString &path)
 
 } // namespace
 
-static std::unique_ptr<ConverterDeployment> &windowDeployment()
-{
-    static std::unique_ptr<ConverterDeployment> deployment;
-    return deployment;
-}
-
 QString TemporaryBase()
 {
     QString temp = qEnvironmentVariable("TEMP");
@@ -202,20 +193,6 @@ QString UnsafeFileReason(const QString &path)
     return unsafeReason(path, Entry::File);
 }
 
-QString ProgramToRun()
-{
-    if (const auto &deployment = windowDeployment())
-        return deployment->program();
-#ifdef MORWENDA_SYSTEM_CONVERTER
-    return QStringLiteral(MORWENDA_SYSTEM_CONVERTER);
-#endif
-    const QString path = ConverterPath();
-    if (!unsafeReason(ConverterFolder(), Entry::Folder).isEmpty() ||
-        !unsafeReason(path, Entry::File).isEmpty())
-        return {};
-    return path;
-}
-
 void WriteResourceFile(const QByteArray &block, const QString &path)
 {
     QCoreApplication::processEvents();
@@ -238,18 +215,6 @@ void WriteResourceFile(const QByteArray &block, const QString &path)
                           .arg(path, part.errorString()));
     }
     part.setAutoRemove(false);
-}
-
-void Deploy(Procedure &proc)
-{
-    auto &deployment = windowDeployment();
-    deployment = std::make_unique<ConverterDeployment>();
-    deployment->deploy(proc);
-}
-
-void RemoveAtShutdown()
-{
-    windowDeployment().reset();
 }
 
 } // namespace converter

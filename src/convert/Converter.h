@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-class Procedure;
-
 // The converter that the program carries inside itself, its copy in the user's temporary folder
 // and the removal of that copy.
 namespace converter {
@@ -43,20 +41,8 @@ QString NoExecReason(const QString &folder);
 // made or is not safe to run a program from.
 void PrepareFolder(const QString &folder);
 
-// The program of the deployment made by Deploy(); before that, ConverterPath() when the converter
-// is there and it and its folder are safe to run; otherwise "", which fails to start like a
-// missing converter.
-QString ProgramToRun();
-
 // Writes the block as a new file with the execute permission, unless a file is already at the
 // path: written under a private name and moved into place only when whole. Throws Failure.
 void WriteResourceFile(const QByteArray &block, const QString &path);
-
-// The end of start-up for the window of today: ConverterDeployment::deploy() of one deployment
-// that lives until RemoveAtShutdown(). (The window will own a ConverterDeployment instead.)
-void Deploy(Procedure &proc);
-
-// The window is closing: removes the deployment made by Deploy(). Never reports.
-void RemoveAtShutdown();
 
 } // namespace converter

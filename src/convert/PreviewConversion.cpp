@@ -3,41 +3,7 @@
 #include "ConversionJob.h"
 #include "ConverterKind.h"
 #include "platform/TemporaryFolder.h"
-
-#include <QFile>
-#include <QStringDecoder>
-
-namespace {
-
-// The first `limit` lines of a text file (LF or CR LF ends a line), reading no further.
-QStringList firstLines(const QString &path, int limit)
-{
-    QStringList lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString open;
-    while (lines.size() < limit) {
-        const QByteArray bytes = file.read(64 * 1024);
-        if (bytes.isEmpty())
-            break;
-        open += decoder.decode(bytes);
-        qsizetype start = 0;
-        qsizetype lf;
-        while (lines.size() < limit && (lf = open.indexOf(u'\n', start)) >= 0) {
-            const qsizetype end = lf > start && open.at(lf - 1) == u'\r' ? lf - 1 : lf;
-            lines.append(open.mid(start, end - start));
-            start = lf + 1;
-        }
-        open.remove(0, start);
-    }
-    if (lines.size() < limit && !open.isEmpty())
-        lines.append(open);
-    return lines;
-}
-
-} // namespace
+#include "TextCheck.h"
 
 PreviewConversion::PreviewConversion(ConverterKind &converter, QObject *parent)
     : QObject(parent), m_converter(converter)
@@ -91,7 +57,9 @@ void PreviewConversion::onJobFinished()
     m_outcome = m_job->result().outcome;
     m_reason = m_job->result().reason;
     if (m_outcome == Outcome::Converted)
-        m_lines = firstLines(m_textPath, LineLimit);
+        // A text that cannot be read back shows as far as it was read.
+        m_lines = readTextLines(
+            m_textPath, [](const QString &, int, const QString &) {}, LineLimit);
     ConversionJob *job = m_job.release();
     job->disconnect(this);
     job->deleteLater();

@@ -96,7 +96,7 @@ bool IsPrintableCharacter(char32_t c)
     }
 }
 
-QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report)
+QStringList readTextLines(const QString &path, const ReportFn &report, int limit)
 {
     Procedure proc(report, tags::ReadLines);
     QStringList lines;
@@ -107,26 +107,27 @@ QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report)
         Utf8Pieces pieces(file);
         QString piece;
         QString open; // the line read so far, not yet ended
-        while (pieces.next(piece)) {
+        const auto full = [&] { return limit >= 0 && lines.size() >= limit; };
+        while (!full() && pieces.next(piece)) {
             qsizetype start = 0;
             qsizetype scan = open.size();
             open += piece;
             qsizetype lf;
-            while ((lf = open.indexOf(u'\n', scan)) >= 0) {
+            while (!full() && (lf = open.indexOf(u'\n', scan)) >= 0) {
                 const qsizetype end = lf > start && open.at(lf - 1) == u'\r' ? lf - 1 : lf;
                 lines.append(open.mid(start, end - start));
                 start = scan = lf + 1;
             }
             open.remove(0, start);
         }
-        if (!open.isEmpty())
+        if (!full() && !open.isEmpty())
             lines.append(open);
     });
     proc.run(104, [&] { file.close(); });
     return lines;
 }
 
-bool NoTextPDF(const QString &path, const ReportFn &report)
+bool hasNoUsableText(const QString &path, const ReportFn &report)
 {
     Procedure proc(report, tags::NoTextPDF);
     TextJudge judge;

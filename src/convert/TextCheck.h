@@ -16,12 +16,13 @@ constexpr qint64 TextReadChunkBytes = 64 * 1024;
 bool IsPrintableCharacter(char32_t c);
 
 // The file's lines in order: LF or CR LF ends a line and is not part of it; a last line without
-// LF is a line too, so an empty file gives none. A file that cannot be read is reported once
-// through `report` and gives the lines read before (none when it cannot be opened).
-QStringList ReadFileToStringFSOLine(const QString &path, const ReportFn &report);
+// LF is a line too, so an empty file gives none. Reading stops after `limit` lines (none: no
+// limit). A file that cannot be read is reported once through `report` and gives the lines read
+// before (none when it cannot be opened).
+QStringList readTextLines(const QString &path, const ReportFn &report, int limit = -1);
 
 // True exactly when the text holds at most 5 printable characters and at least one that is not
 // (line breaks count neither way): a PDF whose pages hold no text gives page breaks only. Reading
 // stops at the sixth printable character. A file that cannot be read is reported once through
 // `report` and gives the answer so far (false when it cannot be opened).
-bool NoTextPDF(const QString &path, const ReportFn &report);
+bool hasNoUsableText(const QString &path, const ReportFn &report);

@@ -1,12 +1,24 @@
 #include "WidgetServices.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,16 +47,94 @@ QMessageBox::Icon toQt(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QScreen *screenFor(QWidget *owner)
+{
+    QScreen *screen = owner ? owner->screen() : nullptr;
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+// A message box wraps its long lines at about half the screen's width; a text that then takes
+// more than half the screen's height does not fit one: its buttons would fall off the screen.
+bool tooLargeForABox(const QString &shown, const QFontMetrics &metrics, const QRect &area)
+{
+    const int wrapWidth = std::max(1, area.width() / 2);
+    qsizetype rows = 0;
+    for (const QString &line : shown.split(u'\n'))
+        rows += 1 + metrics.horizontalAdvance(line) / wrapWidth;
+    return rows * metrics.lineSpacing() > area.height() / 2;
+}
+
+// The same message in a box that fits on the screen: the text scrolls inside it and can be
+// selected and copied; the buttons stay in reach.
+MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const QString &shown,
+                                   MessageButtons buttons, MessageIcon icon, const QRect &area)
+{
+    QDialog dialog(owner);
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *row = new QHBoxLayout;
+    layout->addLayout(row);
+    const QMessageBox::Icon qtIcon = toQt(icon);
+    if (qtIcon != QMessageBox::NoIcon) {
+        auto *picture = new QLabel(&dialog);
+        const QStyle::StandardPixmap standard =
+            qtIcon == QMessageBox::Information ? QStyle::SP_MessageBoxInformation
+            : qtIcon == QMessageBox::Warning   ? QStyle::SP_MessageBoxWarning
+            : qtIcon == QMessageBox::Critical  ? QStyle::SP_MessageBoxCritical
+                                               : QStyle::SP_MessageBoxQuestion;
+        const int extent = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+        picture->setPixmap(dialog.style()->standardIcon(standard).pixmap(extent, extent));
+        picture->setAlignment(Qt::AlignTop);
+        row->addWidget(picture);
+    }
+    auto *view = new QPlainTextEdit(&dialog);
+    view->setReadOnly(true);
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setPlainText(shown);
+    row->addWidget(view);
+    auto *buttonBox = new QDialogButtonBox(&dialog);
+    MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    if (buttons == MessageButtons::YesNo) {
+        QPushButton *yes = buttonBox->addButton(QDialogButtonBox::Yes);
+        buttonBox->addButton(QDialogButtonBox::No);
+        QObject::connect(yes, &QPushButton::clicked, &dialog, [&] { answer = MessageAnswer::Yes; });
+    } else {
+        buttonBox->addButton(QDialogButtonBox::Ok);
+    }
+    QObject::connect(buttonBox, &QDialogButtonBox::clicked, &dialog, &QDialog::accept);
+    layout->addWidget(buttonBox);
+
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    const QStringList lines = shown.split(u'\n');
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const QSize wanted(widest + 80, int(lines.size()) * metrics.lineSpacing() + 120);
+    const QSize size = wanted.boundedTo(area.size() * 4 / 5).expandedTo(QSize(320, 200));
+    dialog.resize(size);
+    dialog.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    dialog.exec();
+    return answer;
+}
+
 } // namespace
 
 MessageAnswer WidgetServices::messageBox(QWidget *owner, const QString &title, const QString &text,
                                          MessageButtons buttons, MessageIcon icon)
 {
-    QMessageBox box(toQt(icon), title, forDisplay(text),
+    const QString shown = forDisplay(text);
+    const QRect area = screenFor(owner)->availableGeometry();
+    const QFont font = owner ? owner->font() : QApplication::font("QMessageBox");
+    if (tooLargeForABox(shown, QFontMetrics(font), area))
+        return showScrollingMessage(owner, title, shown, buttons, icon, area);
+    QMessageBox box(toQt(icon), title, shown,
                     buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
                                                      : QMessageBox::Ok,
                     owner);
     box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.setWindowModality(Qt::ApplicationModal);
     switch (box.exec()) {
     case QMessageBox::Yes:

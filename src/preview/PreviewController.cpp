@@ -1,15 +1,13 @@
 #include "PreviewController.h"
 
-#include "convert/ConvertFile.h"
-#include "convert/TextCheck.h"
+#include "convert/ConversionLimits.h"
+#include "convert/PreviewConversion.h"
 #include "filelist/RowListModel.h"
-#include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PathRules.h"
 #include "platform/PointerState.h"
-#include "platform/TemporaryFolder.h"
 
-#include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
@@ -24,12 +22,14 @@ QString shownName(const QString &pdf)
 } // namespace
 
 PreviewController::PreviewController(RowListModel &previewRows, PointerState &pointer,
-                                     ProgressTarget &progress, const MessageBoxes &boxes,
-                                     QObject *parent)
-    : QObject(parent), m_previewRows(previewRows), m_pointer(pointer), m_progress(progress),
-      m_boxes(boxes)
+                                     const MessageBoxes &boxes, ConverterKind &converter,
+                                     const SettingsStore &settings, QObject *parent)
+    : QObject(parent), m_previewRows(previewRows), m_pointer(pointer), m_boxes(boxes),
+      m_converter(converter), m_settings(settings)
 {
 }
+
+PreviewController::~PreviewController() = default;
 
 QString PreviewController::protectedRow(const QString &name)
 {
@@ -45,61 +45,71 @@ QString PreviewController::unreadableRow(const QString &name)
                           "proper PDF text.");
 }
 
-void PreviewController::previewFile(const QString &pdf, bool askPassword)
+QString PreviewController::failedRow(const QString &name, const QString &reason)
 {
-    if (pdf.isEmpty())
-        return;
-    Procedure proc(m_boxes.reporter(), tags::Preview);
-    // A preview that starts inside another long operation gives the busy pointer back to it, so
-    // the file list cannot be edited under a running batch or scan.
-    const bool wasBusy = m_pointer.isBusy();
-    // The converter writes into a private folder, never beside the PDF, so a text file of the
-    // same name there is left alone.
-    TemporaryFolder scratch;
-    const QString text = scratch.filePath(QStringLiteral("preview.txt"));
-    QString password;
-
-    m_pointer.set(PointerState::Busy);
-    QCoreApplication::processEvents();
-    m_previewRows.clear();
-
-    const auto convert = [&](int statement, const QString &withPassword) {
-        proc.run(statement, [&] {
-            if (!scratch.isValid())
-                return;
-            StagingArea staging;
-            ConvertFile(staging, pdf, text, withPassword, ConvertMode::Preview, &m_progress,
-                        QString(), 0, 0);
-        });
-    };
-    if (askPassword) {
-        proc.run(114, [&] { password = m_boxes.askPassword(pdf); });
-        convert(password.isEmpty() ? 120 : 118, password);
-    } else {
-        convert(122, QString());
-    }
-
-    const QString name = shownName(pdf);
-    if (!scratch.isValid() || !files::IsOrdinaryFile(text)) {
-        m_previewRows.append(protectedRow(name));
-    } else {
-        if (proc.branch(128, [&] { return NoTextPDF(text, m_boxes.reporter()); }))
-            m_previewRows.append(unreadableRow(name));
-        else
-            showLines(proc, text);
-        QCoreApplication::processEvents();
-        proc.run(144, [&] { files::DeleteFileSafe(text); });
-    }
-    m_pointer.set(wasBusy ? PointerState::Busy : PointerState::Default);
+    return QStringLiteral("The file ") + name +
+           QStringLiteral(" can not be read by this software") + reason;
 }
 
-void PreviewController::showLines(Procedure &proc, const QString &text)
+bool PreviewController::isRunning() const
 {
-    QStringList lines;
-    proc.run(130, [&] { lines = ReadFileToStringFSOLine(text, m_boxes.reporter()); });
-    for (int i = 0; i < lines.size() && i < LineLimit; ++i) {
-        m_pointer.set(PointerState::Busy);
-        QCoreApplication::processEvents();
-        m_previewRows.append(lines.at(i));
+    return m_conversion && m_conversion->isRunning();
+}
+
+void PreviewController::previewFile(const QString &pdf, bool askPassword)
+{
+    if (pdf.isEmpty() || m_closed)
+        return;
+    // The newer click wins: a preview still converting is dropped without showing anything.
+    m_conversion.reset();
+    m_proc = std::make_unique<Procedure>(m_boxes.reporter(), tags::Preview);
+    m_pointer.set(PointerState::Busy);
+    m_previewRows.clear();
+
+    QString password;
+    if (askPassword) {
+        const QPointer<PreviewController> alive(this);
+        m_proc->run(114, [&] { password = m_boxes.askPassword(pdf); });
+        if (!alive || m_closed)
+            return;
     }
+    const int statement = !askPassword ? 122 : password.isEmpty() ? 120 : 118;
+    // The converter writes into a private folder, never beside the PDF, so a text file of the
+    // same name there is left alone.
+    m_conversion = std::make_unique<PreviewConversion>(m_converter);
+    connect(m_conversion.get(), &PreviewConversion::finished, this, &PreviewController::showResult);
+    m_proc->run(statement, [&] {
+        m_conversion->start(pdf, password, ConversionLimits::fromSettings(m_settings));
+    });
+}
+
+void PreviewController::showResult()
+{
+    const QString name = shownName(m_conversion->pdf());
+    switch (m_conversion->outcome()) {
+    case Outcome::Converted:
+        for (const QString &line : m_conversion->lines())
+            m_previewRows.append(line);
+        break;
+    case Outcome::NoUsableText:
+        m_previewRows.append(unreadableRow(name));
+        break;
+    case Outcome::WrongPassword:
+    case Outcome::Protected:
+        m_previewRows.append(protectedRow(name));
+        break;
+    case Outcome::Stopped:
+        break; // the window is closing
+    default:
+        m_previewRows.append(failedRow(name, m_conversion->reason()));
+        break;
+    }
+    m_pointer.set(PointerState::Default);
+    emit finished();
+}
+
+void PreviewController::abandon()
+{
+    m_closed = true;
+    m_conversion.reset(); // kills its converter; its scratch folder goes with it
 }

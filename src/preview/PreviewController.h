@@ -1,15 +1,20 @@
 #pragma once
 
+#include <memory>
 #include <QObject>
 #include <QString>
 
+class ConverterKind;
 class MessageBoxes;
 class PointerState;
-class ProgressTarget;
+class PreviewConversion;
+class Procedure;
 class RowListModel;
+class SettingsStore;
 
 // The preview list: up to 100 lines of pages 1 to 100 of one PDF, as the converter sees it, or one
-// row that says why there is no text.
+// row that says why there is no text. The preview's converter runs beside a batch run, never under
+// it; a click on another file while a preview runs drops that one and previews the newer file.
 class PreviewController final : public QObject
 {
     Q_OBJECT
@@ -18,24 +23,42 @@ public:
     // The most lines the preview shows.
     static constexpr int LineLimit = 100;
 
-    PreviewController(RowListModel &previewRows, PointerState &pointer, ProgressTarget &progress,
-                      const MessageBoxes &boxes, QObject *parent = nullptr);
+    PreviewController(RowListModel &previewRows, PointerState &pointer, const MessageBoxes &boxes,
+                      ConverterKind &converter, const SettingsStore &settings,
+                      QObject *parent = nullptr);
+    ~PreviewController() override;
 
     // The rows shown instead of text, for a file named `name` (its file name without the
     // extension).
     static QString protectedRow(const QString &name);
     static QString unreadableRow(const QString &name);
+    // A file that fails for another reason (damaged, a limit, a converter that cannot run):
+    // "The file NAME can not be read by this software" and the reason.
+    static QString failedRow(const QString &name, const QString &reason);
+
+    bool isRunning() const;
 
 public slots:
     // Previews `pdf` (the selected row; "" when none is selected), asking for its password first
-    // when `askPassword` is set.
+    // when `askPassword` is set. Returns at once; finished() follows.
     void previewFile(const QString &pdf, bool askPassword);
 
+    // The window is closing: the preview's converter is killed now.
+    void abandon();
+
+signals:
+    // The preview list shows the file's lines or why there are none.
+    void finished();
+
 private:
-    void showLines(class Procedure &proc, const QString &text);
+    void showResult();
 
     RowListModel &m_previewRows;
     PointerState &m_pointer;
-    ProgressTarget &m_progress;
     const MessageBoxes &m_boxes;
+    ConverterKind &m_converter;
+    const SettingsStore &m_settings;
+    std::unique_ptr<Procedure> m_proc;
+    std::unique_ptr<PreviewConversion> m_conversion;
+    bool m_closed = false;
 };

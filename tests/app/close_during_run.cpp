@@ -1,8 +1,14 @@
-// Converts one file in the real window, then closes the window while the run waits on the second
-// file's password box. The process must end right there: "after" is printed only if it went on.
+// The real window converts a text PDF and a page of nested forms (its converter stays busy for
+// minutes) two at a time, and is closed while the third file's password box is open. Closing must
+// stop every converter before the process ends: the program prints how many of its children are
+// still alive at that moment ("children N"), and "after" only if it went on past the close.
+// With "kill" as third argument it prints its children's ids ("converters ID ...") instead and
+// waits to be killed.
+#include "convert/ConverterDeployment.h"
 #include "FakeServices.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
+#include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 #include "WindowControls.h"
 
@@ -11,9 +17,38 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <unistd.h>
+
+namespace {
+
+// The processes whose parent is this one (zombies included: a child not reaped still counts).
+QStringList children()
+{
+    QStringList found;
+    const QString self = QString::number(::getpid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // pid (name) state ppid ...: the name may hold blanks, the last ")" ends it.
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest.at(1) == self.toLatin1())
+            found << pid;
+    }
+    return found;
+}
+
+int childCount()
+{
+    return int(children().size());
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -22,13 +57,18 @@ int main(int argc, char *argv[])
         return 2;
     const QString place = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(place + QStringLiteral("/out"));
-    const QString pdf = place + QStringLiteral("/a.pdf");
-    fixtures::writeTextPdf(pdf, {QStringLiteral("Text of the first file")});
+    const QString text = place + QStringLiteral("/a.pdf");
+    const QString forms = place + QStringLiteral("/forms.pdf");
+    fixtures::writeTextPdf(text, {QStringLiteral("Text of the first file")});
+    fixtures::writeFormBomb(forms, 6);
     FakeServices services;
     SettingsStore settings;
-    MainWindow window(services, settings,
+    settings.SaveSetting(settingkeys::Converters, QStringLiteral("2"));
+    ConverterDeployment deployment;
+    MainWindow window(services, settings, deployment,
                       {QString::fromLocal8Bit(argv[1]),
                        [] {
+                           std::printf("children %d\n", childCount());
                            std::fflush(nullptr);
                            std::_Exit(0);
                        },
@@ -37,14 +77,26 @@ int main(int argc, char *argv[])
     WindowControls ui(window);
     ui.outputFolderEdit->setText(place + QStringLiteral("/out"));
     ui.askPasswordBox->setChecked(true);
-    ui.fileRows->appendAll({pdf, pdf});
+    ui.fileRows->appendAll({text, forms, text});
+    services.expectInput(QString());
     services.expectInput(QString());
     services.expectInput(QString(), [&](const FakeServices::Box &) {
-        std::puts("waiting");
+        // The first text is in place while the forms keep their converter busy.
+        if (!QTest::qWaitFor([&] { return QFile::exists(place + QStringLiteral("/out/a.txt")); },
+                             20000))
+            std::puts("the first text did not come");
+        std::printf("waiting with %d children\n", childCount());
+        if (argc > 3 && QByteArray(argv[3]) == "kill") {
+            std::printf("converters %s\n", qPrintable(children().join(u' ')));
+            std::fflush(stdout);
+            QTest::qWait(120000);
+        }
+        std::fflush(stdout);
         window.close();
         std::puts("after close");
     });
     QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    QTest::qWait(60000);
     std::puts("after run");
     return 3;
 }

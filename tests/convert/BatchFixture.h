@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/BatchController.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
 #include "WindowFixture.h"
@@ -77,7 +78,11 @@ inline void saveBesidePdf(WindowControls &ui)
                       QPoint(5, ui.saveBesidePdfOption->height() / 2));
 }
 
+// Clicks "Start Converting To Text" and waits until the run is over and its final message closed
+// (a refused start is over at once).
 inline void clickStart(WindowControls &ui)
 {
     QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    if (!QTest::qWaitFor([&] { return !ui.window->batch().isRunning(); }, 120000))
+        QFAIL("the run did not end within two minutes");
 }

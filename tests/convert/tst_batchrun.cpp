@@ -5,6 +5,20 @@
 #include "platform/CaptionProgressBar.h"
 #include "platform/PointerState.h"
 
+#include "platform/SettingKeys.h"
+#include "platform/WidgetServices.h"
+
+#include <cerrno>
+#include <cstring>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -31,8 +45,12 @@ private slots:
     void outputBesideEachPdf();
     void staleOutputIsNeitherCountedNorTouched();
     void refusals();
-    void oneFileRunsAtFullProgressAndSecondClickIsIgnored();
-    void nestedPreviewKeepsTheListLocked();
+    void clickDuringARunAsksToStop_data();
+    void clickDuringARunAsksToStop();
+    void boxesAndListChangesDuringARunChangeNothing();
+    void aPreviewRunsBesideTheRun();
+    void longFinalMessageFitsTheScreen_data();
+    void longFinalMessageFitsTheScreen();
 
 private:
     std::unique_ptr<QTemporaryDir> m_pdfDir;
@@ -62,7 +80,7 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
     QCOMPARE(box.text, QStringLiteral("Done.") + Header +
                            failureLine(p.image, reasons::Unreadable) +
                            failureLine(p.user, reasons::Protected) +
-                           failureLine(p.damaged, reasons::Protected));
+                           failureLine(p.damaged, reasons::Damaged));
     QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
     QCOMPARE(readAll(out + QStringLiteral("three pages.txt")), fixtures::convertDirectly(p.pages));
     QVERIFY(readAll(out + QStringLiteral("three pages.txt")).contains("Page three text"));
@@ -201,14 +219,15 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected));
 
-    // A folder where the text file would go takes no text either, and is no failure of the run.
+    // A folder where the text file would go takes no text either, and says why.
     QVERIFY(QDir().mkpath(out + QStringLiteral("three pages.txt")));
     fx.ui().fileRows->append(m_pdfs->pages);
     fx.services.expectMessage();
     clickStart(fx.ui());
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done.") + Header +
-                                                  failureLine(m_pdfs->user, reasons::Protected) +
-                                                  failureLine(m_pdfs->pages, reasons::Protected));
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected) +
+                 failureLine(m_pdfs->pages,
+                             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR)))));
 }
 
 void TestBatchRun::refusals()
@@ -243,54 +262,179 @@ void TestBatchRun::refusals()
     QCOMPARE(fx.services.pending(), 0);
 }
 
-void TestBatchRun::oneFileRunsAtFullProgressAndSecondClickIsIgnored()
+void TestBatchRun::clickDuringARunAsksToStop_data()
 {
-    WindowFixture fx;
-    openSavingToOut(fx);
-    WindowControls &ui = fx.ui();
-    ui.askPasswordBox->setChecked(true);
-    ui.fileRows->append(m_pdfs->text);
-    int valueSeen = -1;
-    QString textSeen;
-    int pointerSeen = -1;
-    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
-        valueSeen = ui.progressBar->value();
-        textSeen = ui.progressBar->text();
-        pointerSeen = ui.pointer->value();
-        // A second click while the run goes on starts nothing: no box, no second run.
-        QTest::mouseClick(ui.startButton, Qt::LeftButton);
-    });
-    fx.services.expectMessage();
-    clickStart(ui);
-    QCOMPARE(valueSeen, 100);
-    QCOMPARE(textSeen, QStringLiteral("Processing: text.pdf"));
-    QCOMPARE(pointerSeen, int(PointerState::Busy));
-    QCOMPARE(fx.services.boxes().size(), 2);
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("No: the run goes on") << false;
+    QTest::newRow("Yes: the run stops at once") << true;
 }
 
-void TestBatchRun::nestedPreviewKeepsTheListLocked()
+void TestBatchRun::clickDuringARunAsksToStop()
+{
+    QFETCH(bool, stop);
+    WindowFixture fx;
+    // One converter at a time, and a page of nested forms stopped after 3 s without new text.
+    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
+    fx.settings.SaveSetting(settingkeys::ConverterTimeLimit, QStringLiteral("3"));
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    const QString forms = m_pdfDir->filePath(QStringLiteral("in/forms.pdf"));
+    fixtures::writeFormBomb(forms, 6);
+    ui.fileRows->appendAll({m_pdfs->text, forms, m_pdfs->pages});
+    const QString idleTip = ui.startButton->toolTip();
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.progressBar->text(), QStringLiteral("Processing: forms.pdf"),
+                              20000);
+    QVERIFY(QFile::exists(out + QStringLiteral("text.txt")));
+    QCOMPARE(ui.progressBar->value(), 33); // one file of three is done
+    QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
+    QVERIFY(ui.startButton->toolTip().contains(QStringLiteral("stop")));
+
+    fx.services.expectMessage(stop ? MessageAnswer::Yes : MessageAnswer::No);
+    fx.services.expectMessage();
+    QElapsedTimer clock;
+    clock.start();
+    clickStart(ui);
+    const QList<FakeServices::Box> boxes = fx.services.boxes();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0].text, BatchController::StopQuestion);
+    QCOMPARE(boxes[0].buttons, MessageButtons::YesNo);
+    if (stop) {
+        // Stopped at once, long before the time limit; the finished text stays.
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(boxes[1].text, QStringLiteral("Done.") + Header +
+                                    failureLine(forms, reasons::Stopped) +
+                                    failureLine(m_pdfs->pages, reasons::Stopped));
+        QVERIFY(!QFile::exists(out + QStringLiteral("three pages.txt")));
+    } else {
+        QCOMPARE(boxes[1].text,
+                 QStringLiteral("Done.") + Header + failureLine(forms, reasons::timeLimit(3)));
+        QCOMPARE(readAll(out + QStringLiteral("three pages.txt")),
+                 fixtures::convertDirectly(m_pdfs->pages));
+    }
+    QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(m_pdfs->text));
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+             stop ? 1 : 2);
+    QCOMPARE(ui.startButton->toolTip(), idleTip);
+    QCOMPARE(ui.pointer->value(), int(PointerState::Default));
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("Progress Bar"));
+}
+
+void TestBatchRun::boxesAndListChangesDuringARunChangeNothing()
 {
     WindowFixture fx;
-    openSavingToOut(fx);
+    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
+    const QString out = openSavingToOut(fx);
     WindowControls &ui = fx.ui();
-    ui.askPasswordBox->setChecked(true);
-    ui.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
-    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
-        // A click on the list during the run previews the file, inside the run's wait...
-        ui.askPasswordBox->setChecked(false);
-        const QRect row = ui.fileList->visualRect(ui.fileRows->index(1));
-        QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, row.center());
-        QVERIFY(ui.previewRows->count() > 0);
-        // ...and gives the busy pointer back, so the list cannot be cleared under the run.
-        QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
-        QTest::mouseClick(ui.clearButton, Qt::LeftButton);
-        QCOMPARE(ui.fileRows->count(), 2);
+    const MadePdfs &p = *m_pdfs;
+    const QStringList rows = {p.text, p.image, p.pages, p.user};
+    ui.fileRows->appendAll(rows);
+    // The Help box opens while the first file converts; every file is converted while it is open.
+    fx.services.expectMessage(MessageAnswer::Ok, [&](const FakeServices::Box &) {
+        // Rows exchanged as a drag exchanges them, and one removed, change nothing.
+        ui.fileRows->setText(0, p.pages);
+        ui.fileRows->setText(2, p.text);
+        ui.fileRows->removeAt(1);
+        ui.fileRows->append(p.owner);
+        QVERIFY(QTest::qWaitFor([&] { return !ui.progressBar->text().startsWith("Processing"); },
+                                60000));
     });
     fx.services.expectMessage();
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    QTest::mouseClick(ui.helpButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui.window->batch().isRunning(), 60000);
+    const QList<FakeServices::Box> boxes = fx.services.boxes();
+    QCOMPARE(boxes.size(), 2);
+    // The final message came only once the Help box was closed, after every file was done.
+    QCOMPARE(boxes[1].text, QStringLiteral("Done.") + Header +
+                                failureLine(p.image, reasons::Unreadable) +
+                                failureLine(p.user, reasons::Protected));
+    QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
+    QCOMPARE(readAll(out + QStringLiteral("three pages.txt")), fixtures::convertDirectly(p.pages));
+    QVERIFY(QFile::exists(out + QStringLiteral("scan.txt")));
+    QVERIFY(!QFile::exists(out + QStringLiteral("owner.txt")));
+}
+
+void TestBatchRun::aPreviewRunsBesideTheRun()
+{
+    WindowFixture fx;
+    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
+    openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    const QString forms = m_pdfDir->filePath(QStringLiteral("in/forms-beside.pdf"));
+    fixtures::writeFormBomb(forms, 6);
+    ui.fileRows->appendAll({forms, m_pdfs->text});
+    QTest::mouseClick(ui.startButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.progressBar->text(),
+                              QStringLiteral("Processing: forms-beside.pdf"), 20000);
+    // The run's converter is busy for minutes; the preview of another file comes meanwhile, and
+    // its end gives the busy pointer back to the run, so the list cannot be cleared under it.
+    const QRect row = ui.fileList->visualRect(ui.fileRows->index(1));
+    QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, row.center());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")), 20000);
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("Processing: forms-beside.pdf"));
+    QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
+    QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+    QCOMPARE(ui.fileRows->count(), 2);
+    fx.services.expectMessage(MessageAnswer::Yes);
+    fx.services.expectMessage();
     clickStart(ui);
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
+}
+
+void TestBatchRun::longFinalMessageFitsTheScreen_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::newRow("three failures: the usual message box") << 3;
+    QTest::newRow("400 failures: the list scrolls") << 400;
+}
+
+void TestBatchRun::longFinalMessageFitsTheScreen()
+{
+    QFETCH(int, failures);
+    QString text = QStringLiteral("Done.") + Header;
+    for (int i = 0; i < failures; ++i)
+        text += failureLine(QStringLiteral("/data/archive/%1.pdf").arg(i), reasons::Unreadable);
+    WidgetServices services;
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        // Closed however the checks end, so that a failure cannot leave the test waiting.
+        const auto closeBox = qScopeGuard([box] { box->close(); });
+        if (auto *messageBox = qobject_cast<QMessageBox *>(box)) {
+            QCOMPARE(failures, 3);
+            QCOMPARE(messageBox->text(), QString(text).replace(QStringLiteral("\r\n"), "\n"));
+            QVERIFY(messageBox->textInteractionFlags() & Qt::TextSelectableByMouse);
+            checked = true;
+            return;
+        }
+        const QRect screen = box->screen()->availableGeometry();
+        QVERIFY2(screen.contains(box->frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                .arg(box->frameGeometry().width())
+                                .arg(box->frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+        // The whole text, in one view that scrolls and whose text can be selected and copied.
+        auto *view = box->findChild<QPlainTextEdit *>();
+        QVERIFY(view);
+        QVERIFY(view->isReadOnly());
+        QVERIFY(view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QCOMPARE(view->toPlainText(), QString(text).replace(QStringLiteral("\r\n"), "\n"));
+        QVERIFY(view->verticalScrollBar()->maximum() > 0);
+        view->selectAll();
+        view->copy();
+        QVERIFY(QGuiApplication::clipboard()->text().contains(
+            QStringLiteral("/data/archive/%1.pdf").arg(failures - 1)));
+        checked = true;
+    });
+    QCOMPARE(services.messageBox(nullptr, QStringLiteral("Morwenda"), text, MessageButtons::Ok,
+                                 MessageIcon::NoIcon),
+             MessageAnswer::Ok);
+    QVERIFY(checked);
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -1,27 +1,21 @@
-// The converter's command lines, and which of them a conversion runs (with the real pdftotext).
+// The converter's command lines, and which password a conversion offers (with the real
+// pdftotext).
 #include "convert/CommandLines.h"
-#include "convert/Converter.h"
-#include "convert/RunConverter.h"
+#include "convert/ConverterDeployment.h"
+#include "convert/PdftotextJob.h"
+#include "EngineTesting.h"
 #include "PdfFixtures.h"
 #include "platform/ErrorReport.h"
-#include "RecordingProgress.h"
 #include "TestPlace.h"
 
 #include <memory>
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
 namespace {
 
 const QString Open = QStringLiteral("open sesame");
 const QString Owner = QStringLiteral("master key");
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -31,23 +25,24 @@ class TestConversion : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase() { converter::RemoveAtShutdown(); }
     void argumentVectors_data();
     void argumentVectors();
     void pathsLikeOptionsAreMadeAbsolute();
-    void userPasswordIsTriedWhenNothingWasWritten_data();
-    void userPasswordIsTriedWhenNothingWasWritten();
+    void userPasswordIsTriedWhenTheOwnerPasswordGivesNothing_data();
+    void userPasswordIsTriedWhenTheOwnerPasswordGivesNothing();
 
 private:
     std::unique_ptr<TestPlace> m_place;
+    std::unique_ptr<ConverterDeployment> m_deployment;
 };
 
 void TestConversion::initTestCase()
 {
     m_place = std::make_unique<TestPlace>();
+    m_deployment = std::make_unique<ConverterDeployment>();
     Procedure proc({}, tags::FormLoad);
-    converter::Deploy(proc);
-    QVERIFY(!converter::ProgramToRun().isEmpty());
+    m_deployment->deploy(proc);
+    QVERIFY(!m_deployment->program().isEmpty());
     const QString plain = m_place->path(QStringLiteral("plain.pdf"));
     fixtures::writeTextPdf(plain, {QStringLiteral("Quarterly figures\nRevenue grew")});
     fixtures::encryptPdf(plain, m_place->path(QStringLiteral("open.pdf")), Open, Owner);
@@ -63,17 +58,16 @@ void TestConversion::argumentVectors_data()
     const auto user = PasswordRole::User;
     const QString none;
     const QString typed = QStringLiteral("P");
-    QTest::newRow("batch") << false << none << owner << QStringLiteral("in.pdf out.txt");
+    QTest::newRow("batch") << false << none << owner << QStringLiteral("in.pdf -");
     QTest::newRow("batch, owner password")
-        << false << typed << owner << QStringLiteral("-opw P in.pdf out.txt");
+        << false << typed << owner << QStringLiteral("-opw P in.pdf -");
     QTest::newRow("batch, user password")
-        << false << typed << user << QStringLiteral("-upw P in.pdf out.txt");
-    QTest::newRow("preview") << true << none << owner
-                             << QStringLiteral("-f 1 -l 100 in.pdf out.txt");
+        << false << typed << user << QStringLiteral("-upw P in.pdf -");
+    QTest::newRow("preview") << true << none << owner << QStringLiteral("-f 1 -l 100 in.pdf -");
     QTest::newRow("preview, user password")
-        << true << typed << user << QStringLiteral("-upw P -f 1 -l 100 in.pdf out.txt");
+        << true << typed << user << QStringLiteral("-upw P -f 1 -l 100 in.pdf -");
     QTest::newRow("an empty password passes no option")
-        << true << none << user << QStringLiteral("-f 1 -l 100 in.pdf out.txt");
+        << true << none << user << QStringLiteral("-f 1 -l 100 in.pdf -");
 }
 
 void TestConversion::argumentVectors()
@@ -82,58 +76,59 @@ void TestConversion::argumentVectors()
     QFETCH(QString, password);
     QFETCH(PasswordRole, role);
     QFETCH(QString, expected);
-    const QString pdf = QStringLiteral("in.pdf");
-    const QString out = QStringLiteral("out.txt");
-    QCOMPARE(preview ? PreviewArguments(pdf, out, password, role)
-                     : BatchArguments(pdf, out, password, role),
-             expected.split(u' '));
+    JobSpec spec;
+    spec.pdf = QStringLiteral("in.pdf");
+    spec.password = password;
+    spec.firstHundredPages = preview;
+    QCOMPARE(PdftotextJob::arguments(spec, role), expected.split(u' '));
 }
 
 void TestConversion::pathsLikeOptionsAreMadeAbsolute()
 {
     const QString cwd = QDir::currentPath() + u'/';
-    QCOMPARE(BatchArguments(QStringLiteral("-raw"), QStringLiteral("-")),
-             (QStringList{cwd + QStringLiteral("-raw"), cwd + QStringLiteral("-")}));
+    JobSpec spec;
+    spec.pdf = QStringLiteral("-raw");
+    QCOMPARE(PdftotextJob::arguments(spec, PasswordRole::Owner),
+             (QStringList{cwd + QStringLiteral("-raw"), QStringLiteral("-")}));
+    QCOMPARE(PositionalPath(QStringLiteral("-")), cwd + u'-');
 }
 
-void TestConversion::userPasswordIsTriedWhenNothingWasWritten_data()
+void TestConversion::userPasswordIsTriedWhenTheOwnerPasswordGivesNothing_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("earlier"); // a text file of an earlier run is already there
-    QTest::addColumn<int>("runs");
-    QTest::addColumn<bool>("converted");
+    QTest::addColumn<Outcome>("outcome");
     const QString guess = QStringLiteral("guess");
-    QTest::newRow("no password typed: no second run") << QString() << false << 1 << false;
-    QTest::newRow("the owner password opens it at once") << Owner << false << 1 << true;
-    QTest::newRow("the open password, as user password") << Open << false << 2 << true;
-    QTest::newRow("a wrong password") << guess << false << 2 << false;
-    QTest::newRow("an earlier file does not count as written") << Open << true << 2 << true;
-    QTest::newRow("a wrong password leaves an earlier file") << guess << true << 2 << false;
+    QTest::newRow("no password typed") << QString() << false << Outcome::Protected;
+    QTest::newRow("the owner password opens it at once") << Owner << false << Outcome::Converted;
+    QTest::newRow("the open password, as user password") << Open << false << Outcome::Converted;
+    QTest::newRow("a wrong password") << guess << false << Outcome::WrongPassword;
+    QTest::newRow("an earlier file is replaced") << Open << true << Outcome::Converted;
+    QTest::newRow("a wrong password leaves an earlier file")
+        << guess << true << Outcome::WrongPassword;
 }
 
-void TestConversion::userPasswordIsTriedWhenNothingWasWritten()
+void TestConversion::userPasswordIsTriedWhenTheOwnerPasswordGivesNothing()
 {
     QFETCH(QString, typed);
     QFETCH(bool, earlier);
-    QFETCH(int, runs);
-    QFETCH(bool, converted);
-    const QString out = m_place->path(QStringLiteral("out/%1.txt").arg(QTest::currentDataTag()));
+    QFETCH(Outcome, outcome);
+    const QString folder = m_place->path(QStringLiteral("out/%1").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(folder));
+    const QString pdf = m_place->path(QStringLiteral("open.pdf"));
+    const QString out = folder + QStringLiteral("/open.txt");
     const QByteArray before = "text of an earlier run\n";
-    if (earlier) {
-        QFile file(out);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
-    }
-    RecordingProgress progress;
-    const ProcessResult result = RunConverter(m_place->path(QStringLiteral("open.pdf")), out, typed,
-                                              false, &progress, QStringLiteral("caption"), 50, 2);
-    // Every run ends by putting the caption back.
-    QCOMPARE(progress.texts, QStringList(runs, QStringLiteral("caption")));
-    QVERIFY(result.exitedWith(converted ? 0 : 1));
-    if (converted)
-        QVERIFY(bytesOf(out).contains("Quarterly figures"));
+    if (earlier)
+        QVERIFY(writeFile(out, before));
+    PdftotextConverter converter(m_deployment->program());
+    ConversionRun run(converter);
+    run.setPasswordProvider([&](const QString &) { return typed; });
+    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(folder, true), limitsOf(1));
+    QCOMPARE(done.outcomes.at(0).outcome, outcome);
+    if (outcome == Outcome::Converted)
+        QVERIFY(contentOf(out).contains("Quarterly figures"));
     else
-        QCOMPARE(QFile::exists(out) ? bytesOf(out) : QByteArray("none"),
-                 earlier ? before : QByteArray("none"));
+        QCOMPARE(contentOf(out), earlier ? before : QByteArray("(none)"));
 }
 
 QTEST_MAIN(TestConversion)

@@ -1,6 +1,5 @@
 #include "convert/Converter.h"
 #include "convert/ConverterDeployment.h"
-#include "convert/RunAndWait.h"
 #include "platform/ErrorReport.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
@@ -17,7 +16,7 @@
 namespace {
 
 // Deploys as start-up does and returns the reports, as "line: description".
-QStringList deploy()
+QStringList deploy(ConverterDeployment &deployment)
 {
     QStringList reports;
     Procedure proc(
@@ -25,8 +24,18 @@ QStringList deploy()
             reports << QStringLiteral("%1: %2").arg(line).arg(description);
         },
         tags::FormLoad);
-    converter::Deploy(proc);
+    deployment.deploy(proc);
     return reports;
+}
+
+// The program's exit code; -1 when it cannot be started or does not end normally.
+int runProgram(const QString &program, const QStringList &arguments = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
 }
 
 QByteArray bytesOf(const QString &path)
@@ -84,14 +93,15 @@ void TestDeployment::folderFollowsTemp()
 void TestDeployment::deployWritesTheEmbeddedConverter()
 {
     TestPlace place;
-    QCOMPARE(deploy(), QStringList());
+    ConverterDeployment deployment;
+    QCOMPARE(deploy(deployment), QStringList());
     const QString path = converter::ConverterPath();
+    QCOMPARE(deployment.program(), path);
     QCOMPARE(bytesOf(path), bytesOf(QStringLiteral(MORWENDA_PDFTOTEXT)));
     QVERIFY(!converter::ConverterBuild(QStringLiteral("32")).isEmpty());
     QCOMPARE(modeOf(converter::ConverterFolder()) & 07777, mode_t(0700));
     QCOMPARE(modeOf(path) & (S_IFMT | S_IXUSR | S_IWGRP | S_IWOTH), mode_t(S_IFREG | S_IXUSR));
-    QVERIFY(RunAndWait({.program = converter::ProgramToRun(), .arguments = {QStringLiteral("-v")}})
-                .exitedWith(0));
+    QCOMPARE(runProgram(deployment.program(), {QStringLiteral("-v")}), 0);
     // Nothing but the converter and the instance lock is left there.
     QCOMPARE(QDir(converter::ConverterFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -101,8 +111,9 @@ void TestDeployment::existingFileStaysAndIsUsed()
     TestPlace place;
     QVERIFY(makeFolder(converter::ConverterFolder(), 0700));
     QVERIFY(plantProgram(converter::ConverterPath()));
-    QCOMPARE(deploy(), QStringList());
-    QVERIFY(RunAndWait({.program = converter::ProgramToRun()}).exitedWith(7));
+    ConverterDeployment deployment;
+    QCOMPARE(deploy(deployment), QStringList());
+    QCOMPARE(runProgram(deployment.program()), 7);
 }
 
 enum class Unsafe
@@ -174,14 +185,13 @@ void TestDeployment::unsafePlacesAreNeverRun()
             QVERIFY2(reports.isEmpty(), qPrintable(reports.join(u'\n')));
             // The real converter in a fresh folder of its own, never the planted program.
             QVERIFY(program.startsWith(runtime + QStringLiteral("/morwenda-")));
-            QVERIFY(RunAndWait({.program = program, .arguments = {QStringLiteral("-v")}})
-                        .exitedWith(0));
+            QCOMPARE(runProgram(program, {QStringLiteral("-v")}), 0);
         } else {
             QVERIFY2(reports.size() == 1 &&
                          QRegularExpression(report).match(reports.at(0)).hasMatch(),
                      qPrintable(reports.join(u'\n')));
             QCOMPARE(program, QString());
-            QCOMPARE(RunAndWait({.program = program}).status, ProcessResult::Status::FailedToStart);
+            QCOMPARE(runProgram(program), -1);
         }
     }
     // Nothing is added to a folder that is not safe, and nothing is removed from it; the fresh
@@ -208,7 +218,8 @@ void TestDeployment::lastInstanceToCloseRemovesTheConverter()
 {
     QFETCH(bool, thisClosesFirst);
     TestPlace place; // the other instance inherits its TEMP
-    QCOMPARE(deploy(), QStringList());
+    ConverterDeployment deployment;
+    QCOMPARE(deploy(deployment), QStringList());
     const QString path = converter::ConverterPath();
     const QDateTime written = QFileInfo(path).lastModified();
     QProcess other;
@@ -222,14 +233,14 @@ void TestDeployment::lastInstanceToCloseRemovesTheConverter()
     };
 
     if (thisClosesFirst)
-        converter::RemoveAtShutdown();
+        deployment.remove();
     else
         QVERIFY(closeOther());
-    QVERIFY(RunAndWait({.program = path, .arguments = {QStringLiteral("-v")}}).exitedWith(0));
+    QCOMPARE(runProgram(path, {QStringLiteral("-v")}), 0);
     if (thisClosesFirst)
         QVERIFY(closeOther());
     else
-        converter::RemoveAtShutdown();
+        deployment.remove();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(other.readAllStandardError(), QByteArray());
 }

@@ -76,49 +76,6 @@ QString standInPdf(const TestPlace &place, const QString &mode)
     return path;
 }
 
-// A 3 KB page whose form draws a form ten times, `levels` deep: the converter works for minutes
-// and gives no text.
-void writeFormBomb(const QString &path, int levels)
-{
-    QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /X " +
-            QByteArray::number(5 + levels) + " 0 R >> >> /Contents " +
-            QByteArray::number(6 + levels) + " 0 R >>",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
-    const auto stream = [](const QByteArray &dictionary, const QByteArray &data) {
-        return "<< " + dictionary + " /Length " + QByteArray::number(data.size()) +
-               " >>\nstream\n" + data + "\nendstream";
-    };
-    for (int level = 0; level <= levels; ++level) {
-        QByteArray data = "BT /F1 10 Tf 10 10 Td (words) Tj ET";
-        QByteArray resources = "<< /Font << /F1 4 0 R >> >>";
-        if (level > 0) {
-            data.clear();
-            for (int i = 0; i < 10; ++i)
-                data += "q 1 0 0 1 " + QByteArray::number(i) + " " + QByteArray::number(i) +
-                        " cm /Y Do Q ";
-            resources = "<< /XObject << /Y " + QByteArray::number(4 + level) + " 0 R >> >>";
-        }
-        objects << stream(
-            "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
-    }
-    objects << stream(QByteArray(), "/X Do");
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (int i = 0; i < objects.size(); ++i) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    writeFile(path, pdf);
-}
-
 // The processes whose parent is this test.
 QList<int> childProcesses()
 {
@@ -232,7 +189,7 @@ void TestEngine::faultsKeepTheOldText()
     QString pdf = program == Real ? fixtures::corpusFile(mode) : standInPdf(place, mode);
     if (mode == u"formbomb") {
         pdf = place.path(QStringLiteral("in/nested forms.pdf"));
-        writeFormBomb(pdf, 6);
+        fixtures::writeFormBomb(pdf, 6);
     }
     const QString out = madeFolder(place, QStringLiteral("out"));
     const QString old = outputpaths::inFolder(out, pdf);

@@ -34,20 +34,23 @@ class TestTextCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void noTextPDF_data();
-    void noTextPDF();
+    void noUsableText_data();
+    void noUsableText();
     void readLines_data();
     void readLines();
     void unreadableFileIsReportedOnce();
 };
 
-void TestTextCheck::noTextPDF_data()
+void TestTextCheck::noUsableText_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("noText");
 
     QTest::newRow("three page breaks") << QByteArray("\f\f\f") << true;
     QTest::newRow("Page and a page break") << QByteArray("Page\f") << true;
+    QTest::newRow("five printable and a page break") << QByteArray("Hello\f") << true;
+    QTest::newRow("six printable and a page break") << QByteArray("Hello!\f") << false;
+    QTest::newRow("character 127 is not printable") << QByteArray("Hello\x7f") << true;
     QTest::newRow("Page 1 and a page break: six printable") << QByteArray("Page 1\f") << false;
     QTest::newRow("Hello alone: nothing non-printable") << QByteArray("Hello") << false;
     QTest::newRow("empty file") << QByteArray() << false;
@@ -82,11 +85,11 @@ void TestTextCheck::noTextPDF_data()
     QTest::newRow("a CR at the end of a piece, a letter after it") << upToBorder + "\rcd" << true;
 }
 
-void TestTextCheck::noTextPDF()
+void TestTextCheck::noUsableText()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, noText);
-    QCOMPARE(readBack(bytes, NoTextPDF), noText);
+    QCOMPARE(readBack(bytes, ::hasNoUsableText), noText);
     // The same answer when the text streams in byte by byte, as it comes from the converter.
     TextJudge judge;
     for (const char byte : std::as_const(bytes))
@@ -99,26 +102,38 @@ void TestTextCheck::readLines_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("limit");
 
     const qsizetype border = TextReadChunkBytes - 1;
-    QTest::newRow("empty file: no lines") << QByteArray() << QStringList();
+    QTest::newRow("empty file: no lines") << QByteArray() << QStringList() << -1;
     QTest::newRow("CR LF, LF, a last line without LF")
-        << QByteArray("a\r\nb\n\nc") << QStringList{"a", "b", "", "c"};
+        << QByteArray("a\r\nb\n\nc") << QStringList{"a", "b", "", "c"} << -1;
     QTest::newRow("a CR without LF and page breaks stay in the line")
-        << QByteArray("a\rb\r\n\fpage two\n") << QStringList{"a\rb", "\fpage two"};
+        << QByteArray("a\rb\r\n\fpage two\n") << QStringList{"a\rb", "\fpage two"} << -1;
     QTest::newRow("UTF-8, and bytes that are not")
-        << utf8(u"Grüße\r\n日本語\n").append("a\xff") << QStringList{"Grüße", "日本語", "a\ufffd"};
+        << utf8(u"Grüße\r\n日本語\n").append("a\xff") << QStringList{"Grüße", "日本語", "a\ufffd"}
+        << -1;
     QTest::newRow("CR LF split between two pieces")
-        << QByteArray(border, 'x') + "\r\ny" << QStringList{QString(border, u'x'), "y"};
+        << QByteArray(border, 'x') + "\r\ny" << QStringList{QString(border, u'x'), "y"} << -1;
     QTest::newRow("a letter split between two pieces")
-        << QByteArray(border, 'x') + utf8(u"語\n") << QStringList{QString(border, u'x') + "語"};
+        << QByteArray(border, 'x') + utf8(u"語\n") << QStringList{QString(border, u'x') + "語"}
+        << -1;
+    QTest::newRow("reading stops at the limit")
+        << QByteArray("a\nb\nc\n") << QStringList{"a", "b"} << 2;
+    QTest::newRow("a last line without LF beyond the limit")
+        << QByteArray("a\r\nb") << QStringList{"a"} << 1;
 }
 
 void TestTextCheck::readLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
-    QCOMPARE(readBack(bytes, ReadFileToStringFSOLine), lines);
+    QFETCH(int, limit);
+    QCOMPARE(readBack(bytes,
+                      [limit](const QString &path, const ReportFn &report) {
+                          return readTextLines(path, report, limit);
+                      }),
+             lines);
 }
 
 void TestTextCheck::unreadableFileIsReportedOnce()
@@ -131,8 +146,8 @@ void TestTextCheck::unreadableFileIsReportedOnce()
         reports << QStringLiteral("%1%2").arg(tag).arg(line);
         QVERIFY(!description.isEmpty());
     };
-    QCOMPARE(NoTextPDF(folder, collect), false);
-    QCOMPARE(ReadFileToStringFSOLine(folder, collect), QStringList());
+    QCOMPARE(::hasNoUsableText(folder, collect), false);
+    QCOMPARE(readTextLines(folder, collect), QStringList());
     QCOMPARE(reports, (QStringList{tags::NoTextPDF + "100", tags::ReadLines + "100"}));
 }
 

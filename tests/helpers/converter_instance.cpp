@@ -1,7 +1,7 @@
 // A second running instance of the program as far as the converter goes: deploys it as start-up
 // does (reports go to standard error), prints "ready", and when its input ends removes it as
 // shutdown does.
-#include "convert/Converter.h"
+#include "convert/ConverterDeployment.h"
 #include "platform/ErrorReport.h"
 
 #include <cstdio>
@@ -15,10 +15,11 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s%d: %s\n", qPrintable(tag), line, qPrintable(description));
         },
         tags::FormLoad);
-    converter::Deploy(proc);
+    ConverterDeployment deployment;
+    deployment.deploy(proc);
     std::puts("ready");
     std::fflush(stdout);
     while (std::getchar() != EOF) {
     }
-    converter::RemoveAtShutdown();
+    deployment.remove();
 }

@@ -11,11 +11,18 @@
 
 namespace {
 
-// Clicks the row as the user would: the click selects it and starts the preview.
+bool previewEnds(WindowControls &ui)
+{
+    return QTest::qWaitFor([&] { return !ui.window->preview().isRunning(); }, 60000);
+}
+
+// Clicks the row as the user would: the click selects it and starts the preview, which shows its
+// rows when its converter ends.
 void clickRow(WindowControls &ui, int row)
 {
     const QRect rect = ui.fileList->visualRect(ui.fileRows->index(row));
     QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, rect.center());
+    QVERIFY(previewEnds(ui));
 }
 
 QStringList lines(const QByteArray &text)
@@ -52,6 +59,7 @@ private slots:
     void passwordBox();
     void previewRowsStayWhenTheListIsCleared();
     void doubleClickDuringItsPreviewPreviewsOnce();
+    void theNewerPreviewWins();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -157,7 +165,8 @@ void TestPreview::messageRows()
                  "proper PDF text.")});
     clickRow(ui, 2);
     QCOMPARE(ui.previewRows->texts(),
-             QStringList{PreviewController::protectedRow(QStringLiteral("damaged"))});
+             QStringList{QStringLiteral("The file damaged can not be read by this software  - "
+                                        "damaged file or not a PDF file.")});
 }
 
 void TestPreview::textFileBesideThePdfSurvives()
@@ -247,9 +256,28 @@ void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
     });
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
+    QVERIFY(previewEnds(ui));
     QCOMPARE(fx.services.boxes().size(), 1);
     QCOMPARE(ui.fileRows->count(), 2);
     QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+}
+
+void TestPreview::theNewerPreviewWins()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowControls &ui = fx.ui();
+    const QString forms = fx.place.path(QStringLiteral("forms.pdf"));
+    fixtures::writeFormBomb(forms, 6);
+    ui.fileRows->appendAll({forms, m_pdfs->text});
+    // The forms keep their converter busy for minutes; a click on the next file drops it.
+    QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {},
+                      ui.fileList->visualRect(ui.fileRows->index(0)).center());
+    QVERIFY(ui.window->preview().isRunning());
+    QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
+    clickRow(ui, 1);
+    QCOMPARE(ui.previewRows->texts(), lines(fixtures::convertDirectly(m_pdfs->text)));
+    QCOMPARE(ui.pointer->value(), int(PointerState::Default));
 }
 
 QTEST_MAIN(TestPreview)

@@ -20,6 +20,10 @@ void encryptPdf(const QString &in, const QString &out, const QString &userPasswo
 // What the converter itself writes for the file (bytes), or a null array when it writes nothing.
 QByteArray convertDirectly(const QString &pdf, const QStringList &extraArguments = {});
 
+// A 3 KB page whose form draws a form ten times, `levels` deep: the converter works for minutes
+// and gives no text.
+void writeFormBomb(const QString &path, int levels);
+
 QString corpusDir();
 QString corpusFile(const QString &name);
 

@@ -5,7 +5,7 @@
 MainWindow &WindowFixture::open()
 {
     m_window = std::make_unique<MainWindow>(
-        services, settings,
+        services, settings, deployment,
         MainWindow::Options{place.installFolder(), [this] { ++m_ends; }, startFiles});
     m_controls = std::make_unique<WindowControls>(*m_window);
     m_window->show();

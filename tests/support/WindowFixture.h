@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "convert/ConverterDeployment.h"
 #include "FakeServices.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
@@ -29,6 +30,8 @@ public:
     TestPlace place;
     FakeServices services;
     SettingsStore settings;
+    // Put in place by the window's start-up, removed when it closes (or when the fixture goes).
+    ConverterDeployment deployment;
     // Paths as if named on the command line.
     QStringList startFiles;
 
