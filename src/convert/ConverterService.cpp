@@ -370,11 +370,6 @@ void Service::killAll()
 
 } // namespace
 
-bool isRequested(int argc, char **argv)
-{
-    return argc == 2 && std::strcmp(argv[1], commandLineSwitch) == 0;
-}
-
 int run()
 {
     // A client that goes away shows as a failed write, not a signal.

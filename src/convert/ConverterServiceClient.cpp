@@ -38,14 +38,17 @@ ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *
             serviceEnded(
                 tr("The converter service could not be started: %1").arg(m_process->errorString()));
     });
-    connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
-        QString reason = std::exchange(m_brokenProtocol, {});
-        if (reason.isEmpty())
-            reason = tr("The converter service ended (exit code %1).").arg(exitCode);
-        if (!m_serviceErrors.isEmpty())
-            reason += u' ' + QString::fromUtf8(m_serviceErrors).trimmed();
-        serviceEnded(reason);
-    });
+    connect(m_process, &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                QString reason = std::exchange(m_brokenProtocol, {});
+                if (reason.isEmpty() && status == QProcess::CrashExit)
+                    reason = tr("The converter service was killed (signal %1).").arg(exitCode);
+                else if (reason.isEmpty())
+                    reason = tr("The converter service ended (exit code %1).").arg(exitCode);
+                if (!m_serviceErrors.isEmpty())
+                    reason += u' ' + QString::fromUtf8(m_serviceErrors).trimmed();
+                serviceEnded(reason);
+            });
 }
 
 ConverterServiceClient::~ConverterServiceClient()
@@ -67,6 +70,7 @@ void ConverterServiceClient::start()
     m_answers.clear();
     m_serviceErrors.clear();
     m_ready = false;
+    m_served = false;
     m_stopping = false;
     m_brokenProtocol.clear();
     m_process->start(QIODevice::ReadWrite | QIODevice::Unbuffered);
@@ -122,6 +126,7 @@ void ConverterServiceClient::readAnswers()
             offset += static_cast<qsizetype>(consumed);
             if (frame->kind == FrameKind::Ready) {
                 m_ready = true;
+                m_served = true;
                 emit ready(QString::fromStdString(PayloadReader(frame->payload).string()));
             } else if (frame->kind == FrameKind::Text) {
                 PayloadReader reader(frame->payload);
@@ -151,6 +156,7 @@ void ConverterServiceClient::readAnswers()
 void ConverterServiceClient::serviceEnded(const QString &reason)
 {
     const bool asked = m_stopping;
+    m_endReason = reason;
     m_ready = false;
     m_stopping = false;
     const QPointer<ConverterServiceClient> alive(this);
