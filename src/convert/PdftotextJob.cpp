@@ -135,7 +135,7 @@ void PdftotextJob::takeText()
     const QByteArray bytes = m_process->readAllStandardOutput();
     if (bytes.isEmpty() || m_aborted)
         return;
-    if (m_text.write(bytes) != bytes.size()) {
+    if (!writeWhole(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
     }

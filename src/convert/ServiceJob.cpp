@@ -97,7 +97,7 @@ void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
 {
     if (id != m_id || bytes.isEmpty() || m_aborted || m_ended)
         return;
-    if (m_text.write(bytes) != bytes.size()) {
+    if (!writeWhole(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
     }
