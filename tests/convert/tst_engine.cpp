@@ -462,7 +462,7 @@ void TestEngine::bothConvertersGiveTheSameOverTheCorpus()
 void TestEngine::serviceOutlivesItsFailingChildren_data()
 {
     QTest::addColumn<QString>("hostile");   // "formbomb" or "memorybomb"
-    QTest::addColumn<int>("signalToChild"); // sent to the service's child once it works
+    QTest::addColumn<int>("signalToChild"); // sent to the service's child once it works; -1: Stop
     QTest::addColumn<bool>("killService");  // the service itself is killed instead
     QTest::addColumn<int>("memory");
     QTest::addColumn<int>("idle");
@@ -477,14 +477,17 @@ void TestEngine::serviceOutlivesItsFailingChildren_data()
         << "formbomb" << 0 << false << 0 << 2 << Outcome::TimeLimit << reasons::timeLimit(2);
     QTest::newRow("a memory bomb") << "memorybomb" << 0 << false << 64 << 0 << Outcome::MemoryLimit
                                    << reasons::memoryLimit(64);
+    QTest::newRow("stopped by the user")
+        << "formbomb" << -1 << false << 0 << 0 << Outcome::Stopped << reasons::Stopped;
     QTest::newRow("the service lost")
         << "formbomb" << 0 << true << 0 << 0 << Outcome::Crashed
         << reasons::serviceLost(QStringLiteral("The converter service was killed (signal 9)"));
 }
 
-// A child that crashes, hangs or wants too much memory costs only its own file: the service
-// stays and converts the next one. A lost service costs its file a true reason and is started
-// again for the next. The password of every file goes over the pipe, never on a command line.
+// A child that crashes, hangs, wants too much memory or is stopped costs only its own file: the
+// service stays and converts the next one. A lost service costs its file a true reason and is
+// started again for the next. The password of every file goes over the pipe, never on a command
+// line.
 void TestEngine::serviceOutlivesItsFailingChildren()
 {
     QFETCH(QString, hostile);
@@ -529,8 +532,10 @@ void TestEngine::serviceOutlivesItsFailingChildren()
                          return;
                      if (killService)
                          ::kill(pid_t(servicesAtWork.first()), SIGKILL);
-                     else if (signalToChild != 0)
+                     else if (signalToChild > 0)
                          ::kill(children.first(), signalToChild);
+                     else if (signalToChild < 0)
+                         running.stop();
                      while (progressed.size() < 2 && running.isRunning()) {
                          QTest::qWait(5);
                          showing << commandLinesShowing(HiddenPassword.toUtf8());
@@ -542,8 +547,12 @@ void TestEngine::serviceOutlivesItsFailingChildren()
     QCOMPARE(done.outcomes.at(0).reason, reason);
     QCOMPARE(contentOf(old), OldText);
     // The next file: converted by the same service, or by a new one where the service was lost.
-    QCOMPARE(done.outcomes.at(1).outcome, Outcome::Converted);
-    QCOMPARE(contentOf(done.outcomes.at(1).output), fixtures::convertDirectly(m_pdfs->text));
+    if (outcome == Outcome::Stopped) {
+        QCOMPARE(done.outcomes.at(1).outcome, Outcome::Stopped);
+    } else {
+        QCOMPARE(done.outcomes.at(1).outcome, Outcome::Converted);
+        QCOMPARE(contentOf(done.outcomes.at(1).output), fixtures::convertDirectly(m_pdfs->text));
+    }
     const QList<qint64> servicesAfter = converter.serviceProcessIds();
     QCOMPARE(servicesAfter.size(), 1);
     QCOMPARE(servicesAfter.first() == servicesAtWork.value(0), !killService);
