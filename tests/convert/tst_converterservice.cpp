@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,7 +34,10 @@ Q_DECLARE_METATYPE(serviceprotocol::Outcome)
 
 namespace {
 
-const QString HiddenPassword = QStringLiteral("Zq7-never-on-a-command-line");
+// Unique to this run, so another program's command line (a qpdf of a test running beside this
+// one) cannot show it by chance.
+const QString HiddenPassword =
+    QStringLiteral("Zq7-service-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
 
 // A page whose content draws a form `fanout` times, which draws the next form `fanout` times,
 // `depth` levels deep; the last form holds `leaf`. Small on disk, endless to interpret.
@@ -161,18 +165,6 @@ QList<QByteArray> commandLinesShowing(const QByteArray &secret)
             showing << entry.toUtf8();
     }
     return showing;
-}
-
-qint64 addressSpaceOf(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmSize:"))
-            return line.mid(7).trimmed().split(' ').first().toLongLong() * 1024;
-    }
-    return 0;
 }
 
 ConvertRequest requestFor(const QString &pdf, const QString &password = {})
