@@ -7,6 +7,7 @@
 #include "convert/BatchController.h"
 #include "convert/ConversionRun.h"
 #include "convert/PdftotextConverter.h"
+#include "convert/ServiceConverter.h"
 #include "filelist/RowListModel.h"
 #include "PdfFixtures.h"
 #include "platform/CaptionProgressBar.h"
@@ -381,6 +382,126 @@ SizeResult compare(WindowFixture &fx, const QStringList &pdfs, int pages, const 
     return r;
 }
 
+// The processor time of a process and of the children it has reaped, in ms (from /proc).
+double processCpuMilliseconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 15)
+        return 0;
+    // utime, stime, cutime, cstime are fields 14 to 17 of the line, 12 to 15 after the name.
+    double ticks = 0;
+    for (int i = 11; i <= 14; ++i)
+        ticks += fields.at(i).toDouble();
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+double servicesCpuMilliseconds(const ServiceConverter &converter)
+{
+    double sum = 0;
+    for (const qint64 pid : converter.serviceProcessIds())
+        sum += processCpuMilliseconds(pid);
+    return sum;
+}
+
+// One run of the engine with `converter` over `pdfs` into `out`; false when a file failed.
+bool runEngineWith(ConverterKind &converter, const QStringList &pdfs, const QString &out,
+                   int converters)
+{
+    QDir().mkpath(out);
+    ConversionRun run(converter);
+    QSignalSpy finished(&run, &ConversionRun::finished);
+    ConversionLimits limits;
+    limits.converters = converters;
+    run.start(pdfs, {OutputChoice::Mode::Folder, out, false}, limits);
+    return finished.wait(3600 * 1000) && run.finalMessage() == QStringLiteral("Done.");
+}
+
+// The engine with the converter service (one per worker, started by an untimed first run and
+// kept, as for a session) against the engine with pdftotext, the sequential loop and
+// `xargs -P<cores>`, interleaved pass by pass over the same files; then what one file costs
+// each converter beyond converting it.
+void serviceSection(const std::vector<std::pair<int, QStringList>> &sets, const QString &folder,
+                    int passes)
+{
+    const int cores = QThread::idealThreadCount();
+    PdftotextConverter pdftotext(QStringLiteral(MORWENDA_PDFTOTEXT));
+    ServiceConverter service(QStringLiteral(MORWENDA_BINARY),
+                             std::make_unique<PdftotextConverter>(MORWENDA_PDFTOTEXT));
+    std::printf("\nThe converter service (%d services, kept between runs) beside pdftotext:\n",
+                cores);
+    std::printf("%-9s %10s %10s %10s %10s %12s %13s %13s %13s\n", "size", "service ms", "engine ms",
+                "xargs ms", "bare ms", "service/bare", "service/xargs", "service/engine",
+                "same text");
+    int set = 0;
+    for (const auto &[pages, pdfs] : sets) {
+        const QString base = QStringLiteral("%1/service-%2").arg(folder).arg(set++);
+        runBare(pdfs, base + QStringLiteral("/warm-up"));
+        if (!runEngineWith(service, pdfs, base + QStringLiteral("/service-warm-up"), cores))
+            std::printf("warning: the service's first run failed\n");
+        if (!service.unavailableReason().isEmpty())
+            std::printf("warning: the service did not start (%s); pdftotext ran instead\n",
+                        qPrintable(service.unavailableReason()));
+        Samples bare, xargs, engine, served;
+        int differ = 0;
+        double serviceCpu = 0;
+        for (int p = 0; p < passes; ++p) {
+            const QString b = base + QStringLiteral("/bare-%1").arg(p);
+            const QString x = base + QStringLiteral("/xargs-%1").arg(p);
+            const QString e = base + QStringLiteral("/engine-%1").arg(p);
+            const QString s = base + QStringLiteral("/service-%1").arg(p);
+            bare.all.push_back(measure([&] { runBare(pdfs, b); }));
+            xargs.all.push_back(measure([&] { runXargs(pdfs, x, cores); }));
+            engine.all.push_back(measure([&] { runEngineWith(pdftotext, pdfs, e, cores); }));
+            const double before = servicesCpuMilliseconds(service);
+            served.all.push_back(measure([&] {
+                if (!runEngineWith(service, pdfs, s, cores))
+                    std::printf("warning: a file of the service's run failed\n");
+            }));
+            serviceCpu += servicesCpuMilliseconds(service) - before;
+            differ += differences(pdfs, s, b) + differences(pdfs, e, b);
+        }
+        const QString size = QStringLiteral("%1 page%2").arg(pages).arg(pages > 1 ? "s" : "");
+        std::printf("%-9s %10.1f %10.1f %10.1f %10.1f %11.3fx %12.3fx %13.3fx %13s\n",
+                    qPrintable(size), served.wall(), engine.wall(), xargs.wall(), bare.wall(),
+                    served.wall() / bare.wall(), served.wall() / xargs.wall(),
+                    served.wall() / engine.wall(), differ ? "NO" : "yes");
+        const double n = double(pdfs.size());
+        std::printf("          processor ms per file: the program %.2f with the service, %.2f "
+                    "with pdftotext; the services and their children %.2f, pdftotext %.2f\n",
+                    served.self() / n, engine.self() / n, serviceCpu / passes / n,
+                    engine.children() / n);
+        std::printf("          passes (ms): service %s | engine %s | xargs %s | bare %s\n",
+                    qPrintable(served.walls()), qPrintable(engine.walls()),
+                    qPrintable(xargs.walls()), qPrintable(bare.walls()));
+    }
+
+    // What a file costs beyond its conversion: runs over files that are not there, one converter
+    // at a time, so every millisecond is the way to and from the converter (the engine's
+    // staging, the request, the fork or exec, the answer, the outcome).
+    QStringList missing;
+    for (int i = 0; i < 500; ++i)
+        missing << QStringLiteral("%1/missing/%2.pdf").arg(folder).arg(i);
+    const auto perFile = [&](ConverterKind &converter) {
+        std::vector<double> walls;
+        for (int p = 0; p < 3; ++p)
+            walls.push_back(measure([&] {
+                                runEngineWith(converter, missing,
+                                              folder + QStringLiteral("/missing-out"), 1);
+                            }).wall /
+                            double(missing.size()));
+        return median(walls);
+    };
+    const double servedEach = perFile(service);
+    const double pdftotextEach = perFile(pdftotext);
+    std::printf("per-file overhead (one converter, %d files that are not there): service %.2f ms, "
+                "pdftotext %.2f ms\n",
+                int(missing.size()), servedEach, pdftotextEach);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -392,6 +513,8 @@ int main(int argc, char **argv)
     const int passes = std::max(1, argc > 2 ? QByteArray(argv[2]).toInt() : 3);
     const int longCount = std::max(1, argc > 3 ? QByteArray(argv[3]).toInt() : count);
     const int longPages = std::max(1, argc > 4 ? QByteArray(argv[4]).toInt() : 20);
+    // "service": only the converter service beside pdftotext, without the window.
+    const bool serviceOnly = argc > 6 && QByteArray(argv[6]) == "service";
 
     QTemporaryDir work;
     std::printf("%d one-page and %d %d-page PDFs in %s, %d passes each way, converter %s, "
@@ -403,6 +526,10 @@ int main(int argc, char **argv)
     const QStringList twentyPages =
         makePdfs(work.filePath(QStringLiteral("pdf-%1").arg(longPages)), longCount, longPages);
 
+    if (serviceOnly) {
+        serviceSection({{1, onePage}, {longPages, twentyPages}}, work.path(), passes);
+        return 0;
+    }
     const long peakWithPdfs = peakKilobytes();
     long peakBefore = 0, peakAfter = 0, residentBefore = 0, residentAfter = 0;
     int mismatched = 0;
@@ -457,6 +584,9 @@ int main(int argc, char **argv)
     std::printf("resident (VmRSS): %.1f MB before the runs, %.1f MB after them\n",
                 megabytes(residentBefore), megabytes(residentAfter));
     std::printf("largest converter: in the table above (VmHWM of the converters, sampled)\n");
+    std::fflush(stdout);
+
+    serviceSection({{1, onePage}, {longPages, twentyPages}}, work.path(), passes);
     std::fflush(stdout);
     return 0;
 }

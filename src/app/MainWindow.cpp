@@ -3,7 +3,7 @@
 #include "convert/BatchController.h"
 #include "convert/ConverterDeployment.h"
 #include "convert/OptionsController.h"
-#include "convert/PdftotextConverter.h"
+#include "convert/SessionConverters.h"
 #include "filelist/FileDropController.h"
 #include "filelist/FileListController.h"
 #include "filelist/FolderScanController.h"
@@ -59,8 +59,8 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_windowOptions(std::move(options)), m_deployment(deployment),
-      m_converter(std::make_unique<PdftotextConverter>(
-          std::function<QString()>([&deployment] { return deployment.program(); }))),
+      m_settings(settings),
+      m_converters(std::make_unique<SessionConverters>(deployment, m_windowOptions.serviceProgram)),
       m_boxes(services, this)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -81,7 +81,14 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
             Qt::QueuedConnection);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The run and the preview hold jobs of the session's converters: they go first.
+    delete m_batch;
+    m_batch = nullptr;
+    delete m_preview;
+    m_preview = nullptr;
+}
 
 int MainWindow::mousePointer() const
 {
@@ -183,9 +190,9 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
                               settings, m_boxes, this);
     m_batch = new BatchController(
         *m_fileRows, *m_pointer, *progressBar, m_boxes,
-        [this] { return m_optionsController->outputChoice(); }, *m_converter, settings, this);
+        [this] { return m_optionsController->outputChoice(); }, *m_converters, settings, this);
     m_preview =
-        new PreviewController(*m_previewRows, *m_pointer, m_boxes, *m_converter, settings, this);
+        new PreviewController(*m_previewRows, *m_pointer, m_boxes, *m_converters, settings, this);
 
     connect(helpButton, &QPushButton::clicked, this, [this] { showHelp(m_boxes); });
     connect(addFilesButton, &QPushButton::clicked, m_fileList, &FileListController::addFiles);
@@ -250,6 +257,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Every converter is killed and reaped before the process ends.
     m_batch->abandon();
     m_preview->abandon();
+    m_converters->endAll();
     shutDown(m_deployment);
     if (m_windowOptions.endProcess)
         m_windowOptions.endProcess();

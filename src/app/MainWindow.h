@@ -11,7 +11,7 @@
 class BatchController;
 class CaptionProgressBar;
 class ConverterDeployment;
-class ConverterKind;
+class SessionConverters;
 class FileDropController;
 class FileListController;
 class FolderScanController;
@@ -39,6 +39,9 @@ public:
         QString installFolder;            // where the optional files are looked for
         std::function<void()> endProcess; // ends the program at once; tests replace it
         QStringList startFiles; // added after start-up as a drop of these paths would add them
+        // The program that serves as the converter service (with --converter-service); "" for
+        // none, which leaves pdftotext to convert.
+        QString serviceProgram;
     };
 
     // `deployment` is put in place at the end of start-up and removed when the window closes; it
@@ -66,6 +69,7 @@ public:
     BatchController &batch() { return *m_batch; }
     PreviewController &preview() { return *m_preview; }
     ConverterDeployment &deployment() { return m_deployment; }
+    SettingsStore &settings() { return m_settings; }
 
     static const char *const ProductName;
 
@@ -88,7 +92,8 @@ private:
 
     Options m_windowOptions;
     ConverterDeployment &m_deployment;
-    std::unique_ptr<ConverterKind> m_converter;
+    SettingsStore &m_settings;
+    std::unique_ptr<SessionConverters> m_converters;
     MessageBoxes m_boxes;
     qreal m_dpi = 96;
     PointerState *m_pointer = nullptr;

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "convert/ConverterChoice.h"
 #include "convert/ConverterDeployment.h"
 #include "convert/OptionsController.h"
 #include "MainWindow.h"
@@ -129,5 +130,8 @@ void runStartUp(MainWindow &window, const QString &installFolder)
     });
     proc.run(138, [&] { setColumnWidth(previewList, ColumnWidthTwips); });
     window.options().restoreChoices(proc);
-    window.deployment().deploy(proc);
+    // The converter service needs nothing in place; pdftotext is put in place here when it is the
+    // chosen converter, and otherwise only if a job ever falls back to it.
+    if (converterchoice::fromSettings(window.settings()) == converterchoice::Pdftotext)
+        window.deployment().deploy(proc);
 }

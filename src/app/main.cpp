@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
+#include "convert/ConverterChoice.h"
 #include "convert/ConverterDeployment.h"
 #include "convert/ConverterService.h"
 #include "platform/SettingsStore.h"
@@ -19,7 +20,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;
     SettingsStore settings;
-    // Deployed at the end of the window's start-up, removed when the window closes.
+    // pdftotext, put in place when it is needed and removed when the window closes.
     ConverterDeployment deployment;
     MainWindow window(services, settings, deployment,
                       {QCoreApplication::applicationDirPath(),
@@ -27,7 +28,8 @@ int main(int argc, char *argv[])
                            std::fflush(nullptr);
                            std::_Exit(0);
                        },
-                       commandLineFiles(QCoreApplication::arguments())});
+                       commandLineFiles(QCoreApplication::arguments()),
+                       converterchoice::ownServiceProgram()});
     window.show();
     return QApplication::exec();
 }

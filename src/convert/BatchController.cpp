@@ -2,6 +2,7 @@
 
 #include "ConversionLimits.h"
 #include "ConversionRun.h"
+#include "SessionConverters.h"
 #include "filelist/RowListModel.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
@@ -35,10 +36,10 @@ const QString BatchController::StopQuestion =
 BatchController::BatchController(RowListModel &rows, PointerState &pointer,
                                  CaptionProgressBar &progress, const MessageBoxes &boxes,
                                  std::function<OutputChoice()> outputChoice,
-                                 ConverterKind &converter, const SettingsStore &settings,
+                                 SessionConverters &converters, const SettingsStore &settings,
                                  QObject *parent)
     : QObject(parent), m_rows(rows), m_pointer(pointer), m_progress(progress), m_boxes(boxes),
-      m_outputChoice(std::move(outputChoice)), m_converter(converter), m_settings(settings)
+      m_outputChoice(std::move(outputChoice)), m_converters(converters), m_settings(settings)
 {
 }
 
@@ -58,7 +59,7 @@ void BatchController::startConversion()
         return;
 
     m_busy = true;
-    m_run = std::make_unique<ConversionRun>(m_converter);
+    m_run = std::make_unique<ConversionRun>(m_converters.chosen(m_settings));
     m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
     connect(m_run.get(), &ConversionRun::progressed, this,
             [this](int done, int total) { m_progress.setValue(roundedPercent(done, total)); });

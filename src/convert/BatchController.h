@@ -9,7 +9,7 @@
 
 class CaptionProgressBar;
 class ConversionRun;
-class ConverterKind;
+class SessionConverters;
 class MessageBoxes;
 class PointerState;
 class Procedure;
@@ -29,7 +29,7 @@ public:
     // from `settings` at the start of each run.
     BatchController(RowListModel &rows, PointerState &pointer, CaptionProgressBar &progress,
                     const MessageBoxes &boxes, std::function<OutputChoice()> outputChoice,
-                    ConverterKind &converter, const SettingsStore &settings,
+                    SessionConverters &converters, const SettingsStore &settings,
                     QObject *parent = nullptr);
     ~BatchController() override;
 
@@ -67,7 +67,7 @@ private:
     CaptionProgressBar &m_progress;
     const MessageBoxes &m_boxes;
     std::function<OutputChoice()> m_outputChoice;
-    ConverterKind &m_converter;
+    SessionConverters &m_converters;
     const SettingsStore &m_settings;
     // Lives from one click to the next: the password boxes of a run report through it.
     std::unique_ptr<Procedure> m_proc;

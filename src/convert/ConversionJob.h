@@ -2,6 +2,7 @@
 
 #include "Outcome.h"
 
+#include <QFileDevice>
 #include <QObject>
 #include <QString>
 
@@ -43,5 +44,19 @@ signals:
     void finished();
 
 protected:
+    // Writes every byte or fails with the system's reason in file.errorString(): a write cut
+    // short (a disk filling up) goes on with the rest until the system says why it cannot.
+    static bool writeWhole(QFileDevice &file, const QByteArray &bytes)
+    {
+        qint64 written = 0;
+        while (written < bytes.size()) {
+            const qint64 now = file.write(bytes.constData() + written, bytes.size() - written);
+            if (now <= 0)
+                return false;
+            written += now;
+        }
+        return true;
+    }
+
     JobResult m_result;
 };

@@ -161,6 +161,21 @@ void ConverterDeployment::deploy(Procedure &proc)
 #endif
 }
 
+QString ConverterDeployment::programWhenNeeded(QString &why)
+{
+    if (!m_program.isEmpty() || m_triedWhenNeeded) {
+        why = m_program.isEmpty() ? m_failure : QString();
+        return m_program;
+    }
+    m_triedWhenNeeded = true;
+    Procedure quiet(
+        [this](const QString &, int, const QString &description) { m_failure = description; },
+        QString());
+    deploy(quiet);
+    why = m_program.isEmpty() ? m_failure : QString();
+    return m_program;
+}
+
 void ConverterDeployment::remove()
 {
     if (m_program.isEmpty() || usesSystemConverter()) {

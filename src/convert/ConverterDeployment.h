@@ -29,6 +29,10 @@ public:
     // The program to run; "" when no converter can run (jobs then fail to start).
     const QString &program() const { return m_program; }
 
+    // For a converter put in place only when it is first needed: deploy() without reports, at
+    // most once. Returns the program, or "" with `why` set to what stood in the way.
+    QString programWhenNeeded(QString &why);
+
     // The program is one of the system's, not deployed by this program.
     static bool usesSystemConverter();
 
@@ -41,6 +45,8 @@ private:
 
     QString m_program;
     QString m_folder;
+    QString m_failure;
+    bool m_triedWhenNeeded = false;
     bool m_freshFolder = false; // made for this instance alone: it goes whole at the end
     std::unique_ptr<InstanceLock> m_lock;
 };

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <list>
@@ -66,6 +67,20 @@ void writeAllOrThrow(std::string_view data)
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }
+}
+
+// The service's own address space in bytes (0 when it cannot be read).
+std::uint64_t ownAddressSpace()
+{
+    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char text[64] = {};
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0)
+        return 0;
+    return std::strtoull(text, nullptr, 10) * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
 void closeIfOpen(int &fd)
@@ -194,9 +209,13 @@ void Service::startChild(const ConvertRequest &request)
         return;
     }
     const pid_t service = ::getpid();
+    // The limit is on what the conversion adds to the loaded service, which the child starts as.
+    ConvertRequest limited = request;
+    if (limited.memoryLimit > 0)
+        limited.memoryLimit += ownAddressSpace();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeChild(request, answerPipe[1], errorPipe[1], service);
+        becomeChild(limited, answerPipe[1], errorPipe[1], service);
     ::close(answerPipe[1]);
     ::close(errorPipe[1]);
     if (pid < 0) {
@@ -369,11 +388,6 @@ void Service::killAll()
 }
 
 } // namespace
-
-bool isRequested(int argc, char **argv)
-{
-    return argc == 2 && std::strcmp(argv[1], commandLineSwitch) == 0;
-}
 
 int run()
 {

@@ -38,26 +38,33 @@ ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *
             serviceEnded(
                 tr("The converter service could not be started: %1").arg(m_process->errorString()));
     });
-    connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
-        QString reason = std::exchange(m_brokenProtocol, {});
-        if (reason.isEmpty())
-            reason = tr("The converter service ended (exit code %1).").arg(exitCode);
-        if (!m_serviceErrors.isEmpty())
-            reason += u' ' + QString::fromUtf8(m_serviceErrors).trimmed();
-        serviceEnded(reason);
-    });
+    connect(m_process, &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                QString reason = std::exchange(m_brokenProtocol, {});
+                if (reason.isEmpty() && status == QProcess::CrashExit)
+                    reason = tr("The converter service was killed (signal %1).").arg(exitCode);
+                else if (reason.isEmpty())
+                    reason = tr("The converter service ended (exit code %1).").arg(exitCode);
+                if (!m_serviceErrors.isEmpty())
+                    reason += u' ' + QString::fromUtf8(m_serviceErrors).trimmed();
+                serviceEnded(reason);
+            });
 }
 
 ConverterServiceClient::~ConverterServiceClient()
 {
-    // The killed service is reaped when its end is signalled, without waiting for it here.
+    // The service is killed and reaped here, so that a window that closes leaves no child behind
+    // it; a kill ends a process at once, so the wait is short. One that cannot be reaped in time
+    // (stuck in the kernel) is reaped when its end is signalled.
     m_process->disconnect(this);
-    if (m_process->state() == QProcess::NotRunning) {
-        delete m_process;
-        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        if (!m_process->waitForFinished(2000)) {
+            QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
+            return;
+        }
     }
-    QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
-    m_process->kill();
+    delete m_process;
 }
 
 void ConverterServiceClient::start()
@@ -67,6 +74,7 @@ void ConverterServiceClient::start()
     m_answers.clear();
     m_serviceErrors.clear();
     m_ready = false;
+    m_served = false;
     m_stopping = false;
     m_brokenProtocol.clear();
     m_process->start(QIODevice::ReadWrite | QIODevice::Unbuffered);
@@ -122,6 +130,7 @@ void ConverterServiceClient::readAnswers()
             offset += static_cast<qsizetype>(consumed);
             if (frame->kind == FrameKind::Ready) {
                 m_ready = true;
+                m_served = true;
                 emit ready(QString::fromStdString(PayloadReader(frame->payload).string()));
             } else if (frame->kind == FrameKind::Text) {
                 PayloadReader reader(frame->payload);
@@ -151,6 +160,7 @@ void ConverterServiceClient::readAnswers()
 void ConverterServiceClient::serviceEnded(const QString &reason)
 {
     const bool asked = m_stopping;
+    m_endReason = reason;
     m_ready = false;
     m_stopping = false;
     const QPointer<ConverterServiceClient> alive(this);

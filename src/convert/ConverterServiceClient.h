@@ -32,6 +32,11 @@ public:
     void start();
     // True from ready() until the service ends.
     bool isReady() const { return m_ready; }
+    // The last start of the service reached ready(): false for a service that could not start
+    // or ended before it was ready, also once it has ended.
+    bool startedServing() const { return m_served; }
+    // Why the service ended the last time (the text of failed(), also when it was asked to).
+    const QString &endReason() const { return m_endReason; }
     // The service's process id, 0 when it is not running.
     qint64 processId() const { return m_process->processId(); }
 
@@ -65,8 +70,10 @@ private:
     QByteArray m_answers;
     QByteArray m_serviceErrors;
     QString m_brokenProtocol;
+    QString m_endReason;
     QSet<quint32> m_open;
     quint32 m_lastId = 0;
     bool m_ready = false;
+    bool m_served = false;
     bool m_stopping = false;
 };

@@ -1,5 +1,18 @@
 #include "Outcome.h"
 
+#include <QStringList>
+
+bool saysOutOfMemory(const QString &errorOutput)
+{
+    static const QStringList signs = {QStringLiteral("bad_alloc"), QStringLiteral("Out of memory"),
+                                      QStringLiteral("Cannot allocate memory"),
+                                      QStringLiteral("failed to map segment")};
+    for (const QString &sign : signs)
+        if (errorOutput.contains(sign))
+            return true;
+    return false;
+}
+
 QString outcomeName(Outcome outcome)
 {
     switch (outcome) {
@@ -65,6 +78,12 @@ QString crashed(int signal)
 QString cannotStart(const QString &systemReason)
 {
     return sentence(QStringLiteral("  - the converter could not be started: ") + systemReason);
+}
+
+QString serviceLost(const QString &why)
+{
+    return sentence(QStringLiteral("  - the converter stopped before the text was complete: ") +
+                    why);
 }
 
 } // namespace reasons

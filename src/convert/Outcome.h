@@ -24,6 +24,9 @@ inline bool leftText(Outcome outcome)
     return outcome == Outcome::Converted || outcome == Outcome::NoUsableText;
 }
 
+// What a converter writes on its error output when it cannot get the memory it asks for.
+bool saysOutOfMemory(const QString &errorOutput);
+
 // A fixed name per outcome for reports that programs read ("converted", "time-limit", ...).
 QString outcomeName(Outcome outcome);
 
@@ -48,4 +51,7 @@ QString memoryLimit(int megabytes);
 QString crashed(int signal);
 // "  - the converter could not be started: Permission denied."
 QString cannotStart(const QString &systemReason);
+// "  - the converter stopped before the text was complete: The converter service was killed
+// (signal 9)."
+QString serviceLost(const QString &why);
 } // namespace reasons

@@ -4,13 +4,17 @@
 
 PdftotextConverter::PdftotextConverter(QString program) : m_program(std::move(program)) {}
 
-PdftotextConverter::PdftotextConverter(std::function<QString()> programSource)
-    : m_programSource(std::move(programSource))
-{
-}
+PdftotextConverter::PdftotextConverter(ProgramSource source) : m_source(std::move(source)) {}
 
 std::unique_ptr<ConversionJob> PdftotextConverter::makeJob(const JobSpec &spec,
                                                            const ConversionLimits &limits)
 {
-    return std::make_unique<PdftotextJob>(program(), spec, limits);
+    if (m_source) {
+        m_program = m_source(m_missingReason);
+        m_source = nullptr;
+    }
+    auto job = std::make_unique<PdftotextJob>(m_program, spec, limits);
+    if (m_program.isEmpty() && !m_missingReason.isEmpty())
+        job->setMissingReason(m_missingReason);
+    return job;
 }

@@ -10,17 +10,23 @@
 class PdftotextConverter : public ConverterKind
 {
 public:
+    // Finds the program when a job first needs it: the program, or "" with `why` set.
+    using ProgramSource = std::function<QString(QString &why)>;
+
     // `program`: the converter to run ("" fails to start like a missing converter).
     explicit PdftotextConverter(QString program);
-    // `programSource` names the converter at each job: a deployment made after this object.
-    explicit PdftotextConverter(std::function<QString()> programSource);
+    // The program is asked for at the first job (a converter put in place only when needed); a
+    // program that cannot be had is asked for once, and every job names why it failed to start.
+    explicit PdftotextConverter(ProgramSource source);
 
     std::unique_ptr<ConversionJob> makeJob(const JobSpec &spec,
                                            const ConversionLimits &limits) override;
 
-    QString program() const { return m_programSource ? m_programSource() : m_program; }
+    // The program, once known ("" before the first job of a converter found when needed).
+    const QString &program() const { return m_program; }
 
 private:
+    ProgramSource m_source;
     QString m_program;
-    std::function<QString()> m_programSource;
+    QString m_missingReason;
 };

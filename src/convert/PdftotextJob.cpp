@@ -14,18 +14,6 @@ namespace {
 // pdftotext's own exit codes.
 constexpr int ExitPermissions = 3;
 
-// What the converter writes when it cannot get the memory it asks for.
-bool saysOutOfMemory(const QString &errorOutput)
-{
-    static const QStringList signs = {QStringLiteral("bad_alloc"), QStringLiteral("Out of memory"),
-                                      QStringLiteral("Cannot allocate memory"),
-                                      QStringLiteral("failed to map segment")};
-    for (const QString &sign : signs)
-        if (errorOutput.contains(sign))
-            return true;
-    return false;
-}
-
 bool saysWrongPassword(const QString &errorOutput)
 {
     return errorOutput.contains(QStringLiteral("Incorrect password"));
@@ -107,7 +95,9 @@ void PdftotextJob::launch(PasswordRole role)
             this,
             [this] {
                 end(Outcome::CannotStart,
-                    reasons::cannotStart(QStringLiteral("no converter is available")));
+                    reasons::cannotStart(m_missingReason.isEmpty()
+                                             ? QStringLiteral("no converter is available")
+                                             : m_missingReason));
             },
             Qt::QueuedConnection);
         return;
@@ -145,7 +135,7 @@ void PdftotextJob::takeText()
     const QByteArray bytes = m_process->readAllStandardOutput();
     if (bytes.isEmpty() || m_aborted)
         return;
-    if (m_text.write(bytes) != bytes.size()) {
+    if (!writeWhole(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
     }

@@ -29,6 +29,9 @@ public:
     void start() override;
     void stop() override;
 
+    // Why there is no program, for a job made with none ("no converter is available" if unset).
+    void setMissingReason(const QString &why) { m_missingReason = why; }
+
     // The converter's arguments for a password role; the text goes to standard output ("-").
     static QStringList arguments(const JobSpec &spec, PasswordRole role);
 
@@ -43,6 +46,7 @@ private:
     bool resetText();
 
     QString m_program;
+    QString m_missingReason;
     JobSpec m_spec;
     ConversionLimits m_limits;
     QProcess *m_process = nullptr;

@@ -19,7 +19,8 @@
 //
 // Client -> service
 //   'C' convert   u32 id, u8 PasswordUse, u8 OutputTarget, i32 first page, i32 last page,
-//                 u64 memory limit in bytes (0: none), u32 time limit in ms without new text
+//                 u64 memory limit in bytes beyond the service's own
+//                 address space (0: none), u32 time limit in ms without new text
 //                 (0: none), string pdf path, string output path (OutputTarget::File only),
 //                 string password
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled

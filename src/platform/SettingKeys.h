@@ -27,4 +27,8 @@ inline const QString Converters = QStringLiteral("Converters");
 inline const QString ConverterMemoryLimit = QStringLiteral("Converter Memory Limit");
 inline const QString ConverterTimeLimit = QStringLiteral("Converter Time Limit");
 
+// The converter, read at the start of each run: "service" (the default where the program has
+// its converter service) or "pdftotext".
+inline const QString Converter = QStringLiteral("Converter");
+
 } // namespace settingkeys

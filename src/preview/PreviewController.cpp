@@ -2,6 +2,7 @@
 
 #include "convert/ConversionLimits.h"
 #include "convert/PreviewConversion.h"
+#include "convert/SessionConverters.h"
 #include "filelist/RowListModel.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PathRules.h"
@@ -22,10 +23,10 @@ QString shownName(const QString &pdf)
 } // namespace
 
 PreviewController::PreviewController(RowListModel &previewRows, PointerState &pointer,
-                                     const MessageBoxes &boxes, ConverterKind &converter,
+                                     const MessageBoxes &boxes, SessionConverters &converters,
                                      const SettingsStore &settings, QObject *parent)
     : QObject(parent), m_previewRows(previewRows), m_pointer(pointer), m_boxes(boxes),
-      m_converter(converter), m_settings(settings)
+      m_converters(converters), m_settings(settings)
 {
 }
 
@@ -76,7 +77,7 @@ void PreviewController::previewFile(const QString &pdf, bool askPassword)
     const int statement = !askPassword ? 122 : password.isEmpty() ? 120 : 118;
     // The converter writes into a private folder, never beside the PDF, so a text file of the
     // same name there is left alone.
-    m_conversion = std::make_unique<PreviewConversion>(m_converter);
+    m_conversion = std::make_unique<PreviewConversion>(m_converters.chosen(m_settings));
     connect(m_conversion.get(), &PreviewConversion::finished, this, &PreviewController::showResult);
     m_proc->run(statement, [&] {
         m_conversion->start(pdf, password, ConversionLimits::fromSettings(m_settings));

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class ConverterKind;
+class SessionConverters;
 class MessageBoxes;
 class PointerState;
 class PreviewConversion;
@@ -24,7 +24,7 @@ public:
     static constexpr int LineLimit = 100;
 
     PreviewController(RowListModel &previewRows, PointerState &pointer, const MessageBoxes &boxes,
-                      ConverterKind &converter, const SettingsStore &settings,
+                      SessionConverters &converters, const SettingsStore &settings,
                       QObject *parent = nullptr);
     ~PreviewController() override;
 
@@ -56,7 +56,7 @@ private:
     RowListModel &m_previewRows;
     PointerState &m_pointer;
     const MessageBoxes &m_boxes;
-    ConverterKind &m_converter;
+    SessionConverters &m_converters;
     const SettingsStore &m_settings;
     std::unique_ptr<Procedure> m_proc;
     std::unique_ptr<PreviewConversion> m_conversion;

@@ -10,6 +10,7 @@
 #include "PdfFixtures.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
+#include "TestConfig.h"
 #include "WindowControls.h"
 
 #include <cstdio>
@@ -72,7 +73,8 @@ int main(int argc, char *argv[])
                            std::fflush(nullptr);
                            std::_Exit(0);
                        },
-                       {}});
+                       {},
+                       QStringLiteral(MORWENDA_BINARY)});
     window.show();
     WindowControls ui(window);
     ui.outputFolderEdit->setText(place + QStringLiteral("/out"));

@@ -1,7 +1,11 @@
 // The conversion engine: a text replaces an old one only when complete, truthful reasons, limits,
 // stop, same-name clashes, staging left by a killed program, parallel runs as one at a time.
+#include "convert/ConverterChoice.h"
+#include "convert/ConverterDeployment.h"
 #include "convert/PdftotextJob.h"
 #include "convert/PreviewConversion.h"
+#include "convert/ServiceConverter.h"
+#include "convert/SessionConverters.h"
 #include "convert/StagingFolder.h"
 #include "convert/TextJudge.h"
 #include "EngineTesting.h"
@@ -19,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -28,6 +33,10 @@ namespace {
 
 const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
 const QString StandIn = QStringLiteral(STAND_IN_CONVERTER);
+const QString ServiceProgram = QStringLiteral(MORWENDA_BINARY);
+// Unique to this run, so a command line of another program cannot show it by chance.
+const QString HiddenPassword =
+    QStringLiteral("Zq7-engine-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
 const QByteArray OldText = "A complete text of an earlier run.\n";
 
 // The PDFs of one test program: text of its own per name, a scan, the protected kinds, damage.
@@ -76,11 +85,11 @@ QString standInPdf(const TestPlace &place, const QString &mode)
     return path;
 }
 
-// The processes whose parent is this test.
-QList<int> childProcesses()
+// The processes whose parent is `parent` (this test by default).
+QList<int> childProcesses(int parent = int(getpid()))
 {
     QList<int> children;
-    const QString me = QString::number(getpid());
+    const QString me = QString::number(parent);
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile status(QStringLiteral("/proc/%1/status").arg(pid));
         if (!status.open(QIODevice::ReadOnly))
@@ -102,6 +111,57 @@ bool processAlive(int pid)
     return close > 0 && text.mid(close + 2, 1) != "Z";
 }
 
+// A process and all of its descendants.
+QList<int> familyOf(int pid)
+{
+    QList<int> family = {pid};
+    for (qsizetype i = 0; i < family.size(); ++i)
+        family << childProcesses(family.at(i));
+    return family;
+}
+
+// The processes whose command line holds `secret`.
+QStringList commandLinesShowing(const QByteArray &secret)
+{
+    QStringList showing;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = cmdline.readAll();
+        if (line.contains(secret))
+            showing << pid + u':' + QString::fromLocal8Bit(line).replace(u'\0', u' ');
+    }
+    return showing;
+}
+
+// The converters the engine runs: pdftotext, or the program's own service with pdftotext behind
+// it. `service` is the program started with --converter-service.
+std::unique_ptr<ConverterKind> converterOfKind(const QString &kind,
+                                               const QString &service = ServiceProgram)
+{
+    if (kind == converterchoice::Service)
+        return std::make_unique<ServiceConverter>(service,
+                                                  std::make_unique<PdftotextConverter>(Real));
+    return std::make_unique<PdftotextConverter>(Real);
+}
+
+FinishedRun convertWith(const QString &kind, const QStringList &rows, const OutputChoice &choice,
+                        const ConversionLimits &limits)
+{
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    ConversionRun run(*converter);
+    return runToEnd(run, rows, choice, limits);
+}
+
+// A data column "kind" with a row per converter: the name of each row is prefixed with its kind.
+void addKindRows(const std::function<void(const char *kind, const QByteArray &prefix)> &rows)
+{
+    rows("pdftotext", "pdftotext: ");
+    if (converterchoice::serviceBuilt())
+        rows("service", "service: ");
+}
+
 QString describe(const FinishedRun &run)
 {
     QString text = run.message + QStringLiteral("\n--");
@@ -121,8 +181,17 @@ private slots:
     void initTestCase();
     void faultsKeepTheOldText_data();
     void faultsKeepTheOldText();
+    void fullDiskKeepsTheOldTextAndSaysWhy_data();
     void fullDiskKeepsTheOldTextAndSaysWhy();
+    void corpusCategoriesGetTheirReasons_data();
     void corpusCategoriesGetTheirReasons();
+    void bothConvertersGiveTheSameOverTheCorpus();
+    void serviceOutlivesItsFailingChildren_data();
+    void serviceOutlivesItsFailingChildren();
+    void fallsBackToPdftotextWhenTheServiceCannotStart_data();
+    void fallsBackToPdftotextWhenTheServiceCannotStart();
+    void pdftotextIsDeployedOnlyWhenChosen_data();
+    void pdftotextIsDeployedOnlyWhenChosen();
     void stopKillsConvertersAndKeepsFinishedTexts();
     void sameNameInOneRunIsNumbered();
     void aPdfNamedLikeItsTextStays();
@@ -130,12 +199,14 @@ private slots:
     void limitsComeFromTheSettings_data();
     void limitsComeFromTheSettings();
     void parallelGivesWhatOneAtATimeGives();
+    void passwordsComeOneAtATimeInRowOrder_data();
     void passwordsComeOneAtATimeInRowOrder();
     void errorFloodIsCappedAndTheTextCounts();
     void previewReadsItsOwnPrivateText_data();
     void previewReadsItsOwnPrivateText();
     void aPreviewRunsBesideARun();
     void staleStagingOfGoneOwnersGoesForeignStays();
+    void convertersDieWithAKilledProgram_data();
     void convertersDieWithAKilledProgram();
 
 private:
@@ -216,8 +287,15 @@ void TestEngine::faultsKeepTheOldText()
     QCOMPARE(childProcesses(), QList<int>());
 }
 
+void TestEngine::fullDiskKeepsTheOldTextAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
 void TestEngine::fullDiskKeepsTheOldTextAndSaysWhy()
 {
+    QFETCH(QString, kind);
     // A file-size limit makes every write past 16 KB fail as a full disk would.
     TestPlace place;
     const QString pdf = fixtures::corpusFile(QStringLiteral("The-War-of-the-Worlds.pdf"));
@@ -232,7 +310,7 @@ void TestEngine::fullDiskKeepsTheOldTextAndSaysWhy()
     rlimit small = before;
     small.rlim_cur = 16 * 1024;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FinishedRun run = convertAll(Real, {pdf}, intoFolder(out), limitsOf(1));
+    const FinishedRun run = convertWith(kind, {pdf}, intoFolder(out), limitsOf(1));
     setrlimit(RLIMIT_FSIZE, &before);
     QCOMPARE(run.outcomes.at(0).outcome, Outcome::WriteFailed);
     QCOMPARE(run.outcomes.at(0).reason,
@@ -241,8 +319,15 @@ void TestEngine::fullDiskKeepsTheOldTextAndSaysWhy()
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
 
+void TestEngine::corpusCategoriesGetTheirReasons_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
 void TestEngine::corpusCategoriesGetTheirReasons()
 {
+    QFETCH(QString, kind);
     QFile manifest(fixtures::corpusFile(QStringLiteral("MANIFEST.tsv")));
     if (!manifest.open(QIODevice::ReadOnly))
         QSKIP("the corpus is not beside the project");
@@ -257,8 +342,8 @@ void TestEngine::corpusCategoriesGetTheirReasons()
         categories << QString::fromUtf8(cells.at(1));
     }
     TestPlace place;
-    const FinishedRun run = convertAll(
-        Real, rows, intoFolder(madeFolder(place, QStringLiteral("out"))), ConversionLimits{});
+    const FinishedRun run = convertWith(
+        kind, rows, intoFolder(madeFolder(place, QStringLiteral("out"))), ConversionLimits{});
     QCOMPARE(run.outcomes.size(), rows.size());
     int damaged = 0;
     for (int i = 0; i < rows.size(); ++i) {
@@ -293,6 +378,218 @@ void TestEngine::corpusCategoriesGetTheirReasons()
     QVERIFY(run.message.contains(QStringLiteral("bad1.pdf") + reasons::Damaged));
     QVERIFY(run.message.contains(QStringLiteral("rc4-40.pdf") + reasons::Protected));
     QVERIFY(run.message.contains(QStringLiteral("imagemagick-images.pdf") + reasons::Unreadable));
+}
+
+void TestEngine::bothConvertersGiveTheSameOverTheCorpus()
+{
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    const QStringList names = QDir(fixtures::corpusFile(QString()))
+                                  .entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    if (names.isEmpty())
+        QSKIP("the corpus is not beside the project");
+    QStringList rows = {m_pdfs->text, m_pdfs->image, m_pdfs->user, m_pdfs->damaged};
+    for (const QString &name : names)
+        rows << fixtures::corpusFile(name);
+    TestPlace place;
+    const auto runWith = [&](const QString &kind) {
+        const QString out = madeFolder(place, kind);
+        const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+        ConversionRun running(*converter);
+        const FinishedRun run = runToEnd(running, rows, intoFolder(out), limitsOf(2));
+        QStringList files;
+        if (auto *service = dynamic_cast<ServiceConverter *>(converter.get()))
+            files << service->unavailableReason(); // empty: the service converted
+        for (const FileOutcome &file : run.outcomes)
+            files << QStringLiteral("%1 [%2]%3 %4 bytes %5")
+                         .arg(QFileInfo(file.output).fileName(), outcomeName(file.outcome),
+                              file.reason)
+                         .arg(QFileInfo(file.output).size())
+                         .arg(qHash(contentOf(file.output)));
+        return std::make_pair(run.message, files);
+    };
+    const auto pdftotext = runWith(converterchoice::Pdftotext);
+    auto service = runWith(converterchoice::Service);
+    QCOMPARE(service.second.takeFirst(), QString());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        QCOMPARE(service.second.at(i), pdftotext.second.at(i));
+    QCOMPARE(service.first, pdftotext.first);
+}
+
+void TestEngine::serviceOutlivesItsFailingChildren_data()
+{
+    QTest::addColumn<QString>("hostile");   // "formbomb" or "memorybomb"
+    QTest::addColumn<int>("signalToChild"); // sent to the service's child once it works; -1: Stop
+    QTest::addColumn<bool>("killService");  // the service itself is killed instead
+    QTest::addColumn<int>("memory");
+    QTest::addColumn<int>("idle");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("crash") << "formbomb" << int(SIGSEGV) << false << 0 << 0 << Outcome::Crashed
+                           << reasons::crashed(SIGSEGV);
+    QTest::newRow("killed as by the out-of-memory killer")
+        << "formbomb" << int(SIGKILL) << false << 0 << 0 << Outcome::Crashed
+        << reasons::crashed(SIGKILL);
+    QTest::newRow("no new text for two seconds")
+        << "formbomb" << 0 << false << 0 << 2 << Outcome::TimeLimit << reasons::timeLimit(2);
+    QTest::newRow("a memory bomb") << "memorybomb" << 0 << false << 64 << 0 << Outcome::MemoryLimit
+                                   << reasons::memoryLimit(64);
+    QTest::newRow("stopped by the user")
+        << "formbomb" << -1 << false << 0 << 0 << Outcome::Stopped << reasons::Stopped;
+    QTest::newRow("the service lost")
+        << "formbomb" << 0 << true << 0 << 0 << Outcome::Crashed
+        << reasons::serviceLost(QStringLiteral("The converter service was killed (signal 9)"));
+}
+
+// A child that crashes, hangs, wants too much memory or is stopped costs only its own file: the
+// service stays and converts the next one. A lost service costs its file a true reason and is
+// started again for the next. The password of every file goes over the pipe, never on a command
+// line.
+void TestEngine::serviceOutlivesItsFailingChildren()
+{
+    QFETCH(QString, hostile);
+    QFETCH(int, signalToChild);
+    QFETCH(bool, killService);
+    QFETCH(int, memory);
+    QFETCH(int, idle);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, reason);
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    TestPlace place;
+    // Seven levels keep a child busy for long; six fill memory with words within seconds.
+    const QString pdf = place.path(QStringLiteral("in/locked.pdf"));
+    const QString open = place.path(QStringLiteral("in/nested forms.pdf"));
+    fixtures::writeFormBomb(open, hostile == u"formbomb" ? 7 : 6);
+    fixtures::encryptPdf(open, pdf, HiddenPassword, HiddenPassword);
+    const QString locked = place.path(QStringLiteral("in/text.pdf"));
+    fixtures::encryptPdf(m_pdfs->text, locked, HiddenPassword, HiddenPassword);
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString old = outputpaths::inFolder(out, pdf);
+    QVERIFY(writeFile(old, OldText));
+
+    ServiceConverter converter(ServiceProgram, std::make_unique<PdftotextConverter>(Real));
+    ConversionRun run(converter);
+    run.setPasswordProvider([](const QString &) { return HiddenPassword; });
+    QList<qint64> servicesAtWork;
+    QStringList showing;
+    const FinishedRun done =
+        runToEnd(run, {pdf, locked}, intoFolder(out, true), limitsOf(1, memory, idle),
+                 [&](ConversionRun &running) {
+                     QSignalSpy progressed(&running, &ConversionRun::progressed);
+                     QList<int> children;
+                     while (progressed.isEmpty() && children.isEmpty()) {
+                         QTest::qWait(5);
+                         servicesAtWork = converter.serviceProcessIds();
+                         if (servicesAtWork.size() == 1)
+                             children = childProcesses(int(servicesAtWork.first()));
+                         showing << commandLinesShowing(HiddenPassword.toUtf8());
+                     }
+                     if (children.isEmpty())
+                         return;
+                     if (killService)
+                         ::kill(pid_t(servicesAtWork.first()), SIGKILL);
+                     else if (signalToChild > 0)
+                         ::kill(children.first(), signalToChild);
+                     else if (signalToChild < 0)
+                         running.stop();
+                     while (progressed.size() < 2 && running.isRunning()) {
+                         QTest::qWait(5);
+                         showing << commandLinesShowing(HiddenPassword.toUtf8());
+                     }
+                 });
+    QVERIFY2(showing.isEmpty(), qPrintable(showing.join(u' ')));
+    QVERIFY2(done.outcomes.size() == 2 && done.outcomes.at(0).outcome == outcome,
+             qPrintable(describe(done)));
+    QCOMPARE(done.outcomes.at(0).reason, reason);
+    QCOMPARE(contentOf(old), OldText);
+    // The next file: converted by the same service, or by a new one where the service was lost.
+    if (outcome == Outcome::Stopped) {
+        QCOMPARE(done.outcomes.at(1).outcome, Outcome::Stopped);
+    } else {
+        QCOMPARE(done.outcomes.at(1).outcome, Outcome::Converted);
+        QCOMPARE(contentOf(done.outcomes.at(1).output), fixtures::convertDirectly(m_pdfs->text));
+    }
+    const QList<qint64> servicesAfter = converter.serviceProcessIds();
+    QCOMPARE(servicesAfter.size(), 1);
+    QCOMPARE(servicesAfter.first() == servicesAtWork.value(0), !killService);
+    QTRY_COMPARE(childProcesses(int(servicesAfter.first())), QList<int>());
+}
+
+void TestEngine::fallsBackToPdftotextWhenTheServiceCannotStart_data()
+{
+    QTest::addColumn<QString>("service");
+    QTest::newRow("no such program") << QStringLiteral("/no/such/morwenda");
+    QTest::newRow("a program that is no service") << QStringLiteral("/bin/true");
+    QTest::newRow("a program that only talks") << QStringLiteral("/bin/echo");
+}
+
+void TestEngine::fallsBackToPdftotextWhenTheServiceCannotStart()
+{
+    QFETCH(QString, service);
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const std::unique_ptr<ConverterKind> converter =
+        converterOfKind(converterchoice::Service, service);
+    ConversionRun run(*converter);
+    run.setPasswordProvider([](const QString &pdf) {
+        return pdf.endsWith(QStringLiteral("user.pdf")) ? QString::fromUtf16(Pdfs::UserPassword)
+                                                        : QString();
+    });
+    const QStringList rows = {m_pdfs->text, m_pdfs->user, m_pdfs->image, m_pdfs->damaged,
+                              Pdfs::textPdf(place.path(QStringLiteral("in/later.pdf")))};
+    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limitsOf(2));
+    QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
+                               QStringLiteral("\r\n") + m_pdfs->image + reasons::Unreadable +
+                               QStringLiteral("\r\n") + m_pdfs->damaged + reasons::Damaged);
+    QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(m_pdfs->text));
+    QVERIFY(contentOf(done.outcomes.at(1).output).contains("Hello from the first page."));
+    QVERIFY(!static_cast<ServiceConverter &>(*converter).unavailableReason().isEmpty());
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 4);
+    QTRY_COMPARE(childProcesses(), QList<int>());
+}
+
+void TestEngine::pdftotextIsDeployedOnlyWhenChosen_data()
+{
+    QTest::addColumn<QString>("stored"); // the setting "Converter"; "-" for absent
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("deployed"); // pdftotext was put in place for the run
+    const QString byDefault = converterchoice::defaultName();
+    const bool deployedByDefault = byDefault == converterchoice::Pdftotext;
+    QTest::newRow("nothing stored") << "-" << byDefault << deployedByDefault;
+    QTest::newRow("pdftotext") << "pdftotext" << converterchoice::Pdftotext << true;
+    QTest::newRow("any spelling case") << " PdfToText " << converterchoice::Pdftotext << true;
+    QTest::newRow("service") << "service" << byDefault << deployedByDefault;
+    QTest::newRow("unknown: the default") << "xpdf" << byDefault << deployedByDefault;
+}
+
+void TestEngine::pdftotextIsDeployedOnlyWhenChosen()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, chosen);
+    QFETCH(bool, deployed);
+    if (ConverterDeployment::usesSystemConverter())
+        QSKIP("this build runs the system's converter: nothing is deployed");
+    TestPlace place;
+    SettingsStore store;
+    if (stored != u"-")
+        store.SaveSetting(settingkeys::Converter, stored);
+    QCOMPARE(converterchoice::fromSettings(store), chosen);
+    QVERIFY(!makeConverterKind(QStringLiteral("xpdf"), *std::make_unique<ConverterDeployment>(),
+                               ServiceProgram));
+
+    ConverterDeployment deployment;
+    SessionConverters converters(deployment, ServiceProgram);
+    ConverterKind &converter = converters.chosen(store);
+    QCOMPARE(&converters.chosen(store), &converter); // kept for the session
+    ConversionRun run(converter);
+    const FinishedRun done = runToEnd(
+        run, {m_pdfs->text}, intoFolder(madeFolder(place, QStringLiteral("out"))), limitsOf(1));
+    QCOMPARE(done.message, QStringLiteral("Done."));
+    QCOMPARE(!deployment.program().isEmpty(), deployed);
+    const QStringList inTemp =
+        QDir(place.tempFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(inTemp.isEmpty(), !deployed);
 }
 
 void TestEngine::stopKillsConvertersAndKeepsFinishedTexts()
@@ -445,8 +742,15 @@ void TestEngine::parallelGivesWhatOneAtATimeGives()
     QCOMPARE(std::get<3>(four), counted);
 }
 
+void TestEngine::passwordsComeOneAtATimeInRowOrder_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
 void TestEngine::passwordsComeOneAtATimeInRowOrder()
 {
+    QFETCH(QString, kind);
     TestPlace place;
     const QString second = place.path(QStringLiteral("in/second.pdf"));
     const QString third = place.path(QStringLiteral("in/third.pdf"));
@@ -458,8 +762,8 @@ void TestEngine::passwordsComeOneAtATimeInRowOrder()
     QStringList asked;
     bool inBox = false;
     bool overlapped = false;
-    PdftotextConverter converter(Real);
-    ConversionRun run(converter);
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    ConversionRun run(*converter);
     run.setPasswordProvider([&](const QString &pdf) {
         overlapped = overlapped || inBox;
         inBox = true;
@@ -499,20 +803,30 @@ void TestEngine::errorFloodIsCappedAndTheTextCounts()
 
 void TestEngine::previewReadsItsOwnPrivateText_data()
 {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("which");
     QTest::addColumn<QString>("password");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<bool>("lines");
-    QTest::newRow("text") << "text" << QString() << Outcome::Converted << true;
-    QTest::newRow("open password")
-        << "user" << QString::fromUtf16(Pdfs::UserPassword) << Outcome::Converted << true;
-    QTest::newRow("no password") << "user" << QString() << Outcome::Protected << false;
-    QTest::newRow("scan") << "image" << QString() << Outcome::NoUsableText << false;
-    QTest::newRow("damaged") << "damaged" << QString() << Outcome::Damaged << false;
+    addKindRows([](const char *kind, const QByteArray &prefix) {
+        QTest::newRow(prefix + "text") << kind << "text" << QString() << Outcome::Converted << true;
+        QTest::newRow(prefix + "open password")
+            << kind << "user" << QString::fromUtf16(Pdfs::UserPassword) << Outcome::Converted
+            << true;
+        QTest::newRow(prefix + "no password")
+            << kind << "user" << QString() << Outcome::Protected << false;
+        QTest::newRow(prefix + "wrong password")
+            << kind << "user" << QStringLiteral("wrong") << Outcome::WrongPassword << false;
+        QTest::newRow(prefix + "scan")
+            << kind << "image" << QString() << Outcome::NoUsableText << false;
+        QTest::newRow(prefix + "damaged")
+            << kind << "damaged" << QString() << Outcome::Damaged << false;
+    });
 }
 
 void TestEngine::previewReadsItsOwnPrivateText()
 {
+    QFETCH(QString, kind);
     QFETCH(QString, which);
     QFETCH(QString, password);
     QFETCH(Outcome, outcome);
@@ -526,8 +840,8 @@ void TestEngine::previewReadsItsOwnPrivateText()
     QVERIFY(QFile::copy(source, pdf));
     const QString beside = outputpaths::besidePdf(pdf);
     QVERIFY(writeFile(beside, OldText));
-    PdftotextConverter converter(Real);
-    PreviewConversion preview(converter);
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    PreviewConversion preview(*converter);
     QSignalSpy finished(&preview, &PreviewConversion::finished);
     preview.start(pdf, password, limitsOf(1));
     QVERIFY(finished.wait(30000));
@@ -595,24 +909,36 @@ void TestEngine::staleStagingOfGoneOwnersGoesForeignStays()
     QVERIFY(QFileInfo(out + QStringLiteral("/.morwenda-Mn78Op")).isSymLink());
 }
 
+void TestEngine::convertersDieWithAKilledProgram_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
 void TestEngine::convertersDieWithAKilledProgram()
 {
+    QFETCH(QString, kind);
     TestPlace place;
     const QString out = madeFolder(place, QStringLiteral("out"));
-    const QString pidFile = place.path(QStringLiteral("converter.pid"));
+    QString converter = StandIn;
+    QString pdf = standInPdf(place, QStringLiteral("hang"));
+    if (kind == converterchoice::Service) {
+        // The service's child works on a page of nested forms for minutes.
+        converter = QStringLiteral("service:") + ServiceProgram;
+        pdf = place.path(QStringLiteral("in/nested forms.pdf"));
+        fixtures::writeFormBomb(pdf, 7);
+    }
     QProcess host;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STAND_IN_PID_FILE"), pidFile);
-    host.setProcessEnvironment(environment);
-    host.start(QStringLiteral(ENGINE_HOST),
-               {StandIn, out, standInPdf(place, QStringLiteral("hang"))});
+    host.start(QStringLiteral(ENGINE_HOST), {converter, out, pdf});
     QVERIFY(host.waitForReadyRead(20000));
-    QTRY_VERIFY_WITH_TIMEOUT(contentOf(pidFile).endsWith('\n'), 10000);
-    const int converterPid = contentOf(pidFile).trimmed().toInt();
-    QVERIFY(processAlive(converterPid));
+    // The program, its converter (the stand-in, or the service and the child it forked).
+    const int expected = kind == converterchoice::Service ? 3 : 2;
+    QList<int> family;
+    QTRY_VERIFY_WITH_TIMEOUT((family = familyOf(int(host.processId()))).size() == expected, 10000);
     host.kill();
     QVERIFY(host.waitForFinished(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(!processAlive(converterPid), 5000);
+    for (const int pid : family.mid(1))
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(pid), 5000);
     // Its staging folder stays behind; the next run into that folder removes it.
     QCOMPARE(QDir(out).entryList({QStringLiteral(".morwenda-*")}, QDir::Dirs | QDir::Hidden).size(),
              1);

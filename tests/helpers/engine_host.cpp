@@ -1,8 +1,10 @@
 // A program in the middle of a run, for the tests of what a killed program leaves: converts the
 // PDFs named on its command line into the folder given first, with the converter given before
-// them, prints "running" once a converter has started and waits for the run's end.
+// them ("service:PROGRAM" for the converter service of PROGRAM), prints "running" once a
+// converter has started and waits for the run's end.
 #include "convert/ConversionRun.h"
 #include "convert/PdftotextConverter.h"
+#include "convert/ServiceConverter.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -14,8 +16,14 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() < 4)
         return 2;
-    PdftotextConverter converter(args.at(1));
-    ConversionRun run(converter);
+    const QString servicePrefix = QStringLiteral("service:");
+    std::unique_ptr<ConverterKind> converter;
+    if (args.at(1).startsWith(servicePrefix))
+        converter = std::make_unique<ServiceConverter>(
+            args.at(1).mid(servicePrefix.size()), std::make_unique<PdftotextConverter>(QString()));
+    else
+        converter = std::make_unique<PdftotextConverter>(args.at(1));
+    ConversionRun run(*converter);
     QObject::connect(&run, &ConversionRun::converting, [] {
         std::puts("running");
         std::fflush(stdout);

@@ -1,0 +1,57 @@
+#include "ConverterChoice.h"
+
+#include "ConverterDeployment.h"
+#include "PdftotextConverter.h"
+#include "platform/SettingKeys.h"
+#include "platform/SettingsStore.h"
+#include "ServiceConverter.h"
+
+#include <QCoreApplication>
+
+namespace converterchoice {
+
+bool serviceBuilt()
+{
+#ifdef MORWENDA_CONVERTER_SERVICE
+    return true;
+#else
+    return false;
+#endif
+}
+
+QString defaultName()
+{
+    return serviceBuilt() ? Service : Pdftotext;
+}
+
+QString fromSettings(const SettingsStore &store)
+{
+    const QString stored = store.GetSetting(settingkeys::Converter, QString()).trimmed();
+    if (stored.compare(Pdftotext, Qt::CaseInsensitive) == 0)
+        return Pdftotext;
+    if (stored.compare(Service, Qt::CaseInsensitive) == 0 && serviceBuilt())
+        return Service;
+    return defaultName();
+}
+
+QString ownServiceProgram()
+{
+    return serviceBuilt() ? QCoreApplication::applicationFilePath() : QString();
+}
+
+} // namespace converterchoice
+
+std::unique_ptr<ConverterKind> makeConverterKind(const QString &name,
+                                                 ConverterDeployment &deployment,
+                                                 const QString &serviceProgram)
+{
+    const QString chosen = name.isEmpty() ? converterchoice::defaultName() : name;
+    if (chosen != converterchoice::Service && chosen != converterchoice::Pdftotext)
+        return nullptr;
+    auto pdftotext = std::make_unique<PdftotextConverter>(
+        [&deployment](QString &why) { return deployment.programWhenNeeded(why); });
+    if (chosen == converterchoice::Pdftotext || serviceProgram.isEmpty() ||
+        !converterchoice::serviceBuilt())
+        return pdftotext;
+    return std::make_unique<ServiceConverter>(serviceProgram, std::move(pdftotext));
+}

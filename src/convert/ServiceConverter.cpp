@@ -1,0 +1,31 @@
+#include "ServiceConverter.h"
+
+#include "ConversionJob.h"
+#include "ServiceJob.h"
+#include "ServicePool.h"
+
+ServiceConverter::ServiceConverter(const QString &serviceProgram,
+                                   std::unique_ptr<ConverterKind> fallback)
+    : m_pool(std::make_unique<ServicePool>(serviceProgram)), m_fallback(std::move(fallback))
+{
+}
+
+ServiceConverter::~ServiceConverter() = default;
+
+std::unique_ptr<ConversionJob> ServiceConverter::makeJob(const JobSpec &spec,
+                                                         const ConversionLimits &limits)
+{
+    if (m_pool->isUnavailable())
+        return m_fallback->makeJob(spec, limits);
+    return std::make_unique<ServiceJob>(*m_pool, *m_fallback, spec, limits);
+}
+
+QString ServiceConverter::unavailableReason() const
+{
+    return m_pool->unavailableReason();
+}
+
+QList<qint64> ServiceConverter::serviceProcessIds() const
+{
+    return m_pool->processIds();
+}

@@ -1,0 +1,254 @@
+#include "ServiceJob.h"
+
+#include "ConverterKind.h"
+#include "ConverterServiceClient.h"
+#include "ServicePool.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobSpec spec,
+                       ConversionLimits limits, QObject *parent)
+    : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_spec(std::move(spec)),
+      m_limits(limits), m_text(m_spec.textPath)
+{
+}
+
+ServiceJob::~ServiceJob()
+{
+    if (m_open && m_pool)
+        m_service->cancel(m_id); // its child is killed; the service stays for the next file
+    releaseService();
+}
+
+serviceprotocol::ConvertRequest ServiceJob::request(const JobSpec &spec,
+                                                    const ConversionLimits &limits)
+{
+    using namespace serviceprotocol;
+    ConvertRequest request;
+    request.target = OutputTarget::Stream;
+    request.passwordUse = spec.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
+    request.password = ConverterServiceClient::textBytes(spec.password);
+    if (spec.firstHundredPages) {
+        request.firstPage = 1;
+        request.lastPage = 100;
+    }
+    request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
+    request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
+    request.pdfPath = ConverterServiceClient::pathBytes(spec.pdf);
+    return request;
+}
+
+void ServiceJob::start()
+{
+    if (!m_pool || m_pool->isUnavailable()) {
+        turnToFallback();
+        return;
+    }
+    if (!m_text.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        endLater(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    m_service = m_pool->take();
+    connect(m_service, &ConverterServiceClient::textArrived, this, &ServiceJob::takeText);
+    connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
+    m_open = true;
+    m_id = m_service->convert(request(m_spec, m_limits));
+}
+
+void ServiceJob::stop()
+{
+    if (m_ended)
+        return;
+    if (m_fallback) {
+        m_fallback->stop();
+        return;
+    }
+    if (m_open && m_pool) {
+        abort(Outcome::Stopped, reasons::Stopped);
+        return;
+    }
+    m_aborted = true;
+    endLater(Outcome::Stopped, reasons::Stopped);
+}
+
+void ServiceJob::abort(Outcome outcome, const QString &reason)
+{
+    if (m_aborted || m_ended)
+        return;
+    m_aborted = true;
+    m_result.outcome = outcome;
+    m_result.reason = reason;
+    if (m_open && m_pool)
+        m_service->cancel(m_id); // finished() follows with the child's end
+}
+
+void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
+{
+    if (id != m_id || bytes.isEmpty() || m_aborted || m_ended)
+        return;
+    if (!writeWhole(m_text, bytes)) {
+        abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    m_result.bytes += bytes.size();
+    m_judge.feed(bytes);
+}
+
+void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
+{
+    using serviceprotocol::OutcomeKind;
+    if (id != m_id || !m_open)
+        return;
+    m_open = false;
+    m_result.errorOutput =
+        QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
+    const bool served = m_service->startedServing() || outcome.kind != OutcomeKind::ServiceLost;
+    const QString lostReason = m_service->endReason();
+    releaseService();
+    if (m_aborted) {
+        end(m_result.outcome, m_result.reason);
+        return;
+    }
+    if (!served) {
+        // The service could not start: this file and the later ones go to the other converter.
+        if (m_pool)
+            m_pool->markUnavailable(lostReason);
+        turnToFallback();
+        return;
+    }
+    const bool limited = m_limits.memoryMegabytes > 0;
+    const bool outOfMemory = limited && saysOutOfMemory(m_result.errorOutput);
+    switch (outcome.kind) {
+    case OutcomeKind::Converted:
+        settleConverted();
+        return;
+    case OutcomeKind::NeedsPassword:
+        end(Outcome::Protected, reasons::Protected);
+        return;
+    case OutcomeKind::WrongPassword:
+        if (m_spec.password.isEmpty())
+            end(Outcome::Protected, reasons::Protected);
+        else
+            end(Outcome::WrongPassword, reasons::WrongPassword);
+        return;
+    case OutcomeKind::Damaged:
+    case OutcomeKind::CannotOpen:
+    case OutcomeKind::PageRange:
+        // pdftotext ends with 1 or 99 for these: a file that could not be read.
+        end(Outcome::Damaged, reasons::Damaged);
+        return;
+    case OutcomeKind::WriteFailed:
+        end(Outcome::WriteFailed,
+            reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO)));
+        return;
+    case OutcomeKind::TimeLimit:
+        end(Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds));
+        return;
+    case OutcomeKind::MemoryLimit:
+        end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
+        return;
+    case OutcomeKind::Crashed:
+        if (outOfMemory)
+            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
+        else
+            end(Outcome::Crashed, reasons::crashed(outcome.signal));
+        return;
+    case OutcomeKind::Cancelled:
+        end(Outcome::Stopped, reasons::Stopped);
+        return;
+    case OutcomeKind::ChildFailed:
+        if (outcome.systemError != 0)
+            end(Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError)));
+        else if (outOfMemory)
+            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
+        else
+            end(Outcome::Damaged, reasons::Damaged);
+        return;
+    case OutcomeKind::ServiceLost:
+        // The service went away with this file; the next job starts it again.
+        end(Outcome::Crashed, reasons::serviceLost(lostReason));
+        return;
+    }
+    end(Outcome::Crashed, reasons::serviceLost(lostReason));
+}
+
+void ServiceJob::settleConverted()
+{
+    // Every byte must have reached the file: a failed flush or close keeps the old text.
+    if (!m_text.flush()) {
+        end(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    m_text.close();
+    if (m_text.error() != QFileDevice::NoError) {
+        end(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    m_judge.finish();
+    if (m_result.bytes == 0 || m_judge.hasNoUsableText())
+        end(Outcome::NoUsableText, reasons::Unreadable);
+    else
+        end(Outcome::Converted, QString());
+}
+
+void ServiceJob::turnToFallback()
+{
+    // The other converter writes a new file of its own at the same place.
+    if (m_text.isOpen()) {
+        m_text.close();
+        m_text.remove();
+    }
+    m_result = JobResult();
+    if (m_aborted) {
+        endLater(Outcome::Stopped, reasons::Stopped);
+        return;
+    }
+    m_fallback = m_fallbackKind.makeJob(m_spec, m_limits);
+    connect(m_fallback.get(), &ConversionJob::finished, this, [this] {
+        m_result = m_fallback->result();
+        m_ended = true;
+        emit finished();
+    });
+    m_fallback->start();
+}
+
+void ServiceJob::releaseService()
+{
+    if (!m_service)
+        return;
+    if (m_pool) {
+        m_service->disconnect(this);
+        m_pool->giveBack(m_service, m_limits.converters + 1);
+    }
+    m_service = nullptr;
+}
+
+void ServiceJob::end(Outcome outcome, const QString &reason)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    releaseService();
+    if (m_text.isOpen())
+        m_text.close();
+    m_result.outcome = outcome;
+    m_result.reason = reason;
+    emit finished();
+}
+
+void ServiceJob::endLater(Outcome outcome, const QString &reason)
+{
+    QMetaObject::invokeMethod(
+        this, [this, outcome, reason] { end(outcome, reason); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ConversionJob.h"
+#include "ConversionLimits.h"
+#include "ServiceProtocol.h"
+#include "TextJudge.h"
+
+#include <memory>
+#include <QFile>
+#include <QPointer>
+
+class ConverterKind;
+class ConverterServiceClient;
+class ServicePool;
+
+// One file converted by a converter service of the pool: the request (password included) goes
+// over the service's pipe, the text comes back in pieces and streams into the staging file
+// through checked writes and the text check, exactly as a pdftotext job's does, with the same
+// outcomes and reasons. The service applies the memory and time limits to the child it forks for
+// the file. When the service cannot start at all, the job hands the file to `fallback` instead.
+class ServiceJob : public ConversionJob
+{
+    Q_OBJECT
+
+public:
+    ServiceJob(ServicePool &pool, ConverterKind &fallback, JobSpec spec, ConversionLimits limits,
+               QObject *parent = nullptr);
+    ~ServiceJob() override;
+
+    void start() override;
+    void stop() override;
+
+    // The request sent for a file (the password offered as the owner's, then as the user's).
+    static serviceprotocol::ConvertRequest request(const JobSpec &spec,
+                                                   const ConversionLimits &limits);
+
+private:
+    void takeText(quint32 id, const QByteArray &bytes);
+    void onFinished(quint32 id, const serviceprotocol::Outcome &outcome);
+    void settleConverted();
+    void turnToFallback();
+    void abort(Outcome outcome, const QString &reason);
+    void releaseService();
+    void end(Outcome outcome, const QString &reason);
+    void endLater(Outcome outcome, const QString &reason);
+
+    QPointer<ServicePool> m_pool;
+    ConverterKind &m_fallbackKind;
+    JobSpec m_spec;
+    ConversionLimits m_limits;
+    ConverterServiceClient *m_service = nullptr;
+    quint32 m_id = 0;
+    bool m_open = false; // the request is out and not answered yet
+    std::unique_ptr<ConversionJob> m_fallback;
+    QFile m_text;
+    TextJudge m_judge;
+    bool m_aborted = false;
+    bool m_ended = false;
+};
