@@ -26,12 +26,15 @@
 #   libxml2-utils                   xmllint reads the metadata's id, launchable and release
 #   dpkg-dev file                   dpkg-shlibdeps and file: CPack reads the package's library
 #                                   dependencies from the program with them
+#   parallel                        GNU parallel spreads morwenda-batch over many machines; the
+#                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file
+    parallel
 )
 
 # Prints the packages of the list that are not installed, one per line.
