@@ -169,17 +169,11 @@ int BatchCommand::exec()
         rows.append(row);
     }
 
-    int status = batchoptions::AllUsable;
     if (inputs.isEmpty() && !m_options.quiet)
         say(QStringLiteral("No files added."));
-    if (!toConvert.isEmpty())
-        status = convert(toConvert, password, rows, rowOf);
-    else if (!inputs.isEmpty() && !m_options.quiet) {
-        ProgressDisplay progress(ProgressDisplay::styleFor(false), int(rows.size()));
-        for (const ReportRow &row : rows)
-            progress.fileDone(row.pdf, row.outcome, QString(), false);
-        progress.finish();
-    }
+    // From here on a stop keeps what is done and still writes the report.
+    StopSignals stopSignals;
+    int status = convert(toConvert, password, rows, rowOf, stopSignals);
     if (status == batchoptions::ConverterCannotRun && !m_converted)
         return status; // nothing was tried: no report
 
@@ -195,17 +189,19 @@ int BatchCommand::exec()
 }
 
 int BatchCommand::convert(const QList<Input> &toConvert, const QString &password,
-                          QList<ReportRow> &rows, const QList<int> &rowOf)
+                          QList<ReportRow> &rows, const QList<int> &rowOf, StopSignals &stopSignals)
 {
-    StopSignals stopSignals;
-    Procedure proc(reportOnStandardError, tags::FormLoad);
-    m_deployment.deploy(proc);
+    // The converter is put in place only when there is something to convert. When none can run,
+    // that is said once here, and every file is reported as not converted for that reason.
+    if (!toConvert.isEmpty()) {
+        Procedure proc(reportOnStandardError, tags::FormLoad);
+        m_deployment.deploy(proc);
+    }
     std::unique_ptr<ConverterKind> converter =
         converterkinds::makeConverterKind(m_options.converter, m_deployment);
-    if (m_deployment.program().isEmpty() || !converter) {
-        if (!converter)
-            printError(
-                QStringLiteral("morwenda-batch: no converter called %1").arg(m_options.converter));
+    if (!converter) {
+        printError(
+            QStringLiteral("morwenda-batch: no converter called %1").arg(m_options.converter));
         return batchoptions::ConverterCannotRun;
     }
 
@@ -238,7 +234,8 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
 
     ConversionRun run(*converter);
     run.setPasswordProvider([password](const QString &) { return password; });
-    ProgressDisplay progress(ProgressDisplay::styleFor(m_options.quiet), int(rows.size()));
+    ProgressDisplay progress(ProgressDisplay::styleFor(m_options.quiet || rows.isEmpty()),
+                             int(rows.size()));
     for (const ReportRow &row : rows)
         if (row.outcome == Skipped)
             progress.fileDone(row.pdf, row.outcome, QString(), false);
@@ -272,7 +269,7 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         failed += file.outcome == Outcome::Converted ? 0 : 1;
     }
     printFailures(rows);
-    if (!m_options.quiet) {
+    if (!m_options.quiet && !rows.isEmpty()) {
         const int skipped = int(rows.size() - run.outcomes().size());
         say(QStringLiteral("morwenda-batch: %1 files: %2 converted, %3 skipped, %4 not usable%5, "
                            "in %6 s")

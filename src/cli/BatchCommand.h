@@ -8,6 +8,7 @@
 #include <QString>
 
 class ConverterDeployment;
+class StopSignals;
 
 // One run of morwenda-batch: finds the files the paths name, converts them with the window's
 // engine, shows the progress and the failures on standard error, writes the report and answers
@@ -39,7 +40,7 @@ public:
 
 private:
     int convert(const QList<Input> &toConvert, const QString &password, QList<ReportRow> &rows,
-                const QList<int> &rowOf);
+                const QList<int> &rowOf, StopSignals &stopSignals);
     void printFailures(const QList<ReportRow> &rows) const;
     void say(const QString &text) const;
 
