@@ -121,13 +121,15 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
         }
     }
 
-    // Same text path twice: the later one is numbered by its place in the list.
+    // A text path taken by an earlier file: the later one is numbered by its place in the list,
+    // past every name already taken (also one that a PDF called "a (2).pdf" gives).
     QSet<QString> taken;
-    QHash<QString, int> seen;
+    QHash<QString, int> nextNumber;
     for (Input &input : inputs) {
         const QString first = input.output;
-        int n = ++seen[placeKey(first)];
-        while (n > 1 && taken.contains(placeKey(input.output)))
+        int &n = nextNumber[placeKey(first)];
+        n = std::max(n, 2);
+        while (taken.contains(placeKey(input.output)))
             input.output = outputpaths::numbered(first, n++);
         taken.insert(placeKey(input.output));
     }
