@@ -21,6 +21,7 @@ struct JobResult
     Outcome outcome = Outcome::Stopped;
     QString reason;      // the final message's reason line for every outcome but Converted
     qint64 bytes = 0;    // text bytes written
+    int pages = -1;      // pages of a complete text (the converter ends each with a page break)
     QString errorOutput; // the first 64 KB of what the converter said on its error output
 };
 

@@ -61,7 +61,7 @@ QString ConversionRun::finalMessageFor(const QList<FileOutcome> &outcomes)
 }
 
 void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
-                          const ConversionLimits &limits)
+                          const ConversionLimits &limits, const QStringList &outputs)
 {
     if (m_running)
         return;
@@ -81,7 +81,8 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     for (int i = 0; i < rows.size(); ++i) {
         FileOutcome file;
         file.pdf = rows.at(i);
-        file.output = outputpaths::forChoice(choice, file.pdf);
+        file.output = i < outputs.size() ? outputpaths::notOverThePdf(outputs.at(i), file.pdf)
+                                         : outputpaths::forChoice(choice, file.pdf);
         m_outcomes.append(file);
         m_rows[size_t(i)].key = placeKey(file.output);
         m_rowsByKey[m_rows[size_t(i)].key].push_back(i);
@@ -191,6 +192,7 @@ void ConversionRun::onJobFinished(int index)
     const JobResult &result = row.job->result();
     FileOutcome &file = m_outcomes[index];
     file.seconds = row.clock.elapsed() / 1000.0;
+    file.pages = result.pages;
     // The job is inside its own signal: it goes once control is back in the event loop.
     ConversionJob *job = row.job.release();
     job->disconnect(this);
@@ -257,6 +259,7 @@ bool ConversionRun::commit(int index)
     }
     row.committed = true;
     ++m_done;
+    emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));
     return true;
 }

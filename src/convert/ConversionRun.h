@@ -26,6 +26,7 @@ struct FileOutcome
     Outcome outcome = Outcome::Stopped;
     QString reason; // empty for Converted
     double seconds = 0;
+    int pages = -1; // pages of the text (its page breaks); -1 when not known
 };
 
 // One batch run over a snapshot of the listed files: up to `converters` jobs at once, dispatched in
@@ -49,8 +50,11 @@ public:
     void setPasswordProvider(PasswordProvider provider) { m_askPassword = std::move(provider); }
 
     // Starts the run and returns at once; finished() follows (also for an empty list). The rows
-    // are taken as they are now: later changes of the list change nothing.
-    void start(const QStringList &rows, const OutputChoice &choice, const ConversionLimits &limits);
+    // are taken as they are now: later changes of the list change nothing. `outputs`, when given,
+    // holds one text path per row in place of the choice's rule (a PDF is still never replaced by
+    // its own text); the choice then only says whether to ask for passwords.
+    void start(const QStringList &rows, const OutputChoice &choice, const ConversionLimits &limits,
+               const QStringList &outputs = {});
 
     // Kills the running converters at once; files not done are named as not converted. Texts
     // already in place stay. finished() follows.
@@ -68,6 +72,8 @@ public:
     static QString finalMessageFor(const QList<FileOutcome> &outcomes);
 
 signals:
+    // The file of row `row` is done: its outcome is final.
+    void fileDone(int row);
     // A file is done (`done` of `total`).
     void progressed(int done, int total);
     // A converter starts on this file.

@@ -19,6 +19,11 @@ bool serviceBuilt()
 #endif
 }
 
+QStringList names()
+{
+    return serviceBuilt() ? QStringList{Service, Pdftotext} : QStringList{Pdftotext};
+}
+
 QString defaultName()
 {
     return serviceBuilt() ? Service : Pdftotext;

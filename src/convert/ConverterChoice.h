@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <QString>
+#include <QStringList>
 
 class ConverterDeployment;
 class ConverterKind;
@@ -16,6 +17,9 @@ inline const QString Pdftotext = QStringLiteral("pdftotext");
 
 // Whether this build carries the converter service (it was built with poppler's library).
 bool serviceBuilt();
+
+// The names of the converters this build has, the default first.
+QStringList names();
 
 // The name of the default converter: Service where it is built, else Pdftotext.
 QString defaultName();

@@ -24,6 +24,10 @@ ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *
     const pid_t client = ::getpid();
     m_process->setChildProcessModifier([client] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
+        // conversions itself, instead of killing the service (and the file at hand) behind its
+        // back.
+        ::setpgid(0, 0);
         if (::getppid() != client)
             ::_exit(127);
     });

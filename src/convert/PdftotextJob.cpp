@@ -76,6 +76,9 @@ void PdftotextJob::launch(PasswordRole role)
     m_process->setChildProcessModifier([memory, parent] {
         // Between fork and exec: only calls that are safe there.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
+        // converters itself, instead of killing them behind its back.
+        ::setpgid(0, 0);
         if (::getppid() != parent)
             ::_exit(127); // the program ended before the converter could be tied to it
         if (memory > 0) {
@@ -140,6 +143,7 @@ void PdftotextJob::takeText()
         return;
     }
     m_result.bytes += bytes.size();
+    m_pageBreaks += int(bytes.count('\f'));
     m_judge.feed(bytes);
     if (m_limits.idleSeconds > 0)
         m_idle.start(m_limits.idleSeconds * 1000);
@@ -156,6 +160,7 @@ void PdftotextJob::takeErrorOutput()
 bool PdftotextJob::resetText()
 {
     m_result.bytes = 0;
+    m_pageBreaks = 0;
     m_judge = TextJudge();
     return m_text.resize(0) && m_text.seek(0);
 }
@@ -190,6 +195,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
             return;
         }
         m_judge.finish();
+        m_result.pages = m_pageBreaks;
         if (m_result.bytes == 0 || m_judge.hasNoUsableText())
             end(Outcome::NoUsableText, reasons::Unreadable);
         else

@@ -53,6 +53,7 @@ private:
     QFile m_text;
     TextJudge m_judge;
     QTimer m_idle;
+    int m_pageBreaks = 0;
     PasswordRole m_role = PasswordRole::Owner;
     bool m_aborted = false;
     bool m_ended = false;

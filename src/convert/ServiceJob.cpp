@@ -102,6 +102,7 @@ void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
         return;
     }
     m_result.bytes += bytes.size();
+    m_pageBreaks += int(bytes.count('\f'));
     m_judge.feed(bytes);
 }
 
@@ -196,6 +197,7 @@ void ServiceJob::settleConverted()
         return;
     }
     m_judge.finish();
+    m_result.pages = m_pageBreaks;
     if (m_result.bytes == 0 || m_judge.hasNoUsableText())
         end(Outcome::NoUsableText, reasons::Unreadable);
     else

@@ -54,6 +54,7 @@ private:
     std::unique_ptr<ConversionJob> m_fallback;
     QFile m_text;
     TextJudge m_judge;
+    int m_pageBreaks = 0; // the converter ends each page with one
     bool m_aborted = false;
     bool m_ended = false;
 };

@@ -47,6 +47,7 @@ rm -f "$prefix.log"
 # What must be there, and nothing else.
 expected=$(
     echo bin/morwenda
+    echo bin/morwenda-batch
     echo share/applications/$ID.desktop
     for size in "${SIZES[@]}"; do
         echo "share/icons/hicolor/${size}x$size/apps/$ID.png"
@@ -54,6 +55,7 @@ expected=$(
     echo share/icons/hicolor/scalable/apps/$ID.svg
     echo share/man/man1/morwenda.1.gz
     echo share/doc/morwenda/copyright
+    echo share/man/man1/morwenda-batch.1.gz
     echo share/metainfo/$ID.metainfo.xml
     if [[ -d $build/Samples ]]; then
         (cd "$build/Samples" && find . -type f -name '*.pdf' -printf 'share/morwenda/Samples/%P\n')
@@ -66,6 +68,7 @@ if [[ $actual != "$expected" ]]; then
     diff <(echo "$expected") <(echo "$actual") >&2
 fi
 [[ -x $prefix/bin/morwenda ]] || fail "bin/morwenda is not executable"
+[[ -x $prefix/bin/morwenda-batch ]] || fail "bin/morwenda-batch is not executable"
 if [[ ! -d $build/Samples ]]; then
     echo "note: this build made no Samples folder, so none is installed"
 fi
@@ -97,12 +100,12 @@ if [[ -f $metainfo ]]; then
     [[ $got == "$version" ]] || fail "the newest release in the metadata is '$got', the project is $version"
 fi
 
-man=$prefix/share/man/man1/morwenda.1.gz
-if [[ -f $man ]]; then
+for man in "$prefix"/share/man/man1/morwenda.1.gz "$prefix"/share/man/man1/morwenda-batch.1.gz; do
+    [[ -f $man ]] || continue
     warnings=$(zcat "$man" | groff -man -ww -z 2>&1)
-    [[ -z $warnings ]] || fail "the manual page gives warnings: $warnings"
-    ! zgrep -q '@[A-Z_]*@' "$man" || fail "the manual page holds an unfilled @...@ value"
-fi
+    [[ -z $warnings ]] || fail "the manual page $(basename "$man") gives warnings: $warnings"
+    ! zgrep -q '@[A-Z_]*@' "$man" || fail "the manual page $(basename "$man") holds an unfilled @...@ value"
+done
 
 if ((failures != 0)); then
     exit 1

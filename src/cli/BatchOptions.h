@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <QString>
+#include <QStringList>
+
+// What the command line asks of one batch: the paths to convert and how.
+struct BatchOptions
+{
+    QStringList paths;         // PDFs and folders, as given
+    QString outFolder;         // --out DIR; "" for beside each PDF
+    bool keepTree = false;     // --keep-tree: a file keeps its relative folder under DIR
+    int jobs = 0;              // converters at once; 0 for one per core
+    int timeLimitSeconds = -1; // -1 for the default; 0 for none
+    int memoryLimitMegabytes = -1;
+    QString passwordFile;
+    bool skipExisting = false;
+    QString reportFile;
+    QString extension = QStringLiteral("pdf");
+    bool quiet = false;
+    QString converter; // "service" or "pdftotext"
+};
+
+// The outcome of reading the command line: options to run with, or text to print and the exit
+// status to end with (--help and --version give 0, a usage error 2).
+struct ParsedCommandLine
+{
+    std::optional<BatchOptions> options;
+    QString text; // for standard output with status 0, for standard error otherwise
+    int exitStatus = 0;
+};
+
+namespace batchoptions {
+
+// Exit statuses of the program.
+inline constexpr int AllUsable = 0;
+inline constexpr int SomeNotUsable = 1;
+inline constexpr int UsageError = 2;
+inline constexpr int ConverterCannotRun = 3;
+
+// Reads `arguments` (the program's own name first). Checks only what needs no file system.
+ParsedCommandLine parse(const QStringList &arguments);
+
+} // namespace batchoptions

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// SIGINT and SIGTERM turned into a signal of the event loop: the handler only writes a byte to a
+// pipe, and the loop reads it and emits stopRequested(). Only one object may exist at a time; the
+// signals' earlier handling comes back when it goes.
+class StopSignals : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit StopSignals(QObject *parent = nullptr);
+    ~StopSignals() override;
+
+    // A stop was asked for since this object was made (also before the event loop ran).
+    static bool requested();
+
+signals:
+    void stopRequested(int signal);
+
+private:
+    void readPipe();
+
+    QSocketNotifier *m_notifier = nullptr;
+};

@@ -1,0 +1,31 @@
+#include "cli/BatchCommand.h"
+#include "cli/BatchOptions.h"
+#include "convert/ConverterDeployment.h"
+
+#ifdef MORWENDA_WITH_SERVICE
+#include "convert/ConverterService.h"
+#endif
+
+#include <cstdio>
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+#ifdef MORWENDA_WITH_SERVICE
+    // The converter service needs no application object.
+    if (converterservice::isRequested(argc, argv))
+        return converterservice::run();
+#endif
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("morwenda-batch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MORWENDA_VERSION));
+    const ParsedCommandLine parsed = batchoptions::parse(QCoreApplication::arguments());
+    if (!parsed.options) {
+        std::fputs(parsed.text.toLocal8Bit().constData(), parsed.exitStatus == 0 ? stdout : stderr);
+        return parsed.exitStatus;
+    }
+    // Removed when the program ends, unless another running instance still uses it.
+    ConverterDeployment deployment;
+    BatchCommand command(*parsed.options, deployment);
+    return command.exec();
+}
