@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
         }
         const QString folder = root.filePath(QStringLiteral("%1x%1/apps").arg(size));
         const QString file = folder + QLatin1Char('/') + QLatin1String(DesktopId) + ".png";
-        if (!QDir().mkpath(folder) || !DrawnProductIcon(size).save(file, "PNG")) {
+        if (!QDir().mkpath(folder) || !drawnProductIcon(size).save(file, "PNG")) {
             std::fprintf(stderr, "render_icons: cannot write %s\n", qPrintable(file));
             return 1;
         }

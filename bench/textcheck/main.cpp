@@ -42,7 +42,7 @@ bool noTextFromLines(const QStringList &lines)
                 c = QChar::surrogateToUcs4(line.at(i), line.at(i + 1));
                 ++i;
             }
-            if (!IsPrintableCharacter(c)) {
+            if (!isPrintableCharacter(c)) {
                 result = true;
             } else if (++printable == 6) {
                 return false;

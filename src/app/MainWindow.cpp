@@ -58,8 +58,7 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_windowOptions(std::move(options)), m_deployment(deployment),
-      m_settings(settings),
+      m_windowOptions(std::move(options)), m_deployment(deployment), m_settings(settings),
       m_converters(std::make_unique<SessionConverters>(deployment, m_windowOptions.serviceProgram)),
       m_boxes(services, this)
 {

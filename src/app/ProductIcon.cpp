@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QImage DrawnProductIcon(int size)
+QImage drawnProductIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -32,10 +32,10 @@ QImage DrawnProductIcon(int size)
     return image;
 }
 
-QIcon ProductIcon()
+QIcon productIcon()
 {
     QIcon drawn;
     for (int size : {16, 24, 32, 48, 64, 128})
-        drawn.addPixmap(QPixmap::fromImage(DrawnProductIcon(size)));
+        drawn.addPixmap(QPixmap::fromImage(drawnProductIcon(size)));
     return QIcon::fromTheme(QString::fromLatin1(DesktopId), drawn);
 }

@@ -9,8 +9,8 @@ inline constexpr char DesktopId[] = "org.tarvenik.Morwenda";
 
 // The program's icon as drawn in code, SIZE pixels square: a page with lines of text and a folded
 // corner. The installed PNGs are made from it; the scalable icon shows the same picture.
-QImage DrawnProductIcon(int size);
+QImage drawnProductIcon(int size);
 
 // The icon of the installed theme named DesktopId; where the theme has none (a build that is not
 // installed), the drawn icon.
-QIcon ProductIcon();
+QIcon productIcon();

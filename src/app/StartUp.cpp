@@ -90,7 +90,7 @@ void ApplySkin(QWidget &window, const QString &installFolder)
     window.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
-QCursor LoadPointerPicture(const QString &path)
+QCursor loadPointerPicture(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -111,11 +111,11 @@ void runStartUp(MainWindow &window, const QString &installFolder)
     proc.run(100, [&] { ApplySkin(window, installFolder); });
     const QString handPointer = installFolder + QStringLiteral("/HAND-M.CUR");
     if (files::FileExists(handPointer))
-        proc.run(104, [&] { window.pointer().setCustomCursor(LoadPointerPicture(handPointer)); });
+        proc.run(104, [&] { window.pointer().setCustomCursor(loadPointerPicture(handPointer)); });
     proc.run(130, [&] {
         const QString product = QString::fromLatin1(MainWindow::ProductName);
         window.setWindowTitle(product);
-        window.setWindowIcon(ProductIcon());
+        window.setWindowIcon(productIcon());
         boxes.setTitle(SetApplicationTitle(product));
         QCoreApplication::setApplicationName(boxes.title());
     });

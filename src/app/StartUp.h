@@ -20,4 +20,4 @@ void ApplySkin(QWidget &window, const QString &installFolder);
 
 // Loads a pointer picture (.cur or any image Qt reads) with its hot spot. Throws Failure when the
 // file is not a picture.
-QCursor LoadPointerPicture(const QString &path);
+QCursor loadPointerPicture(const QString &path);

@@ -201,8 +201,8 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
     }
     // The converter service is this program itself started with --converter-service; when it
     // cannot start, pdftotext takes over (put in place then).
-    std::unique_ptr<ConverterKind> converter = makeConverterKind(
-        m_options.converter, m_deployment, converterchoice::ownServiceProgram());
+    std::unique_ptr<ConverterKind> converter =
+        makeConverterKind(m_options.converter, m_deployment, converterchoice::ownServiceProgram());
     if (!converter) {
         printError(
             QStringLiteral("morwenda-batch: no converter called %1").arg(m_options.converter));

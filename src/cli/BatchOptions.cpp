@@ -86,7 +86,8 @@ ParsedCommandLine parse(const QStringList &arguments)
         QStringLiteral("converter"),
         QStringLiteral("Which converter converts: %1 (default %2). The service keeps poppler "
                        "loaded and never puts a password on a command line.")
-            .arg(converterchoice::names().join(QStringLiteral(", ")), converterchoice::defaultName()),
+            .arg(converterchoice::names().join(QStringLiteral(", ")),
+                 converterchoice::defaultName()),
         QStringLiteral("NAME"), converterchoice::defaultName());
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
@@ -159,9 +160,9 @@ ParsedCommandLine parse(const QStringList &arguments)
         return usageError(QStringLiteral("morwenda-batch: --extension needs an extension"));
     options.converter = parser.value(converter).toLower();
     if (!converterchoice::names().contains(options.converter))
-        return usageError(QStringLiteral("morwenda-batch: --converter is one of %1, not '%2'")
-                              .arg(converterchoice::names().join(QStringLiteral(", ")),
-                                   parser.value(converter)));
+        return usageError(
+            QStringLiteral("morwenda-batch: --converter is one of %1, not '%2'")
+                .arg(converterchoice::names().join(QStringLiteral(", ")), parser.value(converter)));
     options.quiet = parser.isSet(quiet);
     parsed.options = options;
     return parsed;

@@ -2,13 +2,13 @@
 
 #include "ConversionLimits.h"
 #include "ConversionRun.h"
-#include "SessionConverters.h"
 #include "filelist/RowListModel.h"
 #include "platform/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PathRules.h"
 #include "platform/PointerState.h"
+#include "SessionConverters.h"
 
 #include <cmath>
 #include <QPointer>

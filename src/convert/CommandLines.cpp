@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-QString PositionalPath(const QString &path)
+QString positionalPath(const QString &path)
 {
     return path.startsWith(u'-') ? QFileInfo(path).absoluteFilePath() : path;
 }

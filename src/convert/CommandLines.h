@@ -12,4 +12,4 @@ enum class PasswordRole
 
 // A path as a positional argument: a path that starts with "-" is made absolute, so that the
 // converter cannot take a file named like "-raw" for one of its options (or "-" for the console).
-QString PositionalPath(const QString &path);
+QString positionalPath(const QString &path);

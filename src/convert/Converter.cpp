@@ -32,9 +32,9 @@ namespace converter {
 namespace {
 
 #ifdef Q_OS_WIN
-const QString converterFileName = QStringLiteral("pdftotext.exe");
+const QString ProgramFileName = QStringLiteral("pdftotext.exe");
 #else
-const QString converterFileName = QStringLiteral("pdftotext");
+const QString ProgramFileName = QStringLiteral("pdftotext");
 #endif
 
 QString privateFolderName()
@@ -100,7 +100,7 @@ bool entryPresent(const QString &path)
 
 } // namespace
 
-QString TemporaryBase()
+QString temporaryBase()
 {
     QString temp = qEnvironmentVariable("TEMP");
 #ifdef Q_OS_WIN
@@ -115,22 +115,22 @@ QString TemporaryBase()
     return QDir::cleanPath(temp);
 }
 
-QString ConverterFolder()
+QString converterFolder()
 {
-    return TemporaryBase() + u'/' + privateFolderName();
+    return temporaryBase() + u'/' + privateFolderName();
 }
 
-QString ConverterFileName()
+QString converterFileName()
 {
-    return converterFileName;
+    return ProgramFileName;
 }
 
-QString ConverterPath()
+QString converterPath()
 {
-    return ConverterFolder() + u'/' + converterFileName;
+    return converterFolder() + u'/' + ProgramFileName;
 }
 
-QString NoExecReason(const QString &folder)
+QString noExecReason(const QString &folder)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(folder);
@@ -147,7 +147,7 @@ QString NoExecReason(const QString &folder)
 #endif
 }
 
-void PrepareFolder(const QString &folder)
+void prepareFolder(const QString &folder)
 {
 #ifdef Q_OS_WIN
     if (!QFileInfo(folder).exists() && !QDir().mkdir(folder))
@@ -172,23 +172,23 @@ QString GetAddressWidth()
                                                                       : QStringLiteral("32");
 }
 
-QString ConverterResource(const QString &width)
+QString converterResource(const QString &width)
 {
     return width == QStringLiteral("64") ? QStringLiteral(":/converter/102")
                                          : QStringLiteral(":/converter/101");
 }
 
-QByteArray ConverterBuild(const QString &width)
+QByteArray converterBuild(const QString &width)
 {
     static const bool registered = (initConverterResource(), true);
     Q_UNUSED(registered);
-    QFile resource(ConverterResource(width));
+    QFile resource(converterResource(width));
     if (!resource.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("Resource not found: ") + resource.fileName());
     return resource.readAll();
 }
 
-QString UnsafeFileReason(const QString &path)
+QString unsafeFileReason(const QString &path)
 {
     return unsafeReason(path, Entry::File);
 }

@@ -8,38 +8,38 @@
 namespace converter {
 
 // TEMP, else TMPDIR, else /tmp (on Windows: TEMP, else the platform's temporary folder).
-QString TemporaryBase();
+QString temporaryBase();
 
-// TemporaryBase() followed by the user's private folder "morwenda-<user id>". Built afresh at
+// temporaryBase() followed by the user's private folder "morwenda-<user id>". Built afresh at
 // every call.
-QString ConverterFolder();
+QString converterFolder();
 
 // The file name of the converter in its folder.
-QString ConverterFileName();
+QString converterFileName();
 
-// ConverterFolder() followed by "pdftotext" ("pdftotext.exe" on Windows).
-QString ConverterPath();
+// converterFolder() followed by "pdftotext" ("pdftotext.exe" on Windows).
+QString converterPath();
 
 // The running processor's address width, "64" or "32".
 QString GetAddressWidth();
 
 // The resource that holds the converter build for an address width: 102 for "64", else 101.
-QString ConverterResource(const QString &width);
+QString converterResource(const QString &width);
 
 // The bytes of the converter build for an address width. Throws Failure when the program
 // carries no such build.
-QByteArray ConverterBuild(const QString &width);
+QByteArray converterBuild(const QString &width);
 
 // Why a program must not be run from the file at `path`: it is missing, a symbolic link, not an
 // ordinary file, owned by another user, or writable by others. Empty when it is safe.
-QString UnsafeFileReason(const QString &path);
+QString unsafeFileReason(const QString &path);
 
 // Why no program can be run from `folder`: a mount that forbids it (noexec). Empty when one can.
-QString NoExecReason(const QString &folder);
+QString noExecReason(const QString &folder);
 
 // Creates the private folder (owner only) when it is missing. Throws Failure when it cannot be
 // made or is not safe to run a program from.
-void PrepareFolder(const QString &folder);
+void prepareFolder(const QString &folder);
 
 // Writes the block as a new file with the execute permission, unless a file is already at the
 // path: written under a private name and moved into place only when whole. Throws Failure.

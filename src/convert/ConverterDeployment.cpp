@@ -84,10 +84,10 @@ bool ConverterDeployment::usesSystemConverter()
 
 bool ConverterDeployment::settleIn(const QString &folder, const QByteArray &build, QString &why)
 {
-    const QString path = folder + u'/' + converter::ConverterFileName();
+    const QString path = folder + u'/' + converter::converterFileName();
     try {
-        converter::PrepareFolder(folder);
-        const QString noExec = converter::NoExecReason(folder);
+        converter::prepareFolder(folder);
+        const QString noExec = converter::noExecReason(folder);
         if (!noExec.isEmpty())
             throw Failure(noExec);
         auto lock = std::make_unique<InstanceLock>(folder + u'/' + LockFileName);
@@ -97,7 +97,7 @@ bool ConverterDeployment::settleIn(const QString &folder, const QByteArray &buil
                 throw Failure(QStringLiteral("The program carries no converter build"));
             converter::WriteResourceFile(build, path);
         }
-        const QString unsafe = converter::UnsafeFileReason(path);
+        const QString unsafe = converter::unsafeFileReason(path);
         if (!unsafe.isEmpty())
             throw Failure(unsafe + QStringLiteral("; it is not run"));
         m_lock = std::move(lock);
@@ -144,11 +144,11 @@ void ConverterDeployment::deploy(Procedure &proc)
     QByteArray build;
     QString why;
     proc.run(154, [&] { width = converter::GetAddressWidth(); });
-    proc.run(156, [&] { build = converter::ConverterBuild(width); });
+    proc.run(156, [&] { build = converter::converterBuild(width); });
     // The shared private folder of the user's temporary folder; a file already there stays and
     // is used, whatever it holds, when it and its folder are safe.
     bool placed = false;
-    proc.run(158, [&] { placed = settleIn(converter::ConverterFolder(), build, why); });
+    proc.run(158, [&] { placed = settleIn(converter::converterFolder(), build, why); });
     // Otherwise a fresh folder of this instance alone, without a word: the user loses nothing.
     if (!placed)
         proc.run(160, [&] { placed = settleInFreshFolder(build, why); });

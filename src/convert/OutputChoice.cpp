@@ -9,13 +9,13 @@ namespace outputpaths {
 QString inFolder(const QString &folder, const QString &pdf)
 {
     return paths::RemoveDoubleBackslashes(folder + paths::separator() +
-                                          paths::OutputFileName(paths::GetFileName(pdf)));
+                                          paths::outputFileName(paths::GetFileName(pdf)));
 }
 
 QString besidePdf(const QString &pdf)
 {
     return paths::RemoveDoubleBackslashes(paths::GetFolderPath(pdf) + paths::separator() +
-                                          paths::OutputFileName(paths::GetFileName(pdf)));
+                                          paths::outputFileName(paths::GetFileName(pdf)));
 }
 
 QString notOverThePdf(const QString &output, const QString &pdf)

@@ -47,7 +47,7 @@ QStringList PdftotextJob::arguments(const JobSpec &spec, PasswordRole role)
     if (spec.firstHundredPages)
         args << QStringLiteral("-f") << QStringLiteral("1") << QStringLiteral("-l")
              << QStringLiteral("100");
-    args << PositionalPath(spec.pdf) << QStringLiteral("-");
+    args << positionalPath(spec.pdf) << QStringLiteral("-");
     return args;
 }
 

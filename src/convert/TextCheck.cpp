@@ -54,7 +54,7 @@ private:
 
 } // namespace
 
-bool IsPrintableCharacter(char32_t c)
+bool isPrintableCharacter(char32_t c)
 {
     if (c < 32)
         return false;

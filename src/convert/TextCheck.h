@@ -13,7 +13,7 @@ constexpr qint64 TextReadChunkBytes = 64 * 1024;
 // and space except the replacement character U+FFFD (which stands for bytes that were not text).
 // Controls (tab and form feed included), 127 to 159, format and private-use characters, line and
 // paragraph separators are not.
-bool IsPrintableCharacter(char32_t c);
+bool isPrintableCharacter(char32_t c);
 
 // The file's lines in order: LF or CR LF ends a line and is not part of it; a last line without
 // LF is a line too, so an empty file gives none. Reading stops after `limit` lines (none: no

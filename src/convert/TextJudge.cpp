@@ -19,7 +19,7 @@ void TextJudge::visit(char32_t c)
         m_pendingCR = true;
         return;
     }
-    if (!IsPrintableCharacter(c))
+    if (!isPrintableCharacter(c))
         m_sawNonPrintable = true;
     else
         ++m_printable;

@@ -24,7 +24,7 @@ QString SampleFilesController::openFolderQuestion()
 void SampleFilesController::loadSampleFiles()
 {
     Procedure proc(m_boxes.reporter(), tags::Samples);
-    const QString folder = SampleFolder(m_installFolder);
+    const QString folder = sampleFolder(m_installFolder);
     // A failure ends the click: the rows appended before it stay and no question is asked.
     proc.run(100, [&] {
         // The samples are the PDFs of the folder. A conversion that saves beside its input leaves

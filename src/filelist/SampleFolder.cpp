@@ -8,7 +8,7 @@ namespace {
 const QString InstalledPart = QStringLiteral("/morwenda/Samples");
 }
 
-QString SampleFolder(const QString &executableFolder)
+QString sampleFolder(const QString &executableFolder)
 {
     const QString besideExecutable = executableFolder + QStringLiteral("/Samples");
     if (files::IsFolder(besideExecutable))

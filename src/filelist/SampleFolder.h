@@ -7,4 +7,4 @@
 // found from the executable's own place so that a moved installation still finds it, then at the
 // prefix the program was built for). When neither exists the answer is the folder beside the
 // executable, which then gives no files. The answer has no trailing separator.
-QString SampleFolder(const QString &executableFolder);
+QString sampleFolder(const QString &executableFolder);

@@ -25,7 +25,7 @@ bool IsFolder(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-bool IsOrdinaryFile(const QString &path)
+bool isOrdinaryFile(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }

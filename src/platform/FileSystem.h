@@ -12,7 +12,7 @@ bool FileExists(const QString &path);
 bool IsFolder(const QString &path);
 
 // True when the path names an existing ordinary file (not a folder).
-bool IsOrdinaryFile(const QString &path);
+bool isOrdinaryFile(const QString &path);
 
 // True when the path is a regular file, after following a link, that the process can see.
 // Folders, FIFOs, sockets and device files answer false: a FIFO handed to the converter would

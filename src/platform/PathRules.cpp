@@ -59,7 +59,7 @@ QString StripExtension(const QString &path)
     return path.left(at);
 }
 
-QString OutputFileName(const QString &fileName)
+QString outputFileName(const QString &fileName)
 {
     const qsizetype at = fileName.lastIndexOf(u'.');
     return (at < 0 ? fileName : fileName.left(at)) + QStringLiteral(".txt");

@@ -39,6 +39,6 @@ QString StripExtension(const QString &path);
 
 // The text file name for a PDF file name: its last extension, in any letter case, becomes ".txt"
 // ("report.final.pdf" gives "report.final.txt"); a name without a dot gets ".txt" appended.
-QString OutputFileName(const QString &fileName);
+QString outputFileName(const QString &fileName);
 
 } // namespace paths

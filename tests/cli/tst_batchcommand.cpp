@@ -397,10 +397,10 @@ void TestBatchCommand::interruptedThenResumed()
 
     // Ctrl-C after a few files: the terminal sends SIGINT to the whole job. With pdftotext the
     // converters can be seen by the books' path on their command lines.
-    QProcess *batch = startBatch({QStringLiteral("--converter"), QStringLiteral("pdftotext"),
-                                  QStringLiteral("--jobs"), QStringLiteral("2"),
-                                  QStringLiteral("--out"), out, QStringLiteral("--report"), report,
-                                  books});
+    QProcess *batch =
+        startBatch({QStringLiteral("--converter"), QStringLiteral("pdftotext"),
+                    QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--out"), out,
+                    QStringLiteral("--report"), report, books});
     QByteArray said;
     while (said.count('\n') < 3 && batch->state() == QProcess::Running) {
         batch->waitForReadyRead(100);

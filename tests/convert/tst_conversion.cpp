@@ -90,7 +90,7 @@ void TestConversion::pathsLikeOptionsAreMadeAbsolute()
     spec.pdf = QStringLiteral("-raw");
     QCOMPARE(PdftotextJob::arguments(spec, PasswordRole::Owner),
              (QStringList{cwd + QStringLiteral("-raw"), QStringLiteral("-")}));
-    QCOMPARE(PositionalPath(QStringLiteral("-")), cwd + u'-');
+    QCOMPARE(positionalPath(QStringLiteral("-")), cwd + u'-');
 }
 
 void TestConversion::userPasswordIsTriedWhenTheOwnerPasswordGivesNothing_data()

@@ -85,9 +85,9 @@ void TestDeployment::folderFollowsTemp()
     TestPlace place;
     const QString own = QStringLiteral("/morwenda-%1/pdftotext").arg(geteuid());
     qputenv("TEMP", QFile::encodeName(place.tempFolder() + u'/'));
-    QCOMPARE(converter::ConverterPath(), place.tempFolder() + own);
+    QCOMPARE(converter::converterPath(), place.tempFolder() + own);
     qputenv("TEMP", "");
-    QCOMPARE(converter::ConverterPath(), QDir::tempPath() + own);
+    QCOMPARE(converter::converterPath(), QDir::tempPath() + own);
 }
 
 void TestDeployment::deployWritesTheEmbeddedConverter()
@@ -95,22 +95,22 @@ void TestDeployment::deployWritesTheEmbeddedConverter()
     TestPlace place;
     ConverterDeployment deployment;
     QCOMPARE(deploy(deployment), QStringList());
-    const QString path = converter::ConverterPath();
+    const QString path = converter::converterPath();
     QCOMPARE(deployment.program(), path);
     QCOMPARE(bytesOf(path), bytesOf(QStringLiteral(MORWENDA_PDFTOTEXT)));
-    QVERIFY(!converter::ConverterBuild(QStringLiteral("32")).isEmpty());
-    QCOMPARE(modeOf(converter::ConverterFolder()) & 07777, mode_t(0700));
+    QVERIFY(!converter::converterBuild(QStringLiteral("32")).isEmpty());
+    QCOMPARE(modeOf(converter::converterFolder()) & 07777, mode_t(0700));
     QCOMPARE(modeOf(path) & (S_IFMT | S_IXUSR | S_IWGRP | S_IWOTH), mode_t(S_IFREG | S_IXUSR));
     QCOMPARE(runProgram(deployment.program(), {QStringLiteral("-v")}), 0);
     // Nothing but the converter and the instance lock is left there.
-    QCOMPARE(QDir(converter::ConverterFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QCOMPARE(QDir(converter::converterFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 void TestDeployment::existingFileStaysAndIsUsed()
 {
     TestPlace place;
-    QVERIFY(makeFolder(converter::ConverterFolder(), 0700));
-    QVERIFY(plantProgram(converter::ConverterPath()));
+    QVERIFY(makeFolder(converter::converterFolder(), 0700));
+    QVERIFY(plantProgram(converter::converterPath()));
     ConverterDeployment deployment;
     QCOMPARE(deploy(deployment), QStringList());
     QCOMPARE(runProgram(deployment.program()), 7);
@@ -157,8 +157,8 @@ void TestDeployment::unsafePlacesAreNeverRun()
     QVERIFY(!freshFolderPossible || makeFolder(runtime, 0700));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(blocked + QStringLiteral("/cache")));
-    const QString folder = converter::ConverterFolder();
-    QString planted = converter::ConverterPath(); // the program that someone left to be run
+    const QString folder = converter::converterFolder();
+    QString planted = converter::converterPath(); // the program that someone left to be run
     if (unsafe == Unsafe::FolderIsSymlink) {
         planted = place.path(QStringLiteral("elsewhere/pdftotext"));
         QVERIFY(makeFolder(QFileInfo(planted).path(), 0700));
@@ -220,7 +220,7 @@ void TestDeployment::lastInstanceToCloseRemovesTheConverter()
     TestPlace place; // the other instance inherits its TEMP
     ConverterDeployment deployment;
     QCOMPARE(deploy(deployment), QStringList());
-    const QString path = converter::ConverterPath();
+    const QString path = converter::converterPath();
     const QDateTime written = QFileInfo(path).lastModified();
     QProcess other;
     other.start(QStringLiteral(CONVERTER_INSTANCE));

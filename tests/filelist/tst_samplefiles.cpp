@@ -90,7 +90,7 @@ void TestSampleFiles::sampleFolder()
     QVERIFY(QDir(place.path()).mkpath("bin"));
     for (const QString &folder : folders)
         QVERIFY(QDir(place.path()).mkpath(folder));
-    QCOMPARE(SampleFolder(place.filePath("bin")), place.filePath(expected));
+    QCOMPARE(::sampleFolder(place.filePath("bin")), place.filePath(expected));
 }
 
 QTEST_GUILESS_MAIN(TestSampleFiles)

@@ -60,7 +60,7 @@ private slots:
             QStringLiteral(MORWENDA_SOURCE_DIR "/packaging/%1.svg").arg(QLatin1String(DesktopId));
         const QImage scalable = renderSvg(svg, size);
         QVERIFY2(!scalable.isNull(), qPrintable("cannot read " + svg));
-        const QImage drawn = DrawnProductIcon(size).convertToFormat(scalable.format());
+        const QImage drawn = drawnProductIcon(size).convertToFormat(scalable.format());
         QCOMPARE(drawn.size(), QSize(size, size));
 
         // Both come out of Qt's raster painter, pixel for pixel today; another renderer may
@@ -82,10 +82,10 @@ private slots:
     {
         const QTemporaryDir noThemes;
         QIcon::setThemeSearchPaths({noThemes.path()});
-        const QIcon icon = ProductIcon();
+        const QIcon icon = productIcon();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.pixmap(64).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                 DrawnProductIcon(64));
+                 drawnProductIcon(64));
     }
 };
 

@@ -152,7 +152,7 @@ void TestPathRules::outputFileName()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    QCOMPARE(paths::OutputFileName(name), expected);
+    QCOMPARE(paths::outputFileName(name), expected);
 }
 
 QTEST_APPLESS_MAIN(TestPathRules)

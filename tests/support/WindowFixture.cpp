@@ -6,10 +6,10 @@
 
 MainWindow &WindowFixture::open()
 {
-    m_window = std::make_unique<MainWindow>(
-        services, settings, deployment,
-        MainWindow::Options{place.installFolder(), [this] { ++m_ends; }, startFiles,
-                            QStringLiteral(MORWENDA_BINARY)});
+    m_window = std::make_unique<MainWindow>(services, settings, deployment,
+                                            MainWindow::Options{place.installFolder(),
+                                                                [this] { ++m_ends; }, startFiles,
+                                                                QStringLiteral(MORWENDA_BINARY)});
     m_controls = std::make_unique<WindowControls>(*m_window);
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()))

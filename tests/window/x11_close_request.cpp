@@ -67,8 +67,7 @@ int main(int argc, char *argv[])
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (!takesDeleteWindow(display, window, deleteWindow)) {
-        std::fprintf(stderr, "window %s does not list WM_DELETE_WINDOW in WM_PROTOCOLS\n",
-                     argv[1]);
+        std::fprintf(stderr, "window %s does not list WM_DELETE_WINDOW in WM_PROTOCOLS\n", argv[1]);
         XCloseDisplay(display);
         return 4;
     }
