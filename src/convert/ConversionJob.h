@@ -2,6 +2,9 @@
 
 #include "Outcome.h"
 
+class TextJudge;
+
+#include <QFile>
 #include <QFileDevice>
 #include <QObject>
 #include <QString>
@@ -58,6 +61,16 @@ protected:
         }
         return true;
     }
+
+    // The converter ended well: the text is complete only when every byte reached the file (a
+    // failed flush or close is WriteFailed and keeps the old text); then it is judged. Sets the
+    // result's pages and returns how the job ends.
+    struct Ending
+    {
+        Outcome outcome;
+        QString reason;
+    };
+    Ending settleCompleteText(QFile &text, TextJudge &judge, int pageBreaks);
 
     JobResult m_result;
 };

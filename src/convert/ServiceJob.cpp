@@ -186,22 +186,8 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
 
 void ServiceJob::settleConverted()
 {
-    // Every byte must have reached the file: a failed flush or close keeps the old text.
-    if (!m_text.flush()) {
-        end(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
-        return;
-    }
-    m_text.close();
-    if (m_text.error() != QFileDevice::NoError) {
-        end(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
-        return;
-    }
-    m_judge.finish();
-    m_result.pages = m_pageBreaks;
-    if (m_result.bytes == 0 || m_judge.hasNoUsableText())
-        end(Outcome::NoUsableText, reasons::Unreadable);
-    else
-        end(Outcome::Converted, QString());
+    const Ending ending = settleCompleteText(m_text, m_judge, m_pageBreaks);
+    end(ending.outcome, ending.reason);
 }
 
 void ServiceJob::turnToFallback()
