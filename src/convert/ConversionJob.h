@@ -10,7 +10,7 @@ class TextJudge;
 #include <QString>
 
 // What one job converts and where its text goes.
-struct JobSpec
+struct JobOrder
 {
     QString pdf;
     QString password;               // "" for none

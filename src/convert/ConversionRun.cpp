@@ -155,11 +155,11 @@ bool ConversionRun::dispatch(int index)
         return true;
     }
     row.textPath = staging->newTextPath();
-    JobSpec spec;
-    spec.pdf = pdf;
-    spec.password = password;
-    spec.textPath = row.textPath;
-    row.job = m_converter.makeJob(spec, m_limits);
+    JobOrder order;
+    order.pdf = pdf;
+    order.password = password;
+    order.textPath = row.textPath;
+    row.job = m_converter.makeJob(order, m_limits);
     row.dispatched = true;
     ++m_active;
     row.clock.start();

@@ -4,7 +4,7 @@
 
 class ConversionJob;
 struct ConversionLimits;
-struct JobSpec;
+struct JobOrder;
 
 // A kind of converter: how one file is converted. The run and the preview only see jobs.
 class ConverterKind
@@ -16,6 +16,6 @@ public:
     ConverterKind &operator=(const ConverterKind &) = delete;
 
     // A job for one file under the limits; not started yet.
-    virtual std::unique_ptr<ConversionJob> makeJob(const JobSpec &spec,
+    virtual std::unique_ptr<ConversionJob> makeJob(const JobOrder &order,
                                                    const ConversionLimits &limits) = 0;
 };

@@ -6,14 +6,14 @@ PdftotextConverter::PdftotextConverter(QString program) : m_program(std::move(pr
 
 PdftotextConverter::PdftotextConverter(ProgramSource source) : m_source(std::move(source)) {}
 
-std::unique_ptr<ConversionJob> PdftotextConverter::makeJob(const JobSpec &spec,
+std::unique_ptr<ConversionJob> PdftotextConverter::makeJob(const JobOrder &order,
                                                            const ConversionLimits &limits)
 {
     if (m_source) {
         m_program = m_source(m_missingReason);
         m_source = nullptr;
     }
-    auto job = std::make_unique<PdftotextJob>(m_program, spec, limits);
+    auto job = std::make_unique<PdftotextJob>(m_program, order, limits);
     if (m_program.isEmpty() && !m_missingReason.isEmpty())
         job->setMissingReason(m_missingReason);
     return job;

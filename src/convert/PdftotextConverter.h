@@ -19,7 +19,7 @@ public:
     // program that cannot be had is asked for once, and every job names why it failed to start.
     explicit PdftotextConverter(ProgramSource source);
 
-    std::unique_ptr<ConversionJob> makeJob(const JobSpec &spec,
+    std::unique_ptr<ConversionJob> makeJob(const JobOrder &order,
                                            const ConversionLimits &limits) override;
 
     // The program, once known ("" before the first job of a converter found when needed).

@@ -21,9 +21,10 @@ bool saysWrongPassword(const QString &errorOutput)
 
 } // namespace
 
-PdftotextJob::PdftotextJob(QString program, JobSpec spec, ConversionLimits limits, QObject *parent)
-    : ConversionJob(parent), m_program(std::move(program)), m_spec(std::move(spec)),
-      m_limits(limits), m_text(m_spec.textPath)
+PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits limits,
+                           QObject *parent)
+    : ConversionJob(parent), m_program(std::move(program)), m_order(std::move(order)),
+      m_limits(limits), m_text(m_order.textPath)
 {
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this,
@@ -38,16 +39,16 @@ PdftotextJob::~PdftotextJob()
     }
 }
 
-QStringList PdftotextJob::arguments(const JobSpec &spec, PasswordRole role)
+QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
 {
     QStringList args;
-    if (!spec.password.isEmpty())
+    if (!order.password.isEmpty())
         args << (role == PasswordRole::User ? QStringLiteral("-upw") : QStringLiteral("-opw"))
-             << spec.password;
-    if (spec.firstHundredPages)
+             << order.password;
+    if (order.firstHundredPages)
         args << QStringLiteral("-f") << QStringLiteral("1") << QStringLiteral("-l")
              << QStringLiteral("100");
-    args << positionalPath(spec.pdf) << QStringLiteral("-");
+    args << positionalPath(order.pdf) << QStringLiteral("-");
     return args;
 }
 
@@ -68,7 +69,7 @@ void PdftotextJob::launch(PasswordRole role)
     m_role = role;
     m_process = new QProcess(this);
     m_process->setProgram(m_program);
-    m_process->setArguments(arguments(m_spec, role));
+    m_process->setArguments(arguments(m_order, role));
     m_process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_LINUX
     const rlim_t memory = rlim_t(m_limits.memoryMegabytes) * 1024 * 1024;
@@ -189,7 +190,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         return;
     }
     if (saysWrongPassword(said)) {
-        if (!m_spec.password.isEmpty() && m_role == PasswordRole::Owner) {
+        if (!m_order.password.isEmpty() && m_role == PasswordRole::Owner) {
             // The typed password may be the one that opens the file rather than the owner's.
             m_process->deleteLater();
             m_process = nullptr;
@@ -201,7 +202,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
             launch(PasswordRole::User);
             return;
         }
-        if (m_spec.password.isEmpty())
+        if (m_order.password.isEmpty())
             end(Outcome::Protected, reasons::Protected);
         else
             end(Outcome::WrongPassword, reasons::WrongPassword);

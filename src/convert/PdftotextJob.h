@@ -23,7 +23,8 @@ public:
     // How much of the converter's error output is kept; the rest is read and dropped.
     static constexpr qsizetype ErrorOutputLimit = 64 * 1024;
 
-    PdftotextJob(QString program, JobSpec spec, ConversionLimits limits, QObject *parent = nullptr);
+    PdftotextJob(QString program, JobOrder order, ConversionLimits limits,
+                 QObject *parent = nullptr);
     ~PdftotextJob() override;
 
     void start() override;
@@ -33,7 +34,7 @@ public:
     void setMissingReason(const QString &why) { m_missingReason = why; }
 
     // The converter's arguments for a password role; the text goes to standard output ("-").
-    static QStringList arguments(const JobSpec &spec, PasswordRole role);
+    static QStringList arguments(const JobOrder &order, PasswordRole role);
 
 private:
     void launch(PasswordRole role);
@@ -47,7 +48,7 @@ private:
 
     QString m_program;
     QString m_missingReason;
-    JobSpec m_spec;
+    JobOrder m_order;
     ConversionLimits m_limits;
     QProcess *m_process = nullptr;
     QFile m_text;

@@ -33,15 +33,15 @@ void PreviewConversion::start(const QString &pdf, const QString &password,
     m_reason.clear();
     m_outcome = Outcome::Stopped;
     m_scratch = std::make_unique<TemporaryFolder>();
-    JobSpec spec;
-    spec.pdf = pdf;
-    spec.password = password;
-    spec.firstHundredPages = true;
+    JobOrder order;
+    order.pdf = pdf;
+    order.password = password;
+    order.firstHundredPages = true;
     // With no scratch folder the job's own write failure says why.
-    spec.textPath = m_scratch->isValid() ? m_scratch->filePath(QStringLiteral("preview.txt"))
-                                         : QStringLiteral("/nonexistent/preview.txt");
-    m_textPath = spec.textPath;
-    m_job = m_converter.makeJob(spec, limits);
+    order.textPath = m_scratch->isValid() ? m_scratch->filePath(QStringLiteral("preview.txt"))
+                                          : QStringLiteral("/nonexistent/preview.txt");
+    m_textPath = order.textPath;
+    m_job = m_converter.makeJob(order, limits);
     connect(m_job.get(), &ConversionJob::finished, this, &PreviewConversion::onJobFinished);
     m_job->start();
 }

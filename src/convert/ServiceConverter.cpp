@@ -12,12 +12,12 @@ ServiceConverter::ServiceConverter(const QString &serviceProgram,
 
 ServiceConverter::~ServiceConverter() = default;
 
-std::unique_ptr<ConversionJob> ServiceConverter::makeJob(const JobSpec &spec,
+std::unique_ptr<ConversionJob> ServiceConverter::makeJob(const JobOrder &order,
                                                          const ConversionLimits &limits)
 {
     if (m_pool->isUnavailable())
-        return m_fallback->makeJob(spec, limits);
-    return std::make_unique<ServiceJob>(*m_pool, *m_fallback, spec, limits);
+        return m_fallback->makeJob(order, limits);
+    return std::make_unique<ServiceJob>(*m_pool, *m_fallback, order, limits);
 }
 
 QString ServiceConverter::unavailableReason() const

@@ -18,7 +18,7 @@ public:
     ServiceConverter(const QString &serviceProgram, std::unique_ptr<ConverterKind> fallback);
     ~ServiceConverter() override;
 
-    std::unique_ptr<ConversionJob> makeJob(const JobSpec &spec,
+    std::unique_ptr<ConversionJob> makeJob(const JobOrder &order,
                                            const ConversionLimits &limits) override;
 
     // The service could not start; jobs go to the fallback. Empty while the service is in use.

@@ -17,10 +17,10 @@ QString systemError(int error)
 
 } // namespace
 
-ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobSpec spec,
+ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder order,
                        ConversionLimits limits, QObject *parent)
-    : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_spec(std::move(spec)),
-      m_limits(limits), m_text(m_spec.textPath)
+    : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_order(std::move(order)),
+      m_limits(limits), m_text(m_order.textPath)
 {
 }
 
@@ -31,21 +31,21 @@ ServiceJob::~ServiceJob()
     releaseService();
 }
 
-serviceprotocol::ConvertRequest ServiceJob::request(const JobSpec &spec,
+serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
                                                     const ConversionLimits &limits)
 {
     using namespace serviceprotocol;
     ConvertRequest request;
     request.target = OutputTarget::Stream;
-    request.passwordUse = spec.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
-    request.password = ConverterServiceClient::textBytes(spec.password);
-    if (spec.firstHundredPages) {
+    request.passwordUse = order.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
+    request.password = ConverterServiceClient::textBytes(order.password);
+    if (order.firstHundredPages) {
         request.firstPage = 1;
         request.lastPage = 100;
     }
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
     request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
-    request.pdfPath = ConverterServiceClient::pathBytes(spec.pdf);
+    request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
     return request;
 }
 
@@ -63,7 +63,7 @@ void ServiceJob::start()
     connect(m_service, &ConverterServiceClient::textArrived, this, &ServiceJob::takeText);
     connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
     m_open = true;
-    m_id = m_service->convert(request(m_spec, m_limits));
+    m_id = m_service->convert(request(m_order, m_limits));
 }
 
 void ServiceJob::stop()
@@ -138,7 +138,7 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         end(Outcome::Protected, reasons::Protected);
         return;
     case OutcomeKind::WrongPassword:
-        if (m_spec.password.isEmpty())
+        if (m_order.password.isEmpty())
             end(Outcome::Protected, reasons::Protected);
         else
             end(Outcome::WrongPassword, reasons::WrongPassword);
@@ -202,7 +202,7 @@ void ServiceJob::turnToFallback()
         endLater(Outcome::Stopped, reasons::Stopped);
         return;
     }
-    m_fallback = m_fallbackKind.makeJob(m_spec, m_limits);
+    m_fallback = m_fallbackKind.makeJob(m_order, m_limits);
     connect(m_fallback.get(), &ConversionJob::finished, this, [this] {
         m_result = m_fallback->result();
         m_ended = true;

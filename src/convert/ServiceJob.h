@@ -23,7 +23,7 @@ class ServiceJob : public ConversionJob
     Q_OBJECT
 
 public:
-    ServiceJob(ServicePool &pool, ConverterKind &fallback, JobSpec spec, ConversionLimits limits,
+    ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder order, ConversionLimits limits,
                QObject *parent = nullptr);
     ~ServiceJob() override;
 
@@ -31,7 +31,7 @@ public:
     void stop() override;
 
     // The request sent for a file (the password offered as the owner's, then as the user's).
-    static serviceprotocol::ConvertRequest request(const JobSpec &spec,
+    static serviceprotocol::ConvertRequest request(const JobOrder &order,
                                                    const ConversionLimits &limits);
 
 private:
@@ -46,7 +46,7 @@ private:
 
     QPointer<ServicePool> m_pool;
     ConverterKind &m_fallbackKind;
-    JobSpec m_spec;
+    JobOrder m_order;
     ConversionLimits m_limits;
     ConverterServiceClient *m_service = nullptr;
     quint32 m_id = 0;

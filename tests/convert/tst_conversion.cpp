@@ -76,19 +76,19 @@ void TestConversion::argumentVectors()
     QFETCH(QString, password);
     QFETCH(PasswordRole, role);
     QFETCH(QString, expected);
-    JobSpec spec;
-    spec.pdf = QStringLiteral("in.pdf");
-    spec.password = password;
-    spec.firstHundredPages = preview;
-    QCOMPARE(PdftotextJob::arguments(spec, role), expected.split(u' '));
+    JobOrder order;
+    order.pdf = QStringLiteral("in.pdf");
+    order.password = password;
+    order.firstHundredPages = preview;
+    QCOMPARE(PdftotextJob::arguments(order, role), expected.split(u' '));
 }
 
 void TestConversion::pathsLikeOptionsAreMadeAbsolute()
 {
     const QString cwd = QDir::currentPath() + u'/';
-    JobSpec spec;
-    spec.pdf = QStringLiteral("-raw");
-    QCOMPARE(PdftotextJob::arguments(spec, PasswordRole::Owner),
+    JobOrder order;
+    order.pdf = QStringLiteral("-raw");
+    QCOMPARE(PdftotextJob::arguments(order, PasswordRole::Owner),
              (QStringList{cwd + QStringLiteral("-raw"), QStringLiteral("-")}));
     QCOMPARE(positionalPath(QStringLiteral("-")), cwd + u'-');
 }

@@ -789,16 +789,16 @@ void TestEngine::passwordsComeOneAtATimeInRowOrder()
 void TestEngine::errorFloodIsCappedAndTheTextCounts()
 {
     TestPlace place;
-    JobSpec spec;
-    spec.pdf = standInPdf(place, QStringLiteral("flood"));
-    spec.textPath = place.path(QStringLiteral("flood.txt"));
-    PdftotextJob job(StandIn, spec, limitsOf(1));
+    JobOrder order;
+    order.pdf = standInPdf(place, QStringLiteral("flood"));
+    order.textPath = place.path(QStringLiteral("flood.txt"));
+    PdftotextJob job(StandIn, order, limitsOf(1));
     QSignalSpy finished(&job, &ConversionJob::finished);
     job.start();
     QVERIFY(finished.wait(60000));
     QCOMPARE(job.result().outcome, Outcome::Converted);
     QCOMPARE(job.result().errorOutput.size(), PdftotextJob::ErrorOutputLimit);
-    QVERIFY(contentOf(spec.textPath).startsWith("A line of text"));
+    QVERIFY(contentOf(order.textPath).startsWith("A line of text"));
 }
 
 void TestEngine::previewReadsItsOwnPrivateText_data()
