@@ -1,5 +1,6 @@
 // morwenda-batch against `xargs -P <cores> pdftotext` over the same PDFs in the same run; see
 // README.md.
+#include "BenchDocuments.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 
@@ -20,49 +21,10 @@
 
 namespace {
 
-constexpr int LinesPerPage = 40;
-
-// Pages of made-up prose with a fixed seed, so that every run converts the same text.
-QStringList makePages(int pageCount, QRandomGenerator &random)
-{
-    static const QStringList words =
-        QStringLiteral("the of and to in a is that for it as was with be by on not he this are "
-                       "report annual account balance customer delivery invoice quarter figures "
-                       "table revenue meeting committee 2021 17.5% €1,240.00 résumé Straße")
-            .split(u' ');
-    QStringList pages;
-    for (int p = 0; p < pageCount; ++p) {
-        QStringList lines;
-        for (int l = 0; l < LinesPerPage; ++l) {
-            QString line;
-            while (line.size() < 70)
-                line += words.at(int(random.bounded(quint32(words.size())))) + u' ';
-            lines.append(line.trimmed());
-        }
-        pages.append(lines.join(u'\n'));
-    }
-    return pages;
-}
-
-QStringList makePdfs(const QString &folder, int count, int pageCount)
-{
-    QDir().mkpath(folder);
-    QRandomGenerator random(20210831u + quint32(pageCount));
-    QStringList made;
-    for (int i = 0; i < count; ++i) {
-        const QString path =
-            QStringLiteral("%1/document %2.pdf").arg(folder).arg(i + 1, 4, 10, QLatin1Char('0'));
-        fixtures::writeTextPdf(path, makePages(pageCount, random));
-        made.append(path);
-    }
-    return made;
-}
-
-QString textName(const QString &pdf)
-{
-    const QString name = QFileInfo(pdf).fileName();
-    return name.left(name.lastIndexOf(u'.')) + QStringLiteral(".txt");
-}
+using benchdocs::differences;
+using benchdocs::makePdfs;
+using benchdocs::median;
+using benchdocs::textName;
 
 struct Measure
 {
@@ -115,25 +77,6 @@ Measure runXargs(const QStringList &pdfs, const QString &out, int cores)
                  {QStringLiteral("-0"), QStringLiteral("-n"), QStringLiteral("2"),
                   QStringLiteral("-P"), QString::number(cores), QStringLiteral(MORWENDA_PDFTOTEXT)},
                  list);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-int differences(const QStringList &pdfs, const QString &a, const QString &b)
-{
-    int different = 0;
-    for (const QString &pdf : pdfs) {
-        QFile x(a + u'/' + textName(pdf));
-        QFile y(b + u'/' + textName(pdf));
-        if (!x.open(QIODevice::ReadOnly) || !y.open(QIODevice::ReadOnly) ||
-            x.readAll() != y.readAll())
-            ++different;
-    }
-    return different;
 }
 
 } // namespace
