@@ -2,17 +2,45 @@
 
 #include "TextJudge.h"
 
-ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text, TextJudge &judge,
-                                                        int pageBreaks)
+ConversionJob::ConversionJob(QObject *parent)
+    : QObject(parent), m_judge(std::make_unique<TextJudge>())
+{
+}
+
+ConversionJob::~ConversionJob() = default;
+
+bool ConversionJob::keepText(QFile &text, const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 now = text.write(bytes.constData() + written, bytes.size() - written);
+        if (now <= 0)
+            return false;
+        written += now;
+    }
+    m_result.bytes += bytes.size();
+    m_pageBreaks += int(bytes.count('\f'));
+    m_judge->feed(bytes);
+    return true;
+}
+
+void ConversionJob::forgetText()
+{
+    m_result.bytes = 0;
+    m_pageBreaks = 0;
+    m_judge = std::make_unique<TextJudge>();
+}
+
+ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
 {
     if (!text.flush())
         return {Outcome::WriteFailed, reasons::writeFailed(text.errorString())};
     text.close();
     if (text.error() != QFileDevice::NoError)
         return {Outcome::WriteFailed, reasons::writeFailed(text.errorString())};
-    judge.finish();
-    m_result.pages = pageBreaks;
-    if (m_result.bytes == 0 || judge.hasNoUsableText())
+    m_judge->finish();
+    m_result.pages = m_pageBreaks;
+    if (m_result.bytes == 0 || m_judge->hasNoUsableText())
         return {Outcome::NoUsableText, reasons::Unreadable};
     return {Outcome::Converted, QString()};
 }

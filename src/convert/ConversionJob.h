@@ -4,6 +4,7 @@
 
 class TextJudge;
 
+#include <memory>
 #include <QFile>
 #include <QFileDevice>
 #include <QObject>
@@ -35,7 +36,8 @@ class ConversionJob : public QObject
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit ConversionJob(QObject *parent = nullptr);
+    ~ConversionJob() override;
 
     virtual void start() = 0;
 
@@ -48,19 +50,13 @@ signals:
     void finished();
 
 protected:
-    // Writes every byte or fails with the system's reason in file.errorString(): a write cut
-    // short (a disk filling up) goes on with the rest until the system says why it cannot.
-    static bool writeWhole(QFileDevice &file, const QByteArray &bytes)
-    {
-        qint64 written = 0;
-        while (written < bytes.size()) {
-            const qint64 now = file.write(bytes.constData() + written, bytes.size() - written);
-            if (now <= 0)
-                return false;
-            written += now;
-        }
-        return true;
-    }
+    // Appends a piece of the converter's text to `text`: written whole (a write cut short by a
+    // filling disk goes on until the system says why it cannot; false then, with the reason in
+    // text.errorString()), counted, and judged as it streams.
+    bool keepText(QFile &text, const QByteArray &bytes);
+
+    // The text starts again from nothing (a second try with another password role).
+    void forgetText();
 
     // The converter ended well: the text is complete only when every byte reached the file (a
     // failed flush or close is WriteFailed and keeps the old text); then it is judged. Sets the
@@ -70,7 +66,11 @@ protected:
         Outcome outcome;
         QString reason;
     };
-    Ending settleCompleteText(QFile &text, TextJudge &judge, int pageBreaks);
+    Ending settleCompleteText(QFile &text);
 
     JobResult m_result;
+
+private:
+    std::unique_ptr<TextJudge> m_judge;
+    int m_pageBreaks = 0; // the converter ends each page with one
 };

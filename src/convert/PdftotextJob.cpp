@@ -139,13 +139,10 @@ void PdftotextJob::takeText()
     const QByteArray bytes = m_process->readAllStandardOutput();
     if (bytes.isEmpty() || m_aborted)
         return;
-    if (!writeWhole(m_text, bytes)) {
+    if (!keepText(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
     }
-    m_result.bytes += bytes.size();
-    m_pageBreaks += int(bytes.count('\f'));
-    m_judge.feed(bytes);
     if (m_limits.idleSeconds > 0)
         m_idle.start(m_limits.idleSeconds * 1000);
 }
@@ -160,9 +157,7 @@ void PdftotextJob::takeErrorOutput()
 
 bool PdftotextJob::resetText()
 {
-    m_result.bytes = 0;
-    m_pageBreaks = 0;
-    m_judge = TextJudge();
+    forgetText();
     return m_text.resize(0) && m_text.seek(0);
 }
 
@@ -185,7 +180,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         return;
     }
     if (exitCode == 0) {
-        const Ending ending = settleCompleteText(m_text, m_judge, m_pageBreaks);
+        const Ending ending = settleCompleteText(m_text);
         end(ending.outcome, ending.reason);
         return;
     }

@@ -3,7 +3,6 @@
 #include "CommandLines.h"
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
-#include "TextJudge.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -52,9 +51,7 @@ private:
     ConversionLimits m_limits;
     QProcess *m_process = nullptr;
     QFile m_text;
-    TextJudge m_judge;
     QTimer m_idle;
-    int m_pageBreaks = 0;
     PasswordRole m_role = PasswordRole::Owner;
     bool m_aborted = false;
     bool m_ended = false;

@@ -97,13 +97,8 @@ void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
 {
     if (id != m_id || bytes.isEmpty() || m_aborted || m_ended)
         return;
-    if (!writeWhole(m_text, bytes)) {
+    if (!keepText(m_text, bytes))
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
-        return;
-    }
-    m_result.bytes += bytes.size();
-    m_pageBreaks += int(bytes.count('\f'));
-    m_judge.feed(bytes);
 }
 
 void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
@@ -186,7 +181,7 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
 
 void ServiceJob::settleConverted()
 {
-    const Ending ending = settleCompleteText(m_text, m_judge, m_pageBreaks);
+    const Ending ending = settleCompleteText(m_text);
     end(ending.outcome, ending.reason);
 }
 
@@ -198,6 +193,7 @@ void ServiceJob::turnToFallback()
         m_text.remove();
     }
     m_result = JobResult();
+    forgetText();
     if (m_aborted) {
         endLater(Outcome::Stopped, reasons::Stopped);
         return;

@@ -3,7 +3,6 @@
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
 #include "ServiceProtocol.h"
-#include "TextJudge.h"
 
 #include <memory>
 #include <QFile>
@@ -53,8 +52,6 @@ private:
     bool m_open = false; // the request is out and not answered yet
     std::unique_ptr<ConversionJob> m_fallback;
     QFile m_text;
-    TextJudge m_judge;
-    int m_pageBreaks = 0; // the converter ends each page with one
     bool m_aborted = false;
     bool m_ended = false;
 };
