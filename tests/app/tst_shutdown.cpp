@@ -6,6 +6,20 @@
 #include <QTest>
 #include <unistd.h>
 
+namespace {
+
+// The window program's environment: the place's settings and temporary folder, no screen.
+QProcessEnvironment environmentFor(const TestPlace &place)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), place.configFolder());
+    env.insert(QStringLiteral("TEMP"), place.tempFolder());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+} // namespace
+
 class TestShutdown : public QObject
 {
     Q_OBJECT
@@ -19,11 +33,7 @@ void TestShutdown::closingInsideARunStopsTheConvertersAndEndsTheProcess()
 {
     TestPlace place;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), place.configFolder());
-    env.insert(QStringLiteral("TEMP"), place.tempFolder());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(environmentFor(place));
     program.start(QStringLiteral(CLOSE_DURING_RUN), {place.installFolder(), place.root()});
     QVERIFY(program.waitForFinished(90000));
     const QByteArray said = program.readAllStandardOutput();
@@ -48,11 +58,7 @@ void TestShutdown::killingTheProgramEndsItsConverters()
 {
     TestPlace place;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), place.configFolder());
-    env.insert(QStringLiteral("TEMP"), place.tempFolder());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(environmentFor(place));
     program.start(QStringLiteral(CLOSE_DURING_RUN),
                   {place.installFolder(), place.root(), QStringLiteral("kill")});
     QByteArray said;

@@ -67,19 +67,7 @@ QByteArray nestedFormsPdf(int depth, int fanout, const QByteArray &leaf)
     const QByteArray content = "/F0 Do\n";
     objects << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
                    "\nendstream";
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (int i = 0; i < objects.size(); ++i) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    return fixtures::pdfOfObjects(objects);
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

@@ -101,6 +101,23 @@ QString corpusFile(const QString &name)
 
 // A 3 KB page whose form draws a form ten times, `levels` deep: the converter works for minutes
 // and gives no text.
+QByteArray pdfOfObjects(const QList<QByteArray> &objects)
+{
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (int i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
 void writeFormBomb(const QString &path, int levels)
 {
     QList<QByteArray> objects = {
@@ -127,18 +144,7 @@ void writeFormBomb(const QString &path, int levels)
             "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
     }
     objects << stream(QByteArray(), "/X Do");
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (int i = 0; i < objects.size(); ++i) {
-        offsets << pdf.size();
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    const QByteArray pdf = pdfOfObjects(objects);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
         qFatal("cannot write %s", qPrintable(path));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,10 @@ QByteArray convertDirectly(const QString &pdf, const QStringList &extraArguments
 // A 3 KB page whose form draws a form ten times, `levels` deep: the converter works for minutes
 // and gives no text.
 void writeFormBomb(const QString &path, int levels);
+
+// A whole PDF file of the given objects, numbered from 1 (the first must be the catalogue), with
+// its cross-reference table and trailer.
+QByteArray pdfOfObjects(const QList<QByteArray> &objects);
 
 QString corpusDir();
 QString corpusFile(const QString &name);
