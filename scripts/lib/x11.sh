@@ -14,13 +14,13 @@ x11_viewable_windows() {
         done
 }
 
-# Polls every 0.1 s until a viewable window named NAME appears and prints its id. Fails when the
-# process PID ends first or TIMEOUT seconds pass.
+# Polls every 0.1 s until a viewable window named NAME appears (other than the window EXCLUDE,
+# when given) and prints its id. Fails when the process PID ends first or TIMEOUT seconds pass.
 x11_wait_for_window() {
-    local name=$1 pid=$2 timeout=$3 id
+    local name=$1 pid=$2 timeout=$3 exclude=${4:-} id
     local deadline=$((SECONDS + timeout))
     while ((SECONDS < deadline)); do
-        id=$(x11_viewable_windows "$name" | head -n 1)
+        id=$(x11_viewable_windows "$name" | grep -vxF "${exclude:-none}" | head -n 1 || true)
         if [[ -n $id ]]; then
             echo "$id"
             return 0
@@ -63,22 +63,7 @@ x11_screenshot() {
 # message box of the program, which carries the program's name too) and prints its id. Fails when
 # the process PID ends first or TIMEOUT seconds pass.
 x11_wait_for_box() {
-    local name=$1 main=$2 pid=$3 timeout=$4 id
-    local deadline=$((SECONDS + timeout))
-    while ((SECONDS < deadline)); do
-        id=$(x11_viewable_windows "$name" | grep -vxF "$main" | head -n 1)
-        if [[ -n $id ]]; then
-            echo "$id"
-            return 0
-        fi
-        if ! kill -0 "$pid" 2>/dev/null; then
-            echo "the program ended before its box appeared" >&2
-            return 1
-        fi
-        sleep 0.1
-    done
-    echo "no box named \"$name\" within $timeout s" >&2
-    return 1
+    x11_wait_for_window "$1" "$3" "$4" "$2"
 }
 
 # Polls every 0.1 s until the window ID is no longer viewable. Fails after TIMEOUT seconds.
