@@ -2,8 +2,8 @@
 // through the add-to-list operation (as the folder scan and a drop add them) and all at once. A
 // bare row model without a view, filled one row at a time, is the baseline of the same run.
 
-#include "convert/ConverterDeployment.h"
-#include "filelist/RowListModel.h"
+#include "engine/ConverterDeployment.h"
+#include "platform/RowListModel.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
 #include "WindowControls.h"

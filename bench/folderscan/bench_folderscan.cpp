@@ -1,8 +1,8 @@
 // Scans a generated folder tree with the folder scan's walk and compares it with
 // `find DIR -iname '*.pdf'` over the same tree in the same run; see README.md.
 
-#include "convert/ConverterDeployment.h"
-#include "filelist/RowListModel.h"
+#include "engine/ConverterDeployment.h"
+#include "platform/RowListModel.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
 #include "WindowControls.h"

@@ -6,7 +6,7 @@
 //
 //   bench_service [files] [pages per file] [workers]     (default 2000 1 2)
 
-#include "convert/ConverterServiceClient.h"
+#include "service/ConverterServiceClient.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 

@@ -5,7 +5,7 @@
 //
 //   bench_textcheck [megabytes] [folder]      (default 64 MB, in the temporary folder)
 
-#include "convert/TextCheck.h"
+#include "engine/TextCheck.h"
 
 #include <cstdio>
 #include <QCoreApplication>

@@ -11,6 +11,12 @@ morwenda_build() {
             return 1
         fi
     fi
-    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # ccache, where installed, lets several checkouts of the project share what they compiled.
+    local -a launcher=()
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$source")} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+    fi
+    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
     cmake --build "$build"
 }

@@ -28,6 +28,7 @@
 #                                   dependencies from the program with them
 #   procps                          pgrep and ps: scripts/check-package sees which converter the
 #                                   installed program runs and that none outlives it
+#   ccache                          checkouts of the project share what they compiled
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
@@ -36,7 +37,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
-    parallel
+    parallel ccache
 )
 
 # Prints the packages of the list that are not installed, one per line.

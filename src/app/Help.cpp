@@ -1,6 +1,6 @@
 #include "Help.h"
 
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 
 QString helpText()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 
 #include <functional>
 #include <memory>

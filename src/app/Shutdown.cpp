@@ -1,6 +1,6 @@
 #include "Shutdown.h"
 
-#include "convert/ConverterDeployment.h"
+#include "engine/ConverterDeployment.h"
 #include "platform/TemporaryFolder.h"
 
 void shutDown(ConverterDeployment &deployment)

@@ -1,13 +1,13 @@
 #include "StartUp.h"
 
-#include "convert/ConverterChoice.h"
-#include "convert/ConverterDeployment.h"
-#include "convert/OptionsController.h"
+#include "engine/ConverterChoice.h"
+#include "engine/ConverterDeployment.h"
+#include "batch/OptionsController.h"
 #include "MainWindow.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBoxes.h"
-#include "platform/PointerState.h"
+#include "platform/widgets/MessageBoxes.h"
+#include "platform/widgets/PointerState.h"
 #include "ProductIcon.h"
 
 #include <QApplication>

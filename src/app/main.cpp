@@ -1,11 +1,11 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
-#include "convert/ConverterChoice.h"
-#include "convert/ConverterDeployment.h"
-#include "convert/ConverterService.h"
+#include "engine/ConverterChoice.h"
+#include "engine/ConverterDeployment.h"
+#include "service/ConverterService.h"
 #include "platform/SettingsStore.h"
-#include "platform/WidgetServices.h"
+#include "platform/widgets/WidgetServices.h"
 
 #include <cstdio>
 #include <cstdlib>

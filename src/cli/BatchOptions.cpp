@@ -1,6 +1,6 @@
 #include "BatchOptions.h"
 
-#include "convert/ConverterChoice.h"
+#include "engine/ConverterChoice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

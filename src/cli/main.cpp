@@ -1,21 +1,17 @@
 #include "cli/BatchCommand.h"
 #include "cli/BatchOptions.h"
-#include "convert/ConverterDeployment.h"
+#include "engine/ConverterDeployment.h"
 
-#ifdef MORWENDA_WITH_SERVICE
-#include "convert/ConverterService.h"
-#endif
+#include "service/ConverterService.h"
 
 #include <cstdio>
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
-#ifdef MORWENDA_WITH_SERVICE
     // The converter service needs no application object.
     if (converterservice::isRequested(argc, argv))
         return converterservice::run();
-#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("morwenda-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MORWENDA_VERSION));

@@ -1,9 +1,9 @@
 #include "FileDropController.h"
 
-#include "FilePattern.h"
+#include "engine/FilePattern.h"
 #include "FolderScanController.h"
-#include "platform/MessageBoxes.h"
-#include "RowListModel.h"
+#include "platform/widgets/MessageBoxes.h"
+#include "platform/RowListModel.h"
 
 #include <QDir>
 #include <QDropEvent>

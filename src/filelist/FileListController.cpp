@@ -1,9 +1,9 @@
 #include "FileListController.h"
 
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 #include "platform/PathRules.h"
-#include "platform/PointerState.h"
-#include "RowListModel.h"
+#include "platform/widgets/PointerState.h"
+#include "platform/RowListModel.h"
 
 #include <QFileInfo>
 #include <QHeaderView>

@@ -1,12 +1,12 @@
 #include "FolderScanController.h"
 
-#include "FilePattern.h"
-#include "FolderWalk.h"
-#include "platform/MessageBoxes.h"
-#include "platform/PointerState.h"
+#include "engine/FilePattern.h"
+#include "engine/FolderWalk.h"
+#include "platform/widgets/MessageBoxes.h"
+#include "platform/widgets/PointerState.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
-#include "RowListModel.h"
+#include "platform/RowListModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

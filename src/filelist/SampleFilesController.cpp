@@ -1,11 +1,11 @@
 #include "SampleFilesController.h"
 
-#include "FilePattern.h"
-#include "FolderWalk.h"
+#include "engine/FilePattern.h"
+#include "engine/FolderWalk.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 #include "platform/PathRules.h"
-#include "RowListModel.h"
+#include "platform/RowListModel.h"
 #include "SampleFolder.h"
 
 SampleFilesController::SampleFilesController(RowListModel &rows, const MessageBoxes &boxes,

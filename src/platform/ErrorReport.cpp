@@ -1,6 +1,6 @@
 #include "ErrorReport.h"
 
-#include "platform/Failure.h"
+#include "Failure.h"
 
 namespace errorreport {
 

@@ -1,12 +1,12 @@
 #include "PreviewController.h"
 
-#include "convert/ConversionLimits.h"
-#include "convert/PreviewConversion.h"
-#include "convert/SessionConverters.h"
-#include "filelist/RowListModel.h"
-#include "platform/MessageBoxes.h"
+#include "engine/ConversionLimits.h"
+#include "engine/PreviewConversion.h"
+#include "engine/SessionConverters.h"
+#include "platform/RowListModel.h"
+#include "platform/widgets/MessageBoxes.h"
 #include "platform/PathRules.h"
-#include "platform/PointerState.h"
+#include "platform/widgets/PointerState.h"
 
 #include <QPointer>
 

@@ -4,9 +4,9 @@
 // still alive at that moment ("children N"), and "after" only if it went on past the close.
 // With "kill" as third argument it prints its children's ids ("converters ID ...") instead and
 // waits to be killed.
-#include "convert/ConverterDeployment.h"
+#include "engine/ConverterDeployment.h"
 #include "FakeServices.h"
-#include "filelist/RowListModel.h"
+#include "platform/RowListModel.h"
 #include "PdfFixtures.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"

@@ -1,8 +1,8 @@
 #include "app/StartUp.h"
-#include "convert/OptionsController.h"
-#include "filelist/RowListModel.h"
+#include "batch/OptionsController.h"
+#include "platform/RowListModel.h"
 #include "platform/FileSystem.h"
-#include "platform/PointerState.h"
+#include "platform/widgets/PointerState.h"
 #include "WindowFixture.h"
 
 #include <QBuffer>

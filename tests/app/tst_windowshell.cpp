@@ -1,6 +1,6 @@
 #include "app/Help.h"
-#include "platform/CaptionProgressBar.h"
-#include "platform/PointerState.h"
+#include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/PointerState.h"
 #include "WindowFixture.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
-#include "convert/ConversionRun.h"
-#include "convert/PdftotextConverter.h"
-#include "filelist/FilePattern.h"
-#include "filelist/FolderWalk.h"
+#include "engine/ConversionRun.h"
+#include "engine/PdftotextConverter.h"
+#include "engine/FilePattern.h"
+#include "engine/FolderWalk.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 #include "TestPlace.h"

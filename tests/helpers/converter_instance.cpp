@@ -1,7 +1,7 @@
 // A second running instance of the program as far as the converter goes: deploys it as start-up
 // does (reports go to standard error), prints "ready", and when its input ends removes it as
 // shutdown does.
-#include "convert/ConverterDeployment.h"
+#include "engine/ConverterDeployment.h"
 #include "platform/ErrorReport.h"
 
 #include <cstdio>

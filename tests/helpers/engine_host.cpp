@@ -2,9 +2,9 @@
 // PDFs named on its command line into the folder given first, with the converter given before
 // them ("service:PROGRAM" for the converter service of PROGRAM), prints "running" once a
 // converter has started and waits for the run's end.
-#include "convert/ConversionRun.h"
-#include "convert/PdftotextConverter.h"
-#include "convert/ServiceConverter.h"
+#include "engine/ConversionRun.h"
+#include "engine/PdftotextConverter.h"
+#include "engine/ServiceConverter.h"
 
 #include <cstdio>
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 // The rules of the house that the compiler does not check: every box and dialog goes through the
-// services seam, the arrows between the folders point down, and the Qt-Core-only library stays
-// free of Gui and Widgets.
+// services seam, the arrows between the folders point down, the Qt-Core-only libraries (platform,
+// service, engine and the command line) stay free of Gui and Widgets, and only the service
+// includes poppler.
 #include "CodeBoundaries.h"
 #include "TestConfig.h"
 
@@ -59,7 +60,10 @@ class TestCodeBoundaries : public QObject
 private slots:
     void noDirectDialogsOutsidePlatform();
     void nothingOutsideAppIncludesApp();
+    void foldersIncludeOnlyFoldersBelow_data();
+    void foldersIncludeOnlyFoldersBelow();
     void coreLibraryIncludesNoGuiOrWidgetHeader();
+    void onlyTheServiceIncludesPoppler();
 };
 
 void TestCodeBoundaries::noDirectDialogsOutsidePlatform()
@@ -89,6 +93,60 @@ void TestCodeBoundaries::nothingOutsideAppIncludesApp()
         },
         &scanned);
     QVERIFY2(scanned > 10, "the sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+void TestCodeBoundaries::foldersIncludeOnlyFoldersBelow_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("allowed");
+    const QStringList platform{QStringLiteral("platform")};
+    const QStringList widgets = platform + QStringList{QStringLiteral("platform/widgets")};
+    const QStringList engine = platform + QStringList{QStringLiteral("service"),
+                                                      QStringLiteral("engine")};
+    const QStringList controllers = engine + QStringList{QStringLiteral("platform/widgets")};
+    QTest::newRow("platform") << QStringLiteral("platform") << platform;
+    QTest::newRow("platform/widgets") << QStringLiteral("platform/widgets") << widgets;
+    QTest::newRow("service") << QStringLiteral("service") << (platform + QStringList{QStringLiteral("service")});
+    QTest::newRow("engine") << QStringLiteral("engine") << engine;
+    QTest::newRow("filelist") << QStringLiteral("filelist")
+                              << (controllers + QStringList{QStringLiteral("filelist")});
+    QTest::newRow("batch") << QStringLiteral("batch")
+                           << (controllers + QStringList{QStringLiteral("filelist"),
+                                                         QStringLiteral("batch")});
+    QTest::newRow("preview") << QStringLiteral("preview")
+                             << (controllers + QStringList{QStringLiteral("preview")});
+    QTest::newRow("cli") << QStringLiteral("cli") << (engine + QStringList{QStringLiteral("cli")});
+}
+
+// A file includes the program's headers by their folder under src/ ("engine/Outcome.h") or, in
+// its own folder, by name alone; either must lie in its own folder or one below it.
+void TestCodeBoundaries::foldersIncludeOnlyFoldersBelow()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, allowed);
+    const QString root = SourceRoot + u'/' + folder + u'/';
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [&](const QString &path) {
+            return path.startsWith(root) && !path.mid(root.size()).contains(u'/');
+        },
+        [&](const QString &path, const QString &line) {
+            const QRegularExpressionMatch include = IncludeLine.match(line);
+            if (!include.hasMatch())
+                return false;
+            const QString header = include.captured(1);
+            QString owner;
+            if (QFileInfo::exists(SourceRoot + u'/' + header) && header.contains(u'/'))
+                owner = QFileInfo(header).path();
+            else if (QFileInfo::exists(QFileInfo(path).path() + u'/' + header))
+                owner = folder;
+            else
+                return false;
+            return !allowed.contains(owner);
+        },
+        &scanned);
+    QVERIFY2(scanned > 0, qPrintable(QStringLiteral("no source in ") + folder));
     QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
 }
 
@@ -124,6 +182,32 @@ void TestCodeBoundaries::coreLibraryIncludesNoGuiOrWidgetHeader()
         [&](const QString &path) { return core.contains(QFileInfo(path).canonicalFilePath()); },
         isGuiInclude, &scanned);
     QVERIFY2(scanned > 10, "the core library's sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+void TestCodeBoundaries::onlyTheServiceIncludesPoppler()
+{
+    const QStringList popplerDirs =
+        QStringLiteral(MORWENDA_POPPLER_INCLUDE_DIRS).split(u'|', Qt::SkipEmptyParts);
+    if (popplerDirs.isEmpty())
+        QSKIP("built without poppler's library");
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [](const QString &path) {
+            return !path.startsWith(SourceRoot + QStringLiteral("/service/"));
+        },
+        [&](const QString &, const QString &line) {
+            const QRegularExpressionMatch include = IncludeLine.match(line);
+            if (!include.hasMatch() || line.contains(u'"'))
+                return false;
+            for (const QString &dir : popplerDirs) {
+                if (QFileInfo::exists(dir + u'/' + include.captured(1)))
+                    return true;
+            }
+            return false;
+        },
+        &scanned);
+    QVERIFY2(scanned > 10, "the sources were not found");
     QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
 }
 

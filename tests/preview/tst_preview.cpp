@@ -1,8 +1,8 @@
-#include "../convert/BatchFixture.h"
-#include "convert/Outcome.h"
+#include "BatchFixture.h"
+#include "engine/Outcome.h"
 #include "filelist/FileListController.h"
-#include "platform/CaptionProgressBar.h"
-#include "platform/PointerState.h"
+#include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
 
 #include <QApplication>

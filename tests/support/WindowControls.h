@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/MainWindow.h"
-#include "filelist/RowListModel.h"
-#include "platform/CaptionProgressBar.h"
-#include "platform/PointerState.h"
+#include "platform/RowListModel.h"
+#include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/PointerState.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
-#include "convert/ConverterDeployment.h"
+#include "engine/ConverterDeployment.h"
 #include "FakeServices.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "platform/Services.h"
 
 // The real dialogs: Qt's message box, input box and file dialogs, and the desktop's file manager.
 class WidgetServices final : public Services

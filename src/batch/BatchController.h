@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OutputChoice.h"
+#include "engine/OutputChoice.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 // The converter service against the real pdftotext, byte for byte, and what its children may do
 // to it: crash, hang, run out of memory, outlive their parent.
-#include "convert/ConverterServiceClient.h"
+#include "service/ConverterServiceClient.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "filelist/FileListController.h"
-#include "filelist/RowListModel.h"
-#include "platform/PointerState.h"
+#include "platform/RowListModel.h"
+#include "platform/widgets/PointerState.h"
 #include "WindowControls.h"
 #include "WindowFixture.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 #include "platform/PathRules.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"

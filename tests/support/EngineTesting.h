@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/ConversionRun.h"
-#include "convert/PdftotextConverter.h"
+#include "engine/ConversionRun.h"
+#include "engine/PdftotextConverter.h"
 
 #include <QFile>
 #include <QSignalSpy>

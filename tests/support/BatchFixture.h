@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/BatchController.h"
-#include "filelist/RowListModel.h"
+#include "batch/BatchController.h"
+#include "platform/RowListModel.h"
 #include "PdfFixtures.h"
 #include "WindowFixture.h"
 

@@ -1,6 +1,6 @@
 #include "MessageBoxes.h"
 
-#include "PasswordPrompt.h"
+#include "platform/PasswordPrompt.h"
 
 MessageAnswer MessageBoxes::message(const QString &text, MessageButtons buttons,
                                     MessageIcon icon) const

@@ -1,5 +1,5 @@
-#include "convert/Converter.h"
-#include "convert/ConverterDeployment.h"
+#include "engine/Converter.h"
+#include "engine/ConverterDeployment.h"
 #include "platform/ErrorReport.h"
 #include "TestConfig.h"
 #include "TestPlace.h"

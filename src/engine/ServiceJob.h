@@ -2,7 +2,7 @@
 
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
-#include "ServiceProtocol.h"
+#include "service/ServiceProtocol.h"
 
 #include <memory>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The batch run over real-world PDFs gives every file the outcome of the converter itself.
 #include "BatchFixture.h"
-#include "convert/Outcome.h"
-#include "convert/OutputChoice.h"
-#include "convert/TextCheck.h"
+#include "engine/Outcome.h"
+#include "engine/OutputChoice.h"
+#include "engine/TextCheck.h"
 
 #include <QTemporaryFile>
 

@@ -1,14 +1,14 @@
 #include "BatchController.h"
 
-#include "ConversionLimits.h"
-#include "ConversionRun.h"
-#include "filelist/RowListModel.h"
-#include "platform/CaptionProgressBar.h"
+#include "engine/ConversionLimits.h"
+#include "engine/ConversionRun.h"
+#include "platform/RowListModel.h"
+#include "platform/widgets/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBoxes.h"
+#include "platform/widgets/MessageBoxes.h"
 #include "platform/PathRules.h"
-#include "platform/PointerState.h"
-#include "SessionConverters.h"
+#include "platform/widgets/PointerState.h"
+#include "engine/SessionConverters.h"
 
 #include <cmath>
 #include <QPointer>

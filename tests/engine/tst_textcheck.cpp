@@ -1,5 +1,5 @@
-#include "convert/TextCheck.h"
-#include "convert/TextJudge.h"
+#include "engine/TextCheck.h"
+#include "engine/TextJudge.h"
 #include "TestPlace.h"
 
 #include <QDir>

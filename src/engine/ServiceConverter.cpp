@@ -2,7 +2,7 @@
 
 #include "ConversionJob.h"
 #include "ServiceJob.h"
-#include "ServicePool.h"
+#include "service/ServicePool.h"
 
 ServiceConverter::ServiceConverter(const QString &serviceProgram,
                                    std::unique_ptr<ConverterKind> fallback)

@@ -1,5 +1,5 @@
-#include "filelist/FilePattern.h"
-#include "filelist/FolderWalk.h"
+#include "engine/FilePattern.h"
+#include "engine/FolderWalk.h"
 #include "platform/FileSystem.h"
 
 #include <QDirIterator>

@@ -1,8 +1,8 @@
 #include "ServiceJob.h"
 
 #include "ConverterKind.h"
-#include "ConverterServiceClient.h"
-#include "ServicePool.h"
+#include "service/ConverterServiceClient.h"
+#include "service/ServicePool.h"
 
 #include <algorithm>
 #include <cerrno>

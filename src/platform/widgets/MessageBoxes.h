@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ErrorReport.h"
-#include "Services.h"
+#include "platform/ErrorReport.h"
+#include "platform/Services.h"
 
 #include <QString>
 

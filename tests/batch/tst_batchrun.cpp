@@ -1,12 +1,12 @@
 #include "BatchFixture.h"
-#include "convert/BatchController.h"
-#include "convert/Outcome.h"
-#include "convert/OutputChoice.h"
-#include "platform/CaptionProgressBar.h"
-#include "platform/PointerState.h"
+#include "batch/BatchController.h"
+#include "engine/Outcome.h"
+#include "engine/OutputChoice.h"
+#include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/PointerState.h"
 
 #include "platform/SettingKeys.h"
-#include "platform/WidgetServices.h"
+#include "platform/widgets/WidgetServices.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The converter's command lines, and which password a conversion offers (with the real
 // pdftotext).
-#include "convert/CommandLines.h"
-#include "convert/ConverterDeployment.h"
-#include "convert/PdftotextJob.h"
+#include "engine/CommandLines.h"
+#include "engine/ConverterDeployment.h"
+#include "engine/PdftotextJob.h"
 #include "EngineTesting.h"
 #include "PdfFixtures.h"
 #include "platform/ErrorReport.h"
