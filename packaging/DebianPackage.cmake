@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, made by `cpack -G DEB` in a build folder (scripts/package does it all). It
 # holds what `cmake --install` puts under /usr. The library dependencies (Qt, poppler's library that
 # the converter service links, the C library) are read from the program by dpkg-shlibdeps; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's drawn icon as the PNGs of the hicolor icon theme:
 //   render_icons FOLDER SIZE...
 // makes FOLDER/<SIZE>x<SIZE>/apps/org.tarvenik.Morwenda.png for each SIZE. Exits 1 when a size is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the sample PDFs that "Load Sample/Example Files" offers: a text document in two scripts,
 // a page that holds only a scanned picture, the source of the password-protected sample (qpdf
 // protects it afterwards) and a damaged file, cut off as an interrupted download leaves one.

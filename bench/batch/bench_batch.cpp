@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the batch run of the real main window (offscreen) against a bare loop that starts the
 // converter once per file and waits for it, and against xargs -P <cores>, over the same PDFs, in
 // the same run: N one-page files and N many-page files. Prints the median of a few interleaved

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morwenda-batch against `xargs -P <cores> pdftotext` over the same PDFs in the same run; see
 // README.md.
 #include "BenchDocuments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times appending many rows to the file list of the real window, offscreen: one row at a time
 // through the add-to-list operation (as the folder scan and a drop add them) and all at once. A
 // bare row model without a view, filled one row at a time, is the baseline of the same run.

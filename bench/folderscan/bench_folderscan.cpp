@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scans a generated folder tree with the folder scan's walk and compares it with
 // `find DIR -iname '*.pdf'` over the same tree in the same run; see README.md.
 

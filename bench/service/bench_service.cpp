@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the converter service against pdftotext over the same PDFs, in the same run: a
 // sequential loop of `pdftotext`, `xargs -P <workers>`, and the service used three ways (one
 // request at a time; one service per worker; one service with a child per worker). The service

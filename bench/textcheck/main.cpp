@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the text check on large text files and reports the peak memory of each way of reading:
 // hasNoUsableText streams the file and stops at the sixth printable character; the baseline reads
 // the whole file into lines first and then judges the lines. Each measurement runs in a process of

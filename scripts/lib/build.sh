@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configuring and building with CMake and Ninja. Sourced by scripts/run and scripts/test.
 
 # Configures SOURCE into BUILD (Ninja, RelWithDebInfo) and builds every target: the program, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Debian packages the program needs to build, run and be tested, and the step that installs the
 # missing ones. Sourced by scripts/run and scripts/test; call `deps_install`.
 #

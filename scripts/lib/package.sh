@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Building the Debian package with CMake and CPack. Sourced by scripts/package and
 # scripts/check-package; needs scripts/lib/build.sh.
 

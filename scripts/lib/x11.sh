@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Waiting for a window on an X display and taking its picture, with xwininfo and ImageMagick.
 # Sourced by scripts/run and the window test; DISPLAY must be set.
 

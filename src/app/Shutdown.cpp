@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Shutdown.h"
 
 #include "engine/ConverterDeployment.h"
@@ -8,5 +9,5 @@ void shutDown(ConverterDeployment &deployment)
     deployment.remove();
     // A run or preview cut short leaves its private folders behind; the text being written there
     // is lost with them, and the file it would have replaced stays as it was.
-    TemporaryFolder::RemoveAll();
+    TemporaryFolder::removeAll();
 }

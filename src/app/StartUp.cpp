@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "StartUp.h"
 
 #include "engine/ConverterChoice.h"
@@ -53,7 +54,7 @@ QPoint cursorHotSpot(const QByteArray &bytes)
 
 } // namespace
 
-QString SetApplicationTitle(const QString &productName)
+QString setApplicationTitle(const QString &productName)
 {
     QString title = productName;
     qsizetype blank = title.lastIndexOf(u' ');
@@ -66,7 +67,7 @@ QString SetApplicationTitle(const QString &productName)
     return title;
 }
 
-void ApplySkin(QWidget &window, const QString &installFolder)
+void applySkin(QWidget &window, const QString &installFolder)
 {
     const QString skin = installFolder + QStringLiteral("/x/o.cjs");
     if (!QFileInfo(skin).isFile())
@@ -108,15 +109,15 @@ void runStartUp(MainWindow &window, const QString &installFolder)
     MessageBoxes &boxes = window.boxes();
     Procedure proc(boxes.reporter(), tags::FormLoad);
 
-    proc.run(100, [&] { ApplySkin(window, installFolder); });
+    proc.run(100, [&] { applySkin(window, installFolder); });
     const QString handPointer = installFolder + QStringLiteral("/HAND-M.CUR");
-    if (files::FileExists(handPointer))
+    if (files::fileExists(handPointer))
         proc.run(104, [&] { window.pointer().setCustomCursor(loadPointerPicture(handPointer)); });
     proc.run(130, [&] {
         const QString product = QString::fromLatin1(MainWindow::ProductName);
         window.setWindowTitle(product);
         window.setWindowIcon(productIcon());
-        boxes.setTitle(SetApplicationTitle(product));
+        boxes.setTitle(setApplicationTitle(product));
         QCoreApplication::setApplicationName(boxes.title());
     });
     QTreeView *fileList = window.fileListView();

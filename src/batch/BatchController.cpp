@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchController.h"
 
 #include "engine/ConversionLimits.h"
@@ -64,7 +65,7 @@ void BatchController::startConversion()
     connect(m_run.get(), &ConversionRun::progressed, this,
             [this](int done, int total) { m_progress.setValue(roundedPercent(done, total)); });
     connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
-        m_progress.setText(QStringLiteral("Processing: ") + paths::GetFileName(pdf));
+        m_progress.setText(QStringLiteral("Processing: ") + paths::getFileName(pdf));
     });
     connect(m_run.get(), &ConversionRun::finished, this, &BatchController::onRunFinished);
     m_pointer.set(PointerState::Busy);
@@ -80,7 +81,7 @@ bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
         proc.run(108, [&] { m_boxes.message(NoFiles); });
         return true;
     }
-    if (!files::IsFolder(choice.folder) && choice.mode != OutputChoice::Mode::BesidePdf) {
+    if (!files::isFolder(choice.folder) && choice.mode != OutputChoice::Mode::BesidePdf) {
         proc.run(112, [&] { m_boxes.message(NoFolder); });
         return true;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionsController.h"
 
 #include "platform/Failure.h"
@@ -81,23 +82,23 @@ void OptionsController::restoreChoices(Procedure &proc)
 {
     proc.run(140, [&] {
         const Qt::CheckState state = checkStateFor(
-            settingtext::toInt16(m_settings.GetSetting(settingkeys::AskPassword, "0")));
+            settingtext::toInt16(m_settings.getSetting(settingkeys::AskPassword, "0")));
         // A greyed box is shown as stored, once: the user's clicks then only tick and clear it.
         m_controls.askPasswordBox->setTristate(state == Qt::PartiallyChecked);
         m_controls.askPasswordBox->setCheckState(state);
     });
     proc.run(142, [&] {
-        const QString desktop = files::DesktopFolder();
+        const QString desktop = files::desktopFolder();
         m_controls.outputFolderEdit->setText(
-            m_settings.GetSetting(settingkeys::OutputFolder, desktop));
+            m_settings.getSetting(settingkeys::OutputFolder, desktop));
     });
     proc.run(144, [&] {
         m_controls.saveToFolderOption->setChecked(
-            settingtext::toBoolean(m_settings.GetSetting(settingkeys::SaveToFolder, "1")));
+            settingtext::toBoolean(m_settings.getSetting(settingkeys::SaveToFolder, "1")));
     });
     proc.run(146, [&] {
         m_controls.saveBesidePdfOption->setChecked(
-            settingtext::toBoolean(m_settings.GetSetting(settingkeys::SaveBesidePdf, "0")));
+            settingtext::toBoolean(m_settings.getSetting(settingkeys::SaveBesidePdf, "0")));
     });
     m_controls.outputFolderFrame->setEnabled(m_controls.saveToFolderOption->isChecked());
 }
@@ -105,7 +106,7 @@ void OptionsController::restoreChoices(Procedure &proc)
 void OptionsController::storeChoice(const QString &key, const QString &text)
 {
     try {
-        m_settings.SaveSetting(key, text);
+        m_settings.saveSetting(key, text);
     } catch (const Failure &failure) {
         // These handlers run for every click and keystroke; the window goes on with the choice it
         // shows.
@@ -147,14 +148,14 @@ void OptionsController::browseOutputFolder()
     Procedure proc(m_boxes.reporter(), tags::BrowseOutput);
     QString start;
     QString folder;
-    proc.run(100, [&] { start = m_settings.GetSetting(settingkeys::LastFolder, QString()); });
+    proc.run(100, [&] { start = m_settings.getSetting(settingkeys::LastFolder, QString()); });
     proc.run(102, [&] {
         folder = m_boxes.services().browseForFolder(m_boxes.owner(),
                                                     QStringLiteral("Please select folder:"), start);
     });
     if (folder.isEmpty())
         return;
-    proc.run(106, [&] { m_settings.SaveSetting(settingkeys::LastFolderDot, folder); });
+    proc.run(106, [&] { m_settings.saveSetting(settingkeys::LastFolderDot, folder); });
     const QChar sep = paths::separator();
     m_controls.outputFolderEdit->setText(folder.endsWith(sep) ? folder : folder + sep);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/BatchCommand.h"
 #include "cli/BatchOptions.h"
 #include "engine/ConverterDeployment.h"

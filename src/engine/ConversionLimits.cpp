@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionLimits.h"
 
 #include "platform/SettingKeys.h"
@@ -11,7 +12,7 @@ namespace {
 int readNumber(const SettingsStore &store, const QString &key, int fallback)
 {
     bool ok = false;
-    const int value = store.GetSetting(key, QString()).trimmed().toInt(&ok);
+    const int value = store.getSetting(key, QString()).trimmed().toInt(&ok);
     return ok && value >= 0 ? value : fallback;
 }
 

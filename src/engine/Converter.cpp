@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Converter.h"
 
 #include "platform/Failure.h"
@@ -95,7 +96,7 @@ QString unsafeReason(const QString &path, Entry entry)
 
 bool entryPresent(const QString &path)
 {
-    return files::FileExists(path) || QFileInfo(path).isSymLink();
+    return files::fileExists(path) || QFileInfo(path).isSymLink();
 }
 
 } // namespace
@@ -162,7 +163,7 @@ void prepareFolder(const QString &folder)
         throw Failure(reason + QStringLiteral("; the converter is not run from there"));
 }
 
-QString GetAddressWidth()
+QString getAddressWidth()
 {
     const QString arch = QSysInfo::currentCpuArchitecture();
     if (arch.isEmpty())
@@ -193,10 +194,10 @@ QString unsafeFileReason(const QString &path)
     return unsafeReason(path, Entry::File);
 }
 
-void WriteResourceFile(const QByteArray &block, const QString &path)
+void writeResourceFile(const QByteArray &block, const QString &path)
 {
     QCoreApplication::processEvents();
-    if (files::FileExists(path))
+    if (files::fileExists(path))
         return;
     QTemporaryFile part(path + QStringLiteral(".part-XXXXXX"));
     if (!part.open())

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -21,7 +22,7 @@ QString converterFileName();
 QString converterPath();
 
 // The running processor's address width, "64" or "32".
-QString GetAddressWidth();
+QString getAddressWidth();
 
 // The resource that holds the converter build for an address width: 102 for "64", else 101.
 QString converterResource(const QString &width);
@@ -43,6 +44,6 @@ void prepareFolder(const QString &folder);
 
 // Writes the block as a new file with the execute permission, unless a file is already at the
 // path: written under a private name and moved into place only when whole. Throws Failure.
-void WriteResourceFile(const QByteArray &block, const QString &path);
+void writeResourceFile(const QByteArray &block, const QString &path);
 
 } // namespace converter

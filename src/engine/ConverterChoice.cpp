@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterChoice.h"
 
 #include "ConverterDeployment.h"
@@ -31,7 +32,7 @@ QString defaultName()
 
 QString fromSettings(const SettingsStore &store)
 {
-    const QString stored = store.GetSetting(settingkeys::Converter, QString()).trimmed();
+    const QString stored = store.getSetting(settingkeys::Converter, QString()).trimmed();
     if (stored.compare(Pdftotext, Qt::CaseInsensitive) == 0)
         return Pdftotext;
     if (stored.compare(Service, Qt::CaseInsensitive) == 0 && serviceBuilt())

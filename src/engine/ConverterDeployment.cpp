@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterDeployment.h"
 
 #include "Converter.h"
@@ -25,7 +26,7 @@ const QString LockFileName = QStringLiteral("instances.lock");
 
 bool entryPresent(const QString &path)
 {
-    return files::FileExists(path) || QFileInfo(path).isSymLink();
+    return files::fileExists(path) || QFileInfo(path).isSymLink();
 }
 
 // Folders for a private folder of this instance alone, best first.
@@ -95,7 +96,7 @@ bool ConverterDeployment::settleIn(const QString &folder, const QByteArray &buil
         if (!entryPresent(path)) {
             if (build.isNull())
                 throw Failure(QStringLiteral("The program carries no converter build"));
-            converter::WriteResourceFile(build, path);
+            converter::writeResourceFile(build, path);
         }
         const QString unsafe = converter::unsafeFileReason(path);
         if (!unsafe.isEmpty())
@@ -143,7 +144,7 @@ void ConverterDeployment::deploy(Procedure &proc)
     QString width;
     QByteArray build;
     QString why;
-    proc.run(154, [&] { width = converter::GetAddressWidth(); });
+    proc.run(154, [&] { width = converter::getAddressWidth(); });
     proc.run(156, [&] { build = converter::converterBuild(width); });
     // The shared private folder of the user's temporary folder; a file already there stays and
     // is used, whatever it holds, when it and its folder are safe.
@@ -185,7 +186,7 @@ void ConverterDeployment::remove()
     const QString path = m_program;
     m_program.clear();
     if (m_freshFolder) {
-        files::DeleteFileSafe(path);
+        files::deleteFileSafe(path);
         m_lock.reset();
         QFile::remove(m_folder + u'/' + LockFileName);
         QDir().rmdir(m_folder);
@@ -201,6 +202,6 @@ void ConverterDeployment::remove()
     }
     // Another instance still holding its share uses the converter: it stays for that one.
     if (alone)
-        files::DeleteFileSafe(path);
+        files::deleteFileSafe(path);
     m_lock.reset();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderWalk.h"
 
 #include "platform/Failure.h"
@@ -91,7 +92,7 @@ void readEntries(DIR *dir, const FilePattern &pattern, bool withSubfolders, Fold
             if (!withSubfolders || raw[0] == '.')
                 continue;
             const QString name = QFile::decodeName(raw);
-            if (!files::HasUnsafeChars(name))
+            if (!files::hasUnsafeChars(name))
                 entries.subfolderNames.append(name);
             continue;
         }
@@ -133,7 +134,7 @@ void FolderWalk::run(const QString &startFolder, const FilePattern &pattern,
                      const FolderFiles &files)
 {
     Procedure proc(m_report, tags::SubDirectories);
-    if (!files::IsFolder(startFolder))
+    if (!files::isFolder(startFolder))
         return;
     std::deque<QString> folders{withSeparator(startFolder)};
     bool withSubfolders = walksSubfoldersOf(startFolder);
@@ -168,7 +169,7 @@ void FolderWalk::run(const QString &startFolder, const FilePattern &pattern,
         QStringList accepted;
         for (const QString &name : std::as_const(entries.fileNames)) {
             if (!name.startsWith(u'~') && !name.startsWith(u'.'))
-                accepted.append(paths::RemoveDoubleBackslashes(folder + name));
+                accepted.append(paths::removeDoubleBackslashes(folder + name));
         }
         if (!accepted.isEmpty())
             files(accepted);

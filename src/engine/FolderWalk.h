@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "FilePattern.h"
@@ -15,8 +16,8 @@
 //   such a file is skipped;
 // - a link to a folder is not walked (no loop and no file reached twice, however links are set);
 //   a link to a file counts as a file;
-// - a folder whose name holds an unsafe character (files::HasUnsafeChars) is not walked;
-// - a file whose name begins with "~", or that is not a regular file (files::IsAccessibleFile:
+// - a folder whose name holds an unsafe character (files::hasUnsafeChars) is not walked;
+// - a file whose name begins with "~", or that is not a regular file (files::isAccessibleFile:
 //   FIFOs, sockets and devices are not), or whose name is not valid UTF-8;
 // - a folder that denies access, vanishes during the walk or whose path the system refuses as too
 //   long, silently; a folder reached a second time (a bind mount of one of its parents) is not

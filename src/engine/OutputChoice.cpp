@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutputChoice.h"
 
 #include "platform/PathRules.h"
@@ -8,14 +9,14 @@ namespace outputpaths {
 
 QString inFolder(const QString &folder, const QString &pdf)
 {
-    return paths::RemoveDoubleBackslashes(folder + paths::separator() +
-                                          paths::outputFileName(paths::GetFileName(pdf)));
+    return paths::removeDoubleBackslashes(folder + paths::separator() +
+                                          paths::outputFileName(paths::getFileName(pdf)));
 }
 
 QString besidePdf(const QString &pdf)
 {
-    return paths::RemoveDoubleBackslashes(paths::GetFolderPath(pdf) + paths::separator() +
-                                          paths::outputFileName(paths::GetFileName(pdf)));
+    return paths::removeDoubleBackslashes(paths::getFolderPath(pdf) + paths::separator() +
+                                          paths::outputFileName(paths::getFileName(pdf)));
 }
 
 QString notOverThePdf(const QString &output, const QString &pdf)
@@ -42,7 +43,7 @@ QString forChoice(const OutputChoice &choice, const QString &pdf)
 QString numbered(const QString &output, int n)
 {
     const QString suffix = QStringLiteral(" (%1)").arg(n);
-    const QString name = paths::GetFileName(output);
+    const QString name = paths::getFileName(output);
     if (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) && name.size() > 4)
         return output.left(output.size() - 4) + suffix + output.right(4);
     return output + suffix;

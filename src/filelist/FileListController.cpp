@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListController.h"
 
 #include "platform/widgets/MessageBoxes.h"
@@ -114,7 +115,7 @@ void FileListController::addFiles()
     }
     // Several names come as folder and name joined, which doubles the separator after a root.
     for (const QString &path : std::as_const(chosen))
-        proc.run(110, [&] { m_rows.append(paths::RemoveDoubleBackslashes(path)); });
+        proc.run(110, [&] { m_rows.append(paths::removeDoubleBackslashes(path)); });
 }
 
 void FileListController::clearList()

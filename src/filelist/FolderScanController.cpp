@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderScanController.h"
 
 #include "engine/FilePattern.h"
@@ -59,21 +60,21 @@ void FolderScanController::scanFolder()
     proc.run(100, [&] {
         extension = m_boxes.services().inputBox(
             m_boxes.owner(), m_boxes.title(), extensionPrompt(),
-            m_settings.GetSetting(settingkeys::Extension, QStringLiteral("pdf")));
+            m_settings.getSetting(settingkeys::Extension, QStringLiteral("pdf")));
     });
     // An empty answer, also a cancelled box, ends the click and keeps the stored extension.
     if (proc.guard(102, [&] { return extension.isEmpty(); }))
         return;
-    proc.run(104, [&] { m_settings.SaveSetting(settingkeys::Extension, extension); });
+    proc.run(104, [&] { m_settings.saveSetting(settingkeys::Extension, extension); });
     QString startFolder;
-    proc.run(106, [&] { startFolder = m_settings.GetSetting(settingkeys::LastFolder, QString()); });
+    proc.run(106, [&] { startFolder = m_settings.getSetting(settingkeys::LastFolder, QString()); });
     QString folder;
     proc.run(108, [&] {
         folder = m_boxes.services().browseForFolder(m_boxes.owner(), folderPrompt(), startFolder);
     });
     if (proc.guard(110, [&] { return folder.isEmpty(); }))
         return;
-    proc.run(112, [&] { m_settings.SaveSetting(settingkeys::LastFolder, folder); });
+    proc.run(112, [&] { m_settings.saveSetting(settingkeys::LastFolder, folder); });
     proc.run(114, [&] { m_pointer.set(PointerState::Busy); });
     proc.run(116, [&] { appendFolderFiles(folder, FilePattern::forExtension(extension)); });
     proc.run(118, [&] { m_pointer.set(PointerState::Default); });

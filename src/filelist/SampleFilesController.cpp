@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SampleFilesController.h"
 
 #include "engine/FilePattern.h"
@@ -32,7 +33,7 @@ void SampleFilesController::loadSampleFiles()
         const QStringList names = FolderWalk::listFiles(folder, FilePattern("*.pdf"));
         for (const QString &name : names) {
             const QString path = folder + paths::separator() + name;
-            if (files::FileExists(path) && !m_rows.contains(path))
+            if (files::fileExists(path) && !m_rows.contains(path))
                 m_rows.append(path);
         }
         if (m_boxes.message(openFolderQuestion(), MessageButtons::YesNo) == MessageAnswer::Yes)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SampleFolder.h"
 
 #include "platform/FileSystem.h"
@@ -11,7 +12,7 @@ const QString InstalledPart = QStringLiteral("/morwenda/Samples");
 QString sampleFolder(const QString &executableFolder)
 {
     const QString besideExecutable = executableFolder + QStringLiteral("/Samples");
-    if (files::IsFolder(besideExecutable))
+    if (files::isFolder(besideExecutable))
         return besideExecutable;
     const QString candidates[] = {
         QDir::cleanPath(executableFolder + QStringLiteral("/../") +
@@ -19,7 +20,7 @@ QString sampleFolder(const QString &executableFolder)
         QString::fromUtf8(MORWENDA_INSTALL_FULL_DATADIR) + InstalledPart,
     };
     for (const QString &installed : candidates) {
-        if (files::IsFolder(installed))
+        if (files::isFolder(installed))
             return installed;
     }
     return besideExecutable;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileSystem.h"
 
 #include "Failure.h"
@@ -12,7 +13,7 @@
 
 namespace files {
 
-bool FileExists(const QString &path)
+bool fileExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
@@ -20,7 +21,7 @@ bool FileExists(const QString &path)
     return info.exists() && info.lastModified().isValid();
 }
 
-bool IsFolder(const QString &path)
+bool isFolder(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
@@ -30,7 +31,7 @@ bool isOrdinaryFile(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-bool IsAccessibleFile(const QString &path)
+bool isAccessibleFile(const QString &path)
 {
     if (path.isEmpty())
         return false;
@@ -38,7 +39,7 @@ bool IsAccessibleFile(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &facts) == 0 && S_ISREG(facts.st_mode);
 }
 
-bool HasUnsafeChars(const QString &name)
+bool hasUnsafeChars(const QString &name)
 {
     for (const QChar c : name) {
         const char16_t code = c.unicode();
@@ -48,7 +49,7 @@ bool HasUnsafeChars(const QString &name)
     return false;
 }
 
-void DeleteFileSafe(const QString &path)
+void deleteFileSafe(const QString &path)
 {
     if (path.isEmpty() || QFile::remove(path))
         return;
@@ -60,7 +61,7 @@ void DeleteFileSafe(const QString &path)
     file.remove();
 }
 
-QString DesktopFolder()
+QString desktopFolder()
 {
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (desktop.isEmpty())

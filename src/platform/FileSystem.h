@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -6,10 +7,10 @@
 namespace files {
 
 // True exactly when the date and time of the path's last change can be read.
-bool FileExists(const QString &path);
+bool fileExists(const QString &path);
 
 // True when the path names an existing folder.
-bool IsFolder(const QString &path);
+bool isFolder(const QString &path);
 
 // True when the path names an existing ordinary file (not a folder).
 bool isOrdinaryFile(const QString &path);
@@ -17,20 +18,20 @@ bool isOrdinaryFile(const QString &path);
 // True when the path is a regular file, after following a link, that the process can see.
 // Folders, FIFOs, sockets and device files answer false: a FIFO handed to the converter would
 // keep it waiting forever. A missing path and any failure of the test answer false too.
-bool IsAccessibleFile(const QString &path);
+bool isAccessibleFile(const QString &path);
 
 // True when a file or folder name holds a character that the folder walk refuses: a control
 // character (below 32), DEL or a C1 control (127 to 159), or "?". A name that is not valid UTF-8
 // arrives from Qt with U+FFFD in place of its bytes and cannot be opened by that path, so U+FFFD
 // counts as unsafe too. An empty name is safe.
-bool HasUnsafeChars(const QString &name);
+bool hasUnsafeChars(const QString &name);
 
 // Deletes the file if it can; a read-only file (not a link) is made writable for a second attempt.
 // A file that cannot be deleted stays; nothing is reported.
-void DeleteFileSafe(const QString &path);
+void deleteFileSafe(const QString &path);
 
 // The user's desktop folder followed by one separator. Throws Failure when the platform names no
 // desktop folder.
-QString DesktopFolder();
+QString desktopFolder();
 
 } // namespace files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PathRules.h"
 
 #include "Failure.h"
@@ -27,7 +28,7 @@ QString collapsePairs(const QString &text, QChar sep)
 
 } // namespace
 
-QString RemoveDoubleBackslashes(const QString &path, Style style)
+QString removeDoubleBackslashes(const QString &path, Style style)
 {
     const QChar sep = separator(style);
     if (path.isEmpty() || path.front() != sep)
@@ -39,19 +40,19 @@ QString RemoveDoubleBackslashes(const QString &path, Style style)
     return lead + collapsePairs(path.mid(run), sep);
 }
 
-QString GetFileName(const QString &path, Style style)
+QString getFileName(const QString &path, Style style)
 {
     const qsizetype at = path.lastIndexOf(separator(style));
     return at < 0 ? path : path.mid(at + 1);
 }
 
-QString GetFolderPath(const QString &path, Style style)
+QString getFolderPath(const QString &path, Style style)
 {
     const qsizetype at = path.lastIndexOf(separator(style));
     return at < 0 ? QString() : path.left(at + 1);
 }
 
-QString StripExtension(const QString &path)
+QString stripExtension(const QString &path)
 {
     const qsizetype at = path.lastIndexOf(u'.');
     if (at < 0)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -26,16 +27,16 @@ QChar separator(Style style = nativeStyle());
 
 // Collapses doubled separators in one left-to-right pass. A leading run of separators becomes the
 // network-path pair on Windows ("\\server\share") and a single separator on POSIX ("/home").
-QString RemoveDoubleBackslashes(const QString &path, Style style = nativeStyle());
+QString removeDoubleBackslashes(const QString &path, Style style = nativeStyle());
 
 // The characters after the last separator; the whole text when there is none.
-QString GetFileName(const QString &path, Style style = nativeStyle());
+QString getFileName(const QString &path, Style style = nativeStyle());
 
 // The characters up to and including the last separator; empty when there is none.
-QString GetFolderPath(const QString &path, Style style = nativeStyle());
+QString getFolderPath(const QString &path, Style style = nativeStyle());
 
 // The characters before the last dot of the whole text. Throws Failure when there is no dot.
-QString StripExtension(const QString &path);
+QString stripExtension(const QString &path);
 
 // The text file name for a PDF file name: its last extension, in any letter case, becomes ".txt"
 // ("report.final.pdf" gives "report.final.txt"); a name without a dot gets ".txt" appended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RowListModel.h"
 
 RowListModel::RowListModel(QObject *parent) : QAbstractListModel(parent) {}

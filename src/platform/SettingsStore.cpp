@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SettingsStore.h"
 
 #include "Failure.h"
@@ -18,7 +19,7 @@ QSettings openStore()
 
 } // namespace
 
-QString SettingsStore::GetSetting(const QString &key, const QString &defaultValue) const
+QString SettingsStore::getSetting(const QString &key, const QString &defaultValue) const
 {
     QSettings store = openStore();
     store.beginGroup(QString::fromLatin1(Section));
@@ -26,7 +27,7 @@ QString SettingsStore::GetSetting(const QString &key, const QString &defaultValu
     return value.isValid() ? value.toString() : defaultValue;
 }
 
-void SettingsStore::SaveSetting(const QString &key, const QString &text)
+void SettingsStore::saveSetting(const QString &key, const QString &text)
 {
     QSettings store = openStore();
     store.beginGroup(QString::fromLatin1(Section));

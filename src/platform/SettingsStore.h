@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -13,10 +14,10 @@ public:
 
     // The stored text of the key, or the default when the key is absent. An empty stored text is
     // present and returned unchanged.
-    QString GetSetting(const QString &key, const QString &defaultValue) const;
+    QString getSetting(const QString &key, const QString &defaultValue) const;
 
     // Stores the text under the key and syncs the store to disk. Throws Failure when that fails.
-    void SaveSetting(const QString &key, const QString &text);
+    void saveSetting(const QString &key, const QString &text);
 
     // The file that holds the store on this platform.
     static QString location();

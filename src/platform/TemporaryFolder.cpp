@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TemporaryFolder.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ TemporaryFolder::~TemporaryFolder()
         liveFolders().removeOne(m_dir.path());
 }
 
-void TemporaryFolder::RemoveAll()
+void TemporaryFolder::removeAll()
 {
     for (const QString &path : std::as_const(liveFolders()))
         QDir(path).removeRecursively();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -5,7 +6,7 @@
 
 // A private folder that lives while one operation runs (a conversion's staging folder, a
 // preview's scratch folder) and is removed when it goes. The window can be closed in the middle
-// of such an operation, which ends the process without unwinding; RemoveAll() then removes
+// of such an operation, which ends the process without unwinding; removeAll() then removes
 // whatever such folders exist.
 class TemporaryFolder
 {
@@ -21,7 +22,7 @@ public:
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
     // Removes every temporary folder that exists now, with its contents.
-    static void RemoveAll();
+    static void removeAll();
 
 private:
     QTemporaryDir m_dir;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PreviewController.h"
 
 #include "engine/ConversionLimits.h"
@@ -15,7 +16,7 @@ namespace {
 // The PDF's file name without its last extension; a name without a dot stays whole.
 QString shownName(const QString &pdf)
 {
-    const QString fileName = paths::GetFileName(pdf);
+    const QString fileName = paths::getFileName(pdf);
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot < 0 ? fileName : fileName.left(dot);
 }

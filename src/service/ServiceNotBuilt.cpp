@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service mode of a build without poppler's library: it refuses, and the program converts
 // with pdftotext instead (a client sees a service that ends before it is ready).
 #include "ConverterService.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window converts a text PDF and a page of nested forms (its converter stays busy for
 // minutes) two at a time, and is closed while the third file's password box is open. Closing must
 // stop every converter before the process ends: the program prints how many of its children are
@@ -64,7 +65,7 @@ int main(int argc, char *argv[])
     fixtures::writeFormBomb(forms, 6);
     FakeServices services;
     SettingsStore settings;
-    settings.SaveSetting(settingkeys::Converters, QStringLiteral("2"));
+    settings.saveSetting(settingkeys::Converters, QStringLiteral("2"));
     ConverterDeployment deployment;
     MainWindow window(services, settings, deployment,
                       {QString::fromLocal8Bit(argv[1]),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StartUp.h"
 #include "batch/OptionsController.h"
 #include "platform/RowListModel.h"
@@ -79,14 +80,14 @@ void TestStartUp::firstStartWithAnEmptyStore()
     QVERIFY(ui.saveToFolderOption->isChecked());
     QVERIFY(!ui.saveBesidePdfOption->isChecked());
     QVERIFY(ui.outputFolderFrame->isEnabled());
-    const QString desktop = files::DesktopFolder();
+    const QString desktop = files::desktopFolder();
     QVERIFY(desktop.endsWith(QDir::separator()));
     QVERIFY(!desktop.endsWith(QString(2, QDir::separator())));
     QCOMPARE(ui.outputFolderEdit->text(), desktop);
     // The restore runs the change handlers, so the store now holds what the window shows.
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), desktop);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Output Folder"), QString()), desktop);
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
     QCOMPARE(ui.window->boxes().title(), QStringLiteral("Morwenda"));
     QCOMPARE(fx.window().windowTitle(), QStringLiteral("Morwenda"));
     QCOMPARE(fx.window().mousePointer(), int(PointerState::Default));
@@ -95,9 +96,9 @@ void TestStartUp::firstStartWithAnEmptyStore()
 void TestStartUp::storedChoicesAreRestored()
 {
     WindowFixture fx;
-    fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
-    fx.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("True"));
-    fx.settings.SaveSetting(QStringLiteral("Check1"), QStringLiteral("2"));
+    fx.settings.saveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+    fx.settings.saveSetting(QStringLiteral("Option2"), QStringLiteral("True"));
+    fx.settings.saveSetting(QStringLiteral("Check1"), QStringLiteral("2"));
     fx.open();
     WindowControls &ui = fx.ui();
     QCOMPARE(fx.services.boxes().size(), 0);
@@ -105,8 +106,8 @@ void TestStartUp::storedChoicesAreRestored()
     QVERIFY(ui.saveBesidePdfOption->isChecked());
     QVERIFY(!ui.outputFolderFrame->isEnabled());
     QCOMPARE(ui.askPasswordBox->checkState(), Qt::PartiallyChecked); // greyed
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("2"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Check1"), QString()), QStringLiteral("2"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
     // A greyed box asks for no password; once clicked it only ticks and clears, never greys again.
     QVERIFY(!fx.window().options().outputChoice().askPassword);
     QList<Qt::CheckState> states;
@@ -117,16 +118,16 @@ void TestStartUp::storedChoicesAreRestored()
     }
     QCOMPARE(states,
              (QList<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Unchecked}));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
 }
 
 void TestStartUp::storedOutputFolderWinsOverTheDesktop()
 {
     WindowFixture fx;
-    fx.settings.SaveSetting(QStringLiteral("Output Folder"), QStringLiteral("/srv/texts"));
+    fx.settings.saveSetting(QStringLiteral("Output Folder"), QStringLiteral("/srv/texts"));
     fx.open();
     QCOMPARE(fx.ui().outputFolderEdit->text(), QStringLiteral("/srv/texts"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()),
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Output Folder"), QString()),
              QStringLiteral("/srv/texts"));
 }
 
@@ -153,10 +154,10 @@ void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
     QFETCH(int, line);
     QFETCH(QString, description);
     WindowFixture fx;
-    fx.settings.SaveSetting(key, stored);
+    fx.settings.saveSetting(key, stored);
     // Selecting Option1 at start-up stores both options before Option2 is read.
     if (key == QLatin1String("Option2"))
-        fx.settings.SaveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
+        fx.settings.saveSetting(QStringLiteral("Option1"), QStringLiteral("False"));
     fx.services.expectMessage();
     fx.open();
     WindowControls &ui = fx.ui();
@@ -168,10 +169,10 @@ void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.text, errorreport::message(tags::FormLoad, line, description));
     // Start-up went on past the failing step.
-    QCOMPARE(ui.outputFolderEdit->text(), files::DesktopFolder());
+    QCOMPARE(ui.outputFolderEdit->text(), files::desktopFolder());
     if (key == QLatin1String("Check1")) {
         QCOMPARE(ui.askPasswordBox->checkState(), Qt::Unchecked);
-        QCOMPARE(fx.settings.GetSetting(key, QString()), stored);
+        QCOMPARE(fx.settings.getSetting(key, QString()), stored);
     }
     if (key == QLatin1String("Option1")) {
         // Option1 keeps its previous state (not selected); Option2 stays cleared as stored.
@@ -259,7 +260,7 @@ void TestStartUp::applicationTitle()
 {
     QFETCH(QString, product);
     QFETCH(QString, title);
-    QCOMPARE(SetApplicationTitle(product), title);
+    QCOMPARE(setApplicationTitle(product), title);
 }
 
 QTEST_MAIN(TestStartUp)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Help.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"

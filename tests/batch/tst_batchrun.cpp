@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchFixture.h"
 #include "batch/BatchController.h"
 #include "engine/Outcome.h"
@@ -274,8 +275,8 @@ void TestBatchRun::clickDuringARunAsksToStop()
     QFETCH(bool, stop);
     WindowFixture fx;
     // One converter at a time, and a page of nested forms stopped after 3 s without new text.
-    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
-    fx.settings.SaveSetting(settingkeys::ConverterTimeLimit, QStringLiteral("3"));
+    fx.settings.saveSetting(settingkeys::Converters, QStringLiteral("1"));
+    fx.settings.saveSetting(settingkeys::ConverterTimeLimit, QStringLiteral("3"));
     const QString out = openSavingToOut(fx);
     WindowControls &ui = fx.ui();
     const QString forms = m_pdfDir->filePath(QStringLiteral("in/forms.pdf"));
@@ -323,7 +324,7 @@ void TestBatchRun::clickDuringARunAsksToStop()
 void TestBatchRun::boxesAndListChangesDuringARunChangeNothing()
 {
     WindowFixture fx;
-    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
+    fx.settings.saveSetting(settingkeys::Converters, QStringLiteral("1"));
     const QString out = openSavingToOut(fx);
     WindowControls &ui = fx.ui();
     const MadePdfs &p = *m_pdfs;
@@ -358,7 +359,7 @@ void TestBatchRun::boxesAndListChangesDuringARunChangeNothing()
 void TestBatchRun::aPreviewRunsBesideTheRun()
 {
     WindowFixture fx;
-    fx.settings.SaveSetting(settingkeys::Converters, QStringLiteral("1"));
+    fx.settings.saveSetting(settingkeys::Converters, QStringLiteral("1"));
     openSavingToOut(fx);
     WindowControls &ui = fx.ui();
     const QString forms = m_pdfDir->filePath(QStringLiteral("in/forms-beside.pdf"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run over real-world PDFs gives every file the outcome of the converter itself.
 #include "BatchFixture.h"
 #include "engine/Outcome.h"

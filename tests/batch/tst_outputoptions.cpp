@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowFixture.h"
 
 #include <QCheckBox>
@@ -49,8 +50,8 @@ void TestOutputOptions::browse()
     QCOMPARE(shown.kind, FakeServices::Kind::Folder);
     QCOMPARE(shown.title, QStringLiteral("Please select folder:"));
     QCOMPARE(ui.outputFolderEdit->text(), box);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("LastFolderDot"), QString()), chosen);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), box);
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("LastFolderDot"), QString()), chosen);
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Output Folder"), QString()), box);
 }
 
 void TestOutputOptions::cancelledBrowseChangesNothing()
@@ -62,15 +63,15 @@ void TestOutputOptions::cancelledBrowseChangesNothing()
     fx.services.expectFolder(QString());
     QTest::mouseClick(ui.browseOutputButton, Qt::LeftButton);
     QCOMPARE(ui.outputFolderEdit->text(), before);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("LastFolderDot"), QStringLiteral("absent")),
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("LastFolderDot"), QStringLiteral("absent")),
              QStringLiteral("absent"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Output Folder"), QString()), before);
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Output Folder"), QString()), before);
 }
 
 void TestOutputOptions::browseStartsFromTheLastScannedFolder()
 {
     WindowFixture fx;
-    fx.settings.SaveSetting(QStringLiteral("LastFolder"), QStringLiteral("/srv/scans"));
+    fx.settings.saveSetting(QStringLiteral("LastFolder"), QStringLiteral("/srv/scans"));
     fx.open();
     fx.services.expectFolder(QString());
     QTest::mouseClick(fx.ui().browseOutputButton, Qt::LeftButton);
@@ -86,7 +87,7 @@ void TestOutputOptions::everyKeystrokeIsStored()
     // Read the store after each keystroke: it must already hold the text as it then stands.
     QStringList stored;
     QObject::connect(ui.outputFolderEdit, &QLineEdit::textChanged, ui.outputFolderEdit, [&] {
-        stored << fx.settings.GetSetting(QStringLiteral("Output Folder"), QStringLiteral("?"));
+        stored << fx.settings.getSetting(QStringLiteral("Output Folder"), QStringLiteral("?"));
     });
     ui.outputFolderEdit->setFocus();
     QTest::keyClicks(ui.outputFolderEdit, QStringLiteral("/data/text"));
@@ -103,9 +104,9 @@ void TestOutputOptions::passwordOptionIsStored()
     WindowControls &ui = fx.ui();
     const QPoint box(5, ui.askPasswordBox->height() / 2);
     QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {}, box);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("1"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Check1"), QString()), QStringLiteral("1"));
     QTest::mouseClick(ui.askPasswordBox, Qt::LeftButton, {}, box);
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Check1"), QString()), QStringLiteral("0"));
 }
 
 void TestOutputOptions::optionClicksStoreBothAndSwitchTheFolderBox()
@@ -118,8 +119,8 @@ void TestOutputOptions::optionClicksStoreBothAndSwitchTheFolderBox()
                       QPoint(5, ui.saveBesidePdfOption->height() / 2));
     QVERIFY(ui.saveBesidePdfOption->isChecked());
     QVERIFY(!ui.saveToFolderOption->isChecked());
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("True"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option1"), QString()), QStringLiteral("False"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option2"), QString()), QStringLiteral("True"));
     // The folder box and its button are disabled but keep their text.
     QVERIFY(!ui.outputFolderFrame->isEnabled());
     QVERIFY(!ui.outputFolderEdit->isEnabled());
@@ -128,8 +129,8 @@ void TestOutputOptions::optionClicksStoreBothAndSwitchTheFolderBox()
 
     QTest::mouseClick(ui.saveToFolderOption, Qt::LeftButton, {},
                       QPoint(5, ui.saveToFolderOption->height() / 2));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
-    QCOMPARE(fx.settings.GetSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option1"), QString()), QStringLiteral("True"));
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Option2"), QString()), QStringLiteral("False"));
     QVERIFY(ui.outputFolderFrame->isEnabled());
     QVERIFY(ui.browseOutputButton->isEnabled());
 }

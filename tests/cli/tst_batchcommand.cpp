@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
 #include "engine/ConversionRun.h"
 #include "engine/PdftotextConverter.h"

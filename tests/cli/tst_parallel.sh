@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's recipe for many machines, run on this one: GNU parallel spreads morwenda-batch over
 # the hosts of a login file (here only ":", this machine) in chunks of a file list, each chunk
 # writing its own report, and scripts/merge-reports joins them. Every listed file must be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converter's command lines, and which password a conversion offers (with the real
 // pdftotext).
 #include "engine/CommandLines.h"

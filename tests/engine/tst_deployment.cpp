@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/Converter.h"
 #include "engine/ConverterDeployment.h"
 #include "platform/ErrorReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion engine: a text replaces an old one only when complete, truthful reasons, limits,
 // stop, same-name clashes, staging left by a killed program, parallel runs as one at a time.
 #include "engine/ConverterChoice.h"
@@ -573,7 +574,7 @@ void TestEngine::pdftotextIsDeployedOnlyWhenChosen()
     TestPlace place;
     SettingsStore store;
     if (stored != u"-")
-        store.SaveSetting(settingkeys::Converter, stored);
+        store.saveSetting(settingkeys::Converter, stored);
     QCOMPARE(converterchoice::fromSettings(store), chosen);
     QVERIFY(!makeConverterKind(QStringLiteral("xpdf"), *std::make_unique<ConverterDeployment>(),
                                ServiceProgram));
@@ -702,7 +703,7 @@ void TestEngine::limitsComeFromTheSettings()
                               settingkeys::ConverterTimeLimit};
     for (int i = 0; i < keys.size(); ++i)
         if (stored.at(i) != u"-")
-            store.SaveSetting(keys.at(i), stored.at(i));
+            store.saveSetting(keys.at(i), stored.at(i));
     const ConversionLimits read = ConversionLimits::fromSettings(store);
     QCOMPARE((QList<int>{read.converters, read.memoryMegabytes, read.idleSeconds}), limits);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
 #include "platform/FileSystem.h"
@@ -214,15 +215,15 @@ void TestFolderWalk::walkOrderAndRule()
     QVERIFY(!names.contains("fifo-out.pdf") && !names.contains("dangling-out.pdf"));
 
     // The file facts behind the rule, for the callers that test one path.
-    QVERIFY(files::IsAccessibleFile(tree.path("link-to-file-in.pdf")));
+    QVERIFY(files::isAccessibleFile(tree.path("link-to-file-in.pdf")));
     for (const char *notFile : {"fifo-out.pdf", "dangling-out.pdf", "level1-a", "none"})
-        QVERIFY2(!files::IsAccessibleFile(tree.path(notFile)), notFile);
+        QVERIFY2(!files::isAccessibleFile(tree.path(notFile)), notFile);
     for (const char16_t *unsafe : {u"tab\t", u"del\x7f", u"c1\x85", u"what?", u"bad\xfffd"})
-        QVERIFY(files::HasUnsafeChars(QString::fromUtf16(unsafe)));
+        QVERIFY(files::hasUnsafeChars(QString::fromUtf16(unsafe)));
     for (const char16_t *safe : {u"", u"Reports – 2021", u"Anna’s papers",
                                  u"no\xa0"
                                  u"break"})
-        QVERIFY(!files::HasUnsafeChars(QString::fromUtf16(safe)));
+        QVERIFY(!files::hasUnsafeChars(QString::fromUtf16(safe)));
 }
 
 void TestFolderWalk::startFolder_data()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist/FolderScanController.h"
 #include "filelist/SampleFilesController.h"
 #include "ListTesting.h"
@@ -108,8 +109,8 @@ private slots:
         const QString tree = fx.place.path("tree");
         makeFiles(tree, ScanTree);
         const QString earlier = fx.place.path("earlier");
-        fx.settings.SaveSetting(settingkeys::Extension, "doc");
-        fx.settings.SaveSetting(settingkeys::LastFolder, earlier);
+        fx.settings.saveSetting(settingkeys::Extension, "doc");
+        fx.settings.saveSetting(settingkeys::LastFolder, earlier);
         WindowControls &ui = openWith(fx, {"/kept.pdf"});
         QSignalSpy pointer(ui.window, &MainWindow::mousePointerChanged);
         const bool answered = !answer.isEmpty();
@@ -134,9 +135,9 @@ private slots:
             QCOMPARE(boxes[1].title, "Please select folder:");
             QCOMPARE(boxes[1].preset, earlier);
         }
-        QCOMPARE(fx.settings.GetSetting(settingkeys::Extension, "absent"), storedExtension);
+        QCOMPARE(fx.settings.getSetting(settingkeys::Extension, "absent"), storedExtension);
         const bool scanned = !folderAnswer.isEmpty();
-        QCOMPARE(fx.settings.GetSetting(settingkeys::LastFolder, "absent"),
+        QCOMPARE(fx.settings.getSetting(settingkeys::LastFolder, "absent"),
                  scanned ? tree : earlier);
         QCOMPARE(ui.fileRows->texts(), QStringList{"/kept.pdf"} + levelByLevel(tree, added));
         QCOMPARE(ui.fileRows->count(), 1 + added.size());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
 #include "filelist/SampleFolder.h"

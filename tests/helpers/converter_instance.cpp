@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second running instance of the program as far as the converter goes: deploys it as start-up
 // does (reports go to standard error), prints "ready", and when its input ends removes it as
 // shutdown does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window that starts a real drag of the files and folders named on its command line as soon as
 // the mouse is pressed in it, the way a file manager does. The
 // walkthrough drags from it onto the program's file list under a virtual screen, where no file

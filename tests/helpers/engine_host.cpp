@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program in the middle of a run, for the tests of what a killed program leaves: converts the
 // PDFs named on its command line into the folder given first, with the converter given before
 // them ("service:PROGRAM" for the converter service of PROGRAM), prints "running" once a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a hostile PDF for scripts/walkthrough: one 3 KB page whose form draws a form ten times,
 // six levels deep. The converter works on it for minutes and gives no text.
 #include "PdfFixtures.h"

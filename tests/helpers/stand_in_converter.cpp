@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the converter where the real one will not misbehave on demand. Takes the
 // converter's arguments; what it does is named by the PDF's file name (without ".pdf"):
 //   hang     a line of text, then nothing for ever

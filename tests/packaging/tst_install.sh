@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a folder of its own (`cmake --install --prefix`) and checks what a desktop
 # will find there:
 #   - exactly the expected files: the program, the desktop entry, the icons, the metadata, the

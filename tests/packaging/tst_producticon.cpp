@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed icons show the window's icon: the scalable SVG is the same picture as the drawing
 // in code at every theme size, and without an installed theme the window still gets the drawing.
 #include "app/ProductIcon.h"

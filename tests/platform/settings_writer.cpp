@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stores one setting, reports that it returned, then waits until it is killed.
 #include "platform/SettingsStore.h"
 
@@ -11,7 +12,7 @@ int main(int argc, char *argv[])
     if (argc < 3)
         return 2;
     SettingsStore store;
-    store.SaveSetting(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    store.saveSetting(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     std::puts("saved");
     std::fflush(stdout);
     for (;;)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the house that the compiler does not check: every box and dialog goes through the
 // services seam, the arrows between the folders point down, the Qt-Core-only libraries (platform,
 // service, engine and the command line) stay free of Gui and Widgets, and only the service

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Failure.h"
 #include "platform/PathRules.h"
 
@@ -63,7 +64,7 @@ void TestPathRules::removeDoubleBackslashes()
     QFETCH(int, style);
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QCOMPARE(paths::RemoveDoubleBackslashes(path, Style(style)), expected);
+    QCOMPARE(paths::removeDoubleBackslashes(path, Style(style)), expected);
 }
 
 void TestPathRules::fileAndFolder_data()
@@ -100,8 +101,8 @@ void TestPathRules::fileAndFolder()
     QFETCH(QString, path);
     QFETCH(QString, fileName);
     QFETCH(QString, folder);
-    QCOMPARE(paths::GetFileName(path, Style(style)), fileName);
-    QCOMPARE(paths::GetFolderPath(path, Style(style)), folder);
+    QCOMPARE(paths::getFileName(path, Style(style)), fileName);
+    QCOMPARE(paths::getFolderPath(path, Style(style)), folder);
 }
 
 void TestPathRules::stripExtension_data()
@@ -120,12 +121,12 @@ void TestPathRules::stripExtension()
 {
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QCOMPARE(paths::StripExtension(path), expected);
+    QCOMPARE(paths::stripExtension(path), expected);
 }
 
 void TestPathRules::stripExtensionWithoutDotFails()
 {
-    QVERIFY_THROWS_EXCEPTION(Failure, paths::StripExtension(QStringLiteral("/home/readme")));
+    QVERIFY_THROWS_EXCEPTION(Failure, paths::stripExtension(QStringLiteral("/home/readme")));
 }
 
 void TestPathRules::outputFileName_data()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Failure.h"
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
@@ -24,9 +25,9 @@ void TestSettingsStore::absentKeyGivesDefault()
 {
     TestPlace place;
     SettingsStore store;
-    QCOMPARE(store.GetSetting(QStringLiteral("Extension"), QStringLiteral("pdf")),
+    QCOMPARE(store.getSetting(QStringLiteral("Extension"), QStringLiteral("pdf")),
              QStringLiteral("pdf"));
-    QCOMPARE(store.GetSetting(QStringLiteral("Check1"), QStringLiteral("0")), QStringLiteral("0"));
+    QCOMPARE(store.getSetting(QStringLiteral("Check1"), QStringLiteral("0")), QStringLiteral("0"));
 }
 
 void TestSettingsStore::storedTextsComeBackUnchanged()
@@ -37,8 +38,8 @@ void TestSettingsStore::storedTextsComeBackUnchanged()
     const QStringList texts = {QString(), QStringLiteral("  /home/ü ser/Out put/ "),
                                QStringLiteral(R"(C:\out\\)"), QStringLiteral("a=b;c,d")};
     for (const QString &text : texts) {
-        store.SaveSetting(QStringLiteral("Output Folder"), text);
-        QCOMPARE(store.GetSetting(QStringLiteral("Output Folder"), QStringLiteral("default")),
+        store.saveSetting(QStringLiteral("Output Folder"), text);
+        QCOMPARE(store.getSetting(QStringLiteral("Output Folder"), QStringLiteral("default")),
                  text);
     }
 }
@@ -47,7 +48,7 @@ void TestSettingsStore::storeLivesInTheSection()
 {
     TestPlace place;
     SettingsStore store;
-    store.SaveSetting(QStringLiteral("LastFolder"), QStringLiteral("/data"));
+    store.saveSetting(QStringLiteral("LastFolder"), QStringLiteral("/data"));
     QVERIFY2(SettingsStore::location().startsWith(place.configFolder()),
              qPrintable(SettingsStore::location()));
     QSettings raw(SettingsStore::location(), QSettings::IniFormat);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchFixture.h"
 #include "engine/Outcome.h"
 #include "filelist/FileListController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converter service against the real pdftotext, byte for byte, and what its children may do
 // to it: crash, hang, run out of memory, outlive their parent.
 #include "service/ConverterServiceClient.h"

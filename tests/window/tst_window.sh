@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program on a virtual X screen at 96 DPI, in a place of its own (settings, home,
 # temporary folder), and checks what a person sees and what the first start leaves behind:
 #   - one window titled exactly "Morwenda", whose client area is 536x642 pixels (8040x9630 twips);

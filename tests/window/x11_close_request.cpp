@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks one X11 window to close, as a window manager's close box does: a WM_PROTOCOLS client
 // message carrying WM_DELETE_WINDOW. On a bare virtual screen there is no window manager to send
 // it, and destroying the window (what xdotool's windowclose does) skips the program's own close.
