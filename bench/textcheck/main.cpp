@@ -7,6 +7,7 @@
 //   bench_textcheck [megabytes] [folder]      (default 64 MB, in the temporary folder)
 
 #include "engine/TextCheck.h"
+#include "engine/TextJudge.h"
 
 #include <cstdio>
 #include <QCoreApplication>

@@ -10,12 +10,6 @@
 // The files are read in pieces of this many bytes, so that any size is judged in little memory.
 constexpr qint64 TextReadChunkBytes = 64 * 1024;
 
-// Printable: 32 to 126, 160 to 255, and above 255 every letter, mark, digit, punctuation, symbol
-// and space except the replacement character U+FFFD (which stands for bytes that were not text).
-// Controls (tab and form feed included), 127 to 159, format and private-use characters, line and
-// paragraph separators are not.
-bool isPrintableCharacter(char32_t c);
-
 // The file's lines in order: LF or CR LF ends a line and is not part of it; a last line without
 // LF is a line too, so an empty file gives none. Reading stops after `limit` lines (none: no
 // limit). A file that cannot be read is reported once through `report` and gives the lines read
