@@ -28,6 +28,10 @@
 #                                   dependencies from the program with them
 #   procps                          pgrep and ps: scripts/check-package sees which converter the
 #                                   installed program runs and that none outlives it
+#   dbus-daemon                     dbus-run-session: scripts/check-package runs the installed
+#                                   window with a session bus, as a desktop does
+#   dbus-x11                        dbus-launch, which libdbus starts where there is no session
+#                                   bus: here, the package check would see it outlive the window
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
@@ -36,7 +40,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
-    parallel
+    dbus-daemon dbus-x11 parallel
 )
 
 # Prints the packages of the list that are not installed, one per line.
