@@ -22,6 +22,17 @@ and is the same as pdftotext gives; pdftotext itself (poppler-utils) is run
 where that cannot start.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# CPack strips the programs as `cmake --install --strip` does, and that strip keeps what the
+# compiler and linker note for no one but themselves (.comment, .note); Debian's strip removes it.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program $<TARGET_FILE_NAME:morwenda> $<TARGET_FILE_NAME:morwenda-batch>)
+            execute_process(
+                COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
 
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
