@@ -1,8 +1,9 @@
 # The Debian package, made by `cpack -G DEB` in a build folder (scripts/package does it all). It
 # holds what `cmake --install` puts under /usr. The library dependencies (Qt, poppler's library that
 # the converter service links, the C library) are read from the program by dpkg-shlibdeps; the
-# encodings poppler needs for Asian PDFs are named here, and pdftotext, the converter used where the
-# service cannot start, is recommended.
+# encodings poppler needs for Asian PDFs are named here. Recommended: pdftotext, the converter
+# used where the service cannot start, and tesseract's English text-recognition data, which the
+# program works without.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morwenda)
 set(CPACK_PACKAGE_VENDOR Tarvenik)
@@ -41,7 +42,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarvenik.example/morwenda")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-data")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils, tesseract-ocr-eng")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
