@@ -28,6 +28,7 @@
 #                                   dependencies from the program with them
 #   procps                          pgrep and ps: scripts/check-package sees which converter the
 #                                   installed program runs and that none outlives it
+#   lintian                         Debian's package checker, run by scripts/check-package
 #   xdg-utils libglib2.0-bin        xdg-mime and gio: scripts/check-package asks both which
 #                                   application opens PDFs once the package is installed
 #   dbus-daemon                     dbus-run-session: scripts/check-package runs the installed
@@ -42,7 +43,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
-    xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel
+    lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel
 )
 
 # Prints the packages of the list that are not installed, one per line.

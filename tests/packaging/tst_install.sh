@@ -2,8 +2,8 @@
 # Installs a build into a folder of its own (`cmake --install --prefix`) and checks what a desktop
 # will find there:
 #   - exactly the expected files: the program, the desktop entry, the icons, the metadata, the
-#     manual page, the copyright file, the Debian changelog and the sample PDFs the build made (not
-#     the texts a run left beside them);
+#     manual page, the copyright file, the Debian changelog, the lintian overrides and the sample
+#     PDFs the build made (not the texts a run left beside them);
 #   - each PNG icon as large as its theme folder says;
 #   - the desktop entry passes desktop-file-validate without a hint, the metadata appstreamcli (no
 #     network);
@@ -57,6 +57,7 @@ expected=$(
     echo share/man/man1/morwenda.1.gz
     echo share/doc/morwenda/copyright
     echo share/doc/morwenda/changelog.Debian.gz
+    echo share/lintian/overrides/morwenda
     echo share/man/man1/morwenda-batch.1.gz
     echo share/metainfo/$ID.metainfo.xml
     if [[ -d $build/Samples ]]; then
