@@ -2,8 +2,9 @@
 # The Debian package, made by `cpack -G DEB` in a build folder (scripts/package does it all). It
 # holds what `cmake --install` puts under /usr. The library dependencies (Qt, poppler's library that
 # the converter service links, the C library) are read from the program by dpkg-shlibdeps; the
-# encodings poppler needs for Asian PDFs are named here, and pdftotext, the converter used where the
-# service cannot start, is recommended.
+# encodings poppler needs for Asian PDFs are named here. Recommended: pdftotext, the converter
+# used where the service cannot start, and tesseract's English text-recognition data, which the
+# program works without.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morwenda)
 set(CPACK_PACKAGE_VENDOR Tarvenik)
@@ -23,6 +24,17 @@ and is the same as pdftotext gives; pdftotext itself (poppler-utils) is run
 where that cannot start.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# CPack strips the programs as `cmake --install --strip` does, and that strip keeps what the
+# compiler and linker note for no one but themselves (.comment, .note); Debian's strip removes it.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program $<TARGET_FILE_NAME:morwenda> $<TARGET_FILE_NAME:morwenda-batch>)
+            execute_process(
+                COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
 
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -31,7 +43,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarvenik.example/morwenda")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-data")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils, tesseract-ocr-eng")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

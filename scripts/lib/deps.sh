@@ -30,6 +30,13 @@
 #   procps                          pgrep and ps: scripts/check-package sees which converter the
 #                                   installed program runs and that none outlives it
 #   ccache                          checkouts of the project share what they compiled
+#   lintian                         Debian's package checker, run by scripts/check-package
+#   xdg-utils libglib2.0-bin        xdg-mime and gio: scripts/check-package asks both which
+#                                   application opens PDFs once the package is installed
+#   dbus-daemon                     dbus-run-session: scripts/check-package runs the installed
+#                                   window with a session bus, as a desktop does
+#   dbus-x11                        dbus-launch, which libdbus starts where there is no session
+#                                   bus: here, the package check would see it outlive the window
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
@@ -38,7 +45,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
-    parallel ccache
+    lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache
 )
 
 # Prints the packages of the list that are not installed, one per line.
