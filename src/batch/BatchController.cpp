@@ -3,6 +3,7 @@
 
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
+#include "engine/RunSummary.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
@@ -134,12 +135,13 @@ void BatchController::finishRun()
     if (!m_run)
         return;
     const QString text = m_run->finalMessage();
+    const bool leftText = runsummary::leftAnyText(m_run->outcomes());
     m_run.reset(); // its converters are gone and its staging folders removed
     m_pointer.set(PointerState::Default);
     m_progress.setValue(0);
     m_progress.setText(IdleCaption);
     const QPointer<BatchController> alive(this);
-    if (text.startsWith(QStringLiteral("Done.")))
+    if (leftText)
         m_proc->run(160, [&] { m_boxes.message(text); });
     else
         m_proc->run(162, [&] { m_boxes.message(text); });

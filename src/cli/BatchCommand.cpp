@@ -6,6 +6,7 @@
 #include "engine/ConverterDeployment.h"
 #include "engine/ConverterKind.h"
 #include "engine/OutputChoice.h"
+#include "engine/RunSummary.h"
 #include "engine/FolderWalk.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
@@ -35,11 +36,6 @@ void printError(const QString &text)
 void reportOnStandardError(const QString &, int, const QString &description)
 {
     printError(QStringLiteral("morwenda-batch: ") + description);
-}
-
-QString placeKey(const QString &path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 // The folder a file's text goes to under --out DIR --keep-tree: its folder relative to the
@@ -122,18 +118,14 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
         }
     }
 
-    // A text path taken by an earlier file: the later one is numbered by its place in the list,
-    // past every name already taken (also one that a PDF called "a (2).pdf" gives).
-    QSet<QString> taken;
-    QHash<QString, int> nextNumber;
-    for (Input &input : inputs) {
-        const QString first = input.output;
-        int &n = nextNumber[placeKey(first)];
-        n = std::max(n, 2);
-        while (taken.contains(placeKey(input.output)))
-            input.output = outputpaths::numbered(first, n++);
-        taken.insert(placeKey(input.output));
-    }
+    // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
+    // finds the same names.
+    QStringList outputs;
+    for (const Input &input : inputs)
+        outputs << input.output;
+    outputs = outputpaths::numberSameNames(outputs);
+    for (int i = 0; i < inputs.size(); ++i)
+        inputs[i].output = outputs.at(i);
     return inputs;
 }
 
@@ -297,7 +289,7 @@ void BatchCommand::printFailures(const QList<ReportRow> &rows) const
         if (row.outcome != Skipped && row.outcome != outcomeName(Outcome::Converted))
             text += row.pdf + QStringLiteral("  - ") + row.reason + u'\n';
     if (!text.isEmpty())
-        printError(QStringLiteral("The following files could not be read:\n") + text.chopped(1));
+        printError(runsummary::FailureListHeader + u'\n' + text.chopped(1));
 }
 
 void BatchCommand::say(const QString &text) const

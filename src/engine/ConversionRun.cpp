@@ -3,6 +3,7 @@
 
 #include "ConversionJob.h"
 #include "ConverterKind.h"
+#include "RunSummary.h"
 #include "StagingFolder.h"
 
 #include <cerrno>
@@ -15,17 +16,9 @@
 
 namespace {
 
-const QString NoData = QStringLiteral("File(s) has no data.");
-
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// One spelling per place, so that two rows aiming at the same file are seen to clash.
-QString placeKey(const QString &path)
-{
-    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace
@@ -45,20 +38,9 @@ ConversionRun::~ConversionRun()
     m_staging.clear();
 }
 
-QString ConversionRun::finalMessageFor(const QList<FileOutcome> &outcomes)
+QString ConversionRun::finalMessage() const
 {
-    QString failures;
-    bool gotData = false;
-    for (const FileOutcome &file : outcomes) {
-        gotData = gotData || leftText(file.outcome);
-        if (file.outcome != Outcome::Converted)
-            failures += QStringLiteral("\r\n") + file.pdf + file.reason;
-    }
-    if (!gotData)
-        return NoData;
-    if (!failures.trimmed().isEmpty())
-        failures.prepend(QStringLiteral("\r\nThe following files could not be read:"));
-    return QStringLiteral("Done.") + failures;
+    return runsummary::finalMessage(m_outcomes, m_stopping);
 }
 
 void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
@@ -71,22 +53,23 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_limits.converters = std::max(1, m_limits.converters);
     m_outcomes.clear();
     m_rows = std::vector<Row>(size_t(rows.size()));
-    m_rowsByKey.clear();
     m_staging.clear();
-    m_written.clear();
     m_next = m_active = m_done = 0;
     m_stopping = false;
     m_running = true;
 
+    QStringList firstChoices;
+    for (int i = 0; i < rows.size(); ++i)
+        firstChoices << (i < outputs.size() ? outputpaths::notOverThePdf(outputs.at(i), rows.at(i))
+                                            : outputpaths::forChoice(choice, rows.at(i)));
+    const QStringList targets = outputpaths::numberSameNames(firstChoices);
     QSet<QString> folders;
     for (int i = 0; i < rows.size(); ++i) {
         FileOutcome file;
         file.pdf = rows.at(i);
-        file.output = i < outputs.size() ? outputpaths::notOverThePdf(outputs.at(i), file.pdf)
-                                         : outputpaths::forChoice(choice, file.pdf);
+        file.output = targets.at(i);
+        file.numbered = targets.at(i) != firstChoices.at(i);
         m_outcomes.append(file);
-        m_rows[size_t(i)].key = placeKey(file.output);
-        m_rowsByKey[m_rows[size_t(i)].key].push_back(i);
         const QString folder = QFileInfo(file.output).absolutePath();
         if (!file.output.isEmpty() && !folders.contains(folder)) {
             folders.insert(folder);
@@ -208,49 +191,19 @@ void ConversionRun::settle(int index, Outcome outcome, const QString &reason)
     file.outcome = outcome;
     file.reason = outcome == Outcome::Converted ? QString() : reason;
     m_rows[size_t(index)].ended = true;
-    commitReady();
-}
-
-void ConversionRun::commitReady()
-{
-    bool progress = true;
-    while (progress) {
-        progress = false;
-        for (int i = 0; i < int(m_rows.size()); ++i) {
-            const Row &row = m_rows[size_t(i)];
-            if (!row.ended || row.committed)
-                continue;
-            // A text path is only numbered in row order: the earlier rows aiming at the same file
-            // decide first, however fast this one was.
-            bool earlierOpen = false;
-            for (const int other : m_rowsByKey[row.key]) {
-                if (other >= i)
-                    break;
-                if (!m_rows[size_t(other)].committed) {
-                    earlierOpen = true;
-                    break;
-                }
-            }
-            if (!earlierOpen && commit(i))
-                progress = true;
-        }
-    }
+    commit(index);
     finishIfDone();
 }
 
-bool ConversionRun::commit(int index)
+// Every row has a text path of its own (numbered at the start), so a row is put in place as soon as
+// it ends, whichever converter finishes first.
+void ConversionRun::commit(int index)
 {
     Row &row = m_rows[size_t(index)];
     FileOutcome &file = m_outcomes[index];
     if (leftText(file.outcome)) {
-        QString target = file.output;
-        for (int n = 2; m_written.contains(placeKey(target)); ++n)
-            target = outputpaths::numbered(file.output, n);
         if (std::rename(QFile::encodeName(row.textPath).constData(),
-                        QFile::encodeName(target).constData()) == 0) {
-            file.output = target;
-            m_written.insert(placeKey(target));
-        } else {
+                        QFile::encodeName(file.output).constData()) != 0) {
             file.outcome = Outcome::WriteFailed;
             file.reason = reasons::writeFailed(systemError(errno));
             QFile::remove(row.textPath);
@@ -262,7 +215,6 @@ bool ConversionRun::commit(int index)
     ++m_done;
     emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));
-    return true;
 }
 
 void ConversionRun::finishIfDone()

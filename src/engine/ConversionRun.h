@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QStringList>
 #include <vector>
 
@@ -19,22 +18,12 @@ class ConversionJob;
 class ConverterKind;
 class StagingFolder;
 
-// How one listed file ended in a run.
-struct FileOutcome
-{
-    QString pdf;
-    QString output; // where its text is (or would have gone)
-    Outcome outcome = Outcome::Stopped;
-    QString reason; // empty for Converted
-    double seconds = 0;
-    int pages = -1; // pages of the text (its page breaks); -1 when not known
-};
-
 // One batch run over a snapshot of the listed files: up to `converters` jobs at once, dispatched in
 // row order, each driven by its converter's own signals, so the caller's event loop (and any box it
 // shows) keeps the run going. A text replaces an earlier file only when it is complete; a text path
-// already written in this run gets " (2)", " (3)" ... before ".txt". The final message lists the
-// failures in row order, exactly as one file at a time would.
+// that an earlier row takes gets " (2)", " (3)" ... before ".txt" (outputpaths::numberSameNames).
+// The final message (runsummary) lists the failures in row order, exactly as one file at a time
+// would.
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -67,10 +56,8 @@ public:
     // One entry per row, in row order (complete after finished()).
     const QList<FileOutcome> &outcomes() const { return m_outcomes; }
 
-    // The final message as the window shows it: "Done." with the failures in row order, or
-    // "File(s) has no data." when no file left a text.
-    QString finalMessage() const { return finalMessageFor(m_outcomes); }
-    static QString finalMessageFor(const QList<FileOutcome> &outcomes);
+    // The final message as the window shows it (runsummary::finalMessage).
+    QString finalMessage() const;
 
 signals:
     // The file of row `row` is done: its outcome is final.
@@ -85,7 +72,6 @@ signals:
 private:
     struct Row
     {
-        QString key; // the output path that decides same-name clashes
         std::unique_ptr<ConversionJob> job;
         QString textPath;
         QElapsedTimer clock;
@@ -98,8 +84,7 @@ private:
     bool dispatch(int index); // false when this run was deleted meanwhile
     void onJobFinished(int index);
     void settle(int index, Outcome outcome, const QString &reason);
-    void commitReady();
-    bool commit(int index);
+    void commit(int index);
     StagingFolder *stagingFor(const QString &output, QString &error);
     void finishIfDone();
 
@@ -109,9 +94,7 @@ private:
     ConversionLimits m_limits;
     QList<FileOutcome> m_outcomes;
     std::vector<Row> m_rows;
-    std::map<QString, std::vector<int>> m_rowsByKey;
     std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
-    QSet<QString> m_written;
     int m_next = 0;
     int m_active = 0;
     int m_done = 0;

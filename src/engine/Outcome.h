@@ -19,6 +19,18 @@ enum class Outcome
     Stopped,       // the user stopped the run before this file was done
 };
 
+// How one listed file ended in a run.
+struct FileOutcome
+{
+    QString pdf;
+    QString output; // where its text is (or would have gone)
+    Outcome outcome = Outcome::Stopped;
+    QString reason; // empty for Converted
+    double seconds = 0;
+    int pages = -1;        // pages of the text (its page breaks); -1 when not known
+    bool numbered = false; // its text path got a number: an earlier row's text has its name
+};
+
 // A text file is in place for the file (also for NoUsableText).
 inline bool leftText(Outcome outcome)
 {

@@ -3,7 +3,11 @@
 
 #include "platform/PathRules.h"
 
+#include <algorithm>
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 namespace outputpaths {
 
@@ -47,6 +51,31 @@ QString numbered(const QString &output, int n)
     if (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) && name.size() > 4)
         return output.left(output.size() - 4) + suffix + output.right(4);
     return output + suffix;
+}
+
+QString placeKey(const QString &path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QStringList numberSameNames(const QStringList &outputs)
+{
+    QStringList numberedOutputs;
+    numberedOutputs.reserve(outputs.size());
+    QSet<QString> taken;
+    QHash<QString, int> nextNumber;
+    for (const QString &first : outputs) {
+        QString output = first;
+        if (!first.isEmpty()) {
+            int &n = nextNumber[placeKey(first)];
+            n = std::max(n, 2);
+            while (taken.contains(placeKey(output)))
+                output = numbered(first, n++);
+            taken.insert(placeKey(output));
+        }
+        numberedOutputs.append(output);
+    }
+    return numberedOutputs;
 }
 
 } // namespace outputpaths

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Where a run puts its text files and whether it asks for passwords: what the output options say
 // when the run starts.
@@ -34,8 +35,18 @@ QString notOverThePdf(const QString &output, const QString &pdf);
 // The output path of `pdf` under `choice`, NotOverThePdf applied; "" with no choice.
 QString forChoice(const OutputChoice &choice, const QString &pdf);
 
-// The n-th name (n from 2) for a text path already written in the same run: " (n)" before the
+// The n-th name (n from 2) for a text path already taken in the same run: " (n)" before the
 // last ".txt" ("a.txt" gives "a (2).txt"), or at the end when the name has no ".txt".
 QString numbered(const QString &output, int n);
+
+// One spelling per place, so that two paths naming the same file are seen to clash.
+QString placeKey(const QString &path);
+
+// The text paths of a run's rows, in row order, with every clash numbered: a path that an earlier
+// row takes gets the first of " (2)", " (3)" ... that no earlier row takes (also one that a PDF
+// called "a (2).pdf" gives). Rows are numbered by their place in the list, whether or not an
+// earlier row then converts, so a run gives the same names however its converters finish and a
+// later run finds them again. Empty paths (no place chosen) stay empty.
+QStringList numberSameNames(const QStringList &outputs);
 
 } // namespace outputpaths

@@ -381,7 +381,10 @@ void TestBatchRun::aPreviewRunsBesideTheRun()
     fx.services.expectMessage(MessageAnswer::Yes);
     fx.services.expectMessage();
     clickStart(ui);
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
+    // Stopped before any text was in place: the message says which files got none, and why.
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("File(s) has no data.") + Header +
+                 failureLine(forms, reasons::Stopped) + failureLine(m_pdfs->text, reasons::Stopped));
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
 }
 

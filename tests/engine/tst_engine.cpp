@@ -207,6 +207,8 @@ private slots:
     void previewReadsItsOwnPrivateText();
     void aPreviewRunsBesideARun();
     void staleStagingOfGoneOwnersGoesForeignStays();
+    void staleStagingOfAnotherUserStays();
+    void aTextThatCannotBePutInPlaceIsNotConverted();
     void convertersDieWithAKilledProgram_data();
     void convertersDieWithAKilledProgram();
 
@@ -636,15 +638,25 @@ void TestEngine::sameNameInOneRunIsNumbered()
     const FinishedRun run = convertAll(Real, {a, b, c, d, c}, intoFolder(out), limitsOf(3));
     QVERIFY2(run.outcomes.size() == 5, qPrintable(describe(run)));
     QCOMPARE(run.outcomes.at(0).output, out + QStringLiteral("/x.txt"));
+    // Numbered by place in the list: the damaged file keeps its number, though it left no text,
+    // so the names do not depend on which converter finishes first.
     QCOMPARE(run.outcomes.at(1).outcome, Outcome::Damaged);
-    QCOMPARE(run.outcomes.at(2).output, out + QStringLiteral("/x (2).txt"));
-    QCOMPARE(run.outcomes.at(3).output, out + QStringLiteral("/x (3).txt"));
-    QCOMPARE(run.outcomes.at(4).output, out + QStringLiteral("/x (4).txt"));
+    QCOMPARE(run.outcomes.at(1).output, out + QStringLiteral("/x (2).txt"));
+    QVERIFY(!QFile::exists(out + QStringLiteral("/x (2).txt")));
+    QCOMPARE(run.outcomes.at(2).output, out + QStringLiteral("/x (3).txt"));
+    QCOMPARE(run.outcomes.at(3).output, out + QStringLiteral("/x (4).txt"));
+    QCOMPARE(run.outcomes.at(4).output, out + QStringLiteral("/x (5).txt"));
     QVERIFY(contentOf(out + QStringLiteral("/x.txt")).contains(a.toUtf8()));
-    QVERIFY(contentOf(out + QStringLiteral("/x (2).txt")).contains(c.toUtf8()));
-    QVERIFY(contentOf(out + QStringLiteral("/x (3).txt")).contains(d.toUtf8()));
-    QCOMPARE(run.message, QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
-                              b + reasons::Damaged);
+    QVERIFY(contentOf(out + QStringLiteral("/x (3).txt")).contains(c.toUtf8()));
+    QVERIFY(contentOf(out + QStringLiteral("/x (4).txt")).contains(d.toUtf8()));
+    QCOMPARE(run.message,
+             QStringLiteral("Done.\r\nThe following files could not be read:\r\n") + b +
+                 reasons::Damaged +
+                 QStringLiteral("\r\nThese texts were numbered, because an earlier file's text "
+                                "has the same name:\r\n") +
+                 c + QStringLiteral("  - its text is x (3).txt\r\n") + d +
+                 QStringLiteral("  - its text is x (4).txt\r\n") + c +
+                 QStringLiteral("  - its text is x (5).txt"));
 }
 
 void TestEngine::aPdfNamedLikeItsTextStays()
@@ -908,6 +920,47 @@ void TestEngine::staleStagingOfGoneOwnersGoesForeignStays()
     for (const QString &stays : {living, unknown, otherName, target})
         QCOMPARE(contentOf(stays + QStringLiteral("/1.txt")), QByteArray("partial text"));
     QVERIFY(QFileInfo(out + QStringLiteral("/.morwenda-Mn78Op")).isSymLink());
+}
+
+void TestEngine::staleStagingOfAnotherUserStays()
+{
+    if (geteuid() != 0)
+        QSKIP("only root can leave a folder owned by another user");
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString foreign = out + QStringLiteral("/.morwenda-Qr90St");
+    QVERIFY(QDir().mkpath(foreign));
+    QVERIFY(writeFile(foreign + QStringLiteral("/1.txt"), "partial text"));
+    QVERIFY(writeFile(foreign + QStringLiteral("/owner.lock"), "12345\n"));
+    // Nobody holds its lock, but it is not ours to remove.
+    const uid_t nobody = 65534;
+    for (const char *name : {"", "/1.txt", "/owner.lock"})
+        QVERIFY(chown(QFile::encodeName(foreign + QLatin1String(name)).constData(), nobody,
+                      nobody) == 0);
+    const FinishedRun run = convertAll(Real, {m_pdfs->text}, intoFolder(out), limitsOf(1));
+    QCOMPARE(run.message, QStringLiteral("Done."));
+    QCOMPARE(contentOf(foreign + QStringLiteral("/1.txt")), QByteArray("partial text"));
+}
+
+// A text is only called converted once it is in place: a folder put where the text goes while the
+// converter works makes the rename fail, and the file is named with the system's reason.
+void TestEngine::aTextThatCannotBePutInPlaceIsNotConverted()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString target = out + QStringLiteral("/text.txt");
+    PdftotextConverter converter(Real);
+    ConversionRun running(converter);
+    QObject::connect(&running, &ConversionRun::converting,
+                     [&] { QVERIFY(QDir().mkpath(target + QStringLiteral("/inside"))); });
+    const FinishedRun run = runToEnd(running, {m_pdfs->text}, intoFolder(out), limitsOf(1));
+    QCOMPARE(run.outcomes.at(0).outcome, Outcome::WriteFailed);
+    QCOMPARE(run.outcomes.at(0).reason,
+             reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR))));
+    QVERIFY(QFileInfo(target).isDir());
+    QCOMPARE(run.message, QStringLiteral("File(s) has no data."));
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("text.txt")});
 }
 
 void TestEngine::convertersDieWithAKilledProgram_data()

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunSummary.h"
+
+#include "platform/PathRules.h"
+
+namespace runsummary {
+
+namespace {
+
+const QString LineBreak = QStringLiteral("\r\n");
+
+QString section(const QString &header, const QStringList &lines)
+{
+    return lines.isEmpty() ? QString() : LineBreak + header + LineBreak + lines.join(LineBreak);
+}
+
+} // namespace
+
+bool leftAnyText(const QList<FileOutcome> &outcomes)
+{
+    for (const FileOutcome &file : outcomes)
+        if (leftText(file.outcome))
+            return true;
+    return false;
+}
+
+QStringList failureLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome != Outcome::Converted)
+            lines << file.pdf + file.reason;
+    return lines;
+}
+
+QStringList renamedLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.numbered && leftText(file.outcome))
+            lines << file.pdf + QStringLiteral("  - its text is ") +
+                         paths::getFileName(file.output);
+    return lines;
+}
+
+QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped)
+{
+    if (!leftAnyText(outcomes))
+        return stopped ? NoData + section(FailureListHeader, failureLines(outcomes)) : NoData;
+    return Done + section(FailureListHeader, failureLines(outcomes)) +
+           section(RenamedListHeader, renamedLines(outcomes));
+}
+
+} // namespace runsummary

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Outcome.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a finished run tells its user, the same in the window and on the command line: whether any
+// file left a text, the files that give no usable text with their reasons, and the texts that got
+// a number because an earlier file's text has the same name.
+namespace runsummary {
+
+inline const QString Done = QStringLiteral("Done.");
+inline const QString NoData = QStringLiteral("File(s) has no data.");
+inline const QString FailureListHeader = QStringLiteral("The following files could not be read:");
+inline const QString RenamedListHeader =
+    QStringLiteral("These texts were numbered, because an earlier file's text has the same name:");
+
+// Some file left a text (a usable one or not).
+bool leftAnyText(const QList<FileOutcome> &outcomes);
+
+// "file  - reason" for each file that did not convert, in row order.
+QStringList failureLines(const QList<FileOutcome> &outcomes);
+
+// "file  - its text is NAME" for each text put in place under a numbered name, in row order.
+QStringList renamedLines(const QList<FileOutcome> &outcomes);
+
+// The final message: "Done.", then the failures under their header and the numbered texts under
+// theirs; or "File(s) has no data." when no file left a text, naming the files when the run was
+// stopped (each says why it has none). Lines are separated by CR LF.
+QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped);
+
+} // namespace runsummary
