@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterDeployment.h"
 
-#include "Converter.h"
+#include "CarriedConverter.h"
 #include "InstanceLock.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"

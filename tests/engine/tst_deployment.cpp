@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/Converter.h"
+#include "engine/CarriedConverter.h"
 #include "engine/ConverterDeployment.h"
 #include "platform/ErrorReport.h"
 #include "TestConfig.h"

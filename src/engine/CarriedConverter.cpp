@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Converter.h"
+#include "CarriedConverter.h"
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
