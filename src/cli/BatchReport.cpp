@@ -215,7 +215,10 @@ QByteArray partialLine(Format format, const ReportRow &row)
 QString write(const QString &path, const QList<ReportRow> &rows)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write the disk refuses is seen by the save file itself. Buffered, it would
+    // fail only in the flush on commit, which QSaveFile does not check, and an empty file would
+    // replace the old report.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     QByteArray bytes;
     switch (formatFor(path)) {

@@ -98,15 +98,15 @@ QString ProgressDisplay::barLine(const State &state, int width)
                                .arg(state.done)
                                .arg(state.total)
                                .arg(state.failed)
-                               .arg(perSecond, 0, 'f', 1)
+                               .arg(perSecond, 0, 'f', perSecond < 100 ? 1 : 0)
                                .arg(durationText(state.elapsedMs / 1000), left);
     const QString atWork =
         state.atWork.isEmpty() ? QString() : QStringLiteral(": ") + state.atWork.join(u' ');
-    const int barWidth = std::max(0, std::min(30, width - int(counts.size()) - 3));
-    QString line;
-    if (barWidth < 5) {
-        line = counts.trimmed();
-    } else {
+    // The bar gives way to the names of the files at work when the terminal is narrow.
+    const int room = width - 1 - int(counts.size()) - 2 - int(std::min<qsizetype>(atWork.size(), 24));
+    const int barWidth = std::min(20, room);
+    QString line = counts.trimmed();
+    if (barWidth >= 5) {
         const int filled =
             state.total > 0 ? int(qint64(barWidth) * state.done / state.total) : barWidth;
         line = u'[' + QString(filled, u'#') + QString(barWidth - filled, u'.') + u']' + counts;
