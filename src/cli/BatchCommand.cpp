@@ -243,7 +243,8 @@ void BatchCommand::readPathLists()
     for (const auto &list : lists) {
         if (list.file.isEmpty())
             continue;
-        for (const QByteArray &path : readWhole(list.file, QStringLiteral("the list")).split(list.end))
+        for (const QByteArray &path :
+             readWhole(list.file, QStringLiteral("the list")).split(list.end))
             if (!path.isEmpty())
                 m_options.paths.append(QFile::decodeName(path));
     }
@@ -313,8 +314,8 @@ void BatchCommand::placeSpecialOutputs(QList<Input> &inputs)
                                                  m_stdinCopy);
     if (!m_options.toStdout)
         return;
-    const qsizetype files = std::count_if(inputs.cbegin(), inputs.cend(),
-                                          [](const Input &input) { return input.missing.isEmpty(); });
+    const qsizetype files = std::count_if(
+        inputs.cbegin(), inputs.cend(), [](const Input &input) { return input.missing.isEmpty(); });
     if (files != 1 || inputs.size() != 1)
         throw Failure(QStringLiteral("morwenda-batch: -o - writes the text of one PDF, and the "
                                      "paths name %1")
@@ -367,10 +368,8 @@ bool BatchCommand::isSkipped(const Input &input) const
         text.lastModified() <= QFileInfo(input.pdf).lastModified())
         return false;
     bool unreadable = false;
-    const bool unusable =
-        hasNoUsableText(input.output, [&](const QString &, int, const QString &) {
-            unreadable = true;
-        });
+    const bool unusable = hasNoUsableText(
+        input.output, [&](const QString &, int, const QString &) { unreadable = true; });
     return !unusable && !unreadable;
 }
 
@@ -535,8 +534,8 @@ int BatchCommand::exitStatus() const
     bool failed = false;
     for (const ReportRow &row : m_rows) {
         cannotStart = cannotStart || row.outcome == outcomeName(Outcome::CannotStart);
-        failed = failed ||
-                 (row.outcome != outcomeName(Outcome::Converted) && row.outcome != Skipped);
+        failed =
+            failed || (row.outcome != outcomeName(Outcome::Converted) && row.outcome != Skipped);
     }
     if (cannotStart)
         return batchoptions::ConverterCannotRun;

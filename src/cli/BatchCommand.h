@@ -78,9 +78,9 @@ private:
     BatchOptions m_options;
     ConverterDeployment &m_deployment;
     QStringList m_passwords;
-    QHash<QString, ReportRow> m_resumable; // --resume: converted rows by path
-    qint64 m_resumeStamp = 0;              // the resumed report's time (ms since the epoch)
-    std::unique_ptr<QTemporaryDir> m_stdinFolder;  // the PDF read from standard input
+    QHash<QString, ReportRow> m_resumable;        // --resume: converted rows by path
+    qint64 m_resumeStamp = 0;                     // the resumed report's time (ms since the epoch)
+    std::unique_ptr<QTemporaryDir> m_stdinFolder; // the PDF read from standard input
     QString m_stdinCopy;
     std::unique_ptr<QTemporaryDir> m_stdoutFolder; // the text for standard output
     QList<ReportRow> m_rows;

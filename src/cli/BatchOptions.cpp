@@ -55,7 +55,8 @@ struct Definitions
     QCommandLineOption toStdout =
         flag({"stdout"}, "Writes the text of one PDF to standard output (as -o -).");
     QCommandLineOption parents = flag({"parents"}, "Makes the folder of --out when it is missing.");
-    QCommandLineOption beside = flag({"beside"}, "Puts each text file next to its PDF (the default).");
+    QCommandLineOption beside =
+        flag({"beside"}, "Puts each text file next to its PDF (the default).");
     QCommandLineOption keepTree = flag(
         {"keep-tree"}, "With --out: a file found in a folder PATH keeps its folder relative to "
                        "PATH under DIR; a file named directly keeps its folder relative to the "
@@ -65,24 +66,26 @@ struct Definitions
                "Runs N converters at once (default: one per processor this program may use; "
                "never more).",
                "N");
-    QCommandLineOption timeLimit = valued(
-        {"time-limit"}, "Stops a converter that gives no new text for SECONDS (default 30; 0: no "
-                        "limit).",
-        "SECONDS");
-    QCommandLineOption memoryLimit = valued(
-        {"memory-limit"}, "Address space of one converter in MB (default 1024; 0: no limit).", "MB");
+    QCommandLineOption timeLimit =
+        valued({"time-limit"},
+               "Stops a converter that gives no new text for SECONDS (default 30; 0: no "
+               "limit).",
+               "SECONDS");
+    QCommandLineOption memoryLimit =
+        valued({"memory-limit"},
+               "Address space of one converter in MB (default 1024; 0: no limit).", "MB");
     QCommandLineOption passwordFile = valued(
         {"password-file"},
         "Tries each line of FILE, in order, as the password of every file ('-': standard input).",
         "FILE");
     QCommandLineOption filesFrom = valued(
         {"files-from"}, "Reads more PATHs from FILE, one a line ('-': standard input).", "FILE");
-    QCommandLineOption files0From = valued(
-        {"files0-from"}, "Reads more PATHs from FILE, each ended by a NUL byte (find -print0).",
-        "FILE");
-    QCommandLineOption skipExisting = flag(
-        {"skip-existing"},
-        "Skips a PDF whose text file is newer than the PDF and holds usable text.");
+    QCommandLineOption files0From =
+        valued({"files0-from"},
+               "Reads more PATHs from FILE, each ended by a NUL byte (find -print0).", "FILE");
+    QCommandLineOption skipExisting =
+        flag({"skip-existing"},
+             "Skips a PDF whose text file is newer than the PDF and holds usable text.");
     QCommandLineOption resume = valued(
         {"resume"},
         "Skips what REPORT says was converted (the PDF unchanged, its text in place since) and "
@@ -94,13 +97,14 @@ struct Definitions
         "JSON or JSON Lines by its extension (.csv, .json, .jsonl); each row is kept in "
         "FILE.<pid>.part as its file ends.",
         "FILE");
-    QCommandLineOption append = flag(
-        {"append"}, "Adds the rows to the report's earlier rows; a file converted again keeps "
-                    "only its new row.");
-    QCommandLineOption extension = valued(
-        {"extension"}, "The extension of the files taken from folders (default pdf; * for every "
-                       "file).",
-        "EXT", "pdf");
+    QCommandLineOption append =
+        flag({"append"}, "Adds the rows to the report's earlier rows; a file converted again keeps "
+                         "only its new row.");
+    QCommandLineOption extension =
+        valued({"extension"},
+               "The extension of the files taken from folders (default pdf; * for every "
+               "file).",
+               "EXT", "pdf");
     QCommandLineOption converter = valued(
         {"converter"},
         QStringLiteral("Which converter converts: %1 (default %2). The service keeps poppler "
@@ -114,9 +118,10 @@ struct Definitions
     void addTo(QCommandLineParser &parser) const
     {
         for (const QCommandLineOption *option :
-             {&help, &version, &out, &toStdout, &parents, &beside, &keepTree, &jobs, &timeLimit,
-              &memoryLimit, &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
-              &report, &append, &extension, &converter, &quiet})
+             {&help,         &version,   &out,        &toStdout,     &parents,
+              &beside,       &keepTree,  &jobs,       &timeLimit,    &memoryLimit,
+              &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
+              &report,       &append,    &extension,  &converter,    &quiet})
             parser.addOption(*option);
     }
 };
@@ -190,8 +195,8 @@ Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
                               "only");
     if (options.paths.contains(Stdin) && options.outFolder.isEmpty() && !options.toStdout)
         return QStringLiteral("a PDF on standard input ('-') needs --out DIR or -o -");
-    for (const QCommandLineOption *option : {&defined.filesFrom, &defined.files0From,
-                                             &defined.passwordFile, &defined.resume})
+    for (const QCommandLineOption *option :
+         {&defined.filesFrom, &defined.files0From, &defined.passwordFile, &defined.resume})
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return QStringLiteral("--%1 needs a file").arg(option->names().constLast());
     options.skipExisting = parser.isSet(defined.skipExisting);

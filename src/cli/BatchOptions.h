@@ -18,9 +18,9 @@ struct BatchOptions
     int jobs = 0;              // converters at once; 0 for one per core
     int timeLimitSeconds = -1; // -1 for the default; 0 for none
     int memoryLimitMegabytes = -1;
-    QString passwordFile;      // "-": standard input
+    QString passwordFile; // "-": standard input
     bool skipExisting = false;
-    QString resumeReport;      // --resume REPORT
+    QString resumeReport; // --resume REPORT
     QString reportFile;
     bool appendReport = false; // --append: add to the report's rows of earlier runs
     QString extension = QStringLiteral("pdf");

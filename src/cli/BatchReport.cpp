@@ -113,8 +113,8 @@ QList<QStringList> csvRecords(const QByteArray &bytes)
 std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
 {
     const QList<QStringList> records = csvRecords(bytes);
-    if (records.isEmpty() || records.first().join(u',') + QStringLiteral("\r\n") !=
-                                 QString::fromLatin1(CsvHeader)) {
+    if (records.isEmpty() ||
+        records.first().join(u',') + QStringLiteral("\r\n") != QString::fromLatin1(CsvHeader)) {
         error = QStringLiteral("not a morwenda-batch report");
         return std::nullopt;
     }
@@ -125,8 +125,8 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
                         .arg(record.size());
             return std::nullopt;
         }
-        ReportRow row{record.at(0), record.at(1), record.at(2), record.at(3), -1,
-                      record.at(5).toDouble()};
+        ReportRow row{record.at(0), record.at(1), record.at(2),
+                      record.at(3), -1,           record.at(5).toDouble()};
         bool numeric = false;
         const int pages = record.at(4).toInt(&numeric);
         row.pages = numeric ? pages : -1;
@@ -174,8 +174,7 @@ Format formatFor(const QString &path)
         name = name.section(u'.', 0, -3); // the report's own name, without ".<pid>.part"
     if (name.endsWith(QStringLiteral(".jsonl"), Qt::CaseInsensitive))
         return Format::JsonLines;
-    return name.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive) ? Format::Json
-                                                                         : Format::Csv;
+    return name.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive) ? Format::Json : Format::Csv;
 }
 
 QByteArray toCsv(const QList<ReportRow> &rows)
@@ -332,8 +331,8 @@ QString ReportLog::finish(const QList<ReportRow> &rows)
     }
     QString said = QStringLiteral("the report %1 could not be written: %2").arg(m_path, error);
     if (m_partialError.isEmpty() && m_partial.isOpen()) {
-        said += QStringLiteral(" (the rows of the finished files are in %1)")
-                    .arg(m_partial.fileName());
+        said +=
+            QStringLiteral(" (the rows of the finished files are in %1)").arg(m_partial.fileName());
         m_partial.close();
     } else {
         m_partial.close();

@@ -103,7 +103,8 @@ QString ProgressDisplay::barLine(const State &state, int width)
     const QString atWork =
         state.atWork.isEmpty() ? QString() : QStringLiteral(": ") + state.atWork.join(u' ');
     // The bar gives way to the names of the files at work when the terminal is narrow.
-    const int room = width - 1 - int(counts.size()) - 2 - int(std::min<qsizetype>(atWork.size(), 24));
+    const int room =
+        width - 1 - int(counts.size()) - 2 - int(std::min<qsizetype>(atWork.size(), 24));
     const int barWidth = std::min(20, room);
     QString line = counts.trimmed();
     if (barWidth >= 5) {
@@ -121,8 +122,7 @@ void ProgressDisplay::drawBar()
     for (const QString &pdf : std::as_const(m_working))
         m_state.atWork.append(QFileInfo(pdf).fileName());
     const int width = terminalWidth();
-    const QString line =
-        barLine(m_state, width).leftJustified(std::max(0, width - 1), u' ', true);
+    const QString line = barLine(m_state, width).leftJustified(std::max(0, width - 1), u' ', true);
     std::fputs(("\r" + line).toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
     m_barShown = true;

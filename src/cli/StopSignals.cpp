@@ -29,9 +29,7 @@ void onSignal(int signal)
 // A reader of standard output or error gone (a closed SSH session, `| head`): the write fails
 // with EPIPE instead of killing the program before its report is written. A handler rather than
 // SIG_IGN, so that the converters started later have the usual SIGPIPE.
-void onBrokenPipe(int)
-{
-}
+void onBrokenPipe(int) {}
 
 } // namespace
 

@@ -180,9 +180,9 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("no path") << QStringList{} << QStringList{} << 2
                              << QStringLiteral("no PDF file or folder given");
     // A path that names nothing is a failed row of its own; the rest is converted.
-    QTest::newRow("missing folder") << QStringList{text, QStringLiteral("@/gone")} << QStringList{}
-                                    << 1
-                                    << QStringLiteral("gone  - not found: No such file or directory.");
+    QTest::newRow("missing folder")
+        << QStringList{text, QStringLiteral("@/gone")} << QStringList{} << 1
+        << QStringLiteral("gone  - not found: No such file or directory.");
     QTest::newRow("missing output folder")
         << QStringList{QStringLiteral("-o"), QStringLiteral("@/gone"), text} << QStringList{} << 2
         << QStringLiteral("gone: No such file or directory (--parents makes the folder)");
@@ -192,8 +192,9 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("output is a file")
         << QStringList{QStringLiteral("--out"), text, text} << QStringList{} << 2
         << QStringLiteral("text.pdf: Not a directory");
-    QTest::newRow("a pipe is no PDF") << QStringList{QStringLiteral("@/fifo.pdf"), text}
-                                      << QStringList{} << 1 << QStringLiteral("not a file or folder");
+    QTest::newRow("a pipe is no PDF")
+        << QStringList{QStringLiteral("@/fifo.pdf"), text} << QStringList{} << 1
+        << QStringLiteral("not a file or folder");
     QTest::newRow("no PDF found") << QStringList{QStringLiteral("@/empty")} << QStringList{} << 1
                                   << QStringLiteral("no PDF found");
     QTest::newRow("extension with its dot")
@@ -209,9 +210,9 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("standard output takes one PDF")
         << QStringList{QStringLiteral("-o"), QStringLiteral("-"), text, QStringLiteral("@/texts")}
         << QStringList{} << 2 << QStringLiteral("writes the text of one PDF");
-    QTest::newRow("append without report") << QStringList{QStringLiteral("--append"), text}
-                                           << QStringList{} << 2
-                                           << QStringLiteral("--append needs --report");
+    QTest::newRow("append without report")
+        << QStringList{QStringLiteral("--append"), text} << QStringList{} << 2
+        << QStringLiteral("--append needs --report");
     QTest::newRow("tree without folder")
         << QStringList{QStringLiteral("--keep-tree"), text} << QStringList{} << 2
         << QStringLiteral("--keep-tree needs --out");
@@ -476,9 +477,10 @@ void TestBatchCommand::interruptedThenResumed()
     }
     QVERIFY2(converted >= 3 && converted < Count, qPrintable(QString::number(converted)));
     // The stopped files in one line, not one line each.
-    QVERIFY2(stopped.errors.contains(
-                 QStringLiteral("%1 file(s) not converted: the run was stopped.").arg(Count - converted)),
-             qPrintable(stopped.errors));
+    QVERIFY2(
+        stopped.errors.contains(QStringLiteral("%1 file(s) not converted: the run was stopped.")
+                                    .arg(Count - converted)),
+        qPrintable(stopped.errors));
     QVERIFY(hiddenEntries(out).isEmpty());
     QCOMPARE(QDir(place.root()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
     QCOMPARE(QDir(out).entryList(QDir::Files).size(), converted);
@@ -535,8 +537,8 @@ QList<QStringList> partialRows(const QString &folder)
 void TestBatchCommand::reportSurvivesAKill()
 {
     TestPlace place;
-    const QStringList books =
-        copiesOf(QStringLiteral("The-War-of-the-Worlds.pdf"), place.path(QStringLiteral("books")), 30);
+    const QStringList books = copiesOf(QStringLiteral("The-War-of-the-Worlds.pdf"),
+                                       place.path(QStringLiteral("books")), 30);
     if (books.isEmpty())
         QSKIP("the corpus is not beside the project");
     const QString out = madeFolder(place, QStringLiteral("out"));
@@ -547,9 +549,9 @@ void TestBatchCommand::reportSurvivesAKill()
     old.close();
 
     // Killed with no chance to write anything more: the whole job, converters included.
-    QProcess *batch = startBatch({QStringLiteral("-j2"), QStringLiteral("-o"), out,
-                                  QStringLiteral("--report"), report,
-                                  place.path(QStringLiteral("books"))});
+    QProcess *batch =
+        startBatch({QStringLiteral("-j2"), QStringLiteral("-o"), out, QStringLiteral("--report"),
+                    report, place.path(QStringLiteral("books"))});
     QByteArray said;
     while (said.count('\n') < 4 && batch->state() == QProcess::Running) {
         batch->waitForReadyRead(100);
@@ -563,12 +565,15 @@ void TestBatchCommand::reportSurvivesAKill()
     QCOMPARE(contentOf(report), QByteArray("an older report\n"));
     const QList<QStringList> rows = partialRows(place.root());
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
-    QCOMPARE(rows.first(), (QStringList{"path", "output", "outcome", "reason", "pages", "seconds"}));
+    QCOMPARE(rows.first(),
+             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);
         QVERIFY(books.contains(row.at(0)));
-        QCOMPARE(contentOf(row.at(1)), contentOf(out + u'/' + QFileInfo(row.at(0)).completeBaseName() + QStringLiteral(".txt")));
+        QCOMPARE(contentOf(row.at(1)),
+                 contentOf(out + u'/' + QFileInfo(row.at(0)).completeBaseName() +
+                           QStringLiteral(".txt")));
         reported << row.at(1);
     }
     QSet<QString> texts;
@@ -579,10 +584,11 @@ void TestBatchCommand::reportSurvivesAKill()
     QVERIFY2(texts.size() - reported.size() <= 1, qPrintable(QString::number(texts.size())));
 
     // Resumed from what the killed run kept: only the rest is converted, each file once.
-    const QString partial = place.path(QDir(place.root()).entryList({QStringLiteral("*.part")}).first());
-    const Finished resumed = runBatch({QStringLiteral("-q"), QStringLiteral("-o"), out,
-                                       QStringLiteral("--resume"), partial, QStringLiteral("--report"),
-                                       report, place.path(QStringLiteral("books"))});
+    const QString partial =
+        place.path(QDir(place.root()).entryList({QStringLiteral("*.part")}).first());
+    const Finished resumed = runBatch(
+        {QStringLiteral("-q"), QStringLiteral("-o"), out, QStringLiteral("--resume"), partial,
+         QStringLiteral("--report"), report, place.path(QStringLiteral("books"))});
     QVERIFY2(resumed.status == 0, qPrintable(resumed.errors));
     const QList<QStringList> after = csvRows(report);
     QCOMPARE(after.size(), books.size() + 1);
@@ -605,12 +611,13 @@ void TestBatchCommand::appendedOverThreeBatches()
     fixtures::writeImagePdf(place.path(QStringLiteral("in/scan.pdf")));
     const QString report = place.path(QStringLiteral("report.jsonl"));
     // As xargs would run it: three batches; the third converts b again, now as a folder's file.
-    const QList<QStringList> batches = {{pdfs.at(0), pdfs.at(1)},
-                                        {pdfs.at(2), pdfs.at(3), place.path(QStringLiteral("in/scan.pdf"))},
-                                        {pdfs.at(4), pdfs.at(5), pdfs.at(1)}};
+    const QList<QStringList> batches = {
+        {pdfs.at(0), pdfs.at(1)},
+        {pdfs.at(2), pdfs.at(3), place.path(QStringLiteral("in/scan.pdf"))},
+        {pdfs.at(4), pdfs.at(5), pdfs.at(1)}};
     for (const QStringList &paths : batches) {
-        const Finished done =
-            runBatch(QStringList{QStringLiteral("--append"), QStringLiteral("--report"), report} + paths);
+        const Finished done = runBatch(
+            QStringList{QStringLiteral("--append"), QStringLiteral("--report"), report} + paths);
         QVERIFY2(done.status <= 1, qPrintable(done.errors));
     }
     QStringList rows;
@@ -638,8 +645,8 @@ void TestBatchCommand::skipExistingConvertsFailuresAgain()
     const QDateTime goodStamp = QFileInfo(place.path(QStringLiteral("good.txt"))).lastModified();
 
     const QString report = place.path(QStringLiteral("again.csv"));
-    const Finished again =
-        runBatch(QStringList{QStringLiteral("--skip-existing"), QStringLiteral("--report"), report} + all);
+    const Finished again = runBatch(
+        QStringList{QStringLiteral("--skip-existing"), QStringLiteral("--report"), report} + all);
     QCOMPARE(again.status, 1);
     const QList<QStringList> rows = csvRows(report);
     QCOMPARE(rows.size(), 5);
@@ -683,8 +690,7 @@ void TestBatchCommand::reportOnAFullDisk()
         pdfs << place.path(QStringLiteral("in/%1.pdf").arg(i));
         fixtures::writeTextPdf(pdfs.last(), {QStringLiteral("Words %1").arg(i)});
     }
-    const Finished done =
-        runBatch(QStringList{QStringLiteral("--report"), report} + pdfs);
+    const Finished done = runBatch(QStringList{QStringLiteral("--report"), report} + pdfs);
     QCOMPARE(done.status, 1);
     QVERIFY2(done.errors.contains(QStringLiteral("could not be written: No space left on device")),
              qPrintable(done.errors));
@@ -722,10 +728,10 @@ void TestBatchCommand::passwordFromAFile()
     file.write(passwords);
     file.close();
     const QString report = place.path(QStringLiteral("r.json"));
-    QProcess *batch = startBatch({QStringLiteral("--converter"), converter,
-                                  QStringLiteral("--password-file"),
-                                  onStandardInput ? QStringLiteral("-") : passwordFile,
-                                  QStringLiteral("--report"), report, locked, wrong, plain});
+    QProcess *batch =
+        startBatch({QStringLiteral("--converter"), converter, QStringLiteral("--password-file"),
+                    onStandardInput ? QStringLiteral("-") : passwordFile,
+                    QStringLiteral("--report"), report, locked, wrong, plain});
     if (onStandardInput)
         batch->write(passwords);
     batch->closeWriteChannel();
