@@ -156,6 +156,7 @@ private slots:
     void appendedOverThreeBatches();
     void skipExistingConvertsFailuresAgain();
     void reportOnAFullDisk();
+    void listsAndStandardStreams();
     void passwordFromAFile_data();
     void passwordFromAFile();
 };
@@ -699,6 +700,47 @@ void TestBatchCommand::reportOnAFullDisk()
     QCOMPARE(partialRows(disk).size(), 4);
     for (const QString &pdf : pdfs)
         QVERIFY(QFileInfo::exists(outputpaths::besidePdf(pdf)));
+}
+
+void TestBatchCommand::listsAndStandardStreams()
+{
+    TestPlace place;
+    QStringList pdfs;
+    for (int i = 0; i < 3; ++i) {
+        pdfs << place.path(QStringLiteral("in/line\n%1.pdf").arg(i));
+        fixtures::writeTextPdf(pdfs.last(), {QStringLiteral("Words of file %1").arg(i)});
+    }
+    const QString plain = place.path(QStringLiteral("plain.pdf"));
+    fixtures::writeTextPdf(plain, {QStringLiteral("Words of a plain name")});
+    QFile list(place.path(QStringLiteral("list")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(QFile::encodeName(plain) + "\n\n");
+    list.close();
+
+    // Names holding a line break come through a NUL-ended list on standard input.
+    const QString report = place.path(QStringLiteral("r.csv"));
+    QProcess *batch = startBatch({QStringLiteral("--files0-from=-"), QStringLiteral("--files-from"),
+                                  list.fileName(), QStringLiteral("--report"), report});
+    for (const QString &pdf : pdfs)
+        batch->write(QFile::encodeName(pdf) + '\0');
+    batch->closeWriteChannel();
+    const Finished listed = waitFor(batch);
+    delete batch;
+    QVERIFY2(listed.status == 0, qPrintable(listed.errors));
+    const QList<QStringList> rows = csvRows(report);
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows.at(1).at(0), plain); // the command line's lists in their order
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(rows.at(i + 2).at(0), pdfs.at(i));
+
+    // A PDF on standard input, its text on standard output, as pdftotext - - gives it.
+    batch = startBatch({QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-")});
+    batch->write(contentOf(plain));
+    batch->closeWriteChannel();
+    QVERIFY(batch->waitForFinished(60000));
+    QCOMPARE(batch->exitCode(), 0);
+    QCOMPARE(batch->readAllStandardOutput(), fixtures::convertDirectly(plain));
+    delete batch;
 }
 
 void TestBatchCommand::passwordFromAFile_data()
