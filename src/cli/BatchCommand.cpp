@@ -291,9 +291,15 @@ void BatchCommand::readResumeReport()
         !QFileInfo(QFileInfo(m_options.reportFile).absolutePath()).isDir())
         throw Failure(QStringLiteral("morwenda-batch: %1: the report's folder does not exist")
                           .arg(m_options.reportFile));
+    QString error;
+    // The report that --append adds to is read again at the end; one that cannot be read is
+    // said now, before anything is converted.
+    if (m_options.appendReport && QFileInfo::exists(m_options.reportFile) &&
+        !batchreport::read(m_options.reportFile, error))
+        throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be added to: %2")
+                          .arg(m_options.reportFile, error));
     if (m_options.resumeReport.isEmpty())
         return;
-    QString error;
     const std::optional<QList<ReportRow>> rows = batchreport::read(m_options.resumeReport, error);
     if (!rows)
         throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be resumed: %2")

@@ -211,6 +211,10 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("standard output takes one PDF")
         << QStringList{QStringLiteral("-o"), QStringLiteral("-"), text, QStringLiteral("@/texts")}
         << QStringList{} << 2 << QStringLiteral("writes the text of one PDF");
+    QTest::newRow("append to what is no report")
+        << QStringList{QStringLiteral("--append"), QStringLiteral("--report"),
+                       QStringLiteral("@/notes.csv"), text}
+        << QStringList{} << 2 << QStringLiteral("cannot be added to: not a morwenda-batch report");
     QTest::newRow("append without report")
         << QStringList{QStringLiteral("--append"), text} << QStringList{} << 2
         << QStringLiteral("--append needs --report");
@@ -251,6 +255,10 @@ void TestBatchCommand::exitStatuses()
              0);
     QVERIFY(QDir().mkpath(place.path(QStringLiteral("empty"))));
     QVERIFY(QFile(place.path(QStringLiteral("empty.txt"))).open(QIODevice::WriteOnly));
+    QFile notes(place.path(QStringLiteral("notes.csv")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("name,phone\nAnna,123\n");
+    notes.close();
     fixtures::writeTextPdf(place.path(QStringLiteral("texts/text.pdf")),
                            {QStringLiteral("Plain words")});
     for (QString &argument : arguments)
