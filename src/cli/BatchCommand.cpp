@@ -8,12 +8,16 @@
 #include "engine/OutputChoice.h"
 #include "engine/RunSummary.h"
 #include "engine/FolderWalk.h"
+#include "engine/TextCheck.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 #include "ProgressDisplay.h"
 #include "StopSignals.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,10 +25,17 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QTemporaryDir>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString Skipped = QStringLiteral("skipped");
+const QString Missing = QStringLiteral("missing");
+const QString NotAFile = QStringLiteral("not-a-file");
+const QString Stdin = QStringLiteral("-");
 
 void printError(const QString &text)
 {
@@ -36,6 +47,11 @@ void printError(const QString &text)
 void reportOnStandardError(const QString &, int, const QString &description)
 {
     printError(QStringLiteral("morwenda-batch: ") + description);
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The folder a file's text goes to under --out DIR --keep-tree: its folder relative to the
@@ -61,16 +77,27 @@ QString reasonWords(const QString &reason)
     return words;
 }
 
-QString readPassword(const QString &path)
+// Everything in a file, or standard input for "-"; throws Failure naming `what` and the reason.
+QByteArray readWhole(const QString &path, const QString &what)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("morwenda-batch: the password file %1 cannot be read: %2")
-                          .arg(path, file.errorString()));
-    QByteArray line = file.readLine();
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return QString::fromLocal8Bit(line);
+    QFile file;
+    const bool opened = path == Stdin ? file.open(stdin, QIODevice::ReadOnly)
+                                      : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    QByteArray bytes = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("morwenda-batch: %1 %2 cannot be read: %3")
+                          .arg(what, path == Stdin ? QStringLiteral("on standard input") : path,
+                               file.errorString()));
+    return bytes;
+}
+
+// Why a path names no file or folder that can be converted, as the final message says it.
+QString missingReason(const QString &path)
+{
+    struct stat facts = {};
+    if (::stat(QFile::encodeName(path).constData(), &facts) != 0)
+        return QStringLiteral("  - not found: %1.").arg(systemError(errno));
+    return QStringLiteral("  - not a file or folder (a pipe, socket or device).");
 }
 
 } // namespace
@@ -80,13 +107,11 @@ BatchCommand::BatchCommand(BatchOptions options, ConverterDeployment &deployment
 {
 }
 
+BatchCommand::~BatchCommand() = default;
+
 QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &options)
 {
     const bool intoFolder = !options.outFolder.isEmpty();
-    if (intoFolder && !QFileInfo(options.outFolder).isDir())
-        throw Failure(QStringLiteral("morwenda-batch: %1: Folder does not exist. Please select "
-                                     "another folder.")
-                          .arg(options.outFolder));
     const QString outFolder =
         intoFolder ? QFileInfo(options.outFolder).absoluteFilePath() : QString();
     const FilePattern pattern = FilePattern::forExtension(options.extension);
@@ -101,7 +126,7 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
             output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf);
         else
             output = outputpaths::inFolder(outFolder, pdf);
-        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf)});
+        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
     };
     for (const QString &path : options.paths) {
         const QFileInfo info(path);
@@ -111,84 +136,353 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
                 add(pdf, absolute);
         } else if (info.isFile()) {
             add(absolute, QDir::currentPath());
-        } else if (info.exists() || info.isSymLink()) {
-            throw Failure(QStringLiteral("morwenda-batch: %1: not a file or folder").arg(path));
         } else {
-            throw Failure(QStringLiteral("morwenda-batch: %1: no such file or folder").arg(path));
+            inputs.append({absolute, QString(), missingReason(path)});
         }
     }
 
     // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
     // finds the same names.
+    // A path that names nothing takes no name.
     QStringList outputs;
     for (const Input &input : inputs)
-        outputs << input.output;
+        outputs << (input.missing.isEmpty() ? input.output : QString());
     outputs = outputpaths::numberSameNames(outputs);
     for (int i = 0; i < inputs.size(); ++i)
-        inputs[i].output = outputs.at(i);
+        if (inputs.at(i).missing.isEmpty())
+            inputs[i].output = outputs.at(i);
     return inputs;
 }
 
 int BatchCommand::exec()
 {
     QList<Input> inputs;
-    QString password;
     try {
-        if (!m_options.reportFile.isEmpty() &&
-            !QFileInfo(QFileInfo(m_options.reportFile).absolutePath()).isDir())
-            throw Failure(QStringLiteral("morwenda-batch: %1: the report's folder does not exist")
-                              .arg(m_options.reportFile));
-        if (!m_options.passwordFile.isEmpty())
-            password = readPassword(m_options.passwordFile);
+        readStandardInputPdf();
+        readPathLists();
+        readPasswords();
+        checkOutFolder();
+        readResumeReport();
         inputs = gatherInputs(m_options);
+        placeSpecialOutputs(inputs);
+        if (!m_options.reportFile.isEmpty()) {
+            m_report = std::make_unique<ReportLog>(m_options.reportFile, m_options.appendReport);
+            const QString error = m_report->open();
+            if (!error.isEmpty())
+                throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be written: %2")
+                                  .arg(m_report->partialPath(), error));
+        }
     } catch (const Failure &failure) {
         printError(failure.description());
         return batchoptions::UsageError;
     }
 
-    QList<ReportRow> rows;
-    QList<Input> toConvert;
-    QList<int> rowOf;
-    for (const Input &input : inputs) {
-        ReportRow row;
-        row.pdf = input.pdf;
-        row.output = input.output;
-        const QFileInfo text(input.output);
-        if (m_options.skipExisting && text.isFile() &&
-            text.lastModified() > QFileInfo(input.pdf).lastModified()) {
-            row.outcome = Skipped;
-        } else {
-            rowOf.append(int(rows.size()));
-            toConvert.append(input);
-        }
-        rows.append(row);
+    sortInputs(inputs);
+    const bool nothingFound = m_toConvert.isEmpty() && m_skipped == 0;
+    int status = batchoptions::AllUsable;
+    if (nothingFound) {
+        printFailures();
+        printError(QStringLiteral("morwenda-batch: no PDF found"));
+        status = batchoptions::SomeNotUsable;
+    } else {
+        // From here on a stop keeps what is done and still writes the report.
+        StopSignals stopSignals;
+        status = convert(stopSignals);
+        if (status == batchoptions::ConverterCannotRun && !m_converted)
+            return status; // nothing was tried: no report
+        removeEmptyTextFolders();
+        if (m_options.toStdout)
+            status = std::max(status, writeStandardOutput());
     }
 
-    if (inputs.isEmpty() && !m_options.quiet)
-        say(QStringLiteral("No files added."));
-    // From here on a stop keeps what is done and still writes the report.
-    StopSignals stopSignals;
-    int status = convert(toConvert, password, rows, rowOf, stopSignals);
-    if (status == batchoptions::ConverterCannotRun && !m_converted)
-        return status; // nothing was tried: no report
-
-    if (!m_options.reportFile.isEmpty()) {
-        const QString error = batchreport::write(m_options.reportFile, rows);
+    if (m_report) {
+        const QString error = m_report->finish(m_rows);
         if (!error.isEmpty()) {
-            printError(QStringLiteral("morwenda-batch: the report %1 could not be written: %2")
-                           .arg(m_options.reportFile, error));
+            printError(QStringLiteral("morwenda-batch: ") + error);
             status = std::max(status, int(batchoptions::SomeNotUsable));
         }
     }
     return status;
 }
 
-int BatchCommand::convert(const QList<Input> &toConvert, const QString &password,
-                          QList<ReportRow> &rows, const QList<int> &rowOf, StopSignals &stopSignals)
+void BatchCommand::readStandardInputPdf()
+{
+    if (!m_options.paths.contains(Stdin))
+        return;
+    if (m_options.paths.count(Stdin) > 1)
+        throw Failure(QStringLiteral("morwenda-batch: standard input ('-') holds one PDF"));
+    m_stdinFolder = std::make_unique<QTemporaryDir>();
+    if (!m_stdinFolder->isValid())
+        throw Failure(QStringLiteral("morwenda-batch: no private folder for the PDF on standard "
+                                     "input: %1")
+                          .arg(m_stdinFolder->errorString()));
+    m_stdinCopy = m_stdinFolder->filePath(QStringLiteral("stdin.pdf"));
+    QFile copy(m_stdinCopy);
+    const QByteArray pdf = readWhole(Stdin, QStringLiteral("the PDF"));
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(pdf) != pdf.size() || !copy.flush())
+        throw Failure(QStringLiteral("morwenda-batch: the PDF on standard input cannot be kept: %1")
+                          .arg(copy.errorString()));
+    m_options.paths.replace(m_options.paths.indexOf(Stdin), m_stdinCopy);
+}
+
+void BatchCommand::readPathLists()
+{
+    const struct
+    {
+        const QString &file;
+        char end;
+    } lists[] = {{m_options.filesFrom, '\n'}, {m_options.files0From, '\0'}};
+    for (const auto &list : lists) {
+        if (list.file.isEmpty())
+            continue;
+        for (const QByteArray &path :
+             readWhole(list.file, QStringLiteral("the list")).split(list.end))
+            if (!path.isEmpty())
+                m_options.paths.append(QFile::decodeName(path));
+    }
+}
+
+void BatchCommand::readPasswords()
+{
+    if (m_options.passwordFile.isEmpty())
+        return;
+    const QByteArray bytes = readWhole(m_options.passwordFile, QStringLiteral("the password file"));
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            m_passwords.append(QString::fromLocal8Bit(line));
+    }
+    if (m_passwords.isEmpty())
+        throw Failure(QStringLiteral("morwenda-batch: the password file %1 holds no password")
+                          .arg(m_options.passwordFile));
+}
+
+void BatchCommand::checkOutFolder()
+{
+    const QString folder = m_options.outFolder;
+    if (folder.isEmpty())
+        return;
+    if (!QFileInfo::exists(folder) && m_options.makeParents && !QDir().mkpath(folder))
+        throw Failure(QStringLiteral("morwenda-batch: %1: the folder cannot be made: %2")
+                          .arg(folder, systemError(errno)));
+    struct stat facts = {};
+    if (::stat(QFile::encodeName(folder).constData(), &facts) != 0)
+        throw Failure(QStringLiteral("morwenda-batch: %1: %2 (--parents makes the folder)")
+                          .arg(folder, systemError(errno)));
+    if (!S_ISDIR(facts.st_mode))
+        throw Failure(QStringLiteral("morwenda-batch: %1: %2").arg(folder, systemError(ENOTDIR)));
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        throw Failure(QStringLiteral("morwenda-batch: %1: no text can be written there: %2")
+                          .arg(folder, systemError(errno)));
+}
+
+void BatchCommand::readResumeReport()
+{
+    if (!m_options.reportFile.isEmpty() &&
+        !QFileInfo(QFileInfo(m_options.reportFile).absolutePath()).isDir())
+        throw Failure(QStringLiteral("morwenda-batch: %1: the report's folder does not exist")
+                          .arg(m_options.reportFile));
+    QString error;
+    // The report that --append adds to is read again at the end; one that cannot be read is
+    // said now, before anything is converted.
+    if (m_options.appendReport && QFileInfo::exists(m_options.reportFile) &&
+        !batchreport::read(m_options.reportFile, error))
+        throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be added to: %2")
+                          .arg(m_options.reportFile, error));
+    if (m_options.resumeReport.isEmpty())
+        return;
+    const std::optional<QList<ReportRow>> rows = batchreport::read(m_options.resumeReport, error);
+    if (!rows)
+        throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be resumed: %2")
+                          .arg(m_options.resumeReport, error));
+    for (const ReportRow &row : *rows)
+        if (row.outcome == outcomeName(Outcome::Converted) || row.outcome == Skipped)
+            m_resumable.insert(row.pdf, row);
+    m_resumeStamp = QFileInfo(m_options.resumeReport).lastModified().toMSecsSinceEpoch();
+}
+
+// The text of a PDF read from standard input is "stdin.txt" under --out; the text for standard
+// output goes to a private folder first.
+void BatchCommand::placeSpecialOutputs(QList<Input> &inputs)
+{
+    for (Input &input : inputs)
+        if (!m_stdinCopy.isEmpty() && input.pdf == m_stdinCopy && !m_options.toStdout)
+            input.output = outputpaths::inFolder(QFileInfo(m_options.outFolder).absoluteFilePath(),
+                                                 m_stdinCopy);
+    if (!m_options.toStdout)
+        return;
+    const qsizetype files = std::count_if(
+        inputs.cbegin(), inputs.cend(), [](const Input &input) { return input.missing.isEmpty(); });
+    if (files != 1 || inputs.size() != 1)
+        throw Failure(QStringLiteral("morwenda-batch: -o - writes the text of one PDF, and the "
+                                     "paths name %1")
+                          .arg(inputs.size()));
+    m_stdoutFolder = std::make_unique<QTemporaryDir>();
+    if (!m_stdoutFolder->isValid())
+        throw Failure(QStringLiteral("morwenda-batch: no private folder for the text: %1")
+                          .arg(m_stdoutFolder->errorString()));
+    inputs.first().output = m_stdoutFolder->filePath(QStringLiteral("text.txt"));
+}
+
+void BatchCommand::sortInputs(const QList<Input> &inputs)
+{
+    for (const Input &input : inputs) {
+        ReportRow row;
+        row.pdf = input.pdf;
+        row.output = input.output;
+        if (!input.missing.isEmpty()) {
+            row.outcome = input.missing.contains(QStringLiteral("not found")) ? Missing : NotAFile;
+            row.reason = reasonWords(input.missing);
+            addDecidedRow(row);
+        } else if (isResumed(input, row) || isSkipped(input)) {
+            if (row.outcome.isEmpty())
+                row.outcome = Skipped;
+            ++m_skipped;
+            addDecidedRow(row);
+        } else {
+            m_rowOf.append(int(m_rows.size()));
+            m_toConvert.append(input);
+            m_rows.append(row);
+        }
+    }
+}
+
+void BatchCommand::addDecidedRow(const ReportRow &row)
+{
+    m_rows.append(row);
+    if (m_report)
+        m_report->add(row);
+}
+
+// --skip-existing: a text newer than its PDF that holds usable text. A text of a scanned or
+// protected file, or one cut short, is converted again, so its failure is reported again.
+bool BatchCommand::isSkipped(const Input &input) const
+{
+    if (!m_options.skipExisting || m_options.toStdout)
+        return false;
+    const QFileInfo text(input.output);
+    if (!text.isFile() || text.size() == 0 ||
+        text.lastModified() <= QFileInfo(input.pdf).lastModified())
+        return false;
+    bool unreadable = false;
+    const bool unusable = hasNoUsableText(
+        input.output, [&](const QString &, int, const QString &) { unreadable = true; });
+    return !unusable && !unreadable;
+}
+
+// --resume REPORT: the report says the file was converted, the PDF has not changed since the
+// report was written, and the text is still there, newer than the PDF. Its old row is kept.
+bool BatchCommand::isResumed(const Input &input, ReportRow &row) const
+{
+    const auto found = m_resumable.constFind(input.pdf);
+    if (found == m_resumable.cend())
+        return false;
+    const QFileInfo pdf(input.pdf);
+    const QFileInfo text(found->output);
+    if (pdf.lastModified().toMSecsSinceEpoch() > m_resumeStamp || !text.isFile() ||
+        text.lastModified() < pdf.lastModified())
+        return false;
+    row = *found;
+    return true;
+}
+
+int BatchCommand::converterCount() const
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    const int processors = ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
+                               ? std::max(1, CPU_COUNT(&allowed))
+                               : ConversionLimits::coreCount();
+    if (m_options.jobs == 0)
+        return processors;
+    if (m_options.jobs > processors) {
+        if (!m_options.quiet)
+            say(QStringLiteral("morwenda-batch: note: --jobs %1 is more than the %2 processor(s) "
+                               "this program may run on; %2 converter(s) run at once")
+                    .arg(m_options.jobs)
+                    .arg(processors));
+        return processors;
+    }
+    return m_options.jobs;
+}
+
+// The folders of a kept tree are made before the run (one that cannot be made gives its files'
+// reason); those left empty are removed after it.
+void BatchCommand::makeTextFolders()
+{
+    if (!m_options.keepTree)
+        return;
+    QSet<QString> seen;
+    for (const Input &input : std::as_const(m_toConvert)) {
+        QString folder = QFileInfo(input.output).absolutePath();
+        if (seen.contains(folder))
+            continue;
+        seen.insert(folder);
+        QStringList missing;
+        for (; !QFileInfo::exists(folder); folder = QFileInfo(folder).absolutePath())
+            missing.prepend(folder);
+        for (const QString &level : std::as_const(missing)) {
+            if (!QDir().mkdir(level))
+                break;
+            m_madeFolders.append(level);
+        }
+    }
+}
+
+void BatchCommand::removeEmptyTextFolders()
+{
+    for (auto folder = m_madeFolders.crbegin(); folder != m_madeFolders.crend(); ++folder)
+        QDir().rmdir(*folder); // only when empty
+    m_madeFolders.clear();
+}
+
+int BatchCommand::convert(StopSignals &stopSignals)
+{
+    std::unique_ptr<ConverterKind> converter = makeConverter();
+    if (!converter)
+        return batchoptions::ConverterCannotRun;
+    m_converted = true;
+    makeTextFolders();
+
+    ConversionRun run(*converter);
+    run.setPasswords(m_passwords);
+    qint64 bytes = 0;
+    for (const Input &input : std::as_const(m_toConvert))
+        bytes += QFileInfo(input.pdf).size();
+    ProgressDisplay progress(
+        ProgressDisplay::styleFor(m_options.quiet || m_options.toStdout || m_rows.isEmpty()),
+        int(m_rows.size()), bytes);
+    for (const ReportRow &row : std::as_const(m_rows))
+        if (!row.outcome.isEmpty()) {
+            const bool missing = row.outcome == Missing || row.outcome == NotAFile;
+            progress.fileDone(row.pdf, missing ? row.outcome : Skipped,
+                              missing ? QStringLiteral("  - ") + row.reason : QString(), missing);
+        }
+    connect(&run, &ConversionRun::converting, &progress,
+            [&](const QString &pdf) { progress.started(shownPath(pdf)); });
+    connect(&run, &ConversionRun::fileDone, this, [&](int index) {
+        takeOutcome(run, index);
+        const FileOutcome &file = run.outcomes().at(index);
+        progress.fileDone(shownPath(file.pdf), outcomeName(file.outcome), file.reason,
+                          file.outcome != Outcome::Converted, file.pages,
+                          QFileInfo(file.pdf).size());
+    });
+    QElapsedTimer clock;
+    clock.start();
+    runToItsEnd(run, stopSignals);
+    progress.finish();
+
+    printFailures();
+    printSummary(run, clock.elapsed());
+    return exitStatus();
+}
+
+std::unique_ptr<ConverterKind> BatchCommand::makeConverter()
 {
     // pdftotext is put in place only when there is something to convert with it. When it cannot
     // run, that is said once here, and every file is reported as not converted for that reason.
-    if (!toConvert.isEmpty() && m_options.converter == converterchoice::Pdftotext) {
+    if (!m_toConvert.isEmpty() && m_options.converter == converterchoice::Pdftotext) {
         Procedure proc(reportOnStandardError, tags::FormLoad);
         m_deployment.deploy(proc);
     }
@@ -196,29 +490,23 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
     // cannot start, pdftotext takes over (put in place then).
     std::unique_ptr<ConverterKind> converter =
         makeConverterKind(m_options.converter, m_deployment, converterchoice::ownServiceProgram());
-    if (!converter) {
+    if (!converter)
         printError(
             QStringLiteral("morwenda-batch: no converter called %1").arg(m_options.converter));
-        return batchoptions::ConverterCannotRun;
-    }
+    return converter;
+}
 
-    m_converted = true;
+// Starts the run on the files to convert and returns when it has ended (or has been stopped).
+void BatchCommand::runToItsEnd(ConversionRun &run, StopSignals &stopSignals)
+{
     QStringList pdfs;
     QStringList outputs;
-    QSet<QString> folders;
-    for (const Input &input : toConvert) {
+    for (const Input &input : std::as_const(m_toConvert)) {
         pdfs << input.pdf;
         outputs << input.output;
-        const QString folder = QFileInfo(input.output).absolutePath();
-        // Folders kept from the tree are made; one that cannot be made names its files' reason.
-        if (m_options.keepTree && !folders.contains(folder)) {
-            folders.insert(folder);
-            QDir().mkpath(folder);
-        }
     }
-
     ConversionLimits limits;
-    limits.converters = m_options.jobs > 0 ? m_options.jobs : ConversionLimits::coreCount();
+    limits.converters = converterCount();
     if (m_options.timeLimitSeconds >= 0)
         limits.idleSeconds = m_options.timeLimitSeconds;
     if (m_options.memoryLimitMegabytes >= 0)
@@ -227,69 +515,117 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
     choice.mode =
         m_options.outFolder.isEmpty() ? OutputChoice::Mode::BesidePdf : OutputChoice::Mode::Folder;
     choice.folder = m_options.outFolder;
-    choice.askPassword = !password.isEmpty();
+    choice.askPassword = !m_passwords.isEmpty();
 
-    ConversionRun run(*converter);
-    run.setPasswordProvider([password](const QString &) { return password; });
-    ProgressDisplay progress(ProgressDisplay::styleFor(m_options.quiet || rows.isEmpty()),
-                             int(rows.size()));
-    for (const ReportRow &row : rows)
-        if (row.outcome == Skipped)
-            progress.fileDone(row.pdf, row.outcome, QString(), false);
-    connect(&run, &ConversionRun::fileDone, this, [&](int index) {
-        const FileOutcome &file = run.outcomes().at(index);
-        progress.fileDone(file.pdf, outcomeName(file.outcome), file.reason,
-                          file.outcome != Outcome::Converted);
-    });
     connect(&stopSignals, &StopSignals::stopRequested, &run, &ConversionRun::stop);
     QEventLoop loop;
     connect(&run, &ConversionRun::finished, &loop, &QEventLoop::quit);
-    QElapsedTimer clock;
-    clock.start();
     run.start(pdfs, choice, limits, outputs);
     if (StopSignals::requested())
         run.stop();
     loop.exec();
-    progress.finish();
+}
 
+int BatchCommand::exitStatus() const
+{
     bool cannotStart = false;
-    int failed = 0;
-    for (int i = 0; i < run.outcomes().size(); ++i) {
-        const FileOutcome &file = run.outcomes().at(i);
-        ReportRow &row = rows[rowOf.at(i)];
-        row.output = file.output;
-        row.outcome = outcomeName(file.outcome);
-        row.reason = reasonWords(file.reason);
-        row.pages = file.pages;
-        row.seconds = file.seconds;
-        cannotStart = cannotStart || file.outcome == Outcome::CannotStart;
-        failed += file.outcome == Outcome::Converted ? 0 : 1;
-    }
-    printFailures(rows);
-    if (!m_options.quiet && !rows.isEmpty()) {
-        const int skipped = int(rows.size() - run.outcomes().size());
-        say(QStringLiteral("morwenda-batch: %1 files: %2 converted, %3 skipped, %4 not usable%5, "
-                           "in %6 s")
-                .arg(rows.size())
-                .arg(run.outcomes().size() - failed)
-                .arg(skipped)
-                .arg(failed)
-                .arg(run.wasStopped() ? QStringLiteral(" (stopped)") : QString())
-                .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    bool failed = false;
+    for (const ReportRow &row : m_rows) {
+        cannotStart = cannotStart || row.outcome == outcomeName(Outcome::CannotStart);
+        failed =
+            failed || (row.outcome != outcomeName(Outcome::Converted) && row.outcome != Skipped);
     }
     if (cannotStart)
         return batchoptions::ConverterCannotRun;
-    return failed > 0 ? batchoptions::SomeNotUsable : batchoptions::AllUsable;
+    return failed ? batchoptions::SomeNotUsable : batchoptions::AllUsable;
 }
 
-void BatchCommand::printFailures(const QList<ReportRow> &rows) const
+// One file of the run is done: its row is final and goes to the report at once.
+void BatchCommand::takeOutcome(const ConversionRun &run, int index)
+{
+    const FileOutcome &file = run.outcomes().at(index);
+    ReportRow &row = m_rows[m_rowOf.at(index)];
+    row.output = m_options.toStdout ? Stdin : file.output;
+    row.outcome = outcomeName(file.outcome);
+    row.reason = reasonWords(file.reason);
+    row.pages = leftText(file.outcome) ? file.pages : -1;
+    row.seconds = file.seconds;
+    if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
+        row.pdf = Stdin;
+    if (m_report)
+        m_report->add(row);
+}
+
+// -o -: the text, when there is one, to standard output.
+int BatchCommand::writeStandardOutput() const
+{
+    if (m_toConvert.isEmpty() || !m_stdoutFolder)
+        return batchoptions::AllUsable;
+    QFile text(m_toConvert.first().output);
+    if (!text.exists())
+        return batchoptions::SomeNotUsable;
+    if (!text.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("morwenda-batch: the text cannot be read back: %1")
+                       .arg(text.errorString()));
+        return batchoptions::SomeNotUsable;
+    }
+    while (!text.atEnd()) {
+        const QByteArray piece = text.read(1 << 20);
+        for (qsizetype written = 0; written < piece.size();) {
+            const ssize_t count =
+                ::write(STDOUT_FILENO, piece.constData() + written, size_t(piece.size() - written));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0) {
+                if (errno != EPIPE) // a reader that stopped reading wants no more
+                    printError(QStringLiteral("morwenda-batch: standard output: %1")
+                                   .arg(systemError(errno)));
+                return batchoptions::SomeNotUsable;
+            }
+            written += count;
+        }
+    }
+    return batchoptions::AllUsable;
+}
+
+// The files without usable text in list order, with the window's reasons; the stopped files in
+// one line.
+void BatchCommand::printFailures() const
 {
     QString text;
-    for (const ReportRow &row : rows)
-        if (row.outcome != Skipped && row.outcome != outcomeName(Outcome::Converted))
-            text += row.pdf + QStringLiteral("  - ") + row.reason + u'\n';
+    int stopped = 0;
+    for (const ReportRow &row : m_rows) {
+        if (row.outcome == outcomeName(Outcome::Stopped))
+            ++stopped;
+        else if (row.outcome != Skipped && row.outcome != outcomeName(Outcome::Converted))
+            text += shownPath(row.pdf) + QStringLiteral("  - ") + row.reason + u'\n';
+    }
     if (!text.isEmpty())
         printError(runsummary::FailureListHeader + u'\n' + text.chopped(1));
+    if (stopped > 0)
+        printError(QStringLiteral("%1 file(s) not converted: the run was stopped.").arg(stopped));
+}
+
+void BatchCommand::printSummary(const ConversionRun &run, qint64 elapsedMs) const
+{
+    if (m_options.quiet || m_options.toStdout || m_rows.isEmpty())
+        return;
+    int converted = 0;
+    for (const FileOutcome &file : run.outcomes())
+        converted += file.outcome == Outcome::Converted ? 1 : 0;
+    say(QStringLiteral("morwenda-batch: %1 files: %2 converted, %3 skipped, %4 not usable%5, "
+                       "in %6 s")
+            .arg(m_rows.size())
+            .arg(converted)
+            .arg(m_skipped)
+            .arg(m_rows.size() - converted - m_skipped)
+            .arg(run.wasStopped() ? QStringLiteral(" (stopped)") : QString())
+            .arg(elapsedMs / 1000.0, 0, 'f', 1));
+}
+
+QString BatchCommand::shownPath(const QString &pdf) const
+{
+    return !m_stdinCopy.isEmpty() && pdf == m_stdinCopy ? Stdin : pdf;
 }
 
 void BatchCommand::say(const QString &text) const

@@ -4,17 +4,22 @@
 #include "BatchOptions.h"
 #include "BatchReport.h"
 
+#include <memory>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 
 class ConverterDeployment;
+class ConverterKind;
+class ConversionRun;
+class QTemporaryDir;
 class StopSignals;
 
 // One run of morwenda-batch: finds the files the paths name, converts them with the window's
-// engine, shows the progress and the failures on standard error, writes the report and answers
-// the exit status. SIGINT and SIGTERM stop the run as the window's stop does: the running
-// converters are killed, the texts already in place stay, and the report is still written.
+// engine, shows the progress and the failures on standard error, keeps the report row by row and
+// answers the exit status. SIGINT, SIGTERM and SIGHUP stop the run as the window's stop does: the
+// running converters are killed, the texts already in place stay, and the report is still written.
 class BatchCommand : public QObject
 {
     Q_OBJECT
@@ -25,27 +30,64 @@ public:
     {
         QString pdf;
         QString output;
+        QString missing; // for a path that names no file: the final message's reason line
     };
 
     // `deployment` is deployed here when there is anything to convert, and stays with the caller.
     BatchCommand(BatchOptions options, ConverterDeployment &deployment, QObject *parent = nullptr);
+    ~BatchCommand() override;
 
     // Runs the batch to its end and returns the exit status (batchoptions::AllUsable, ...).
     int exec();
 
     // The files the paths name, in order: a file as given, a folder walked as the window's folder
     // scan walks it. Each gets its text path; a path met a second time gets " (2)", " (3)" ...
-    // by its position, so a resumed run finds the same names. Throws Failure (the message for the
-    // user) when a path or the output folder does not exist.
+    // by its position, so a resumed run finds the same names. A path that names no file or
+    // folder is an input of its own with the reason in `missing`.
     static QList<Input> gatherInputs(const BatchOptions &options);
 
 private:
-    int convert(const QList<Input> &toConvert, const QString &password, QList<ReportRow> &rows,
-                const QList<int> &rowOf, StopSignals &stopSignals);
-    void printFailures(const QList<ReportRow> &rows) const;
+    // Before the run; each throws Failure with the message for the user (a usage error).
+    void readStandardInputPdf();
+    void readPathLists();
+    void readPasswords();
+    void checkOutFolder();
+    void readResumeReport();
+    void placeSpecialOutputs(QList<Input> &inputs);
+
+    // Sorts the inputs into rows decided now (missing, skipped, resumed) and files to convert.
+    void sortInputs(const QList<Input> &inputs);
+    bool isSkipped(const Input &input) const;
+    bool isResumed(const Input &input, ReportRow &row) const;
+    void addDecidedRow(const ReportRow &row);
+
+    int convert(StopSignals &stopSignals);
+    std::unique_ptr<ConverterKind> makeConverter();
+    void runToItsEnd(ConversionRun &run, StopSignals &stopSignals);
+    int exitStatus() const;
+    int converterCount() const;
+    void makeTextFolders();
+    void removeEmptyTextFolders();
+    void takeOutcome(const ConversionRun &run, int index);
+    int writeStandardOutput() const;
+    void printFailures() const;
+    void printSummary(const ConversionRun &run, qint64 elapsedMs) const;
+    QString shownPath(const QString &pdf) const;
     void say(const QString &text) const;
 
     BatchOptions m_options;
     ConverterDeployment &m_deployment;
+    QStringList m_passwords;
+    QHash<QString, ReportRow> m_resumable;        // --resume: converted rows by path
+    qint64 m_resumeStamp = 0;                     // the resumed report's time (ms since the epoch)
+    std::unique_ptr<QTemporaryDir> m_stdinFolder; // the PDF read from standard input
+    QString m_stdinCopy;
+    std::unique_ptr<QTemporaryDir> m_stdoutFolder; // the text for standard output
+    QList<ReportRow> m_rows;
+    QList<Input> m_toConvert;
+    QList<int> m_rowOf; // the row of each file to convert
+    std::unique_ptr<ReportLog> m_report;
+    QStringList m_madeFolders; // made for --keep-tree, in the order made
+    int m_skipped = 0;
     bool m_converted = false; // the converter ran (a report follows)
 };

@@ -10,10 +10,13 @@ namespace batchoptions {
 
 namespace {
 
+const QString Stdin = QStringLiteral("-");
+
 ParsedCommandLine usageError(const QString &text)
 {
     ParsedCommandLine parsed;
-    parsed.text = text + QStringLiteral("\nTry 'morwenda-batch --help' for more information.\n");
+    parsed.text = QStringLiteral("morwenda-batch: ") + text +
+                  QStringLiteral("\nTry 'morwenda-batch --help' for more information.\n");
     parsed.exitStatus = UsageError;
     return parsed;
 }
@@ -28,6 +31,219 @@ std::optional<int> numberOf(const QString &text, int least)
     return value;
 }
 
+QCommandLineOption flag(const QStringList &names, const QString &description)
+{
+    return QCommandLineOption(names, description);
+}
+
+QCommandLineOption valued(const QStringList &names, const QString &description,
+                          const QString &valueName, const QString &defaultValue = QString())
+{
+    return QCommandLineOption(names, description, valueName, defaultValue);
+}
+
+// Every option, in the order --help lists them.
+struct Definitions
+{
+    QCommandLineOption help = flag({"h", "help"}, "Shows this help.");
+    QCommandLineOption version = flag({"V", "version"}, "Shows the program's version.");
+    QCommandLineOption out =
+        valued({"o", "out"},
+               "Puts every text file into the folder DIR; '-' writes the text of one PDF to "
+               "standard output.",
+               "DIR");
+    QCommandLineOption toStdout =
+        flag({"stdout"}, "Writes the text of one PDF to standard output (as -o -).");
+    QCommandLineOption parents = flag({"parents"}, "Makes the folder of --out when it is missing.");
+    QCommandLineOption beside =
+        flag({"beside"}, "Puts each text file next to its PDF (the default).");
+    QCommandLineOption keepTree = flag(
+        {"keep-tree"}, "With --out: a file found in a folder PATH keeps its folder relative to "
+                       "PATH under DIR; a file named directly keeps its folder relative to the "
+                       "current folder (or its whole folder path when outside it).");
+    QCommandLineOption jobs =
+        valued({"j", "jobs"},
+               "Runs N converters at once (default: one per processor this program may use; "
+               "never more).",
+               "N");
+    QCommandLineOption timeLimit =
+        valued({"time-limit"},
+               "Stops a converter that gives no new text for SECONDS (default 30; 0: no "
+               "limit).",
+               "SECONDS");
+    QCommandLineOption memoryLimit =
+        valued({"memory-limit"},
+               "Address space of one converter in MB (default 1024; 0: no limit).", "MB");
+    QCommandLineOption passwordFile = valued(
+        {"password-file"},
+        "Tries each line of FILE, in order, as the password of every file ('-': standard input).",
+        "FILE");
+    QCommandLineOption filesFrom = valued(
+        {"files-from"}, "Reads more PATHs from FILE, one a line ('-': standard input).", "FILE");
+    QCommandLineOption files0From =
+        valued({"files0-from"},
+               "Reads more PATHs from FILE, each ended by a NUL byte (find -print0).", "FILE");
+    QCommandLineOption skipExisting =
+        flag({"skip-existing"},
+             "Skips a PDF whose text file is newer than the PDF and holds usable text.");
+    QCommandLineOption resume = valued(
+        {"resume"},
+        "Skips what REPORT says was converted (the PDF unchanged, its text in place since) and "
+        "converts the rest.",
+        "REPORT");
+    QCommandLineOption report = valued(
+        {"report"},
+        "Writes one row per file (path, output, outcome, reason, pages, seconds) to FILE, as CSV, "
+        "JSON or JSON Lines by its extension (.csv, .json, .jsonl); each row is kept in "
+        "FILE.<pid>.part as its file ends.",
+        "FILE");
+    QCommandLineOption append =
+        flag({"append"}, "Adds the rows to the report's earlier rows; a file converted again keeps "
+                         "only its new row.");
+    QCommandLineOption extension =
+        valued({"extension"},
+               "The extension of the files taken from folders (default pdf; * for every "
+               "file).",
+               "EXT", "pdf");
+    QCommandLineOption converter = valued(
+        {"converter"},
+        QStringLiteral("Which converter converts: %1 (default %2). The service keeps poppler "
+                       "loaded and never puts a password on a command line.")
+            .arg(converterchoice::names().join(QStringLiteral(", ")),
+                 converterchoice::defaultName()),
+        "NAME", converterchoice::defaultName());
+    QCommandLineOption quiet =
+        flag({"q", "quiet"}, "Shows no progress and no summary; failures are still listed.");
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        for (const QCommandLineOption *option :
+             {&help,         &version,   &out,        &toStdout,     &parents,
+              &beside,       &keepTree,  &jobs,       &timeLimit,    &memoryLimit,
+              &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
+              &report,       &append,    &extension,  &converter,    &quiet})
+            parser.addOption(*option);
+    }
+};
+
+using Problem = std::optional<QString>; // a usage error's words, or none
+
+// Where the texts go: beside, into a folder (made with --parents), or to standard output.
+Problem readPlace(const QCommandLineParser &parser, const Definitions &defined,
+                  BatchOptions &options)
+{
+    options.outFolder = parser.value(defined.out);
+    options.toStdout = parser.isSet(defined.toStdout) || options.outFolder == Stdin;
+    if (options.outFolder == Stdin)
+        options.outFolder.clear();
+    if (parser.isSet(defined.out) && parser.isSet(defined.beside))
+        return QStringLiteral("--out and --beside exclude each other");
+    if (parser.isSet(defined.out) && !options.toStdout && options.outFolder.isEmpty())
+        return QStringLiteral("--out needs a folder");
+    if (options.toStdout && !options.outFolder.isEmpty())
+        return QStringLiteral("--stdout and --out DIR exclude each other");
+    options.makeParents = parser.isSet(defined.parents);
+    if (options.makeParents && options.outFolder.isEmpty())
+        return QStringLiteral("--parents needs --out DIR");
+    options.keepTree = parser.isSet(defined.keepTree);
+    if (options.keepTree && options.outFolder.isEmpty())
+        return QStringLiteral("--keep-tree needs --out DIR");
+    return std::nullopt;
+}
+
+Problem readNumbers(const QCommandLineParser &parser, const Definitions &defined,
+                    BatchOptions &options)
+{
+    const struct
+    {
+        const QCommandLineOption &option;
+        int &target;
+        int least;
+    } numbers[] = {{defined.jobs, options.jobs, 1},
+                   {defined.timeLimit, options.timeLimitSeconds, 0},
+                   {defined.memoryLimit, options.memoryLimitMegabytes, 0}};
+    for (const auto &number : numbers) {
+        if (!parser.isSet(number.option))
+            continue;
+        const std::optional<int> value = numberOf(parser.value(number.option), number.least);
+        if (!value)
+            return QStringLiteral("--%1 needs a whole number of at least %2, not '%3'")
+                .arg(number.option.names().constLast())
+                .arg(number.least)
+                .arg(parser.value(number.option));
+        number.target = *value;
+    }
+    return std::nullopt;
+}
+
+// The paths and the lists and files they come from; standard input serves one of them at most.
+Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
+                   BatchOptions &options)
+{
+    options.paths = parser.positionalArguments();
+    options.filesFrom = parser.value(defined.filesFrom);
+    options.files0From = parser.value(defined.files0From);
+    options.passwordFile = parser.value(defined.passwordFile);
+    if (options.paths.isEmpty() && !parser.isSet(defined.filesFrom) &&
+        !parser.isSet(defined.files0From))
+        return QStringLiteral("no PDF file or folder given");
+    int readers = int(options.paths.count(Stdin));
+    for (const QString *file : {&options.filesFrom, &options.files0From, &options.passwordFile})
+        readers += *file == Stdin ? 1 : 0;
+    if (readers > 1)
+        return QStringLiteral("standard input ('-') can serve one path, list or password file "
+                              "only");
+    if (options.paths.contains(Stdin) && options.outFolder.isEmpty() && !options.toStdout)
+        return QStringLiteral("a PDF on standard input ('-') needs --out DIR or -o -");
+    for (const QCommandLineOption *option :
+         {&defined.filesFrom, &defined.files0From, &defined.passwordFile, &defined.resume})
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return QStringLiteral("--%1 needs a file").arg(option->names().constLast());
+    options.skipExisting = parser.isSet(defined.skipExisting);
+    options.resumeReport = parser.value(defined.resume);
+    options.extension = parser.value(defined.extension);
+    // ".pdf" and "*.pdf" mean what "pdf" means; a name ending in "..pdf" is not what anyone wants.
+    if (options.extension.startsWith(QStringLiteral("*.")))
+        options.extension.remove(0, 2);
+    else if (options.extension.startsWith(u'.'))
+        options.extension.remove(0, 1);
+    if (options.extension.isEmpty())
+        return QStringLiteral("--extension needs an extension");
+    return std::nullopt;
+}
+
+bool isReportName(const QString &name)
+{
+    for (const char *suffix : {".csv", ".json", ".jsonl"})
+        if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+Problem readReport(const QCommandLineParser &parser, const Definitions &defined,
+                   BatchOptions &options)
+{
+    options.reportFile = parser.value(defined.report);
+    if (parser.isSet(defined.report) && !isReportName(options.reportFile))
+        return QStringLiteral("the report's name must end in .csv, .json or .jsonl");
+    options.appendReport = parser.isSet(defined.append);
+    if (options.appendReport && options.reportFile.isEmpty())
+        return QStringLiteral("--append needs --report FILE");
+    return std::nullopt;
+}
+
+Problem readConverter(const QCommandLineParser &parser, const Definitions &defined,
+                      BatchOptions &options)
+{
+    options.converter = parser.value(defined.converter).toLower();
+    if (!converterchoice::names().contains(options.converter))
+        return QStringLiteral("--converter is one of %1, not '%2'")
+            .arg(converterchoice::names().join(QStringLiteral(", ")),
+                 parser.value(defined.converter));
+    options.quiet = parser.isSet(defined.quiet);
+    return std::nullopt;
+}
+
 } // namespace
 
 ParsedCommandLine parse(const QStringList &arguments)
@@ -36,135 +252,32 @@ ParsedCommandLine parse(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Converts PDF files to plain-text files with the same converter, checks and reasons as "
         "the Morwenda window.\nEach PATH is a PDF, or a folder whose files of the extension are "
-        "converted, subfolders included.\n\nExit status: 0 every file gave usable text, 1 some "
-        "did not, 2 usage error, 3 the converter cannot run."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Shows this help."));
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Shows the program's version."));
-    const QCommandLineOption out(QStringLiteral("out"),
-                                 QStringLiteral("Puts every text file into the folder DIR."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption beside(
-        QStringLiteral("beside"),
-        QStringLiteral("Puts each text file next to its PDF (the default)."));
-    const QCommandLineOption keepTree(
-        QStringLiteral("keep-tree"),
-        QStringLiteral("With --out: a file found in a folder PATH keeps its folder relative to "
-                       "PATH under DIR; a file named directly keeps its folder relative to the "
-                       "current folder (or its whole folder path when outside it)."));
-    const QCommandLineOption jobs(QStringLiteral("jobs"),
-                                  QStringLiteral("Runs N converters at once (default: one per "
-                                                 "processor core)."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption timeLimit(
-        QStringLiteral("time-limit"),
-        QStringLiteral("Stops a converter that gives no new text for SECONDS (default 30; 0: "
-                       "no limit)."),
-        QStringLiteral("SECONDS"));
-    const QCommandLineOption memoryLimit(
-        QStringLiteral("memory-limit"),
-        QStringLiteral("Address space of one converter in MB (default 1024; 0: no limit)."),
-        QStringLiteral("MB"));
-    const QCommandLineOption passwordFile(
-        QStringLiteral("password-file"),
-        QStringLiteral("Tries the first line of FILE as the password of every file."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption skipExisting(
-        QStringLiteral("skip-existing"),
-        QStringLiteral("Skips a PDF whose text file exists and is newer than the PDF."));
-    const QCommandLineOption report(
-        QStringLiteral("report"),
-        QStringLiteral("Writes one row per file (path, output, outcome, reason, pages, seconds) "
-                       "to FILE, as CSV or JSON by its extension (.csv, .json)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption extension(
-        QStringLiteral("extension"),
-        QStringLiteral("The extension of the files taken from folders (default pdf; * for "
-                       "every file)."),
-        QStringLiteral("EXT"), QStringLiteral("pdf"));
-    const QCommandLineOption converter(
-        QStringLiteral("converter"),
-        QStringLiteral("Which converter converts: %1 (default %2). The service keeps poppler "
-                       "loaded and never puts a password on a command line.")
-            .arg(converterchoice::names().join(QStringLiteral(", ")),
-                 converterchoice::defaultName()),
-        QStringLiteral("NAME"), converterchoice::defaultName());
-    const QCommandLineOption quiet(
-        QStringLiteral("quiet"),
-        QStringLiteral("Shows no progress and no summary; failures are still listed."));
-    for (const QCommandLineOption &option :
-         {help, version, out, beside, keepTree, jobs, timeLimit, memoryLimit, passwordFile,
-          skipExisting, report, extension, converter, quiet})
-        parser.addOption(option);
+        "converted, subfolders included; '-' is a PDF on standard input.\n\nExit status: 0 every "
+        "file gave usable text, 1 some did not (or none was found, or the run was stopped), 2 "
+        "usage error, 3 the converter cannot run."));
+    const Definitions defined;
+    defined.addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("PDF files and folders to convert."),
                                  QStringLiteral("PATH..."));
 
     if (!parser.parse(arguments))
-        return usageError(QStringLiteral("morwenda-batch: ") + parser.errorText());
+        return usageError(parser.errorText());
     ParsedCommandLine parsed;
-    if (parser.isSet(help)) {
+    if (parser.isSet(defined.help)) {
         parsed.text = parser.helpText();
         return parsed;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(defined.version)) {
         parsed.text =
             QStringLiteral("morwenda-batch ") + QCoreApplication::applicationVersion() + u'\n';
         return parsed;
     }
 
     BatchOptions options;
-    options.paths = parser.positionalArguments();
-    if (options.paths.isEmpty())
-        return usageError(QStringLiteral("morwenda-batch: no PDF file or folder given"));
-    if (parser.isSet(out) && parser.isSet(beside))
-        return usageError(QStringLiteral("morwenda-batch: --out and --beside exclude each other"));
-    options.outFolder = parser.value(out);
-    if (parser.isSet(out) && options.outFolder.isEmpty())
-        return usageError(QStringLiteral("morwenda-batch: --out needs a folder"));
-    options.keepTree = parser.isSet(keepTree);
-    if (options.keepTree && options.outFolder.isEmpty())
-        return usageError(QStringLiteral("morwenda-batch: --keep-tree needs --out DIR"));
-
-    const struct
-    {
-        const QCommandLineOption &option;
-        int &target;
-        int least;
-    } numbers[] = {{jobs, options.jobs, 1},
-                   {timeLimit, options.timeLimitSeconds, 0},
-                   {memoryLimit, options.memoryLimitMegabytes, 0}};
-    for (const auto &number : numbers) {
-        if (!parser.isSet(number.option))
-            continue;
-        const std::optional<int> value = numberOf(parser.value(number.option), number.least);
-        if (!value)
-            return usageError(QStringLiteral("morwenda-batch: --%1 needs a whole number of at "
-                                             "least %2, not '%3'")
-                                  .arg(number.option.names().constLast())
-                                  .arg(number.least)
-                                  .arg(parser.value(number.option)));
-        number.target = *value;
-    }
-
-    options.passwordFile = parser.value(passwordFile);
-    options.skipExisting = parser.isSet(skipExisting);
-    options.reportFile = parser.value(report);
-    if (parser.isSet(report) &&
-        !options.reportFile.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) &&
-        !options.reportFile.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive))
-        return usageError(
-            QStringLiteral("morwenda-batch: the report's name must end in .csv or .json"));
-    options.extension = parser.value(extension);
-    if (options.extension.isEmpty())
-        return usageError(QStringLiteral("morwenda-batch: --extension needs an extension"));
-    options.converter = parser.value(converter).toLower();
-    if (!converterchoice::names().contains(options.converter))
-        return usageError(
-            QStringLiteral("morwenda-batch: --converter is one of %1, not '%2'")
-                .arg(converterchoice::names().join(QStringLiteral(", ")), parser.value(converter)));
-    options.quiet = parser.isSet(quiet);
+    for (const auto step : {readPlace, readNumbers, readInputs, readReport, readConverter})
+        if (const Problem problem = step(parser, defined, options))
+            return usageError(*problem);
     parsed.options = options;
     return parsed;
 }

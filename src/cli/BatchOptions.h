@@ -8,15 +8,21 @@
 // What the command line asks of one batch: the paths to convert and how.
 struct BatchOptions
 {
-    QStringList paths;         // PDFs and folders, as given
+    QStringList paths;         // PDFs and folders, as given ("-": a PDF on standard input)
+    QString filesFrom;         // --files-from FILE: one path a line ("-": standard input)
+    QString files0From;        // --files0-from FILE: paths ended by NUL bytes
     QString outFolder;         // --out DIR; "" for beside each PDF
+    bool toStdout = false;     // -o - or --stdout: the text of one PDF to standard output
+    bool makeParents = false;  // --parents: make --out DIR when it is missing
     bool keepTree = false;     // --keep-tree: a file keeps its relative folder under DIR
     int jobs = 0;              // converters at once; 0 for one per core
     int timeLimitSeconds = -1; // -1 for the default; 0 for none
     int memoryLimitMegabytes = -1;
-    QString passwordFile;
+    QString passwordFile; // "-": standard input
     bool skipExisting = false;
+    QString resumeReport; // --resume REPORT
     QString reportFile;
+    bool appendReport = false; // --append: add to the report's rows of earlier runs
     QString extension = QStringLiteral("pdf");
     bool quiet = false;
     QString converter; // "service" or "pdftotext"

@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchReport.h"
 
+#include <fcntl.h>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSet>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace batchreport {
 
 namespace {
+
+const QByteArray CsvHeader = "path,output,outcome,reason,pages,seconds\r\n";
 
 QByteArray csvField(const QString &text)
 {
@@ -26,51 +34,309 @@ QString secondsText(double seconds)
     return QString::number(seconds, 'f', 3);
 }
 
+QByteArray csvLine(const ReportRow &row)
+{
+    return csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
+           csvField(row.reason) + ',' +
+           (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
+           secondsText(row.seconds).toLatin1() + "\r\n";
+}
+
+QJsonObject jsonObject(const ReportRow &row)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("path"), row.pdf);
+    object.insert(QStringLiteral("output"), row.output);
+    object.insert(QStringLiteral("outcome"), row.outcome);
+    object.insert(QStringLiteral("reason"), row.reason);
+    object.insert(QStringLiteral("pages"),
+                  row.pages >= 0 ? QJsonValue(row.pages) : QJsonValue(QJsonValue::Null));
+    object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
+    return object;
+}
+
+QByteArray jsonLine(const ReportRow &row)
+{
+    return QJsonDocument(jsonObject(row)).toJson(QJsonDocument::Compact) + '\n';
+}
+
+ReportRow rowOf(const QJsonObject &object)
+{
+    ReportRow row;
+    row.pdf = object.value(QStringLiteral("path")).toString();
+    row.output = object.value(QStringLiteral("output")).toString();
+    row.outcome = object.value(QStringLiteral("outcome")).toString();
+    row.reason = object.value(QStringLiteral("reason")).toString();
+    const QJsonValue pages = object.value(QStringLiteral("pages"));
+    row.pages = pages.isDouble() ? pages.toInt() : -1;
+    row.seconds = object.value(QStringLiteral("seconds")).toDouble();
+    return row;
+}
+
+// The records of RFC 4180 text; a last record without its line end is left out (cut short).
+QList<QStringList> csvRecords(const QByteArray &bytes)
+{
+    const QString text = QString::fromUtf8(bytes);
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+        } else if (c == u'\n') {
+            if (field.endsWith(u'\r'))
+                field.chop(1);
+            records << (record << field);
+            record.clear();
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
+{
+    const QList<QStringList> records = csvRecords(bytes);
+    if (records.isEmpty() ||
+        records.first().join(u',') + QStringLiteral("\r\n") != QString::fromLatin1(CsvHeader)) {
+        error = QStringLiteral("not a morwenda-batch report");
+        return std::nullopt;
+    }
+    QList<ReportRow> rows;
+    for (const QStringList &record : records.mid(1)) {
+        if (record.size() != 6) {
+            error = QStringLiteral("not a morwenda-batch report (a row of %1 fields)")
+                        .arg(record.size());
+            return std::nullopt;
+        }
+        ReportRow row{record.at(0), record.at(1), record.at(2),
+                      record.at(3), -1,           record.at(5).toDouble()};
+        bool numeric = false;
+        const int pages = record.at(4).toInt(&numeric);
+        row.pages = numeric ? pages : -1;
+        rows << row;
+    }
+    return rows;
+}
+
+std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error)
+{
+    QList<ReportRow> rows;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (document.isArray()) {
+        for (const QJsonValue &value : document.array())
+            rows << rowOf(value.toObject());
+        return rows;
+    }
+    // JSON Lines (also a JSON report's partial file): an object a line, a cut last line left out.
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        if (line.isEmpty())
+            continue;
+        const QJsonDocument object = QJsonDocument::fromJson(line, &parseError);
+        if (!object.isObject()) {
+            if (i == lines.size() - 1)
+                break;
+            error = QStringLiteral("not a morwenda-batch report (line %1: %2)")
+                        .arg(i + 1)
+                        .arg(parseError.errorString());
+            return std::nullopt;
+        }
+        rows << rowOf(object.object());
+    }
+    return rows;
+}
+
 } // namespace
 
 Format formatFor(const QString &path)
 {
-    return path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive) ? Format::Json : Format::Csv;
+    QString name = path;
+    if (name.endsWith(QStringLiteral(".part")))
+        name = name.section(u'.', 0, -3); // the report's own name, without ".<pid>.part"
+    if (name.endsWith(QStringLiteral(".jsonl"), Qt::CaseInsensitive))
+        return Format::JsonLines;
+    return name.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive) ? Format::Json : Format::Csv;
 }
 
 QByteArray toCsv(const QList<ReportRow> &rows)
 {
-    QByteArray csv = "path,output,outcome,reason,pages,seconds\r\n";
-    for (const ReportRow &row : rows) {
-        csv += csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
-               csvField(row.reason) + ',' +
-               (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-               secondsText(row.seconds).toLatin1() + "\r\n";
-    }
+    QByteArray csv = CsvHeader;
+    for (const ReportRow &row : rows)
+        csv += csvLine(row);
     return csv;
 }
 
 QByteArray toJson(const QList<ReportRow> &rows)
 {
     QJsonArray array;
-    for (const ReportRow &row : rows) {
-        QJsonObject object;
-        object.insert(QStringLiteral("path"), row.pdf);
-        object.insert(QStringLiteral("output"), row.output);
-        object.insert(QStringLiteral("outcome"), row.outcome);
-        object.insert(QStringLiteral("reason"), row.reason);
-        object.insert(QStringLiteral("pages"),
-                      row.pages >= 0 ? QJsonValue(row.pages) : QJsonValue(QJsonValue::Null));
-        object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
-        array.append(object);
-    }
+    for (const ReportRow &row : rows)
+        array.append(jsonObject(row));
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QByteArray toJsonLines(const QList<ReportRow> &rows)
+{
+    QByteArray lines;
+    for (const ReportRow &row : rows)
+        lines += jsonLine(row);
+    return lines;
+}
+
+QByteArray partialHeader(Format format)
+{
+    return format == Format::Csv ? CsvHeader : QByteArray();
+}
+
+QByteArray partialLine(Format format, const ReportRow &row)
+{
+    return format == Format::Csv ? csvLine(row) : jsonLine(row);
 }
 
 QString write(const QString &path, const QList<ReportRow> &rows)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write the disk refuses is seen by the save file itself. Buffered, it would
+    // fail only in the flush on commit, which QSaveFile does not check, and an empty file would
+    // replace the old report.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    const QByteArray bytes = formatFor(path) == Format::Json ? toJson(rows) : toCsv(rows);
+    QByteArray bytes;
+    switch (formatFor(path)) {
+    case Format::Csv:
+        bytes = toCsv(rows);
+        break;
+    case Format::Json:
+        bytes = toJson(rows);
+        break;
+    case Format::JsonLines:
+        bytes = toJsonLines(rows);
+        break;
+    }
     if (file.write(bytes) != bytes.size() || !file.commit())
         return file.errorString();
     return QString();
 }
 
+std::optional<QList<ReportRow>> read(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.isEmpty())
+        return QList<ReportRow>();
+    return formatFor(path) == Format::Csv ? fromCsv(bytes, error) : fromJson(bytes, error);
+}
+
 } // namespace batchreport
+
+ReportLog::ReportLog(QString path, bool append) : m_path(std::move(path)), m_append(append)
+{
+    m_partial.setFileName(
+        QStringLiteral("%1.%2.part").arg(QFileInfo(m_path).absoluteFilePath()).arg(::getpid()));
+}
+
+ReportLog::~ReportLog()
+{
+    // A run that never reached finish() (nothing could be converted) leaves no partial file.
+    if (m_partial.isOpen())
+        m_partial.remove();
+}
+
+QString ReportLog::open()
+{
+    if (!m_partial.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return m_partial.errorString();
+    keep(batchreport::partialHeader(batchreport::formatFor(m_path)));
+    return m_partialError;
+}
+
+void ReportLog::add(const ReportRow &row)
+{
+    keep(batchreport::partialLine(batchreport::formatFor(m_path), row));
+}
+
+bool ReportLog::keep(const QByteArray &bytes)
+{
+    if (!m_partial.isOpen() || !m_partialError.isEmpty())
+        return false;
+    if (m_partial.write(bytes) == bytes.size()) {
+        m_whole += bytes.size();
+        return true;
+    }
+    m_partialError = m_partial.errorString();
+    [[maybe_unused]] const int cut = ::ftruncate(m_partial.handle(), m_whole);
+    return false;
+}
+
+QString ReportLog::finish(const QList<ReportRow> &rows)
+{
+    QList<ReportRow> all;
+    int lockHandle = -1;
+    if (m_append) {
+        // Two runs appending to one report at the end of their runs: one after the other.
+        lockHandle = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (lockHandle >= 0)
+            ::flock(lockHandle, LOCK_EX);
+        if (QFileInfo::exists(m_path)) {
+            QString error;
+            const std::optional<QList<ReportRow>> old = batchreport::read(m_path, error);
+            if (!old) {
+                if (lockHandle >= 0)
+                    ::close(lockHandle);
+                return QStringLiteral("the report %1 could not be read: %2").arg(m_path, error);
+            }
+            QSet<QString> again;
+            for (const ReportRow &row : rows)
+                again.insert(row.pdf);
+            for (const ReportRow &row : *old)
+                if (!again.contains(row.pdf))
+                    all << row;
+        }
+    }
+    all += rows;
+    const QString error = batchreport::write(m_path, all);
+    if (lockHandle >= 0)
+        ::close(lockHandle);
+    if (error.isEmpty()) {
+        m_partial.close();
+        m_partial.remove();
+        return QString();
+    }
+    QString said = QStringLiteral("the report %1 could not be written: %2").arg(m_path, error);
+    if (m_partialError.isEmpty() && m_partial.isOpen()) {
+        said +=
+            QStringLiteral(" (the rows of the finished files are in %1)").arg(m_partial.fileName());
+        m_partial.close();
+    } else {
+        m_partial.close();
+        m_partial.remove();
+    }
+    return said;
+}

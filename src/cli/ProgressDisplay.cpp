@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressDisplay.h"
 
+#include <QFileInfo>
+#include <QTimer>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
-constexpr qint64 RedrawEveryMs = 100;
+constexpr int RedrawEveryMs = 250;
 }
 
 ProgressDisplay::Style ProgressDisplay::styleFor(bool quiet)
@@ -15,40 +17,53 @@ ProgressDisplay::Style ProgressDisplay::styleFor(bool quiet)
     return ::isatty(STDERR_FILENO) ? Style::Bar : Style::Lines;
 }
 
-ProgressDisplay::ProgressDisplay(Style style, int total, FILE *stream)
-    : m_style(style), m_total(total), m_stream(stream)
+ProgressDisplay::ProgressDisplay(Style style, int total, qint64 totalBytes, FILE *stream,
+                                 QObject *parent)
+    : QObject(parent), m_style(style), m_stream(stream)
 {
+    m_state.total = total;
+    m_state.totalBytes = totalBytes;
     m_clock.start();
-    if (m_style == Style::Bar)
-        drawBar(true);
+    if (m_style == Style::Bar) {
+        m_timer = new QTimer(this);
+        connect(m_timer, &QTimer::timeout, this, &ProgressDisplay::drawBar);
+        m_timer->start(RedrawEveryMs);
+        drawBar();
+    }
+}
+
+void ProgressDisplay::started(const QString &pdf)
+{
+    if (!m_working.contains(pdf)) // a file tried again with the next password is there
+        m_working.append(pdf);
 }
 
 void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const QString &reason,
-                               bool failed)
+                               bool failed, int pages, qint64 bytes)
 {
-    ++m_done;
-    m_failed += failed ? 1 : 0;
-    switch (m_style) {
-    case Style::Quiet:
-        break;
-    case Style::Bar:
-        drawBar(m_done == m_total);
-        break;
-    case Style::Lines: {
-        const QString line =
-            QStringLiteral("%1/%2 %3 %4%5\n").arg(m_done).arg(m_total).arg(outcome, pdf, reason);
-        std::fputs(line.toLocal8Bit().constData(), m_stream);
-        std::fflush(m_stream);
-        break;
-    }
-    }
+    ++m_state.done;
+    m_state.failed += failed ? 1 : 0;
+    m_state.doneBytes += bytes;
+    m_state.pages += std::max(0, pages);
+    m_working.removeOne(pdf);
+    if (m_style != Style::Lines || outcome == QStringLiteral("stopped"))
+        return;
+    const QString line = QStringLiteral("%1/%2 %3 %4%5\n")
+                             .arg(m_state.done)
+                             .arg(m_state.total)
+                             .arg(outcome, pdf, reason);
+    std::fputs(line.toLocal8Bit().constData(), m_stream);
+    std::fflush(m_stream);
 }
 
 void ProgressDisplay::finish()
 {
+    if (m_timer)
+        m_timer->stop();
     if (m_style != Style::Bar || !m_barShown)
         return;
-    drawBar(true);
+    m_working.clear();
+    drawBar();
     std::fputs("\n", m_stream);
     std::fflush(m_stream);
     m_barShown = false;
@@ -67,31 +82,47 @@ QString ProgressDisplay::durationText(qint64 seconds)
     return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
 }
 
-QString ProgressDisplay::barLine(int done, int total, int failed, qint64 elapsedMs, int width)
+QString ProgressDisplay::barLine(const State &state, int width)
 {
-    QString estimate = QStringLiteral("--:--");
-    if (done >= total)
-        estimate = durationText(0);
-    else if (done > 0)
-        estimate = durationText((elapsedMs * (total - done) / done + 999) / 1000);
-    const QString counts =
-        QStringLiteral(" %1/%2 %3 failed, %4 left").arg(done).arg(total).arg(failed).arg(estimate);
-    const int barWidth = std::max(0, std::min(40, width - int(counts.size()) - 3));
-    if (barWidth < 5)
-        return counts.trimmed().left(std::max(0, width - 1));
-    const int filled = total > 0 ? int(qint64(barWidth) * done / total) : barWidth;
-    return u'[' + QString(filled, u'#') + QString(barWidth - filled, u'.') + u']' + counts;
+    // The time left at the pace of the bytes converted so far: a run of large and small files
+    // is estimated by what is left to read, not by how many files are left.
+    QString left = QStringLiteral("--:--");
+    if (state.done >= state.total)
+        left = durationText(0);
+    else if (state.doneBytes > 0 && state.totalBytes > state.doneBytes)
+        left = durationText(
+            (state.elapsedMs * (state.totalBytes - state.doneBytes) / state.doneBytes + 999) /
+            1000);
+    const double perSecond = state.elapsedMs > 0 ? state.pages * 1000.0 / state.elapsedMs : 0;
+    const QString counts = QStringLiteral(" %1/%2, %3 failed, %4 pages/s, %5 taken, %6 left")
+                               .arg(state.done)
+                               .arg(state.total)
+                               .arg(state.failed)
+                               .arg(perSecond, 0, 'f', perSecond < 100 ? 1 : 0)
+                               .arg(durationText(state.elapsedMs / 1000), left);
+    const QString atWork =
+        state.atWork.isEmpty() ? QString() : QStringLiteral(": ") + state.atWork.join(u' ');
+    // The bar gives way to the names of the files at work when the terminal is narrow.
+    const int room =
+        width - 1 - int(counts.size()) - 2 - int(std::min<qsizetype>(atWork.size(), 24));
+    const int barWidth = std::min(20, room);
+    QString line = counts.trimmed();
+    if (barWidth >= 5) {
+        const int filled =
+            state.total > 0 ? int(qint64(barWidth) * state.done / state.total) : barWidth;
+        line = u'[' + QString(filled, u'#') + QString(barWidth - filled, u'.') + u']' + counts;
+    }
+    return (line + atWork).left(std::max(0, width - 1));
 }
 
-void ProgressDisplay::drawBar(bool force)
+void ProgressDisplay::drawBar()
 {
-    const qint64 now = m_clock.elapsed();
-    if (!force && m_drawnAt >= 0 && now - m_drawnAt < RedrawEveryMs)
-        return;
-    m_drawnAt = now;
+    m_state.elapsedMs = m_clock.elapsed();
+    m_state.atWork.clear();
+    for (const QString &pdf : std::as_const(m_working))
+        m_state.atWork.append(QFileInfo(pdf).fileName());
     const int width = terminalWidth();
-    QString line = barLine(m_done, m_total, m_failed, now, width);
-    line = line.leftJustified(std::max(0, width - 1), u' ', true);
+    const QString line = barLine(m_state, width).leftJustified(std::max(0, width - 1), u' ', true);
     std::fputs(("\r" + line).toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
     m_barShown = true;

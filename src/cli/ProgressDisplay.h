@@ -3,13 +3,20 @@
 
 #include <cstdio>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
-// The progress of a batch on standard error. On a terminal: one line redrawn in place with a bar,
-// the counts and an estimate of the time left, at most ten times a second. Elsewhere (a file, a
-// pipe, a log): one line per finished file. Quiet: nothing.
-class ProgressDisplay
+class QTimer;
+
+// The progress of a batch on standard error. On a terminal: one line redrawn in place four times
+// a second (also while a slow file converts) with a bar, the counts, pages per second, the time
+// taken and left, and the files at work. Elsewhere (a file, a pipe, a log): one line per finished
+// file. Quiet: nothing. A stopped file has no line: the summary counts them.
+class ProgressDisplay : public QObject
 {
+    Q_OBJECT
+
 public:
     enum class Style
     {
@@ -18,14 +25,34 @@ public:
         Lines
     };
 
+    // What the bar's line shows.
+    struct State
+    {
+        int done = 0;
+        int total = 0;
+        int failed = 0;
+        qint64 doneBytes = 0;  // of the PDFs converted so far
+        qint64 totalBytes = 0; // of every PDF to convert
+        qint64 pages = 0;      // of the texts so far
+        qint64 elapsedMs = 0;
+        QStringList atWork; // the names of the files converting now
+    };
+
     // The style for the program's standard error: Bar on a terminal, else Lines.
     static Style styleFor(bool quiet);
 
-    ProgressDisplay(Style style, int total, FILE *stream = stderr);
+    // `totalBytes`: the size of the PDFs to convert, from which the time left is estimated.
+    ProgressDisplay(Style style, int total, qint64 totalBytes, FILE *stream = stderr,
+                    QObject *parent = nullptr);
+
+    // A converter starts on this file.
+    void started(const QString &pdf);
 
     // One file is done: `failed` when it gave no usable text. `outcome` is its outcome's name,
-    // `reason` the window's reason text ("" when converted).
-    void fileDone(const QString &pdf, const QString &outcome, const QString &reason, bool failed);
+    // `reason` the window's reason text ("" when converted), `pages` its text's (or -1), `bytes`
+    // the PDF's size (0 for a file that was not converted).
+    void fileDone(const QString &pdf, const QString &outcome, const QString &reason, bool failed,
+                  int pages = -1, qint64 bytes = 0);
 
     // Ends the bar's line, so that what follows starts on a line of its own.
     void finish();
@@ -33,19 +60,18 @@ public:
     // "1:05", "1:02:03".
     static QString durationText(qint64 seconds);
 
-    // The bar's line for `done` of `total`, fitted to `width` columns.
-    static QString barLine(int done, int total, int failed, qint64 elapsedMs, int width);
+    // The bar's line, fitted to `width` columns.
+    static QString barLine(const State &state, int width);
 
 private:
-    void drawBar(bool force);
+    void drawBar();
     static int terminalWidth();
 
     Style m_style;
-    int m_total;
     FILE *m_stream;
-    int m_done = 0;
-    int m_failed = 0;
+    State m_state;
+    QStringList m_working; // the paths of the files converting now
     QElapsedTimer m_clock;
-    qint64 m_drawnAt = -1;
+    QTimer *m_timer = nullptr;
     bool m_barShown = false;
 };

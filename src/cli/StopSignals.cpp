@@ -4,6 +4,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <QSocketNotifier>
 #include <unistd.h>
 
@@ -11,8 +12,10 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 std::atomic<bool> g_requested{false};
-struct sigaction g_oldInt;
-struct sigaction g_oldTerm;
+// SIGINT (Ctrl-C), SIGTERM, and SIGHUP (the terminal closed, the SSH session lost).
+constexpr int Stopping[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction g_old[std::size(Stopping)];
+struct sigaction g_oldPipe;
 
 void onSignal(int signal)
 {
@@ -22,6 +25,11 @@ void onSignal(int signal)
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = saved;
 }
+
+// A reader of standard output or error gone (a closed SSH session, `| head`): the write fails
+// with EPIPE instead of killing the program before its report is written. A handler rather than
+// SIG_IGN, so that the converters started later have the usual SIGPIPE.
+void onBrokenPipe(int) {}
 
 } // namespace
 
@@ -36,16 +44,19 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &g_oldInt);
-    ::sigaction(SIGTERM, &action, &g_oldTerm);
+    for (size_t i = 0; i < std::size(Stopping); ++i)
+        ::sigaction(Stopping[i], &action, &g_old[i]);
+    action.sa_handler = onBrokenPipe;
+    ::sigaction(SIGPIPE, &action, &g_oldPipe);
 }
 
 StopSignals::~StopSignals()
 {
     if (g_pipe[0] < 0)
         return;
-    ::sigaction(SIGINT, &g_oldInt, nullptr);
-    ::sigaction(SIGTERM, &g_oldTerm, nullptr);
+    for (size_t i = 0; i < std::size(Stopping); ++i)
+        ::sigaction(Stopping[i], &g_old[i], nullptr);
+    ::sigaction(SIGPIPE, &g_oldPipe, nullptr);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -5,9 +5,9 @@
 
 class QSocketNotifier;
 
-// SIGINT and SIGTERM turned into a signal of the event loop: the handler only writes a byte to a
-// pipe, and the loop reads it and emits stopRequested(). Only one object may exist at a time; the
-// signals' earlier handling comes back when it goes.
+// SIGINT, SIGTERM and SIGHUP turned into a signal of the event loop: the handler only writes a byte
+// to a pipe, and the loop reads it and emits stopRequested(). Only one object may exist at a time;
+// the signals' earlier handling comes back when it goes.
 class StopSignals : public QObject
 {
     Q_OBJECT

@@ -118,7 +118,9 @@ bool ConversionRun::dispatch(int index)
         return true;
     }
     QString password;
-    if (m_choice.askPassword && m_askPassword) {
+    if (!m_passwords.isEmpty()) {
+        password = m_passwords.first();
+    } else if (m_choice.askPassword && m_askPassword) {
         const QPointer<ConversionRun> alive(this);
         password = m_askPassword(pdf); // may wait in a box; running converters go on
         if (!alive)
@@ -138,19 +140,25 @@ bool ConversionRun::dispatch(int index)
         settle(index, Outcome::WriteFailed, reasons::writeFailed(error));
         return true;
     }
-    row.textPath = staging->newTextPath();
-    JobOrder order;
-    order.pdf = pdf;
-    order.password = password;
-    order.textPath = row.textPath;
-    row.job = m_converter.makeJob(order, m_limits);
     row.dispatched = true;
     ++m_active;
     row.clock.start();
-    connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
-    emit converting(pdf);
-    row.job->start();
+    startJob(index, *staging, password);
     return true;
+}
+
+void ConversionRun::startJob(int index, StagingFolder &staging, const QString &password)
+{
+    Row &row = m_rows[size_t(index)];
+    row.textPath = staging.newTextPath();
+    JobOrder order;
+    order.pdf = m_outcomes.at(index).pdf;
+    order.password = password;
+    order.textPath = row.textPath;
+    row.job = m_converter.makeJob(order, m_limits);
+    connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
+    emit converting(order.pdf);
+    row.job->start();
 }
 
 StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
@@ -172,8 +180,21 @@ StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
 void ConversionRun::onJobFinished(int index)
 {
     Row &row = m_rows[size_t(index)];
-    --m_active;
     const JobResult &result = row.job->result();
+    if (result.outcome == Outcome::WrongPassword && !m_stopping &&
+        row.passwordTry + 1 < m_passwords.size()) {
+        // The next password, in a fresh staging file; the refused job goes from the event loop.
+        QString error;
+        if (StagingFolder *staging = stagingFor(m_outcomes.at(index).output, error)) {
+            ConversionJob *refused = row.job.release();
+            refused->disconnect(this);
+            refused->deleteLater();
+            QFile::remove(row.textPath);
+            startJob(index, *staging, m_passwords.at(++row.passwordTry));
+            return;
+        }
+    }
+    --m_active;
     FileOutcome &file = m_outcomes[index];
     file.seconds = row.clock.elapsed() / 1000.0;
     file.pages = result.pages;

@@ -39,6 +39,10 @@ public:
 
     void setPasswordProvider(PasswordProvider provider) { m_askPassword = std::move(provider); }
 
+    // Passwords tried in their order, in place of the provider: a file whose converter refuses one
+    // (Outcome::WrongPassword) is converted again with the next, and ends with the last answer.
+    void setPasswords(QStringList passwords) { m_passwords = std::move(passwords); }
+
     // Starts the run and returns at once; finished() follows (also for an empty list). The rows
     // are taken as they are now: later changes of the list change nothing. `outputs`, when given,
     // holds one text path per row in place of the choice's rule (a PDF is still never replaced by
@@ -78,10 +82,12 @@ private:
         bool dispatched = false;
         bool ended = false;
         bool committed = false;
+        int passwordTry = 0; // index into m_passwords
     };
 
     void pump();
     bool dispatch(int index); // false when this run was deleted meanwhile
+    void startJob(int index, StagingFolder &staging, const QString &password);
     void onJobFinished(int index);
     void settle(int index, Outcome outcome, const QString &reason);
     void commit(int index);
@@ -90,6 +96,7 @@ private:
 
     ConverterKind &m_converter;
     PasswordProvider m_askPassword;
+    QStringList m_passwords;
     OutputChoice m_choice;
     ConversionLimits m_limits;
     QList<FileOutcome> m_outcomes;

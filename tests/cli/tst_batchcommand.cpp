@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <sys/stat.h>
@@ -149,7 +150,14 @@ private slots:
     void corpusReportAndTextsAsTheWindowGivesThem();
     void foldersInTheWindowsOrderAndKeptTrees_data();
     void foldersInTheWindowsOrderAndKeptTrees();
+    void interruptedThenResumed_data();
     void interruptedThenResumed();
+    void reportSurvivesAKill();
+    void appendedOverThreeBatches();
+    void skipExistingConvertsFailuresAgain();
+    void reportOnAFullDisk();
+    void listsAndStandardStreams();
+    void passwordFromAFile_data();
     void passwordFromAFile();
 };
 
@@ -172,13 +180,44 @@ void TestBatchCommand::exitStatuses_data()
                                     << 2 << QStringLiteral("Unknown option");
     QTest::newRow("no path") << QStringList{} << QStringList{} << 2
                              << QStringLiteral("no PDF file or folder given");
-    QTest::newRow("missing folder") << QStringList{text, QStringLiteral("@/gone")} << QStringList{}
-                                    << 2 << QStringLiteral("no such file");
+    // A path that names nothing is a failed row of its own; the rest is converted.
+    QTest::newRow("missing folder")
+        << QStringList{text, QStringLiteral("@/gone")} << QStringList{} << 1
+        << QStringLiteral("gone  - not found: No such file or directory.");
     QTest::newRow("missing output folder")
-        << QStringList{QStringLiteral("--out"), QStringLiteral("@/gone"), text} << QStringList{}
-        << 2 << QStringLiteral("Folder does not exist.");
-    QTest::newRow("a pipe is no PDF") << QStringList{QStringLiteral("@/fifo.pdf")} << QStringList{}
-                                      << 2 << QStringLiteral("not a file");
+        << QStringList{QStringLiteral("-o"), QStringLiteral("@/gone"), text} << QStringList{} << 2
+        << QStringLiteral("gone: No such file or directory (--parents makes the folder)");
+    QTest::newRow("output folder made")
+        << QStringList{QStringLiteral("--parents"), QStringLiteral("--out=@/made/deeper"), text}
+        << QStringList{} << 0 << QStringLiteral("1 converted");
+    QTest::newRow("output is a file")
+        << QStringList{QStringLiteral("--out"), text, text} << QStringList{} << 2
+        << QStringLiteral("text.pdf: Not a directory");
+    QTest::newRow("a pipe is no PDF")
+        << QStringList{QStringLiteral("@/fifo.pdf"), text} << QStringList{} << 1
+        << QStringLiteral("not a file or folder");
+    QTest::newRow("no PDF found") << QStringList{QStringLiteral("@/empty")} << QStringList{} << 1
+                                  << QStringLiteral("no PDF found");
+    QTest::newRow("extension with its dot")
+        << QStringList{QStringLiteral("--extension"), QStringLiteral(".pdf"),
+                       QStringLiteral("@/texts")}
+        << QStringList{} << 0 << QStringLiteral("1 files: 1 converted");
+    QTest::newRow("more jobs than processors")
+        << QStringList{QStringLiteral("-j"), QStringLiteral("4096"), text} << QStringList{} << 0
+        << QStringLiteral("is more than the");
+    QTest::newRow("empty password file")
+        << QStringList{QStringLiteral("--password-file"), QStringLiteral("@/empty.txt"), text}
+        << QStringList{} << 2 << QStringLiteral("holds no password");
+    QTest::newRow("standard output takes one PDF")
+        << QStringList{QStringLiteral("-o"), QStringLiteral("-"), text, QStringLiteral("@/texts")}
+        << QStringList{} << 2 << QStringLiteral("writes the text of one PDF");
+    QTest::newRow("append to what is no report")
+        << QStringList{QStringLiteral("--append"), QStringLiteral("--report"),
+                       QStringLiteral("@/notes.csv"), text}
+        << QStringList{} << 2 << QStringLiteral("cannot be added to: not a morwenda-batch report");
+    QTest::newRow("append without report")
+        << QStringList{QStringLiteral("--append"), text} << QStringList{} << 2
+        << QStringLiteral("--append needs --report");
     QTest::newRow("tree without folder")
         << QStringList{QStringLiteral("--keep-tree"), text} << QStringList{} << 2
         << QStringLiteral("--keep-tree needs --out");
@@ -186,7 +225,7 @@ void TestBatchCommand::exitStatuses_data()
                              << QStringList{} << 2 << QStringLiteral("--jobs needs");
     QTest::newRow("report of no known kind")
         << QStringList{QStringLiteral("--report"), QStringLiteral("@/r.txt"), text} << QStringList{}
-        << 2 << QStringLiteral(".csv or .json");
+        << 2 << QStringLiteral(".csv, .json or .jsonl");
     QTest::newRow("password file missing")
         << QStringList{QStringLiteral("--password-file"), QStringLiteral("@/none"), text}
         << QStringList{} << 2 << QStringLiteral("cannot be read");
@@ -214,6 +253,14 @@ void TestBatchCommand::exitStatuses()
     QVERIFY(QFile(place.path(QStringLiteral("damaged.pdf"))).open(QIODevice::WriteOnly));
     QCOMPARE(::mkfifo(QFile::encodeName(place.path(QStringLiteral("fifo.pdf"))).constData(), 0600),
              0);
+    QVERIFY(QDir().mkpath(place.path(QStringLiteral("empty"))));
+    QVERIFY(QFile(place.path(QStringLiteral("empty.txt"))).open(QIODevice::WriteOnly));
+    QFile notes(place.path(QStringLiteral("notes.csv")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("name,phone\nAnna,123\n");
+    notes.close();
+    fixtures::writeTextPdf(place.path(QStringLiteral("texts/text.pdf")),
+                           {QStringLiteral("Plain words")});
     for (QString &argument : arguments)
         argument.replace(u'@', place.root());
 
@@ -382,8 +429,16 @@ void TestBatchCommand::foldersInTheWindowsOrderAndKeptTrees()
              keepTree ? u"index (2).txt"_qs : u"index (5).txt"_qs);
 }
 
+void TestBatchCommand::interruptedThenResumed_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << int(SIGINT);
+    QTest::newRow("terminal closed") << int(SIGHUP);
+}
+
 void TestBatchCommand::interruptedThenResumed()
 {
+    QFETCH(int, signal);
     const QString book = fixtures::corpusFile(QStringLiteral("The-War-of-the-Worlds.pdf"));
     if (!QFileInfo::exists(book))
         QSKIP("the corpus is not beside the project");
@@ -410,7 +465,7 @@ void TestBatchCommand::interruptedThenResumed()
     const QStringList running = processesUsing(books);
     QVERIFY2(running.size() > 1,
              qPrintable(running.join(u'\n') + u'\n' + QString::fromLocal8Bit(said)));
-    QCOMPARE(::kill(-pid_t(batch->processId()), SIGINT), 0);
+    QCOMPARE(::kill(-pid_t(batch->processId()), signal), 0);
     const Finished stopped = waitFor(batch);
     delete batch;
     QCOMPARE(stopped.status, 1);
@@ -427,11 +482,16 @@ void TestBatchCommand::interruptedThenResumed()
         QCOMPARE(QFileInfo::exists(row.at(1)), done);
         if (done)
             QCOMPARE(contentOf(row.at(1)), text);
-        else
-            QVERIFY(stopped.errors.contains(row.at(0) + reasons::Stopped));
+        QVERIFY(!stopped.errors.contains(row.at(0) + reasons::Stopped));
     }
     QVERIFY2(converted >= 3 && converted < Count, qPrintable(QString::number(converted)));
+    // The stopped files in one line, not one line each.
+    QVERIFY2(
+        stopped.errors.contains(QStringLiteral("%1 file(s) not converted: the run was stopped.")
+                                    .arg(Count - converted)),
+        qPrintable(stopped.errors));
     QVERIFY(hiddenEntries(out).isEmpty());
+    QCOMPARE(QDir(place.root()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
     QCOMPARE(QDir(out).entryList(QDir::Files).size(), converted);
 
     // Resumed: what was done is skipped and left untouched, the rest is converted.
@@ -458,8 +518,251 @@ void TestBatchCommand::interruptedThenResumed()
     QCOMPARE(QDir(out).entryList(QDir::Files).size(), Count);
 }
 
+namespace {
+
+// `count` copies of one PDF of the corpus in `folder`, named book00.pdf ...; empty without it.
+QStringList copiesOf(const QString &name, const QString &folder, int count)
+{
+    const QString book = fixtures::corpusFile(name);
+    QStringList copies;
+    if (!QFileInfo::exists(book))
+        return copies;
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        copies << folder + QStringLiteral("/book%1.pdf").arg(i, 2, 10, QChar(u'0'));
+        QFile::copy(book, copies.last());
+    }
+    return copies;
+}
+
+QList<QStringList> partialRows(const QString &folder)
+{
+    const QStringList parts = QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files);
+    return parts.size() == 1 ? csvRows(folder + u'/' + parts.first()) : QList<QStringList>();
+}
+
+} // namespace
+
+void TestBatchCommand::reportSurvivesAKill()
+{
+    TestPlace place;
+    const QStringList books = copiesOf(QStringLiteral("The-War-of-the-Worlds.pdf"),
+                                       place.path(QStringLiteral("books")), 30);
+    if (books.isEmpty())
+        QSKIP("the corpus is not beside the project");
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString report = place.path(QStringLiteral("report.csv"));
+    QFile old(report);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older report\n");
+    old.close();
+
+    // Killed with no chance to write anything more: the whole job, converters included.
+    QProcess *batch =
+        startBatch({QStringLiteral("-j2"), QStringLiteral("-o"), out, QStringLiteral("--report"),
+                    report, place.path(QStringLiteral("books"))});
+    QByteArray said;
+    while (said.count('\n') < 4 && batch->state() == QProcess::Running) {
+        batch->waitForReadyRead(100);
+        said += batch->readAllStandardError();
+    }
+    QCOMPARE(::kill(-pid_t(batch->processId()), SIGKILL), 0);
+    waitFor(batch);
+    delete batch;
+
+    // The old report is untouched; beside it, a row for every text in place.
+    QCOMPARE(contentOf(report), QByteArray("an older report\n"));
+    const QList<QStringList> rows = partialRows(place.root());
+    QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
+    QCOMPARE(rows.first(),
+             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds"}));
+    QSet<QString> reported;
+    for (const QStringList &row : rows.mid(1)) {
+        QCOMPARE(row.at(2), u"converted"_qs);
+        QVERIFY(books.contains(row.at(0)));
+        QCOMPARE(contentOf(row.at(1)),
+                 contentOf(out + u'/' + QFileInfo(row.at(0)).completeBaseName() +
+                           QStringLiteral(".txt")));
+        reported << row.at(1);
+    }
+    QSet<QString> texts;
+    for (const QString &name : QDir(out).entryList({QStringLiteral("*.txt")}, QDir::Files))
+        texts << out + u'/' + name;
+    QVERIFY(texts.contains(reported));
+    // A kill between a text's rename and its row's write is a matter of microseconds.
+    QVERIFY2(texts.size() - reported.size() <= 1, qPrintable(QString::number(texts.size())));
+
+    // Resumed from what the killed run kept: only the rest is converted, each file once.
+    const QString partial =
+        place.path(QDir(place.root()).entryList({QStringLiteral("*.part")}).first());
+    const Finished resumed = runBatch(
+        {QStringLiteral("-q"), QStringLiteral("-o"), out, QStringLiteral("--resume"), partial,
+         QStringLiteral("--report"), report, place.path(QStringLiteral("books"))});
+    QVERIFY2(resumed.status == 0, qPrintable(resumed.errors));
+    const QList<QStringList> after = csvRows(report);
+    QCOMPARE(after.size(), books.size() + 1);
+    QSet<QString> paths;
+    for (const QStringList &row : after.mid(1)) {
+        QCOMPARE(row.at(2), u"converted"_qs);
+        paths << row.at(0);
+    }
+    QCOMPARE(paths.size(), books.size());
+}
+
+void TestBatchCommand::appendedOverThreeBatches()
+{
+    TestPlace place;
+    QStringList pdfs;
+    for (const char *name : {"a", "b", "c", "d", "e", "f"}) {
+        pdfs << place.path(QStringLiteral("in/%1.pdf").arg(QLatin1String(name)));
+        fixtures::writeTextPdf(pdfs.last(), {QStringLiteral("File ") + QLatin1String(name)});
+    }
+    fixtures::writeImagePdf(place.path(QStringLiteral("in/scan.pdf")));
+    const QString report = place.path(QStringLiteral("report.jsonl"));
+    // As xargs would run it: three batches; the third converts b again, now as a folder's file.
+    const QList<QStringList> batches = {
+        {pdfs.at(0), pdfs.at(1)},
+        {pdfs.at(2), pdfs.at(3), place.path(QStringLiteral("in/scan.pdf"))},
+        {pdfs.at(4), pdfs.at(5), pdfs.at(1)}};
+    for (const QStringList &paths : batches) {
+        const Finished done = runBatch(
+            QStringList{QStringLiteral("--append"), QStringLiteral("--report"), report} + paths);
+        QVERIFY2(done.status <= 1, qPrintable(done.errors));
+    }
+    QStringList rows;
+    for (const QByteArray &line : contentOf(report).split('\n'))
+        if (!line.isEmpty())
+            rows << QJsonDocument::fromJson(line).object().value(QStringLiteral("path")).toString();
+    QCOMPARE(rows.size(), 7);
+    QCOMPARE(QSet<QString>(rows.cbegin(), rows.cend()).size(), 7);
+    QCOMPARE(rows.last(), pdfs.at(1)); // its new row, after the earlier batches' rows
+}
+
+void TestBatchCommand::skipExistingConvertsFailuresAgain()
+{
+    TestPlace place;
+    const QString good = place.path(QStringLiteral("good.pdf"));
+    const QString scan = place.path(QStringLiteral("scan.pdf"));
+    const QString cut = place.path(QStringLiteral("cut.pdf"));
+    fixtures::writeTextPdf(good, {QStringLiteral("Plain words")});
+    fixtures::writeTextPdf(cut, {QStringLiteral("More plain words")});
+    fixtures::writeImagePdf(scan);
+    const QStringList all = {good, scan, cut, place.path(QStringLiteral("gone.pdf"))};
+    QCOMPARE(runBatch(all).status, 1);
+    // A text left empty (cut short by another program) and newer than its PDF.
+    QVERIFY(QFile(place.path(QStringLiteral("cut.txt"))).resize(0));
+    const QDateTime goodStamp = QFileInfo(place.path(QStringLiteral("good.txt"))).lastModified();
+
+    const QString report = place.path(QStringLiteral("again.csv"));
+    const Finished again = runBatch(
+        QStringList{QStringLiteral("--skip-existing"), QStringLiteral("--report"), report} + all);
+    QCOMPARE(again.status, 1);
+    const QList<QStringList> rows = csvRows(report);
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows.at(1).at(2), u"skipped"_qs);
+    QCOMPARE(rows.at(2).at(2), u"no-usable-text"_qs);
+    QCOMPARE(rows.at(3).at(2), u"converted"_qs);
+    QCOMPARE(rows.at(4).at(2), u"missing"_qs);
+    QCOMPARE(QFileInfo(place.path(QStringLiteral("good.txt"))).lastModified(), goodStamp);
+    QCOMPARE(contentOf(place.path(QStringLiteral("cut.txt"))), fixtures::convertDirectly(cut));
+    QVERIFY(again.errors.contains(scan + QStringLiteral("  - text unreadable.")));
+    QVERIFY(again.errors.contains(all.last() + QStringLiteral("  - not found: ")));
+}
+
+void TestBatchCommand::reportOnAFullDisk()
+{
+    TestPlace place;
+    const QString disk = madeFolder(place, QStringLiteral("disk"));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=256k"), QStringLiteral("tmpfs"), disk});
+    if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+        QSKIP("a small tmpfs cannot be mounted here");
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
+    const QString report = disk + QStringLiteral("/report.csv");
+    QFile old(report);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older report\n");
+    old.close();
+    // Full but for one page: the partial file takes it, and the report itself finds no room.
+    QFile filler(disk + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray page(4096, 'x');
+    while (filler.write(page) == page.size()) {
+    }
+    filler.close();
+    QVERIFY(filler.resize(filler.size() / 4096 * 4096 - 4096));
+
+    QStringList pdfs;
+    for (int i = 0; i < 3; ++i) {
+        pdfs << place.path(QStringLiteral("in/%1.pdf").arg(i));
+        fixtures::writeTextPdf(pdfs.last(), {QStringLiteral("Words %1").arg(i)});
+    }
+    const Finished done = runBatch(QStringList{QStringLiteral("--report"), report} + pdfs);
+    QCOMPARE(done.status, 1);
+    QVERIFY2(done.errors.contains(QStringLiteral("could not be written: No space left on device")),
+             qPrintable(done.errors));
+    QCOMPARE(contentOf(report), QByteArray("an older report\n"));
+    // The rows are not lost: the partial file keeps them, whole.
+    QCOMPARE(partialRows(disk).size(), 4);
+    for (const QString &pdf : pdfs)
+        QVERIFY(QFileInfo::exists(outputpaths::besidePdf(pdf)));
+}
+
+void TestBatchCommand::listsAndStandardStreams()
+{
+    TestPlace place;
+    QStringList pdfs;
+    for (int i = 0; i < 3; ++i) {
+        pdfs << place.path(QStringLiteral("in/line\n%1.pdf").arg(i));
+        fixtures::writeTextPdf(pdfs.last(), {QStringLiteral("Words of file %1").arg(i)});
+    }
+    const QString plain = place.path(QStringLiteral("plain.pdf"));
+    fixtures::writeTextPdf(plain, {QStringLiteral("Words of a plain name")});
+    QFile list(place.path(QStringLiteral("list")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(QFile::encodeName(plain) + "\n\n");
+    list.close();
+
+    // Names holding a line break come through a NUL-ended list on standard input.
+    const QString report = place.path(QStringLiteral("r.csv"));
+    QProcess *batch = startBatch({QStringLiteral("--files0-from=-"), QStringLiteral("--files-from"),
+                                  list.fileName(), QStringLiteral("--report"), report});
+    for (const QString &pdf : pdfs)
+        batch->write(QFile::encodeName(pdf) + '\0');
+    batch->closeWriteChannel();
+    const Finished listed = waitFor(batch);
+    delete batch;
+    QVERIFY2(listed.status == 0, qPrintable(listed.errors));
+    const QList<QStringList> rows = csvRows(report);
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows.at(1).at(0), plain); // the command line's lists in their order
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(rows.at(i + 2).at(0), pdfs.at(i));
+
+    // A PDF on standard input, its text on standard output, as pdftotext - - gives it.
+    batch = startBatch({QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-")});
+    batch->write(contentOf(plain));
+    batch->closeWriteChannel();
+    QVERIFY(batch->waitForFinished(60000));
+    QCOMPARE(batch->exitCode(), 0);
+    QCOMPARE(batch->readAllStandardOutput(), fixtures::convertDirectly(plain));
+    delete batch;
+}
+
+void TestBatchCommand::passwordFromAFile_data()
+{
+    QTest::addColumn<QString>("converter");
+    QTest::addColumn<bool>("onStandardInput");
+    QTest::newRow("service, a file") << QStringLiteral("service") << false;
+    QTest::newRow("pdftotext, standard input") << QStringLiteral("pdftotext") << true;
+}
+
 void TestBatchCommand::passwordFromAFile()
 {
+    QFETCH(QString, converter);
+    QFETCH(bool, onStandardInput);
     TestPlace place;
     const QString plain = place.path(QStringLiteral("plain.pdf"));
     fixtures::writeTextPdf(plain, {QStringLiteral("Opened with the password")});
@@ -470,11 +773,20 @@ void TestBatchCommand::passwordFromAFile()
     const QString passwordFile = place.path(QStringLiteral("password"));
     QFile file(passwordFile);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("s3cret word\r\nsecond line is not read\n");
+    // Each line is a password, tried in order until one opens the file.
+    const QByteArray passwords = "not this one\r\ns3cret word\n\nnor this\n";
+    file.write(passwords);
     file.close();
     const QString report = place.path(QStringLiteral("r.json"));
-    const Finished done = runBatch({QStringLiteral("--password-file"), passwordFile,
-                                    QStringLiteral("--report"), report, locked, wrong, plain});
+    QProcess *batch =
+        startBatch({QStringLiteral("--converter"), converter, QStringLiteral("--password-file"),
+                    onStandardInput ? QStringLiteral("-") : passwordFile,
+                    QStringLiteral("--report"), report, locked, wrong, plain});
+    if (onStandardInput)
+        batch->write(passwords);
+    batch->closeWriteChannel();
+    const Finished done = waitFor(batch);
+    delete batch;
     QCOMPARE(done.status, 1);
     const QJsonArray rows = jsonRows(report);
     QCOMPARE(rows.at(0)[QStringLiteral("outcome")].toString(), u"converted"_qs);

@@ -50,6 +50,8 @@ rm -f "$prefix.log"
 expected=$(
     echo bin/morwenda
     echo bin/morwenda-batch
+    echo bin/morwenda-merge-reports
+    echo share/bash-completion/completions/morwenda-batch
     echo share/applications/$ID.desktop
     for size in "${SIZES[@]}"; do
         echo "share/icons/hicolor/${size}x$size/apps/$ID.png"
@@ -73,6 +75,9 @@ if [[ $actual != "$expected" ]]; then
 fi
 [[ -x $prefix/bin/morwenda ]] || fail "bin/morwenda is not executable"
 [[ -x $prefix/bin/morwenda-batch ]] || fail "bin/morwenda-batch is not executable"
+[[ -x $prefix/bin/morwenda-merge-reports ]] || fail "bin/morwenda-merge-reports is not executable"
+bash -n "$prefix/share/bash-completion/completions/morwenda-batch" ||
+    fail "the bash completion is not valid bash"
 if [[ ! -d $build/Samples ]]; then
     echo "note: this build made no Samples folder, so none is installed"
 fi
