@@ -48,17 +48,22 @@ ConversionRun::~ConversionRun()
 QString ConversionRun::finalMessageFor(const QList<FileOutcome> &outcomes)
 {
     QString failures;
+    QString readByOcr;
     bool gotData = false;
     for (const FileOutcome &file : outcomes) {
         gotData = gotData || leftText(file.outcome);
         if (file.outcome != Outcome::Converted)
             failures += QStringLiteral("\r\n") + file.pdf + file.reason;
+        else if (file.ocrPages > 0)
+            readByOcr += QStringLiteral("\r\n") + file.pdf + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
     }
     if (!gotData)
         return NoData;
     if (!failures.trimmed().isEmpty())
         failures.prepend(QStringLiteral("\r\nThe following files could not be read:"));
-    return QStringLiteral("Done.") + failures;
+    if (!readByOcr.isEmpty())
+        readByOcr.prepend(QStringLiteral("\r\nText read by OCR from scanned pages:"));
+    return QStringLiteral("Done.") + failures + readByOcr;
 }
 
 void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
@@ -165,6 +170,10 @@ bool ConversionRun::dispatch(int index)
     ++m_active;
     row.clock.start();
     connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
+    connect(row.job.get(), &ConversionJob::pagesDone, this, [this, index](int done, int total) {
+        m_rows[size_t(index)].pageShare = total > 0 ? double(done) / total : 0;
+        emit pagesDone(index, done, total);
+    });
     emit converting(pdf);
     row.job->start();
     return true;
@@ -194,6 +203,8 @@ void ConversionRun::onJobFinished(int index)
     FileOutcome &file = m_outcomes[index];
     file.seconds = row.clock.elapsed() / 1000.0;
     file.pages = result.pages;
+    file.ocrPages = result.ocrPages;
+    file.ocrConfidence = result.ocrConfidence;
     // The job is inside its own signal: it goes once control is back in the event loop.
     ConversionJob *job = row.job.release();
     job->disconnect(this);
@@ -263,6 +274,15 @@ bool ConversionRun::commit(int index)
     emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));
     return true;
+}
+
+double ConversionRun::filesDone() const
+{
+    double done = m_done;
+    for (const Row &row : m_rows)
+        if (row.dispatched && !row.committed)
+            done += row.pageShare;
+    return done;
 }
 
 void ConversionRun::finishIfDone()

@@ -28,6 +28,8 @@ struct FileOutcome
     QString reason; // empty for Converted
     double seconds = 0;
     int pages = -1; // pages of the text (its page breaks); -1 when not known
+    int ocrPages = 0;          // pages whose text was read by OCR
+    double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: no words
 };
 
 // One batch run over a snapshot of the listed files: up to `converters` jobs at once, dispatched in
@@ -72,11 +74,16 @@ public:
     QString finalMessage() const { return finalMessageFor(m_outcomes); }
     static QString finalMessageFor(const QList<FileOutcome> &outcomes);
 
+    // The files done, with the share of pages through of the files converting now.
+    double filesDone() const;
+
 signals:
     // The file of row `row` is done: its outcome is final.
     void fileDone(int row);
     // A file is done (`done` of `total`).
     void progressed(int done, int total);
+    // The file of row `row` is `done` of `total` pages through (converters that tell pages).
+    void pagesDone(int row, int done, int total);
     // A converter starts on this file.
     void converting(const QString &pdf);
     // Every file is done and the staging folders are gone (delivered from the event loop).
@@ -89,6 +96,7 @@ private:
         std::unique_ptr<ConversionJob> job;
         QString textPath;
         QElapsedTimer clock;
+        double pageShare = 0; // of its pages through, while it converts
         bool dispatched = false;
         bool ended = false;
         bool committed = false;
