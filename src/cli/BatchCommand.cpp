@@ -141,6 +141,11 @@ int BatchCommand::exec()
 {
     QList<Input> inputs;
     QString password;
+    // A language that is not there is said once, before any file is converted.
+    if (const QString missing = m_options.ocr.missingLanguagesMessage(); !missing.isEmpty()) {
+        printError(QStringLiteral("morwenda-batch: ") + missing);
+        return batchoptions::UsageError;
+    }
     try {
         if (!m_options.reportFile.isEmpty() &&
             !QFileInfo(QFileInfo(m_options.reportFile).absolutePath()).isDir())
@@ -231,6 +236,7 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         limits.idleSeconds = m_options.timeLimitSeconds;
     if (m_options.memoryLimitMegabytes >= 0)
         limits.memoryMegabytes = m_options.memoryLimitMegabytes;
+    limits.ocr = m_options.ocr;
     OutputChoice choice;
     choice.mode =
         m_options.outFolder.isEmpty() ? OutputChoice::Mode::BesidePdf : OutputChoice::Mode::Folder;
@@ -248,6 +254,9 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         const FileOutcome &file = run.outcomes().at(index);
         progress.fileDone(file.pdf, outcomeName(file.outcome), file.reason,
                           file.outcome != Outcome::Converted);
+    });
+    connect(&run, &ConversionRun::pagesDone, this, [&] {
+        progress.partDone(run.filesDone() + double(rows.size() - toConvert.size()));
     });
     connect(&stopSignals, &StopSignals::stopRequested, &run, &ConversionRun::stop);
     QEventLoop loop;
@@ -270,6 +279,8 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         row.reason = reasonWords(file.reason);
         row.pages = file.pages;
         row.seconds = file.seconds;
+        row.ocrPages = file.ocrPages;
+        row.ocrConfidence = file.ocrConfidence;
         cannotStart = cannotStart || file.outcome == Outcome::CannotStart;
         failed += file.outcome == Outcome::Converted ? 0 : 1;
     }

@@ -93,9 +93,23 @@ ParsedCommandLine parse(const QStringList &arguments)
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
         QStringLiteral("Shows no progress and no summary; failures are still listed."));
+    const QCommandLineOption ocr(
+        QStringLiteral("ocr"),
+        QStringLiteral("Reads pages by OCR: off (default), auto (pages without usable text) or "
+                       "always (every page)."),
+        QStringLiteral("MODE"), QStringLiteral("off"));
+    const QCommandLineOption ocrLanguages(
+        QStringLiteral("ocr-languages"),
+        QStringLiteral("The installed tesseract languages OCR reads in (default eng; eng+deu for "
+                       "two)."),
+        QStringLiteral("LANGS"), QStringLiteral("eng"));
+    const QCommandLineOption ocrDpi(QStringLiteral("ocr-dpi"),
+                                    QStringLiteral("Draws a page for OCR at DPI dots per inch "
+                                                   "(50 to 1200, default 300)."),
+                                    QStringLiteral("DPI"), QStringLiteral("300"));
     for (const QCommandLineOption &option :
          {help, version, out, beside, keepTree, jobs, timeLimit, memoryLimit, passwordFile,
-          skipExisting, report, extension, converter, quiet})
+          skipExisting, report, extension, converter, quiet, ocr, ocrLanguages, ocrDpi})
         parser.addOption(option);
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("PDF files and folders to convert."),
@@ -165,6 +179,20 @@ ParsedCommandLine parse(const QStringList &arguments)
             QStringLiteral("morwenda-batch: --converter is one of %1, not '%2'")
                 .arg(converterchoice::names().join(QStringLiteral(", ")), parser.value(converter)));
     options.quiet = parser.isSet(quiet);
+    const auto mode = OcrChoice::modeNamed(parser.value(ocr));
+    const auto languages = OcrChoice::languagesNamed(parser.value(ocrLanguages));
+    const auto dpi = numberOf(parser.value(ocrDpi), OcrChoice::MinDpi);
+    if (!mode || !languages || !dpi || *dpi > OcrChoice::MaxDpi)
+        return usageError(QStringLiteral("morwenda-batch: --ocr is off, auto or always; "
+                                         "--ocr-languages names like eng or eng+deu; --ocr-dpi "
+                                         "is 50 to 1200; not '%1', '%2', '%3'")
+                              .arg(parser.value(ocr), parser.value(ocrLanguages),
+                                   parser.value(ocrDpi)));
+    options.ocr.mode = *mode;
+    options.ocr.languages = *languages;
+    options.ocr.dpi = *dpi;
+    if (options.ocr.isOn() && options.converter != converterchoice::Service)
+        return usageError(QStringLiteral("morwenda-batch: --ocr needs --converter service"));
     parsed.options = options;
     return parsed;
 }

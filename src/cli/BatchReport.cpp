@@ -26,6 +26,12 @@ QString secondsText(double seconds)
     return QString::number(seconds, 'f', 3);
 }
 
+// tesseract's mean word confidence, 0 to 100, with one decimal; "" when OCR gave no words.
+QString confidenceText(double confidence)
+{
+    return confidence >= 0 ? QString::number(confidence, 'f', 1) : QString();
+}
+
 } // namespace
 
 Format formatFor(const QString &path)
@@ -35,12 +41,13 @@ Format formatFor(const QString &path)
 
 QByteArray toCsv(const QList<ReportRow> &rows)
 {
-    QByteArray csv = "path,output,outcome,reason,pages,seconds\r\n";
+    QByteArray csv = "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
     for (const ReportRow &row : rows) {
         csv += csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
                csvField(row.reason) + ',' +
                (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-               secondsText(row.seconds).toLatin1() + "\r\n";
+               secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) +
+               ',' + confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
     }
     return csv;
 }
@@ -57,6 +64,10 @@ QByteArray toJson(const QList<ReportRow> &rows)
         object.insert(QStringLiteral("pages"),
                       row.pages >= 0 ? QJsonValue(row.pages) : QJsonValue(QJsonValue::Null));
         object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
+        object.insert(QStringLiteral("ocr_pages"), row.ocrPages);
+        object.insert(QStringLiteral("ocr_confidence"),
+                      row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
+                                             : QJsonValue(QJsonValue::Null));
         array.append(object);
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented);

@@ -44,6 +44,13 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
     }
 }
 
+void ProgressDisplay::partDone(double filesDone)
+{
+    m_filled = std::max(m_filled, filesDone);
+    if (m_style == Style::Bar)
+        drawBar(false);
+}
+
 void ProgressDisplay::finish()
 {
     if (m_style != Style::Bar || !m_barShown)
@@ -67,8 +74,11 @@ QString ProgressDisplay::durationText(qint64 seconds)
     return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
 }
 
-QString ProgressDisplay::barLine(int done, int total, int failed, qint64 elapsedMs, int width)
+QString ProgressDisplay::barLine(int done, int total, int failed, qint64 elapsedMs, int width,
+                                 double filled)
 {
+    if (filled < done)
+        filled = done;
     QString estimate = QStringLiteral("--:--");
     if (done >= total)
         estimate = durationText(0);
@@ -79,8 +89,9 @@ QString ProgressDisplay::barLine(int done, int total, int failed, qint64 elapsed
     const int barWidth = std::max(0, std::min(40, width - int(counts.size()) - 3));
     if (barWidth < 5)
         return counts.trimmed().left(std::max(0, width - 1));
-    const int filled = total > 0 ? int(qint64(barWidth) * done / total) : barWidth;
-    return u'[' + QString(filled, u'#') + QString(barWidth - filled, u'.') + u']' + counts;
+    const int hashes =
+        total > 0 ? std::min(barWidth, int(barWidth * filled / total)) : barWidth;
+    return u'[' + QString(hashes, u'#') + QString(barWidth - hashes, u'.') + u']' + counts;
 }
 
 void ProgressDisplay::drawBar(bool force)
@@ -90,7 +101,7 @@ void ProgressDisplay::drawBar(bool force)
         return;
     m_drawnAt = now;
     const int width = terminalWidth();
-    QString line = barLine(m_done, m_total, m_failed, now, width);
+    QString line = barLine(m_done, m_total, m_failed, now, width, m_filled);
     line = line.leftJustified(std::max(0, width - 1), u' ', true);
     std::fputs(("\r" + line).toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);

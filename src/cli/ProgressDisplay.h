@@ -27,6 +27,9 @@ public:
     // `reason` the window's reason text ("" when converted).
     void fileDone(const QString &pdf, const QString &outcome, const QString &reason, bool failed);
 
+    // The files done with the share of pages through of those converting (the bar moves).
+    void partDone(double filesDone);
+
     // Ends the bar's line, so that what follows starts on a line of its own.
     void finish();
 
@@ -34,7 +37,9 @@ public:
     static QString durationText(qint64 seconds);
 
     // The bar's line for `done` of `total`, fitted to `width` columns.
-    static QString barLine(int done, int total, int failed, qint64 elapsedMs, int width);
+    // `filled` (-1: `done`) is how many files' worth of the bar is filled.
+    static QString barLine(int done, int total, int failed, qint64 elapsedMs, int width,
+                           double filled = -1);
 
 private:
     void drawBar(bool force);
@@ -45,6 +50,7 @@ private:
     FILE *m_stream;
     int m_done = 0;
     int m_failed = 0;
+    double m_filled = 0;
     QElapsedTimer m_clock;
     qint64 m_drawnAt = -1;
     bool m_barShown = false;
