@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading pages by OCR in the way the converter service's child does: poppler opens the PDF and
 // draws the page, tesseract's library reads it. The scanned pages are pictures of known text.
-#include "convert/ChildConversion.h"
+#include "service/ChildConversion.h"
 #include "PdfFixtures.h"
 #include "service/PageOcr.h"
 
