@@ -5,6 +5,7 @@
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
+#include "platform/SettingKeys.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -56,6 +57,7 @@ private slots:
     void lineLimit();
     void onlyTheFirstHundredPagesAreRead();
     void messageRows();
+    void scannedFirstPageWithOcr();
     void textFileBesideThePdfSurvives();
     void passwordBox();
     void previewRowsStayWhenTheListIsCleared();
@@ -168,6 +170,29 @@ void TestPreview::messageRows()
     QCOMPARE(ui.previewRows->texts(),
              QStringList{QStringLiteral("The file damaged can not be read by this software  - "
                                         "damaged file or not a PDF file.")});
+}
+
+void TestPreview::scannedFirstPageWithOcr()
+{
+    WindowFixture fx;
+    fx.settings.saveSetting(settingkeys::Ocr, QStringLiteral("auto"));
+    fx.open();
+    WindowControls &ui = fx.ui();
+    if (!ui.ocrBox->isEnabled())
+        QSKIP("tesseract or its English data is not installed");
+    const QString scan = fx.place.path(QStringLiteral("letter.pdf"));
+    fixtures::writeScannedPdf(scan, {QStringLiteral("Dear members,\nthe meeting is on Friday.")},
+                              {0});
+    ui.fileRows->append(scan);
+    clickRow(ui, 0);
+    QVERIFY2(ui.previewRows->texts().contains(QStringLiteral("the meeting is on Friday.")),
+             qPrintable(ui.previewRows->texts().join(u'|')));
+
+    // Off, the scan is unreadable as before.
+    QTest::mouseClick(ui.ocrBox, Qt::LeftButton, {}, QPoint(5, ui.ocrBox->height() / 2));
+    clickRow(ui, 0);
+    QVERIFY2(ui.previewRows->texts().value(0).contains(QStringLiteral("text unreadable")),
+             qPrintable(ui.previewRows->texts().join(u'|')));
 }
 
 void TestPreview::textFileBesideThePdfSurvives()
