@@ -32,11 +32,12 @@
 
 namespace {
 
-const QStringList Words = {
-    "account", "balance", "committee", "delivery", "evening", "figures", "garden", "harbour",
-    "invoice", "journey", "kitchen", "library", "meeting", "notice", "orchard", "payment",
-    "quarter", "railway", "station", "treasurer", "village", "weather", "yearly", "members",
-    "the", "and", "of", "to", "was", "for", "on", "with", "that", "by", "from", "in"};
+const QStringList Words = {"account", "balance",   "committee", "delivery", "evening", "figures",
+                           "garden",  "harbour",   "invoice",   "journey",  "kitchen", "library",
+                           "meeting", "notice",    "orchard",   "payment",  "quarter", "railway",
+                           "station", "treasurer", "village",   "weather",  "yearly",  "members",
+                           "the",     "and",       "of",        "to",       "was",     "for",
+                           "on",      "with",      "that",      "by",       "from",    "in"};
 
 QStringList pageTexts(int pages)
 {
@@ -146,7 +147,8 @@ int main(int argc, char **argv)
     QStringList scans;
     QList<int> all;
     for (int page = 0; page < pages; ++page) {
-        scans << root.filePath(QStringLiteral("scans/page %1.pdf").arg(page + 1, 3, 10, QChar(u'0')));
+        scans << root.filePath(
+            QStringLiteral("scans/page %1.pdf").arg(page + 1, 3, 10, QChar(u'0')));
         fixtures::writeScannedPdf(scans.last(), {texts.at(page)}, {0});
         all << page;
     }
@@ -154,9 +156,8 @@ int main(int argc, char **argv)
     fixtures::writeScannedPdf(book, texts, all);
     // The loop's pages are drawn beforehand, outside its time.
     runShell(QStringLiteral("pdftoppm -r 300 -gray book/book.pdf pgm/page"), root.path());
-    const QStringList pictures =
-        QDir(root.filePath(QStringLiteral("pgm"))).entryList({QStringLiteral("*.pgm")}, QDir::Files,
-                                                             QDir::Name);
+    const QStringList pictures = QDir(root.filePath(QStringLiteral("pgm")))
+                                     .entryList({QStringLiteral("*.pgm")}, QDir::Files, QDir::Name);
 
     std::printf("%d scanned A4 pages of 45 lines, %d workers, 300 dpi, tesseract language eng\n",
                 pages, workers);
@@ -176,10 +177,10 @@ int main(int argc, char **argv)
         double errors = 0;
         for (int page = 0; page < pictures.size() && page < pages; ++page)
             errors += errorRate(texts.at(page),
-                                readText(root.filePath(QStringLiteral("pgm/") +
-                                                       QString(pictures.at(page))
-                                                           .replace(QStringLiteral(".pgm"),
-                                                                    QStringLiteral(".txt")))));
+                                readText(root.filePath(
+                                    QStringLiteral("pgm/") +
+                                    QString(pictures.at(page))
+                                        .replace(QStringLiteral(".pgm"), QStringLiteral(".txt")))));
         return errors;
     };
     const auto line = [&](const char *way, double seconds, double errors, double baseline) {
@@ -195,17 +196,17 @@ int main(int argc, char **argv)
     line("tesseract loop, its own threads", ownThreads, ownThreadsErrors, loop);
     line("tesseract loop, OMP_THREAD_LIMIT=1", oneThread, oneThreadErrors, loop);
 
-    ServiceConverter converter(QStringLiteral(MORWENDA_BINARY),
-                               std::make_unique<PdftotextConverter>(
-                                   QStringLiteral(MORWENDA_PDFTOTEXT)));
+    ServiceConverter converter(
+        QStringLiteral(MORWENDA_BINARY),
+        std::make_unique<PdftotextConverter>(QStringLiteral(MORWENDA_PDFTOTEXT)));
     const QString engineOut = root.filePath(QStringLiteral("engine"));
     const double engine = secondsOf([&] { engineRun(converter, scans, engineOut, workers); });
     double engineErrors = 0;
     for (int page = 0; page < pages; ++page)
-        engineErrors += errorRate(texts.at(page),
-                                  readText(engineOut + u'/' +
-                                           QFileInfo(scans.at(page)).completeBaseName() +
-                                           QStringLiteral(".txt")));
+        engineErrors +=
+            errorRate(texts.at(page),
+                      readText(engineOut + u'/' + QFileInfo(scans.at(page)).completeBaseName() +
+                               QStringLiteral(".txt")));
     line("engine, one-page scans (drawing included)", engine, engineErrors, loop);
 
     const QString bookOut = root.filePath(QStringLiteral("engine-book"));

@@ -180,8 +180,7 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
     for (QWidget *area :
          {static_cast<QWidget *>(saveFrame), static_cast<QWidget *>(outputFolderFrame),
           static_cast<QWidget *>(passwordFrame), static_cast<QWidget *>(outputFolderEdit),
-          static_cast<QWidget *>(ocrFrame),
-          m_previewListView->viewport()})
+          static_cast<QWidget *>(ocrFrame), m_previewListView->viewport()})
         watchHover(area, PointerState::Default);
     // The file list's own move handling applies the hover rule there (it starts its drag code).
 

@@ -62,8 +62,9 @@ void BatchController::startConversion()
     m_busy = true;
     m_run = std::make_unique<ConversionRun>(m_converters.chosen(m_settings));
     m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
-    connect(m_run.get(), &ConversionRun::progressed, this,
-            [this](int, int total) { m_progress.setValue(roundedPercent(m_run->filesDone(), total)); });
+    connect(m_run.get(), &ConversionRun::progressed, this, [this](int, int total) {
+        m_progress.setValue(roundedPercent(m_run->filesDone(), total));
+    });
     // Pages move the bar within the files converting (the files done count whole).
     connect(m_run.get(), &ConversionRun::pagesDone, this, [this] {
         m_progress.setValue(roundedPercent(m_run->filesDone(), int(m_run->outcomes().size())));
@@ -95,7 +96,8 @@ bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
         return true;
     }
     // A language that is not installed is said once, before any file is converted.
-    const QString missing = ConversionLimits::fromSettings(m_settings).ocr.missingLanguagesMessage();
+    const QString missing =
+        ConversionLimits::fromSettings(m_settings).ocr.missingLanguagesMessage();
     if (!missing.isEmpty()) {
         proc.run(117, [&] { m_boxes.message(missing); });
         return true;

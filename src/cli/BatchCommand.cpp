@@ -255,9 +255,8 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         progress.fileDone(file.pdf, outcomeName(file.outcome), file.reason,
                           file.outcome != Outcome::Converted);
     });
-    connect(&run, &ConversionRun::pagesDone, this, [&] {
-        progress.partDone(run.filesDone() + double(rows.size() - toConvert.size()));
-    });
+    connect(&run, &ConversionRun::pagesDone, this,
+            [&] { progress.partDone(run.filesDone() + double(rows.size() - toConvert.size())); });
     connect(&stopSignals, &StopSignals::stopRequested, &run, &ConversionRun::stop);
     QEventLoop loop;
     connect(&run, &ConversionRun::finished, &loop, &QEventLoop::quit);

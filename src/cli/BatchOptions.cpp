@@ -183,11 +183,11 @@ ParsedCommandLine parse(const QStringList &arguments)
     const auto languages = OcrChoice::languagesNamed(parser.value(ocrLanguages));
     const auto dpi = numberOf(parser.value(ocrDpi), OcrChoice::MinDpi);
     if (!mode || !languages || !dpi || *dpi > OcrChoice::MaxDpi)
-        return usageError(QStringLiteral("morwenda-batch: --ocr is off, auto or always; "
-                                         "--ocr-languages names like eng or eng+deu; --ocr-dpi "
-                                         "is 50 to 1200; not '%1', '%2', '%3'")
-                              .arg(parser.value(ocr), parser.value(ocrLanguages),
-                                   parser.value(ocrDpi)));
+        return usageError(
+            QStringLiteral("morwenda-batch: --ocr is off, auto or always; "
+                           "--ocr-languages names like eng or eng+deu; --ocr-dpi "
+                           "is 50 to 1200; not '%1', '%2', '%3'")
+                .arg(parser.value(ocr), parser.value(ocrLanguages), parser.value(ocrDpi)));
     options.ocr.mode = *mode;
     options.ocr.languages = *languages;
     options.ocr.dpi = *dpi;

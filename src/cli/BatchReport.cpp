@@ -46,8 +46,8 @@ QByteArray toCsv(const QList<ReportRow> &rows)
         csv += csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
                csvField(row.reason) + ',' +
                (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-               secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) +
-               ',' + confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
+               secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
+               confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
     }
     return csv;
 }
@@ -66,8 +66,9 @@ QByteArray toJson(const QList<ReportRow> &rows)
         object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
         object.insert(QStringLiteral("ocr_pages"), row.ocrPages);
         object.insert(QStringLiteral("ocr_confidence"),
-                      row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
-                                             : QJsonValue(QJsonValue::Null));
+                      row.ocrConfidence >= 0
+                          ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
+                          : QJsonValue(QJsonValue::Null));
         array.append(object);
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented);

@@ -89,8 +89,7 @@ QString ProgressDisplay::barLine(int done, int total, int failed, qint64 elapsed
     const int barWidth = std::max(0, std::min(40, width - int(counts.size()) - 3));
     if (barWidth < 5)
         return counts.trimmed().left(std::max(0, width - 1));
-    const int hashes =
-        total > 0 ? std::min(barWidth, int(barWidth * filled / total)) : barWidth;
+    const int hashes = total > 0 ? std::min(barWidth, int(barWidth * filled / total)) : barWidth;
     return u'[' + QString(hashes, u'#') + QString(barWidth - hashes, u'.') + u']' + counts;
 }
 

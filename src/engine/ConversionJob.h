@@ -28,7 +28,7 @@ struct JobResult
     qint64 bytes = 0;    // text bytes written
     int pages = -1;      // pages of a complete text (the converter ends each with a page break)
     QString errorOutput; // the first 64 KB of what the converter said on its error output
-    int ocrPages = 0;         // pages whose text OCR read
+    int ocrPages = 0;    // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean confidence over their words; -1: no words
 };
 

@@ -55,7 +55,8 @@ QString ConversionRun::finalMessageFor(const QList<FileOutcome> &outcomes)
         if (file.outcome != Outcome::Converted)
             failures += QStringLiteral("\r\n") + file.pdf + file.reason;
         else if (file.ocrPages > 0)
-            readByOcr += QStringLiteral("\r\n") + file.pdf + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+            readByOcr += QStringLiteral("\r\n") + file.pdf +
+                         reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
     }
     if (!gotData)
         return NoData;

@@ -11,8 +11,8 @@ OcrChoice OcrChoice::fromSettings(const SettingsStore &store)
 {
     OcrChoice choice;
     choice.mode = modeNamed(store.getSetting(settingkeys::Ocr, QString())).value_or(Mode::Off);
-    choice.languages =
-        languagesNamed(store.getSetting(settingkeys::OcrLanguages, QString())).value_or(choice.languages);
+    choice.languages = languagesNamed(store.getSetting(settingkeys::OcrLanguages, QString()))
+                           .value_or(choice.languages);
     bool ok = false;
     const int dpi = store.getSetting(settingkeys::OcrDpi, QString()).trimmed().toInt(&ok);
     if (ok && dpi >= MinDpi && dpi <= MaxDpi)

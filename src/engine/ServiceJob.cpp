@@ -66,10 +66,11 @@ void ServiceJob::start()
     m_service = m_pool->take();
     connect(m_service, &ConverterServiceClient::textArrived, this, &ServiceJob::takeText);
     connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
-    connect(m_service, &ConverterServiceClient::pagesDone, this, [this](quint32 id, int done, int total) {
-        if (id == m_id && !m_aborted && !m_ended)
-            emit pagesDone(done, total);
-    });
+    connect(m_service, &ConverterServiceClient::pagesDone, this,
+            [this](quint32 id, int done, int total) {
+                if (id == m_id && !m_aborted && !m_ended)
+                    emit pagesDone(done, total);
+            });
     m_open = true;
     m_id = m_service->convert(request(m_order, m_limits));
 }

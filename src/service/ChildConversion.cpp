@@ -15,16 +15,16 @@
 #include <TextOutputDev.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace childconversion {
 

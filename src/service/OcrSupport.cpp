@@ -48,7 +48,8 @@ std::string debianPackage(std::string_view language)
 {
     std::string package = "tesseract-ocr-";
     for (const char c : language)
-        package.push_back(c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+        package.push_back(
+            c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     return package;
 }
 

@@ -54,12 +54,12 @@ bool isPrintable(char32_t c)
 // Printable characters of `text` up to `enough`; `other` tells whether one that is not was seen.
 int countPrintable(std::string_view text, int enough, bool &other)
 {
-    const QList<uint> characters =
-        QString::fromUtf8(text.data(), qsizetype(text.size())).toUcs4();
+    const QList<uint> characters = QString::fromUtf8(text.data(), qsizetype(text.size())).toUcs4();
     int printable = 0;
     for (qsizetype i = 0; i < characters.size() && printable < enough; ++i) {
         const char32_t c = characters.at(i);
-        if (c == u'\n' || (c == u'\r' && i + 1 < characters.size() && characters.at(i + 1) == u'\n'))
+        if (c == u'\n' ||
+            (c == u'\r' && i + 1 < characters.size() && characters.at(i + 1) == u'\n'))
             continue;
         if (isPrintable(c))
             ++printable;
@@ -100,7 +100,8 @@ void Counter::feed(std::string_view bytes)
     m_pending.append(bytes);
     const std::size_t whole = wholeCharacters(m_pending);
     bool other = false;
-    m_printable += countPrintable(std::string_view(m_pending).substr(0, whole), 6 - m_printable, other);
+    m_printable +=
+        countPrintable(std::string_view(m_pending).substr(0, whole), 6 - m_printable, other);
     m_pending.erase(0, whole);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "BatchFixture.h"
 #include "batch/BatchController.h"
 #include "batch/OcrOptionController.h"
+#include "BatchFixture.h"
 #include "engine/OcrChoice.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
@@ -283,18 +283,19 @@ void TestBatchRun::ocrOption()
     QCOMPARE(fx.settings.getSetting(settingkeys::Ocr, QString()), QStringLiteral("auto"));
     QVERIFY(ui.ocrLanguageList->isEnabled());
     const QString scan = fx.place.path(QStringLiteral("letter.pdf"));
-    fixtures::writeScannedPdf(scan, {QStringLiteral("Dear members, the meeting is on Friday.")}, {0});
+    fixtures::writeScannedPdf(scan, {QStringLiteral("Dear members, the meeting is on Friday.")},
+                              {0});
     ui.fileRows->appendAll({scan, m_pdfs->image});
     fx.services.expectMessage();
     clickStart(ui);
     const QString message = fx.services.boxes().last().text;
-    QVERIFY2(message.startsWith(
-                 QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
-                 m_pdfs->image + reasons::Unreadable +
-                 QStringLiteral("\r\nText read by OCR from scanned pages:\r\n") + scan +
-                 QStringLiteral("  - 1 of 1 pages read by OCR, mean word confidence ")) &&
-                 message.endsWith(QStringLiteral(" %.")),
-             qPrintable(message));
+    QVERIFY2(
+        message.startsWith(QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
+                           m_pdfs->image + reasons::Unreadable +
+                           QStringLiteral("\r\nText read by OCR from scanned pages:\r\n") + scan +
+                           QStringLiteral("  - 1 of 1 pages read by OCR, mean word confidence ")) &&
+            message.endsWith(QStringLiteral(" %.")),
+        qPrintable(message));
     QVERIFY(readAll(out + QStringLiteral("letter.txt")).contains("meeting is on Friday"));
 
     // A language that is not installed: one box, no run.

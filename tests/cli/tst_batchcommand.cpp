@@ -268,8 +268,8 @@ void TestBatchCommand::scannedPagesReadByOcr()
     const QString scan = place.path(QStringLiteral("scan.pdf"));
     fixtures::writeScannedPdf(scan, {QStringLiteral("A page of text."), text}, {1});
     const QString json = place.path(QStringLiteral("report.json"));
-    const Finished done = runBatch({QStringLiteral("--ocr"), QStringLiteral("auto"),
-                                    QStringLiteral("--report"), json, scan});
+    const Finished done = runBatch(
+        {QStringLiteral("--ocr"), QStringLiteral("auto"), QStringLiteral("--report"), json, scan});
     QVERIFY2(done.status == 0, qPrintable(done.errors));
     const QJsonObject row = jsonRows(json).at(0).toObject();
     QCOMPARE(row.value(QStringLiteral("outcome")).toString(), QStringLiteral("converted"));
@@ -333,9 +333,8 @@ void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
     const QList<QStringList> csvLines = csvRows(csv);
     QCOMPARE(rows.size(), pdfs.size());
     QCOMPARE(csvLines.size(), pdfs.size() + 1);
-    QCOMPARE(csvLines.first(),
-             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence"}));
+    QCOMPARE(csvLines.first(), (QStringList{"path", "output", "outcome", "reason", "pages",
+                                            "seconds", "ocr_pages", "ocr_confidence"}));
     QSet<QString> categoriesSeen;
     for (int i = 0; i < pdfs.size(); ++i) {
         const QJsonObject row = rows.at(i).toObject();

@@ -2,9 +2,9 @@
 // Scanned pages read by OCR through the engine and the real converter service: the text pages
 // keep pdftotext's text byte for byte, the scanned ones give their text back, the outcomes say
 // how, and the limits and Stop hold while tesseract reads.
-#include "EngineTesting.h"
 #include "engine/OcrChoice.h"
 #include "engine/ServiceConverter.h"
+#include "EngineTesting.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
@@ -113,12 +113,12 @@ void TestOcrRun::scannedPagesGiveTheirText_data()
     QTest::addColumn<QList<int>>("scanned");
     QTest::addColumn<OcrChoice::Mode>("mode");
     QTest::addColumn<int>("ocrPages");
-    QTest::newRow("one scanned page") << QStringList{Minutes} << QList<int>{0}
-                                      << OcrChoice::Mode::Auto << 1;
-    QTest::newRow("text, scanned, text") << QStringList{Cover, Minutes, Closing} << QList<int>{1}
-                                         << OcrChoice::Mode::Auto << 1;
-    QTest::newRow("always: every page") << QStringList{Cover, Minutes} << QList<int>{1}
-                                        << OcrChoice::Mode::Always << 2;
+    QTest::newRow("one scanned page")
+        << QStringList{Minutes} << QList<int>{0} << OcrChoice::Mode::Auto << 1;
+    QTest::newRow("text, scanned, text")
+        << QStringList{Cover, Minutes, Closing} << QList<int>{1} << OcrChoice::Mode::Auto << 1;
+    QTest::newRow("always: every page")
+        << QStringList{Cover, Minutes} << QList<int>{1} << OcrChoice::Mode::Always << 2;
 }
 
 void TestOcrRun::scannedPagesGiveTheirText()
@@ -160,7 +160,7 @@ void TestOcrRun::scannedPagesGiveTheirText()
         }
     }
     QVERIFY2(done.message.contains(pdf + QStringLiteral("  - %1 of %2 pages read by OCR, mean word "
-                                                         "confidence ")
+                                                        "confidence ")
                                              .arg(ocrPages)
                                              .arg(pages.size())),
              qPrintable(done.message));
@@ -173,8 +173,8 @@ void TestOcrRun::realScansWithAndWithoutOcr_data()
     const QString samples = QFileInfo(ServiceProgram).absolutePath() + QStringLiteral("/Samples/");
     QTest::newRow("sample: scanned page")
         << samples + QStringLiteral("Scanned page - no text.pdf") << QStringLiteral("two scripts");
-    QTest::newRow("corpus: JBIG2") << fixtures::corpusFile(QStringLiteral("pdf-with-jbig2.pdf"))
-                                   << QStringLiteral("Doesn't");
+    QTest::newRow("corpus: JBIG2")
+        << fixtures::corpusFile(QStringLiteral("pdf-with-jbig2.pdf")) << QStringLiteral("Doesn't");
     QTest::newRow("corpus: 1-bit gray")
         << fixtures::corpusFile(QStringLiteral("images_1bit_grayscale.pdf"))
         << QStringLiteral("Uncompressed");
@@ -230,7 +230,7 @@ void TestOcrRun::lowConfidenceIsNamed()
     QCOMPARE(file.outcome, Outcome::LowConfidence);
     QVERIFY(QFileInfo::exists(file.output)); // the text is kept
     QVERIFY2(done.message.contains(pdf + QStringLiteral("  - text read by OCR with low confidence "
-                                                         "(1 of 1 pages, mean word confidence")),
+                                                        "(1 of 1 pages, mean word confidence")),
              qPrintable(done.message));
 }
 
@@ -241,8 +241,7 @@ void TestOcrRun::pageOverALimitThenTheNextFile_data()
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("reason");
     // A page drawn at 1200 dpi is a picture of some 140 million pixels.
-    QTest::newRow("memory limit") << 100 << 0 << Outcome::MemoryLimit
-                                  << reasons::memoryLimit(100);
+    QTest::newRow("memory limit") << 100 << 0 << Outcome::MemoryLimit << reasons::memoryLimit(100);
     QTest::newRow("time limit") << 0 << 1 << Outcome::TimeLimit << reasons::timeLimit(1);
 }
 

@@ -2,10 +2,10 @@
 #include "BatchFixture.h"
 #include "engine/Outcome.h"
 #include "filelist/FileListController.h"
+#include "platform/SettingKeys.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
-#include "platform/SettingKeys.h"
 
 #include <QApplication>
 #include <QMouseEvent>

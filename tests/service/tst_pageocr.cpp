@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading pages by OCR in the way the converter service's child does: poppler opens the PDF and
 // draws the page, tesseract's library reads it. The scanned pages are pictures of known text.
-#include "service/ChildConversion.h"
 #include "PdfFixtures.h"
+#include "service/ChildConversion.h"
 #include "service/PageOcr.h"
 
 #include <goo/GooString.h>
