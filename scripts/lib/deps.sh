@@ -16,7 +16,7 @@
 #   libtesseract-dev libleptonica-dev the converter service's child reads pages without text with
 #                                   tesseract's library (leptonica holds its images)
 #   tesseract-ocr-eng               English for tesseract: the language the OCR tests read
-#   tesseract-ocr                   the tesseract command, to compare the library's reading with
+#   tesseract-ocr                   the tesseract command: the baseline loop of bench/ocr
 #   qpdf                            protects the password sample and the tests' PDF fixtures
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size

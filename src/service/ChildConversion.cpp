@@ -235,9 +235,11 @@ public:
                          std::string popplerText)
     {
 #ifdef MORWENDA_OCR
-        if (m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
-            pagetextcheck::hasUsableText(popplerText))
+        if ((m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
+             pagetextcheck::hasUsableText(popplerText)) ||
+            (m_request.ocrPageLimit > 0 && m_tried >= m_request.ocrPageLimit))
             return popplerText;
+        ++m_tried;
         if (!m_ocr)
             m_ocr = std::make_unique<PageOcr>(
                 m_request.ocrLanguages.empty() ? std::string("eng") : m_request.ocrLanguages);
@@ -264,6 +266,7 @@ private:
     Outcome &m_outcome;
 #ifdef MORWENDA_OCR
     std::unique_ptr<PageOcr> m_ocr;
+    int m_tried = 0; // pages given to OCR
 #endif
 };
 

@@ -68,6 +68,7 @@ std::string encodeConvert(const ConvertRequest &request)
     putU8(payload, static_cast<std::uint8_t>(request.ocrMode));
     putString(payload, request.ocrLanguages);
     putI32(payload, request.ocrDpi);
+    putI32(payload, request.ocrPageLimit);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -197,6 +198,7 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.ocrMode = static_cast<OcrMode>(mode);
     request.ocrLanguages = reader.string();
     request.ocrDpi = reader.i32();
+    request.ocrPageLimit = reader.i32();
     return request;
 }
 

@@ -24,7 +24,8 @@
 //                 address space (0: none), u32 time limit in ms without new text
 //                 (0: none), string pdf path, string output path (OutputTarget::File only),
 //                 string password, u8 OcrMode, string OCR languages ("eng+deu"),
-//                 i32 OCR dots per inch (0: the reader's default)
+//                 i32 OCR dots per inch (0: the reader's default), i32 pages read by OCR at
+//                 most (0: no limit; the pages after keep poppler's text)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -115,6 +116,7 @@ struct ConvertRequest
     OcrMode ocrMode = OcrMode::Off;
     std::string ocrLanguages;
     std::int32_t ocrDpi = 0;
+    std::int32_t ocrPageLimit = 0;
 };
 
 struct Outcome

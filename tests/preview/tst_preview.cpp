@@ -181,12 +181,19 @@ void TestPreview::scannedFirstPageWithOcr()
     if (!ui.ocrBox->isEnabled())
         QSKIP("tesseract or its English data is not installed");
     const QString scan = fx.place.path(QStringLiteral("letter.pdf"));
-    fixtures::writeScannedPdf(scan, {QStringLiteral("Dear members,\nthe meeting is on Friday.")},
-                              {0});
+    fixtures::writeScannedPdf(scan,
+                              {QStringLiteral("Dear members,\nthe meeting is on Friday."),
+                               QStringLiteral("Second sheet"), QStringLiteral("Third sheet")},
+                              {0, 1, 2});
     ui.fileRows->append(scan);
     clickRow(ui, 0);
     QVERIFY2(ui.previewRows->texts().contains(QStringLiteral("the meeting is on Friday.")),
              qPrintable(ui.previewRows->texts().join(u'|')));
+    // A preview reads two pages by OCR at most: enough lines, in seconds.
+    const QString shown = ui.previewRows->texts().join(u'|');
+    QVERIFY2(shown.contains(QStringLiteral("Second sheet")) &&
+                 !shown.contains(QStringLiteral("Third sheet")),
+             qPrintable(shown));
 
     // Off, the scan is unreadable as before.
     QTest::mouseClick(ui.ocrBox, Qt::LeftButton, {}, QPoint(5, ui.ocrBox->height() / 2));

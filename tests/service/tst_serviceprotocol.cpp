@@ -35,6 +35,7 @@ ConvertRequest ocrRequest()
     request.ocrMode = OcrMode::Always;
     request.ocrLanguages = "eng+deu";
     request.ocrDpi = 400;
+    request.ocrPageLimit = 2;
     return request;
 }
 
@@ -47,6 +48,7 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     QCOMPARE(request.ocrMode, OcrMode::Always);
     QCOMPARE(request.ocrLanguages, std::string("eng+deu"));
     QCOMPARE(request.ocrDpi, 400);
+    QCOMPARE(request.ocrPageLimit, 2);
 
     Outcome outcome;
     outcome.kind = OutcomeKind::Converted;
@@ -81,11 +83,12 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     const auto bytes = [](const std::string &text, std::size_t length) {
         return QByteArray(text.data(), qsizetype(length));
     };
-    QTest::newRow("request without its dpi") << QByteArray("C") << bytes(request, request.size() - 1);
+    QTest::newRow("request without its OCR page limit")
+        << QByteArray("C") << bytes(request, request.size() - 1);
     QTest::newRow("request without its OCR fields")
-        << QByteArray("C") << bytes(request, request.size() - 4 - 4 - 7 - 1);
+        << QByteArray("C") << bytes(request, request.size() - 4 - 4 - 4 - 7 - 1);
     QByteArray unknownMode = bytes(request, request.size());
-    unknownMode[unknownMode.size() - 4 - 4 - 7 - 1] = 3;
+    unknownMode[unknownMode.size() - 4 - 4 - 4 - 7 - 1] = 3;
     QTest::newRow("request with an unknown OCR mode") << QByteArray("C") << unknownMode;
     QTest::newRow("answer without its confidence sum") << QByteArray("D") << bytes(done, done.size() - 1);
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
