@@ -13,6 +13,10 @@
 #   poppler-data                    without it Japanese and Chinese PDFs give empty text
 #   libpoppler-private-dev pkg-config the converter service links poppler's own library (its
 #                                   text output device), found with pkg-config
+#   libtesseract-dev libleptonica-dev the converter service's child reads pages without text with
+#                                   tesseract's library (leptonica holds its images)
+#   tesseract-ocr-eng               English for tesseract: the language the OCR tests read
+#   tesseract-ocr                   the tesseract command: the baseline loop of bench/ocr
 #   qpdf                            protects the password sample and the tests' PDF fixtures
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size
@@ -43,6 +47,7 @@ MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
+    libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache

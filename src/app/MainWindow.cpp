@@ -3,7 +3,9 @@
 
 #include "batch/BatchController.h"
 #include "engine/ConverterDeployment.h"
+#include "batch/OcrOptionController.h"
 #include "batch/OptionsController.h"
+#include "engine/OcrChoice.h"
 #include "engine/SessionConverters.h"
 #include "filelist/FileDropController.h"
 #include "filelist/FileListController.h"
@@ -20,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -169,12 +172,15 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
     QPushButton *startButton = createButton("PushButton2");
     auto *progressBar = createControl<CaptionProgressBar>("ProgressBar1");
     progressBar->setValue(0);
+    auto *ocrFrame = createControl<QGroupBox>("Frame4");
+    auto *ocrBox = createControl<QCheckBox>("Check2");
+    auto *ocrLanguageList = createControl<QComboBox>("Combo1");
 
     watchHover(this, PointerState::Default);
     for (QWidget *area :
          {static_cast<QWidget *>(saveFrame), static_cast<QWidget *>(outputFolderFrame),
           static_cast<QWidget *>(passwordFrame), static_cast<QWidget *>(outputFolderEdit),
-          m_previewListView->viewport()})
+          static_cast<QWidget *>(ocrFrame), m_previewListView->viewport()})
         watchHover(area, PointerState::Default);
     // The file list's own move handling applies the hover rule there (it starts its drag code).
 
@@ -188,6 +194,8 @@ void MainWindow::createControlsAndControllers(SettingsStore &settings)
         new OptionsController({askPasswordBox, saveToFolderOption, saveBesidePdfOption,
                                outputFolderFrame, outputFolderEdit, browseOutputButton},
                               settings, m_boxes, this);
+    m_ocrOption = new OcrOptionController(ocrBox, ocrLanguageList, settings, m_boxes, this);
+    m_ocrOption->restoreChoices(OcrChoice::installedLanguages());
     m_batch = new BatchController(
         *m_fileRows, *m_pointer, *progressBar, m_boxes,
         [this] { return m_optionsController->outputChoice(); }, *m_converters, settings, this);

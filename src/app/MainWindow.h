@@ -16,6 +16,7 @@ class SessionConverters;
 class FileDropController;
 class FileListController;
 class FolderScanController;
+class OcrOptionController;
 class OptionsController;
 class PointerState;
 class PreviewController;
@@ -67,6 +68,7 @@ public:
     FileDropController &fileDrop() { return *m_fileDrop; }
     SampleFilesController &sampleFiles() { return *m_sampleFiles; }
     OptionsController &options() { return *m_optionsController; }
+    OcrOptionController &ocrOption() { return *m_ocrOption; }
     BatchController &batch() { return *m_batch; }
     PreviewController &preview() { return *m_preview; }
     ConverterDeployment &deployment() { return m_deployment; }
@@ -109,6 +111,7 @@ private:
     FileDropController *m_fileDrop = nullptr;
     SampleFilesController *m_sampleFiles = nullptr;
     OptionsController *m_optionsController = nullptr;
+    OcrOptionController *m_ocrOption = nullptr;
     BatchController *m_batch = nullptr;
     PreviewController *m_preview = nullptr;
 };

@@ -40,6 +40,13 @@ const QList<ControlLayout> &controls()
          u""},
         {"PushButton2", nullptr, {120, 8580, 7800, 405}, u"Start Converting To Text", u""},
         {"ProgressBar1", nullptr, {120, 9100, 7800, 405}, u"Progress Bar", u""},
+        {"Frame4", nullptr, {120, 9600, 7800, 615}, u"OCR Option", u""},
+        {"Check2",
+         "Frame4",
+         {240, 270, 4455, 255},
+         u"Read scanned pages by OCR in the language",
+         u"Pages without usable text are read by tesseract (slower: seconds a page)."},
+        {"Combo1", "Frame4", {4800, 210, 2760, 315}, u"", u"The language of the scanned pages"},
     };
     return table;
 }

@@ -20,7 +20,7 @@ namespace windowlayout {
 
 // The client area of the window, in twips.
 inline constexpr int ClientWidth = 8040;
-inline constexpr int ClientHeight = 9630;
+inline constexpr int ClientHeight = 10335;
 
 // Every control, in the order the window creates them (which is also the tab order).
 const QList<ControlLayout> &controls();

@@ -24,9 +24,9 @@ const QString NoChoice =
 const QString IdleCaption = QStringLiteral("Progress Bar");
 
 // The bar holds whole numbers; halves go to the even neighbour.
-int roundedPercent(int done, int total)
+int roundedPercent(double done, int total)
 {
-    return total <= 0 ? 0 : int(std::nearbyint(double(done) / double(total) * 100.0));
+    return total <= 0 ? 0 : int(std::nearbyint(done / double(total) * 100.0));
 }
 
 } // namespace
@@ -63,8 +63,13 @@ void BatchController::startConversion()
     m_busy = true;
     m_run = std::make_unique<ConversionRun>(m_converters.chosen(m_settings));
     m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
-    connect(m_run.get(), &ConversionRun::progressed, this,
-            [this](int done, int total) { m_progress.setValue(roundedPercent(done, total)); });
+    connect(m_run.get(), &ConversionRun::progressed, this, [this](int, int total) {
+        m_progress.setValue(roundedPercent(m_run->filesDone(), total));
+    });
+    // Pages move the bar within the files converting (the files done count whole).
+    connect(m_run.get(), &ConversionRun::pagesDone, this, [this] {
+        m_progress.setValue(roundedPercent(m_run->filesDone(), int(m_run->outcomes().size())));
+    });
     connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
         m_progress.setText(QStringLiteral("Processing: ") + paths::getFileName(pdf));
     });
@@ -89,6 +94,13 @@ bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
     if (choice.mode == OutputChoice::Mode::None) {
         // Without a choice there is no output path at all; no file is written.
         proc.run(116, [&] { m_boxes.message(NoChoice); });
+        return true;
+    }
+    // A language that is not installed is said once, before any file is converted.
+    const QString missing =
+        ConversionLimits::fromSettings(m_settings).ocr.missingLanguagesMessage();
+    if (!missing.isEmpty()) {
+        proc.run(117, [&] { m_boxes.message(missing); });
         return true;
     }
     return false;

@@ -163,6 +163,9 @@ int BatchCommand::exec()
         readPasswords();
         checkOutFolder();
         readResumeReport();
+        // A language that is not there is said once, before any file is converted.
+        if (const QString missing = m_options.ocr.missingLanguagesMessage(); !missing.isEmpty())
+            throw Failure(QStringLiteral("morwenda-batch: ") + missing);
         inputs = gatherInputs(m_options);
         placeSpecialOutputs(inputs);
         if (!m_options.reportFile.isEmpty()) {
@@ -468,6 +471,9 @@ int BatchCommand::convert(StopSignals &stopSignals)
                           file.outcome != Outcome::Converted, file.pages,
                           QFileInfo(file.pdf).size());
     });
+    connect(&run, &ConversionRun::pagesDone, this, [&] {
+        progress.partDone(run.filesDone() + double(m_rows.size() - m_toConvert.size()));
+    });
     QElapsedTimer clock;
     clock.start();
     runToItsEnd(run, stopSignals);
@@ -511,6 +517,7 @@ void BatchCommand::runToItsEnd(ConversionRun &run, StopSignals &stopSignals)
         limits.idleSeconds = m_options.timeLimitSeconds;
     if (m_options.memoryLimitMegabytes >= 0)
         limits.memoryMegabytes = m_options.memoryLimitMegabytes;
+    limits.ocr = m_options.ocr;
     OutputChoice choice;
     choice.mode =
         m_options.outFolder.isEmpty() ? OutputChoice::Mode::BesidePdf : OutputChoice::Mode::Folder;
@@ -550,6 +557,8 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
     row.reason = reasonWords(file.reason);
     row.pages = leftText(file.outcome) ? file.pages : -1;
     row.seconds = file.seconds;
+    row.ocrPages = file.ocrPages;
+    row.ocrConfidence = file.ocrConfidence;
     if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
         row.pdf = Stdin;
     if (m_report)

@@ -114,6 +114,17 @@ struct Definitions
         "NAME", converterchoice::defaultName());
     QCommandLineOption quiet =
         flag({"q", "quiet"}, "Shows no progress and no summary; failures are still listed.");
+    QCommandLineOption ocr = valued({"ocr"},
+                                    "Reads pages by OCR: off (default), auto (pages without "
+                                    "usable text) or always (every page).",
+                                    "MODE", "off");
+    QCommandLineOption ocrLanguages =
+        valued({"ocr-languages"},
+               "The installed tesseract languages OCR reads in (default eng; eng+deu for two).",
+               "LANGS", "eng");
+    QCommandLineOption ocrDpi =
+        valued({"ocr-dpi"}, "Draws a page for OCR at DPI dots per inch (50 to 1200, default 300).",
+               "DPI", "300");
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -121,7 +132,8 @@ struct Definitions
              {&help,         &version,   &out,        &toStdout,     &parents,
               &beside,       &keepTree,  &jobs,       &timeLimit,    &memoryLimit,
               &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
-              &report,       &append,    &extension,  &converter,    &quiet})
+              &report,       &append,    &extension,  &converter,    &quiet,
+              &ocr,          &ocrLanguages, &ocrDpi})
             parser.addOption(*option);
     }
 };
@@ -246,6 +258,25 @@ Problem readConverter(const QCommandLineParser &parser, const Definitions &defin
 
 } // namespace
 
+// OCR: its mode, languages and drawing resolution; only the converter service reads by OCR.
+Problem readOcr(const QCommandLineParser &parser, const Definitions &defined, BatchOptions &options)
+{
+    const auto mode = OcrChoice::modeNamed(parser.value(defined.ocr));
+    const auto languages = OcrChoice::languagesNamed(parser.value(defined.ocrLanguages));
+    const auto dpi = numberOf(parser.value(defined.ocrDpi), OcrChoice::MinDpi);
+    if (!mode || !languages || !dpi || *dpi > OcrChoice::MaxDpi)
+        return QStringLiteral("--ocr is off, auto or always; --ocr-languages names like eng or "
+                              "eng+deu; --ocr-dpi is 50 to 1200; not '%1', '%2', '%3'")
+            .arg(parser.value(defined.ocr), parser.value(defined.ocrLanguages),
+                 parser.value(defined.ocrDpi));
+    options.ocr.mode = *mode;
+    options.ocr.languages = *languages;
+    options.ocr.dpi = *dpi;
+    if (options.ocr.isOn() && options.converter != converterchoice::Service)
+        return QStringLiteral("--ocr needs --converter service");
+    return std::nullopt;
+}
+
 ParsedCommandLine parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -275,7 +306,8 @@ ParsedCommandLine parse(const QStringList &arguments)
     }
 
     BatchOptions options;
-    for (const auto step : {readPlace, readNumbers, readInputs, readReport, readConverter})
+    for (const auto step :
+         {readPlace, readNumbers, readInputs, readReport, readConverter, readOcr})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     parsed.options = options;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/OcrChoice.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,7 @@ struct BatchOptions
     QString extension = QStringLiteral("pdf");
     bool quiet = false;
     QString converter; // "service" or "pdftotext"
+    OcrChoice ocr;     // --ocr, --ocr-languages, --ocr-dpi
 };
 
 // The outcome of reading the command line: options to run with, or text to print and the exit

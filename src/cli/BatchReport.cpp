@@ -16,7 +16,10 @@ namespace batchreport {
 
 namespace {
 
-const QByteArray CsvHeader = "path,output,outcome,reason,pages,seconds\r\n";
+const QByteArray CsvHeader =
+    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
+// The header of reports written before OCR: still read for --append and --resume.
+const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
 
 QByteArray csvField(const QString &text)
 {
@@ -34,12 +37,19 @@ QString secondsText(double seconds)
     return QString::number(seconds, 'f', 3);
 }
 
+// tesseract's mean word confidence, 0 to 100, with one decimal; "" when OCR gave no words.
+QString confidenceText(double confidence)
+{
+    return confidence >= 0 ? QString::number(confidence, 'f', 1) : QString();
+}
+
 QByteArray csvLine(const ReportRow &row)
 {
     return csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
            csvField(row.reason) + ',' +
            (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-           secondsText(row.seconds).toLatin1() + "\r\n";
+           secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
+           confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
 }
 
 QJsonObject jsonObject(const ReportRow &row)
@@ -52,6 +62,10 @@ QJsonObject jsonObject(const ReportRow &row)
     object.insert(QStringLiteral("pages"),
                   row.pages >= 0 ? QJsonValue(row.pages) : QJsonValue(QJsonValue::Null));
     object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
+    object.insert(QStringLiteral("ocr_pages"), row.ocrPages);
+    object.insert(QStringLiteral("ocr_confidence"),
+                  row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
+                                         : QJsonValue(QJsonValue::Null));
     return object;
 }
 
@@ -70,6 +84,9 @@ ReportRow rowOf(const QJsonObject &object)
     const QJsonValue pages = object.value(QStringLiteral("pages"));
     row.pages = pages.isDouble() ? pages.toInt() : -1;
     row.seconds = object.value(QStringLiteral("seconds")).toDouble();
+    row.ocrPages = object.value(QStringLiteral("ocr_pages")).toInt();
+    const QJsonValue confidence = object.value(QStringLiteral("ocr_confidence"));
+    row.ocrConfidence = confidence.isDouble() ? confidence.toDouble() : -1;
     return row;
 }
 
@@ -113,14 +130,18 @@ QList<QStringList> csvRecords(const QByteArray &bytes)
 std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
 {
     const QList<QStringList> records = csvRecords(bytes);
-    if (records.isEmpty() ||
-        records.first().join(u',') + QStringLiteral("\r\n") != QString::fromLatin1(CsvHeader)) {
+    const QString header =
+        records.isEmpty() ? QString() : records.first().join(u',') + QStringLiteral("\r\n");
+    const qsizetype fields = header == QString::fromLatin1(CsvHeader)             ? 8
+                             : header == QString::fromLatin1(CsvHeaderBeforeOcr) ? 6
+                                                                                  : 0;
+    if (fields == 0) {
         error = QStringLiteral("not a morwenda-batch report");
         return std::nullopt;
     }
     QList<ReportRow> rows;
     for (const QStringList &record : records.mid(1)) {
-        if (record.size() != 6) {
+        if (record.size() != fields) {
             error = QStringLiteral("not a morwenda-batch report (a row of %1 fields)")
                         .arg(record.size());
             return std::nullopt;
@@ -130,6 +151,10 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
         bool numeric = false;
         const int pages = record.at(4).toInt(&numeric);
         row.pages = numeric ? pages : -1;
+        if (fields == 8) {
+            row.ocrPages = record.at(6).toInt();
+            row.ocrConfidence = record.at(7).isEmpty() ? -1 : record.at(7).toDouble();
+        }
         rows << row;
     }
     return rows;

@@ -15,6 +15,8 @@ struct ReportRow
     QString reason;  // the reason's words without the leading "  - "; "" when converted
     int pages = -1;  // -1 when not known
     double seconds = 0;
+    int ocrPages = 0;          // pages whose text OCR read
+    double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
 };
 
 // The report of a batch: one row per input file, as CSV (a header line, then RFC 4180 rows), JSON

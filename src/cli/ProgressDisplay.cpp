@@ -56,6 +56,11 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
     std::fflush(m_stream);
 }
 
+void ProgressDisplay::partDone(double filesDone)
+{
+    m_state.filled = std::max(m_state.filled, filesDone);
+}
+
 void ProgressDisplay::finish()
 {
     if (m_timer)
@@ -108,8 +113,9 @@ QString ProgressDisplay::barLine(const State &state, int width)
     const int barWidth = std::min(20, room);
     QString line = counts.trimmed();
     if (barWidth >= 5) {
+        const double share = std::max<double>(state.done, state.filled);
         const int filled =
-            state.total > 0 ? int(qint64(barWidth) * state.done / state.total) : barWidth;
+            state.total > 0 ? std::min(barWidth, int(barWidth * share / state.total)) : barWidth;
         line = u'[' + QString(filled, u'#') + QString(barWidth - filled, u'.') + u']' + counts;
     }
     return (line + atWork).left(std::max(0, width - 1));

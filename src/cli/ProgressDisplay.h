@@ -29,6 +29,7 @@ public:
     struct State
     {
         int done = 0;
+        double filled = 0; // files done with the share of pages through of those converting
         int total = 0;
         int failed = 0;
         qint64 doneBytes = 0;  // of the PDFs converted so far
@@ -53,6 +54,9 @@ public:
     // the PDF's size (0 for a file that was not converted).
     void fileDone(const QString &pdf, const QString &outcome, const QString &reason, bool failed,
                   int pages = -1, qint64 bytes = 0);
+
+    // The files done with the share of pages through of those converting (the bar moves).
+    void partDone(double filesDone);
 
     // Ends the bar's line, so that what follows starts on a line of its own.
     void finish();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionJob.h"
 
+#include "OcrChoice.h"
 #include "TextJudge.h"
 
 ConversionJob::ConversionJob(QObject *parent)
@@ -43,5 +44,9 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
     m_result.pages = m_pageBreaks;
     if (m_result.bytes == 0 || m_judge->hasNoUsableText())
         return {Outcome::NoUsableText, reasons::Unreadable};
+    if (m_result.ocrPages > 0 && m_result.ocrConfidence >= 0 &&
+        m_result.ocrConfidence < OcrChoice::LowConfidence)
+        return {Outcome::LowConfidence,
+                reasons::lowConfidence(m_result.ocrPages, m_result.pages, m_result.ocrConfidence)};
     return {Outcome::Converted, QString()};
 }

@@ -28,6 +28,8 @@ struct JobResult
     qint64 bytes = 0;    // text bytes written
     int pages = -1;      // pages of a complete text (the converter ends each with a page break)
     QString errorOutput; // the first 64 KB of what the converter said on its error output
+    int ocrPages = 0;    // pages whose text OCR read
+    double ocrConfidence = -1; // tesseract's mean confidence over their words; -1: no words
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and
@@ -49,6 +51,8 @@ public:
 
 signals:
     void finished();
+    // `done` of the file's `total` pages are through (from converters that say so).
+    void pagesDone(int done, int total);
 
 protected:
     // Appends a piece of the converter's text to `text`: written whole (a write cut short by a

@@ -31,5 +31,6 @@ ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)
     limits.memoryMegabytes =
         readNumber(store, settingkeys::ConverterMemoryLimit, DefaultMemoryMegabytes);
     limits.idleSeconds = readNumber(store, settingkeys::ConverterTimeLimit, DefaultIdleSeconds);
+    limits.ocr = OcrChoice::fromSettings(store);
     return limits;
 }

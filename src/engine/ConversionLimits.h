@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OcrChoice.h"
+
 class SettingsStore;
 
 // What one run allows its converters.
@@ -17,6 +19,7 @@ struct ConversionLimits
     int converters = 1;                           // at once, at least 1
     int memoryMegabytes = DefaultMemoryMegabytes; // address space of one converter; 0: no limit
     int idleSeconds = DefaultIdleSeconds;         // without new text; 0: no limit
+    OcrChoice ocr;                                // pages read by OCR (the service only)
 
     // Converters: 0, absent or unreadable is one per processor core. The limits: absent or
     // unreadable is the default, 0 is none. Read from the store at the start of each run.

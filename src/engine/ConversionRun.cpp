@@ -157,6 +157,10 @@ void ConversionRun::startJob(int index, StagingFolder &staging, const QString &p
     order.textPath = row.textPath;
     row.job = m_converter.makeJob(order, m_limits);
     connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
+    connect(row.job.get(), &ConversionJob::pagesDone, this, [this, index](int done, int total) {
+        m_rows[size_t(index)].pageShare = total > 0 ? double(done) / total : 0;
+        emit pagesDone(index, done, total);
+    });
     emit converting(order.pdf);
     row.job->start();
 }
@@ -198,6 +202,8 @@ void ConversionRun::onJobFinished(int index)
     FileOutcome &file = m_outcomes[index];
     file.seconds = row.clock.elapsed() / 1000.0;
     file.pages = result.pages;
+    file.ocrPages = result.ocrPages;
+    file.ocrConfidence = result.ocrConfidence;
     // The job is inside its own signal: it goes once control is back in the event loop.
     ConversionJob *job = row.job.release();
     job->disconnect(this);
@@ -236,6 +242,15 @@ void ConversionRun::commit(int index)
     ++m_done;
     emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));
+}
+
+double ConversionRun::filesDone() const
+{
+    double done = m_done;
+    for (const Row &row : m_rows)
+        if (row.dispatched && !row.committed)
+            done += row.pageShare;
+    return done;
 }
 
 void ConversionRun::finishIfDone()

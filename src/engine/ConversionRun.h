@@ -63,11 +63,16 @@ public:
     // The final message as the window shows it (runsummary::finalMessage).
     QString finalMessage() const;
 
+    // The files done, with the share of pages through of the files converting now.
+    double filesDone() const;
+
 signals:
     // The file of row `row` is done: its outcome is final.
     void fileDone(int row);
     // A file is done (`done` of `total`).
     void progressed(int done, int total);
+    // The file of row `row` is `done` of `total` pages through (converters that tell pages).
+    void pagesDone(int row, int done, int total);
     // A converter starts on this file.
     void converting(const QString &pdf);
     // Every file is done and the staging folders are gone (delivered from the event loop).
@@ -79,6 +84,7 @@ private:
         std::unique_ptr<ConversionJob> job;
         QString textPath;
         QElapsedTimer clock;
+        double pageShare = 0; // of its pages through, while it converts
         bool dispatched = false;
         bool ended = false;
         bool committed = false;

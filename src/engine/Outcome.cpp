@@ -39,6 +39,8 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("cannot-start");
     case Outcome::Stopped:
         return QStringLiteral("stopped");
+    case Outcome::LowConfidence:
+        return QStringLiteral("ocr-low-confidence");
     }
     return QString();
 }
@@ -85,6 +87,23 @@ QString serviceLost(const QString &why)
 {
     return sentence(QStringLiteral("  - the converter stopped before the text was complete: ") +
                     why);
+}
+
+QString readByOcr(int ocrPages, int pages, double confidence)
+{
+    QString text = QStringLiteral("  - %1 of %2 pages read by OCR").arg(ocrPages).arg(pages);
+    if (confidence >= 0)
+        text += QStringLiteral(", mean word confidence %1 %").arg(qRound(confidence));
+    return text + u'.';
+}
+
+QString lowConfidence(int ocrPages, int pages, double confidence)
+{
+    return QStringLiteral("  - text read by OCR with low confidence (%1 of %2 pages, mean word "
+                          "confidence %3 %).")
+        .arg(ocrPages)
+        .arg(pages)
+        .arg(qRound(confidence));
 }
 
 } // namespace reasons

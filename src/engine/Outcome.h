@@ -17,6 +17,7 @@ enum class Outcome
     Crashed,       // the converter ended by a signal
     CannotStart,   // the converter could not be started
     Stopped,       // the user stopped the run before this file was done
+    LowConfidence, // text in place, but OCR read its pages with low confidence
 };
 
 // How one listed file ended in a run.
@@ -27,14 +28,17 @@ struct FileOutcome
     Outcome outcome = Outcome::Stopped;
     QString reason; // empty for Converted
     double seconds = 0;
-    int pages = -1;        // pages of the text (its page breaks); -1 when not known
-    bool numbered = false; // its text path got a number: an earlier row's text has its name
+    int pages = -1;            // pages of the text (its page breaks); -1 when not known
+    bool numbered = false;     // its text path got a number: an earlier row's text has its name
+    int ocrPages = 0;          // pages whose text was read by OCR
+    double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: no words
 };
 
 // A text file is in place for the file (also for NoUsableText).
 inline bool leftText(Outcome outcome)
 {
-    return outcome == Outcome::Converted || outcome == Outcome::NoUsableText;
+    return outcome == Outcome::Converted || outcome == Outcome::NoUsableText ||
+           outcome == Outcome::LowConfidence;
 }
 
 // What a converter writes on its error output when it cannot get the memory it asks for.
@@ -67,4 +71,9 @@ QString cannotStart(const QString &systemReason);
 // "  - the converter stopped before the text was complete: The converter service was killed
 // (signal 9)."
 QString serviceLost(const QString &why);
+// "  - 3 of 4 pages read by OCR, mean word confidence 91 %." (not a failure: the final message
+// lists these files apart)
+QString readByOcr(int ocrPages, int pages, double confidence);
+// "  - text read by OCR with low confidence (3 of 4 pages, mean word confidence 41 %)."
+QString lowConfidence(int ocrPages, int pages, double confidence);
 } // namespace reasons

@@ -57,7 +57,7 @@ void PreviewConversion::onJobFinished()
 {
     m_outcome = m_job->result().outcome;
     m_reason = m_job->result().reason;
-    if (m_outcome == Outcome::Converted)
+    if (m_outcome == Outcome::Converted || m_outcome == Outcome::LowConfidence)
         // A text that cannot be read back shows as far as it was read.
         m_lines = readTextLines(
             m_textPath, [](const QString &, int, const QString &) {}, LineLimit);

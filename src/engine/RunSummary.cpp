@@ -33,6 +33,15 @@ QStringList failureLines(const QList<FileOutcome> &outcomes)
     return lines;
 }
 
+QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome == Outcome::Converted && file.ocrPages > 0)
+            lines << file.pdf + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+    return lines;
+}
+
 QStringList renamedLines(const QList<FileOutcome> &outcomes)
 {
     QStringList lines;
@@ -48,6 +57,7 @@ QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped)
     if (!leftAnyText(outcomes))
         return stopped ? NoData + section(FailureListHeader, failureLines(outcomes)) : NoData;
     return Done + section(FailureListHeader, failureLines(outcomes)) +
+           section(ReadByOcrHeader, readByOcrLines(outcomes)) +
            section(RenamedListHeader, renamedLines(outcomes));
 }
 

@@ -15,6 +15,7 @@ namespace runsummary {
 inline const QString Done = QStringLiteral("Done.");
 inline const QString NoData = QStringLiteral("File(s) has no data.");
 inline const QString FailureListHeader = QStringLiteral("The following files could not be read:");
+inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from scanned pages:");
 inline const QString RenamedListHeader =
     QStringLiteral("These texts were numbered, because an earlier file's text has the same name:");
 
@@ -27,9 +28,12 @@ QStringList failureLines(const QList<FileOutcome> &outcomes);
 // "file  - its text is NAME" for each text put in place under a numbered name, in row order.
 QStringList renamedLines(const QList<FileOutcome> &outcomes);
 
-// The final message: "Done.", then the failures under their header and the numbered texts under
-// theirs; or "File(s) has no data." when no file left a text, naming the files when the run was
-// stopped (each says why it has none). Lines are separated by CR LF.
+// "file  - N of M pages read by OCR ..." for each converted file with pages read by OCR.
+QStringList readByOcrLines(const QList<FileOutcome> &outcomes);
+
+// The final message: "Done.", then the failures under their header, the files read by OCR and
+// the numbered texts under theirs; or "File(s) has no data." when no file left a text, naming the
+// files when the run was stopped (each says why it has none). Lines are separated by CR LF.
 QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped);
 
 } // namespace runsummary

@@ -43,10 +43,16 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     if (order.firstHundredPages) {
         request.firstPage = 1;
         request.lastPage = 100;
+        // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
+        // hundred scanned pages would take minutes.
+        request.ocrPageLimit = 2;
     }
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
     request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
+    request.ocrMode = limits.ocr.mode;
+    request.ocrLanguages = limits.ocr.languages.toStdString();
+    request.ocrDpi = limits.ocr.dpi;
     return request;
 }
 
@@ -63,6 +69,11 @@ void ServiceJob::start()
     m_service = m_pool->take();
     connect(m_service, &ConverterServiceClient::textArrived, this, &ServiceJob::takeText);
     connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
+    connect(m_service, &ConverterServiceClient::pagesDone, this,
+            [this](quint32 id, int done, int total) {
+                if (id == m_id && !m_aborted && !m_ended)
+                    emit pagesDone(done, total);
+            });
     m_open = true;
     m_id = m_service->convert(request(m_order, m_limits));
 }
@@ -110,6 +121,9 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_open = false;
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
+    m_result.ocrPages = outcome.ocrPages;
+    m_result.ocrConfidence =
+        outcome.ocrWords > 0 ? double(outcome.ocrConfidenceSum) / outcome.ocrWords : -1;
     const bool served = m_service->startedServing() || outcome.kind != OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
     releaseService();

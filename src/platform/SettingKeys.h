@@ -32,4 +32,11 @@ inline const QString ConverterTimeLimit = QStringLiteral("Converter Time Limit")
 // its converter service) or "pdftotext".
 inline const QString Converter = QStringLiteral("Converter");
 
+// Reading pages by OCR, read at the start of each run: "off" (the default), "auto" (pages without
+// usable text) or "always" (every page); the tesseract languages ("eng", "eng+deu"); the dots
+// per inch a page is drawn at for OCR (50 to 1200, default 300).
+inline const QString Ocr = QStringLiteral("OCR");
+inline const QString OcrLanguages = QStringLiteral("OCR Languages");
+inline const QString OcrDpi = QStringLiteral("OCR DPI");
+
 } // namespace settingkeys

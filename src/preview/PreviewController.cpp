@@ -90,6 +90,7 @@ void PreviewController::showResult()
     const QString name = shownName(m_conversion->pdf());
     switch (m_conversion->outcome()) {
     case Outcome::Converted:
+    case Outcome::LowConfidence:
         for (const QString &line : m_conversion->lines())
             m_previewRows.append(line);
         break;

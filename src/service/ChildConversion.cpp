@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChildConversion.h"
 
+#include "PageTextCheck.h"
 #include "ServiceProtocol.h"
+#ifdef MORWENDA_OCR
+#include "PageOcr.h"
+#endif
 
 #include <ErrorCodes.h>
 #include <GlobalParams.h>
@@ -11,13 +15,16 @@
 #include <TextOutputDev.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace childconversion {
 
@@ -58,8 +65,46 @@ public:
 
     void append(const char *text, std::size_t length)
     {
+        if (m_holding) {
+            // A page's text waits for its judgement, unless it has shown itself usable already
+            // and is no page to be read by OCR whatever it holds.
+            m_page.append(text, length);
+            if (!m_holdWhole) {
+                m_pageCounter.feed(std::string_view(text, length));
+                if (m_pageCounter.decided()) {
+                    m_holding = false;
+                    append(m_page.data(), m_page.size());
+                    m_page.clear();
+                }
+            }
+            return;
+        }
         m_buffer.append(text, length);
         if (m_buffer.size() >= FlushSize)
+            flush();
+    }
+
+    // The next page's text is held until takeHeldPage(): the whole of it (`whole`), or until it
+    // shows itself usable.
+    void holdPage(bool whole)
+    {
+        m_holding = true;
+        m_holdWhole = whole;
+        m_page.clear();
+        m_pageCounter = pagetextcheck::Counter();
+    }
+
+    // The page's text still held (empty once it was let through as usable).
+    bool holding() const { return m_holding; }
+    std::string takeHeldPage()
+    {
+        m_holding = false;
+        return std::exchange(m_page, {});
+    }
+
+    void pageEnded()
+    {
+        if (!m_holding)
             flush();
     }
 
@@ -93,6 +138,10 @@ private:
     int m_fd;
     bool m_framed;
     std::string m_buffer;
+    std::string m_page;
+    pagetextcheck::Counter m_pageCounter;
+    bool m_holding = false;
+    bool m_holdWhole = false;
     int m_error = 0;
     std::uint64_t m_written = 0;
 };
@@ -111,7 +160,7 @@ public:
     void endPage() override
     {
         TextOutputDev::endPage();
-        m_sink.flush();
+        m_sink.pageEnded();
     }
 
 private:
@@ -153,6 +202,73 @@ OutcomeKind openFailureKind(int popplerError, bool passwordGiven)
         return OutcomeKind::Damaged;
     }
 }
+
+// Tells the service that `done` of the request's `total` pages are through.
+void sendPageProgress(int answerFd, int done, int total)
+{
+    const std::string frame = serviceprotocol::encodePage(0, done, total);
+    writeAll(answerFd, frame.data(), frame.size());
+}
+
+// What stands for a page's text when the request asks for OCR: poppler's text when it is usable
+// (mode auto), else what tesseract reads on the page, followed by the page's form feed. A page
+// OCR finds nothing on, or cannot read, keeps poppler's text; a page it cannot read says why on
+// the error output. The reader is made at the first page it reads, after the memory limit is set.
+class PageReader
+{
+public:
+    PageReader(const ConvertRequest &request, Outcome &outcome)
+        : m_request(request), m_outcome(outcome)
+    {
+    }
+
+    bool active() const
+    {
+#ifdef MORWENDA_OCR
+        return m_request.ocrMode != serviceprotocol::OcrMode::Off;
+#else
+        return false;
+#endif
+    }
+
+    std::string pageText([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] int page,
+                         std::string popplerText)
+    {
+#ifdef MORWENDA_OCR
+        if ((m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
+             pagetextcheck::hasUsableText(popplerText)) ||
+            (m_request.ocrPageLimit > 0 && m_tried >= m_request.ocrPageLimit))
+            return popplerText;
+        ++m_tried;
+        if (!m_ocr)
+            m_ocr = std::make_unique<PageOcr>(
+                m_request.ocrLanguages.empty() ? std::string("eng") : m_request.ocrLanguages);
+        const PageOcr::PageText read =
+            m_ocr->read(doc, page, m_request.ocrDpi > 0 ? m_request.ocrDpi : PageOcr::DefaultDpi);
+        if (!read.read) {
+            error(errInternal, -1, "{0:s}", read.failure.c_str());
+            return popplerText;
+        }
+        if (read.text.empty())
+            return popplerText;
+        ++m_outcome.ocrPages;
+        m_outcome.ocrWords += read.words;
+        m_outcome.ocrConfidenceSum +=
+            static_cast<std::uint64_t>(std::llround(read.confidence * read.words));
+        return read.text + '\f';
+#else
+        return popplerText;
+#endif
+    }
+
+private:
+    const ConvertRequest &m_request;
+    Outcome &m_outcome;
+#ifdef MORWENDA_OCR
+    std::unique_ptr<PageOcr> m_ocr;
+    int m_tried = 0; // pages given to OCR
+#endif
+};
 
 } // namespace
 
@@ -223,8 +339,21 @@ namespace {
 
     TextSink sink(textFd, !toFile);
     {
+        PageReader reader(request, outcome);
         PageFlushingTextDevice device(sink);
-        doc->displayPages(&device, firstPage, lastPage, 72.0, 72.0, 0, true, false, false);
+        const int pages = lastPage - firstPage + 1;
+        sendPageProgress(answerFd, 0, pages);
+        for (int page = firstPage; page <= lastPage; ++page) {
+            if (reader.active())
+                sink.holdPage(request.ocrMode == serviceprotocol::OcrMode::Always);
+            doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+            if (sink.holding()) {
+                const std::string text = reader.pageText(doc.get(), page, sink.takeHeldPage());
+                sink.append(text.data(), text.size());
+                sink.flush();
+            }
+            sendPageProgress(answerFd, page - firstPage + 1, pages);
+        }
     }
     sink.flush();
     outcome.systemError = sink.error();

@@ -285,12 +285,18 @@ void Service::readAnswer(Child &child)
                 child.textBytes += frame->payload.size();
                 if (child.deadline)
                     child.deadline = Clock::now() + child.idleLimit;
+            } else if (frame->kind == FrameKind::Page) {
+                // A finished page is progress, also when it gave no text.
+                const PageProgress page = decodePage(frame->payload);
+                writeAllOrThrow(encodePage(child.id, page.done, page.total));
+                if (child.deadline)
+                    child.deadline = Clock::now() + child.idleLimit;
             } else if (frame->kind == FrameKind::Done) {
                 child.answer = decodeDone(frame->payload).second;
             }
             child.answerBuffer.erase(0, consumed);
         }
-    } catch (const std::length_error &) {
+    } catch (const std::logic_error &) {
         // A child that garbles its own pipe is treated as crashed: it is killed and its
         // answer, if any, is not trusted.
         child.answer.reset();

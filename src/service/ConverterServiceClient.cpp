@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QProcessEnvironment>
 
 #include <algorithm>
 #include <csignal>
@@ -22,6 +23,11 @@ ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *
 {
     m_process->setProgram(program);
     m_process->setArguments({QStringLiteral("--converter-service")});
+    // One thread for tesseract in each conversion, so that the workers own the cores. libgomp
+    // takes the limit when the service loads it: it must be in the environment at the start.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
+    m_process->setProcessEnvironment(environment);
     const pid_t client = ::getpid();
     m_process->setChildProcessModifier([client] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -142,6 +148,9 @@ void ConverterServiceClient::readAnswers()
                 const quint32 id = reader.u32();
                 const std::string_view text = reader.rest();
                 emit textArrived(id, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+            } else if (frame->kind == FrameKind::Page) {
+                const PageProgress page = decodePage(frame->payload);
+                emit pagesDone(page.id, page.done, page.total);
             } else if (frame->kind == FrameKind::Done) {
                 const auto [id, outcome] = decodeDone(frame->payload);
                 m_open.remove(id);

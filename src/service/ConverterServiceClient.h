@@ -57,6 +57,8 @@ public:
 signals:
     void ready(const QString &libraryVersion);
     void textArrived(quint32 id, const QByteArray &text);
+    // `done` of the request's `total` pages are through.
+    void pagesDone(quint32 id, int done, int total);
     void finished(quint32 id, const serviceprotocol::Outcome &outcome);
     // The service could not start, broke the protocol or ended without being asked to.
     void failed(const QString &reason);

@@ -65,6 +65,10 @@ std::string encodeConvert(const ConvertRequest &request)
     putString(payload, request.pdfPath);
     putString(payload, request.outputPath);
     putString(payload, request.password);
+    putU8(payload, static_cast<std::uint8_t>(request.ocrMode));
+    putString(payload, request.ocrLanguages);
+    putI32(payload, request.ocrDpi);
+    putI32(payload, request.ocrPageLimit);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -109,8 +113,22 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
     putI32(payload, outcome.pageCount);
     putU64(payload, outcome.textBytes);
     putString(payload, outcome.diagnostics);
+    putI32(payload, outcome.ocrPages);
+    putI32(payload, outcome.ocrWords);
+    putU64(payload, outcome.ocrConfidenceSum);
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
+    return frame;
+}
+
+std::string encodePage(std::uint32_t id, std::int32_t done, std::int32_t total)
+{
+    std::string payload;
+    putU32(payload, id);
+    putI32(payload, done);
+    putI32(payload, total);
+    std::string frame;
+    appendFrame(frame, FrameKind::Page, payload);
     return frame;
 }
 
@@ -174,6 +192,13 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.pdfPath = reader.string();
     request.outputPath = reader.string();
     request.password = reader.string();
+    const std::uint8_t mode = reader.u8();
+    if (mode > static_cast<std::uint8_t>(OcrMode::Always))
+        throw std::out_of_range("unknown OCR mode");
+    request.ocrMode = static_cast<OcrMode>(mode);
+    request.ocrLanguages = reader.string();
+    request.ocrDpi = reader.i32();
+    request.ocrPageLimit = reader.i32();
     return request;
 }
 
@@ -190,7 +215,20 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
     outcome.pageCount = reader.i32();
     outcome.textBytes = reader.u64();
     outcome.diagnostics = reader.string();
+    outcome.ocrPages = reader.i32();
+    outcome.ocrWords = reader.i32();
+    outcome.ocrConfidenceSum = reader.u64();
     return {id, outcome};
+}
+
+PageProgress decodePage(std::string_view payload)
+{
+    PayloadReader reader(payload);
+    PageProgress progress;
+    progress.id = reader.u32();
+    progress.done = reader.i32();
+    progress.total = reader.i32();
+    return progress;
 }
 
 } // namespace serviceprotocol

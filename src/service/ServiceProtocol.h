@@ -23,16 +23,22 @@
 //                 u64 memory limit in bytes beyond the service's own
 //                 address space (0: none), u32 time limit in ms without new text
 //                 (0: none), string pdf path, string output path (OutputTarget::File only),
-//                 string password
+//                 string password, u8 OcrMode, string OCR languages ("eng+deu"),
+//                 i32 OCR dots per inch (0: the reader's default), i32 pages read by OCR at
+//                 most (0: no limit; the pages after keep poppler's text)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
 //   'R' ready     string: poppler's version. Sent once, when the library is loaded.
 //   'T' text      u32 id, then the next bytes of that request's text (OutputTarget::Stream)
+//   'P' page      u32 id, i32 pages done, i32 pages requested: sent when the pages are known and
+//                 after each page (child -> service with id 0, like 'T')
 //   'D' done      u32 id, u8 OutcomeKind, i32 exit code (as pdftotext would give, -1 when the
 //                 child did not end by itself), i32 signal (0: none), i32 poppler error code,
 //                 i32 errno (0: none), i32 page count (-1: the file did not open), u64 text bytes,
-//                 string diagnostics (the first 64 KiB of the child's error output)
+//                 string diagnostics (the first 64 KiB of the child's error output), i32 pages
+//                 read by OCR, i32 words OCR gave a confidence for, u64 the sum of those
+//                 confidences (0 to 100 each)
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -50,6 +56,15 @@ enum class FrameKind : std::uint8_t
     Ready = 'R',
     Text = 'T',
     Done = 'D',
+    Page = 'P',
+};
+
+// Which pages are read by OCR: none, those without usable text, or every page.
+enum class OcrMode : std::uint8_t
+{
+    Off = 0,
+    Auto = 1,
+    Always = 2,
 };
 
 // How a typed password is offered: as the owner password, as the password that opens the file,
@@ -98,6 +113,10 @@ struct ConvertRequest
     std::string pdfPath;
     std::string outputPath;
     std::string password;
+    OcrMode ocrMode = OcrMode::Off;
+    std::string ocrLanguages;
+    std::int32_t ocrDpi = 0;
+    std::int32_t ocrPageLimit = 0;
 };
 
 struct Outcome
@@ -110,6 +129,9 @@ struct Outcome
     std::int32_t pageCount = -1;
     std::uint64_t textBytes = 0;
     std::string diagnostics;
+    std::int32_t ocrPages = 0;
+    std::int32_t ocrWords = 0;
+    std::uint64_t ocrConfidenceSum = 0;
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.
@@ -121,6 +143,7 @@ std::string encodeReady(std::string_view popplerVersion);
 // The header of a 'T' frame for `length` bytes of text; the text follows it on the wire.
 std::string encodeTextHeader(std::uint32_t id, std::size_t length);
 std::string encodeDone(std::uint32_t id, const Outcome &outcome);
+std::string encodePage(std::uint32_t id, std::int32_t done, std::int32_t total);
 
 // One frame taken from the front of a byte buffer.
 struct Frame
@@ -153,5 +176,12 @@ private:
 ConvertRequest decodeConvert(std::string_view payload);
 // A 'D' payload into its id and outcome.
 std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload);
+struct PageProgress
+{
+    std::uint32_t id = 0;
+    std::int32_t done = 0;
+    std::int32_t total = 0;
+};
+PageProgress decodePage(std::string_view payload);
 
 } // namespace serviceprotocol

@@ -59,6 +59,10 @@ void TestWindowShell::controlsFollowTheLayoutTable_data()
     row("Option2", "Frame1", {240, 1410, 3615, 255}, "Save results in folder of original file");
     row("PushButton2", "Form1", {120, 8580, 7800, 405}, "Start Converting To Text");
     row("ProgressBar1", "Form1", {120, 9100, 7800, 405}, "Progress Bar");
+    row("Frame4", "Form1", {120, 9600, 7800, 615}, "OCR Option");
+    row("Check2", "Frame4", {240, 270, 4455, 255}, "Read scanned pages by OCR in the language",
+        "Pages without usable text are read by tesseract (slower: seconds a page).");
+    row("Combo1", "Frame4", {4800, 210, 2760, 315}, "", "The language of the scanned pages");
 }
 
 void TestWindowShell::controlsFollowTheLayoutTable()
@@ -89,14 +93,15 @@ void TestWindowShell::windowIsFixedWithoutMaximise()
 {
     WindowFixture fx;
     MainWindow &window = fx.open();
-    QCOMPARE(window.size(), QSize(window.px(8040), window.px(9630)));
+    // The OCR option below the progress bar made the window 705 twips taller.
+    QCOMPARE(window.size(), QSize(window.px(8040), window.px(10335)));
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(window.objectName(), QStringLiteral("Form1"));
     // 15 twips a pixel at 96 dots per inch.
     if (window.logicalDpiY() == 96)
-        QCOMPARE(window.size(), QSize(536, 642));
+        QCOMPARE(window.size(), QSize(536, 689));
 }
 
 void TestWindowShell::fonts()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "BatchFixture.h"
 #include "batch/BatchController.h"
+#include "batch/OcrOptionController.h"
+#include "BatchFixture.h"
+#include "engine/OcrChoice.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/widgets/CaptionProgressBar.h"
@@ -46,6 +48,7 @@ private slots:
     void outputBesideEachPdf();
     void staleOutputIsNeitherCountedNorTouched();
     void refusals();
+    void ocrOption();
     void clickDuringARunAsksToStop_data();
     void clickDuringARunAsksToStop();
     void boxesAndListChangesDuringARunChangeNothing();
@@ -260,6 +263,59 @@ void TestBatchRun::refusals()
     // The early messages leave the pointer and the bar alone, and the run can start again.
     QCOMPARE(ui.progressBar->text(), QStringLiteral("Progress Bar"));
     QVERIFY(!ui.window->batch().isRunning());
+    QCOMPARE(fx.services.pending(), 0);
+}
+
+void TestBatchRun::ocrOption()
+{
+    if (OcrChoice::installedLanguages().isEmpty())
+        QSKIP("tesseract or its English data is not installed");
+    WindowFixture fx;
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    QVERIFY(ui.ocrBox->isEnabled());
+    QVERIFY(!ui.ocrBox->isChecked()); // off until the user ticks it
+    QVERIFY(!ui.ocrLanguageList->isEnabled());
+    QVERIFY(ui.ocrLanguageList->findText(QStringLiteral("eng")) >= 0);
+
+    // Ticked, a scanned page gives its text and the final message says so.
+    QTest::mouseClick(ui.ocrBox, Qt::LeftButton, {}, QPoint(5, ui.ocrBox->height() / 2));
+    QCOMPARE(fx.settings.getSetting(settingkeys::Ocr, QString()), QStringLiteral("auto"));
+    QVERIFY(ui.ocrLanguageList->isEnabled());
+    const QString scan = fx.place.path(QStringLiteral("letter.pdf"));
+    fixtures::writeScannedPdf(scan, {QStringLiteral("Dear members, the meeting is on Friday.")},
+                              {0});
+    ui.fileRows->appendAll({scan, m_pdfs->image});
+    fx.services.expectMessage();
+    clickStart(ui);
+    const QString message = fx.services.boxes().last().text;
+    QVERIFY2(
+        message.startsWith(QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
+                           m_pdfs->image + reasons::Unreadable +
+                           QStringLiteral("\r\nText read by OCR from scanned pages:\r\n") + scan +
+                           QStringLiteral("  - 1 of 1 pages read by OCR, mean word confidence ")) &&
+            message.endsWith(QStringLiteral(" %.")),
+        qPrintable(message));
+    QVERIFY(readAll(out + QStringLiteral("letter.txt")).contains("meeting is on Friday"));
+
+    // A language that is not installed: one box, no run.
+    fx.settings.saveSetting(settingkeys::OcrLanguages, QStringLiteral("eng+xyz"));
+    fx.window().ocrOption().restoreChoices(OcrChoice::installedLanguages());
+    QCOMPARE(ui.ocrLanguageList->currentText(), QStringLiteral("eng+xyz"));
+    QFile::remove(out + QStringLiteral("letter.txt"));
+    const int before = int(fx.services.boxes().size());
+    fx.services.expectMessage();
+    clickStart(ui);
+    QCOMPARE(fx.services.boxes().size(), before + 1);
+    QVERIFY2(fx.services.boxes().last().text.contains(QStringLiteral("tesseract-ocr-xyz")),
+             qPrintable(fx.services.boxes().last().text));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("letter.txt")));
+
+    // Without tesseract's data the option is greyed and says which package to install.
+    fx.window().ocrOption().restoreChoices({});
+    QVERIFY(!ui.ocrBox->isEnabled());
+    QVERIFY(!ui.ocrLanguageList->isEnabled());
+    QVERIFY(ui.ocrBox->toolTip().contains(QStringLiteral("tesseract-ocr-eng")));
     QCOMPARE(fx.services.pending(), 0);
 }
 

@@ -148,6 +148,7 @@ private slots:
     void exitStatuses_data();
     void exitStatuses();
     void corpusReportAndTextsAsTheWindowGivesThem();
+    void scannedPagesReadByOcr();
     void foldersInTheWindowsOrderAndKeptTrees_data();
     void foldersInTheWindowsOrderAndKeptTrees();
     void interruptedThenResumed_data();
@@ -239,6 +240,29 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("unknown converter")
         << QStringList{QStringLiteral("--converter"), QStringLiteral("xpdf"), text} << QStringList{}
         << 2 << QStringLiteral("--converter is one of");
+    const QString ocr = QStringLiteral("--ocr");
+    const QString ocrLanguages = QStringLiteral("--ocr-languages");
+    QTest::newRow("OCR language not installed")
+        << QStringList{ocr, QStringLiteral("auto"), ocrLanguages, QStringLiteral("eng+xyz"), text}
+        << QStringList{} << 2
+        << QStringLiteral("language \"xyz\": it is not installed. Install the Debian package "
+                          "tesseract-ocr-xyz");
+    QTest::newRow("OCR language list of another form")
+        << QStringList{ocr, QStringLiteral("auto"), ocrLanguages, QStringLiteral("eng,deu"), text}
+        << QStringList{} << 2 << QStringLiteral("--ocr-languages names like eng");
+    QTest::newRow("OCR mode unknown") << QStringList{ocr, QStringLiteral("sometimes"), text}
+                                      << QStringList{} << 2 << QStringLiteral("--ocr is off, auto");
+    QTest::newRow("OCR dpi too low")
+        << QStringList{ocr, QStringLiteral("auto"), QStringLiteral("--ocr-dpi"),
+                       QStringLiteral("20"), text}
+        << QStringList{} << 2 << QStringLiteral("--ocr-dpi is 50 to 1200");
+    QTest::newRow("OCR with pdftotext")
+        << QStringList{ocr, QStringLiteral("auto"), QStringLiteral("--converter"),
+                       QStringLiteral("pdftotext"), text}
+        << QStringList{} << 2 << QStringLiteral("--ocr needs --converter service");
+    QTest::newRow("OCR finds no text in a picture")
+        << QStringList{ocr, QStringLiteral("auto"), QStringLiteral("@/image.pdf")} << QStringList{}
+        << 1 << QStringLiteral("image.pdf  - text unreadable.");
 }
 
 void TestBatchCommand::exitStatuses()
@@ -281,6 +305,34 @@ void TestBatchCommand::exitStatuses()
     QDirIterator deployed(place.tempFolder(), {QStringLiteral("pdftotext")}, QDir::Files,
                           QDirIterator::Subdirectories);
     QVERIFY2(!deployed.hasNext(), "the deployed converter was left behind");
+}
+
+void TestBatchCommand::scannedPagesReadByOcr()
+{
+    TestPlace place;
+    const QString text = QStringLiteral("The committee met on Tuesday in the library.\n"
+                                        "Seven members were present that evening.");
+    const QString scan = place.path(QStringLiteral("scan.pdf"));
+    fixtures::writeScannedPdf(scan, {QStringLiteral("A page of text."), text}, {1});
+    const QString json = place.path(QStringLiteral("report.json"));
+    const Finished done = runBatch(
+        {QStringLiteral("--ocr"), QStringLiteral("auto"), QStringLiteral("--report"), json, scan});
+    QVERIFY2(done.status == 0, qPrintable(done.errors));
+    const QJsonObject row = jsonRows(json).at(0).toObject();
+    QCOMPARE(row.value(QStringLiteral("outcome")).toString(), QStringLiteral("converted"));
+    QCOMPARE(row.value(QStringLiteral("pages")).toInt(), 2);
+    QCOMPARE(row.value(QStringLiteral("ocr_pages")).toInt(), 1);
+    QVERIFY(row.value(QStringLiteral("ocr_confidence")).toDouble() > 60);
+    const QString written = QString::fromUtf8(contentOf(place.path(QStringLiteral("scan.txt"))));
+    QVERIFY2(written.simplified().contains(QStringLiteral("Seven members were present")),
+             qPrintable(written));
+
+    // Off, the old reason stays.
+    const Finished off = runBatch({QStringLiteral("--report"), json, scan});
+    QCOMPARE(off.status, 0); // the text page alone is usable text
+    QCOMPARE(jsonRows(json).at(0).toObject().value(QStringLiteral("ocr_pages")).toInt(), 0);
+    QVERIFY(!QString::fromUtf8(contentOf(place.path(QStringLiteral("scan.txt"))))
+                 .contains(QStringLiteral("Seven")));
 }
 
 void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
@@ -328,8 +380,8 @@ void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
     const QList<QStringList> csvLines = csvRows(csv);
     QCOMPARE(rows.size(), pdfs.size());
     QCOMPARE(csvLines.size(), pdfs.size() + 1);
-    QCOMPARE(csvLines.first(),
-             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds"}));
+    QCOMPARE(csvLines.first(), (QStringList{"path", "output", "outcome", "reason", "pages",
+                                            "seconds", "ocr_pages", "ocr_confidence"}));
     QSet<QString> categoriesSeen;
     for (int i = 0; i < pdfs.size(); ++i) {
         const QJsonObject row = rows.at(i).toObject();
@@ -575,7 +627,8 @@ void TestBatchCommand::reportSurvivesAKill()
     const QList<QStringList> rows = partialRows(place.root());
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
     QCOMPARE(rows.first(),
-             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds"}));
+             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
+                          "ocr_confidence"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);

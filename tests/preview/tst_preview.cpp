@@ -2,6 +2,7 @@
 #include "BatchFixture.h"
 #include "engine/Outcome.h"
 #include "filelist/FileListController.h"
+#include "platform/SettingKeys.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
@@ -56,6 +57,7 @@ private slots:
     void lineLimit();
     void onlyTheFirstHundredPagesAreRead();
     void messageRows();
+    void scannedFirstPageWithOcr();
     void textFileBesideThePdfSurvives();
     void passwordBox();
     void previewRowsStayWhenTheListIsCleared();
@@ -168,6 +170,36 @@ void TestPreview::messageRows()
     QCOMPARE(ui.previewRows->texts(),
              QStringList{QStringLiteral("The file damaged can not be read by this software  - "
                                         "damaged file or not a PDF file.")});
+}
+
+void TestPreview::scannedFirstPageWithOcr()
+{
+    WindowFixture fx;
+    fx.settings.saveSetting(settingkeys::Ocr, QStringLiteral("auto"));
+    fx.open();
+    WindowControls &ui = fx.ui();
+    if (!ui.ocrBox->isEnabled())
+        QSKIP("tesseract or its English data is not installed");
+    const QString scan = fx.place.path(QStringLiteral("letter.pdf"));
+    fixtures::writeScannedPdf(scan,
+                              {QStringLiteral("Dear members,\nthe meeting is on Friday."),
+                               QStringLiteral("Second sheet"), QStringLiteral("Third sheet")},
+                              {0, 1, 2});
+    ui.fileRows->append(scan);
+    clickRow(ui, 0);
+    QVERIFY2(ui.previewRows->texts().contains(QStringLiteral("the meeting is on Friday.")),
+             qPrintable(ui.previewRows->texts().join(u'|')));
+    // A preview reads two pages by OCR at most: enough lines, in seconds.
+    const QString shown = ui.previewRows->texts().join(u'|');
+    QVERIFY2(shown.contains(QStringLiteral("Second sheet")) &&
+                 !shown.contains(QStringLiteral("Third sheet")),
+             qPrintable(shown));
+
+    // Off, the scan is unreadable as before.
+    QTest::mouseClick(ui.ocrBox, Qt::LeftButton, {}, QPoint(5, ui.ocrBox->height() / 2));
+    clickRow(ui, 0);
+    QVERIFY2(ui.previewRows->texts().value(0).contains(QStringLiteral("text unreadable")),
+             qPrintable(ui.previewRows->texts().join(u'|')));
 }
 
 void TestPreview::textFileBesideThePdfSurvives()

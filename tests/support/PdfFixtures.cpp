@@ -13,23 +13,58 @@
 
 namespace fixtures {
 
+namespace {
+
+// Lays out a page's lines on a painter whose unit is the point.
+void drawPageText(QPainter &painter, const QString &page)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSize(11);
+    painter.setFont(font);
+    int y = 60;
+    for (const QString &line : page.split(u'\n')) {
+        painter.drawText(50, y, line);
+        y += 14;
+    }
+}
+
+} // namespace
+
 void writeTextPdf(const QString &path, const QStringList &pages)
 {
+    writeScannedPdf(path, pages, {});
+}
+
+void writeScannedPdf(const QString &path, const QStringList &pages, const QList<int> &scanned)
+{
+    constexpr int ScanDpi = 300;
     QPdfWriter writer(path);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setResolution(72);
     QPainter painter(&writer);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSize(11);
-    painter.setFont(font);
+    const QSizeF pagePoints = writer.pageLayout().fullRect(QPageLayout::Point).size();
     for (int i = 0; i < pages.size(); ++i) {
         if (i > 0)
             writer.newPage();
-        int y = 60;
-        for (const QString &line : pages.at(i).split(u'\n')) {
-            painter.drawText(50, y, line);
-            y += 14;
+        if (!scanned.contains(i)) {
+            drawPageText(painter, pages.at(i));
+            continue;
         }
+        // The image's own resolution stays at 72 dpi so that points are its unit before the
+        // scaling, as on the PDF page.
+        QImage scan((pagePoints * ScanDpi / 72.0).toSize(), QImage::Format_Grayscale8);
+        scan.setDotsPerMeterX(qRound(72 / 0.0254));
+        scan.setDotsPerMeterY(qRound(72 / 0.0254));
+        scan.fill(Qt::white);
+        {
+            QPainter on(&scan);
+            on.scale(ScanDpi / 72.0, ScanDpi / 72.0);
+            drawPageText(on, pages.at(i));
+        }
+        // The page's origin is its printable area's corner: the picture covers the whole sheet.
+        const QRectF paper = writer.pageLayout().fullRect(QPageLayout::Point);
+        const QPointF printable = writer.pageLayout().paintRect(QPageLayout::Point).topLeft();
+        painter.drawImage(paper.translated(-printable), scan);
     }
     painter.end();
     if (!QFile::exists(path))

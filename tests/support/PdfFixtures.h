@@ -12,6 +12,11 @@ namespace fixtures {
 // One page per entry; lines of a page are separated by '\n'.
 void writeTextPdf(const QString &path, const QStringList &pages);
 
+// One page per entry, laid out as writeTextPdf lays them out; the pages whose index (from 0) is in
+// `scanned` hold their text only as a gray picture of the whole sheet at 300 dpi, as a scanner
+// gives it.
+void writeScannedPdf(const QString &path, const QStringList &pages, const QList<int> &scanned);
+
 // Pages that hold a picture and no text, as a scanner makes them.
 void writeImagePdf(const QString &path, int pages = 1);
 

@@ -7,6 +7,7 @@
 #include "platform/widgets/PointerState.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,4 +51,6 @@ struct WindowControls
     QRadioButton *saveBesidePdfOption = find<QRadioButton>("Option2");
     QPushButton *startButton = find<QPushButton>("PushButton2");
     CaptionProgressBar *progressBar = find<CaptionProgressBar>("ProgressBar1");
+    QCheckBox *ocrBox = find<QCheckBox>("Check2");
+    QComboBox *ocrLanguageList = find<QComboBox>("Combo1");
 };

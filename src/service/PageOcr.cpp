@@ -1,0 +1,333 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PageOcr.h"
+
+#include <leptonica/allheaders.h>
+#include <PDFDoc.h>
+#include <splash/SplashBitmap.h>
+#include <SplashOutputDev.h>
+#include <tesseract/baseapi.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// tesseract talks through its own printf: progress notes ("Detected 12 diacritics") and the reasons
+// a language did not load. The child's error output is the converter's diagnostics, which carry
+// poppler's messages in pdftotext's words, so tesseract's go nowhere; read() says what failed.
+void quietenTesseract(tesseract::TessBaseAPI &api)
+{
+    api.SetVariable("debug_file", "/dev/null");
+}
+
+// Said on the error output before the process ends for a refused allocation, as poppler's
+// allocator and the child's own handler say it: the service knows the memory limit by it.
+constexpr std::string_view OutOfMemoryMark = "Out of memory";
+
+[[noreturn]] void endOutOfMemory()
+{
+    static const char message[] = "Out of memory\n";
+    [[maybe_unused]] const auto ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
+    std::abort();
+}
+
+// leptonica, which holds tesseract's pictures, answers a refused allocation with a message and a
+// null picture, on which tesseract reads nothing or crashes. Under the child's memory limit the
+// largest allocations are these pictures: a refused one ends the child as a refused allocation
+// in C++ or in poppler does, saying "Out of memory" so that the service reports the limit.
+void *allocatePicture(std::size_t size)
+{
+    void *data = std::malloc(size);
+    if (data == nullptr)
+        endOutOfMemory();
+    return data;
+}
+
+void freePicture(void *data)
+{
+    std::free(data);
+}
+
+// poppler's checked allocations say "Out of memory" on the error output and give nothing, and the
+// drawing goes on without what they were for: a picture that would not decode leaves a white page,
+// which reads as a page without text. The error output is caught while a page is drawn to see it.
+class ErrorOutputCatch
+{
+public:
+    ErrorOutputCatch()
+    {
+        m_caught = ::memfd_create("page-ocr-errors", MFD_CLOEXEC);
+        if (m_caught < 0) {
+            m_error = errno;
+            return;
+        }
+        m_saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (m_saved < 0 || ::dup2(m_caught, STDERR_FILENO) < 0) {
+            m_error = errno;
+            release();
+        }
+    }
+    ~ErrorOutputCatch() { release(); }
+    ErrorOutputCatch(const ErrorOutputCatch &) = delete;
+    ErrorOutputCatch &operator=(const ErrorOutputCatch &) = delete;
+
+    // The errno that kept the catch from being set up; 0 when it is in place.
+    int error() const { return m_error; }
+
+    // Puts the error output back and tells whether a refused allocation was said on it. What
+    // else poppler said while drawing stays out of the converter's messages: they are pdftotext's.
+    bool allocationRefused()
+    {
+        if (m_caught < 0)
+            return false;
+        ::dup2(m_saved, STDERR_FILENO);
+        // Read in pieces, each looked at with the end of the one before it, so that a page that
+        // gave many messages needs no memory for them.
+        constexpr std::size_t Overlap = OutOfMemoryMark.size() - 1;
+        char buffer[Overlap + 4096];
+        std::size_t kept = 0;
+        off_t offset = 0;
+        bool refused = false;
+        ssize_t got;
+        while (!refused &&
+               (got = ::pread(m_caught, buffer + kept, sizeof buffer - kept, offset)) > 0) {
+            offset += got;
+            const std::string_view seen(buffer, kept + static_cast<std::size_t>(got));
+            refused = seen.find(OutOfMemoryMark) != std::string_view::npos;
+            kept = std::min(Overlap, seen.size());
+            std::memmove(buffer, seen.data() + seen.size() - kept, kept);
+        }
+        release();
+        return refused;
+    }
+
+private:
+    void release()
+    {
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+        if (m_caught >= 0) {
+            ::close(m_caught);
+            m_caught = -1;
+        }
+    }
+
+    int m_caught = -1;
+    int m_saved = -1;
+    int m_error = 0;
+};
+
+// An array that tesseract hands over with new[].
+template <typename T> struct ArrayDeleter
+{
+    void operator()(T *array) const { delete[] array; }
+};
+template <typename T> using TesseractArray = std::unique_ptr<T, ArrayDeleter<T>>;
+
+// tesseract's text as a page of pdftotext's text: LF line ends, every line ending in LF, no blank
+// lines before or after it, and no form feed, which only the page's end may write.
+std::string asPageText(const char *recognised)
+{
+    std::string text;
+    for (const char *c = recognised; *c != '\0'; ++c) {
+        if (*c == '\f' || *c == '\r')
+            continue;
+        text.push_back(*c);
+    }
+    const std::size_t first = text.find_first_not_of(" \t\n");
+    if (first == std::string::npos)
+        return {};
+    const std::size_t blankLinesEnd = text.rfind('\n', first);
+    if (blankLinesEnd != std::string::npos)
+        text.erase(0, blankLinesEnd + 1);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t'))
+        text.pop_back();
+    text.push_back('\n');
+    return text;
+}
+
+// tesseract's data folder also holds the orientation and script detection data ("osd") and the
+// equation detector's ("equ"); neither reads text.
+bool isTextLanguage(const std::string &name)
+{
+    return name != "osd" && name != "equ";
+}
+
+// The resolution at which the page's picture stays within PageOcr's size limits.
+int fittingDpi(double widthPoints, double heightPoints, int dpi)
+{
+    const double longSide = std::max(widthPoints, heightPoints) * dpi / 72.0;
+    const double pixels = widthPoints * heightPoints * (dpi / 72.0) * (dpi / 72.0);
+    double scale = 1.0;
+    if (longSide > PageOcr::MaxSidePixels)
+        scale = std::min(scale, (PageOcr::MaxSidePixels - 1) / longSide);
+    if (pixels > PageOcr::MaxPixels)
+        scale = std::min(scale, std::sqrt(PageOcr::MaxPixels / pixels));
+    return std::max(1, static_cast<int>(std::floor(dpi * scale)));
+}
+
+} // namespace
+
+PageOcr::PageOcr(std::string languages) : m_languages(std::move(languages))
+{
+    setPixMemoryManager(&allocatePicture, &freePicture);
+    // leptonica's own complaints ("pix not defined") are no part of the converter's messages.
+    setMsgSeverity(L_SEVERITY_NONE);
+}
+
+PageOcr::~PageOcr()
+{
+    if (m_api)
+        m_api->End();
+}
+
+bool PageOcr::loadEngine(std::string &failure)
+{
+    if (m_loaded)
+        return true;
+    if (!m_loadFailed) {
+        m_api = std::make_unique<tesseract::TessBaseAPI>();
+        quietenTesseract(*m_api);
+        std::vector<std::string> loaded;
+        if (m_api->Init(nullptr, m_languages.c_str(), tesseract::OEM_DEFAULT) == 0)
+            m_api->GetLoadedLanguagesAsVector(&loaded);
+        std::erase_if(loaded, [](const std::string &name) { return !isTextLanguage(name); });
+        // tesseract reads on with the languages that loaded and drops the others unsaid.
+        m_notLoaded = missingLanguages(m_languages, loaded);
+        if (m_notLoaded.empty()) {
+            m_api->SetPageSegMode(tesseract::PSM_AUTO);
+            m_loaded = true;
+            return true;
+        }
+        m_api.reset();
+        m_loadFailed = true;
+    }
+    std::string names;
+    for (const std::string &name : m_notLoaded)
+        names += (names.empty() ? "\"" : ", \"") + name + '"';
+    failure = "OCR could not load the language " + names + " from " + dataFolder();
+    return false;
+}
+
+PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
+{
+    PageText result;
+    if (page < 1 || page > doc->getNumPages()) {
+        result.failure = "OCR was asked for page " + std::to_string(page) + " of " +
+                         std::to_string(doc->getNumPages());
+        return result;
+    }
+    if (dpi < 1) {
+        result.failure = "OCR was asked for " + std::to_string(dpi) + " dpi";
+        return result;
+    }
+    if (!loadEngine(result.failure))
+        return result;
+
+    double width = doc->getPageCropWidth(page);
+    double height = doc->getPageCropHeight(page);
+    if (doc->getPageRotate(page) % 180 != 0)
+        std::swap(width, height);
+    result.dpi = fittingDpi(width, height, dpi);
+    {
+        SplashColor paper;
+        paper[0] = 0xff;
+        SplashOutputDev device(splashModeMono8, 4, false, paper);
+        device.setFontAntialias(true);
+        device.setVectorAntialias(true);
+        ErrorOutputCatch errors;
+        if (errors.error() != 0) {
+            result.failure = "OCR could not draw page " + std::to_string(page) + ": " +
+                             std::strerror(errors.error());
+            return result;
+        }
+        device.startDoc(doc);
+        doc->displayPage(&device, page, result.dpi, result.dpi, 0, false, true, false);
+        if (errors.allocationRefused())
+            endOutOfMemory();
+        SplashBitmap *bitmap = device.getBitmap();
+        if (bitmap == nullptr || bitmap->getDataPtr() == nullptr || bitmap->getWidth() < 1 ||
+            bitmap->getHeight() < 1) {
+            result.failure = "OCR could not draw page " + std::to_string(page);
+            return result;
+        }
+        // tesseract copies the picture, so poppler's is freed before the reading starts.
+        m_api->SetImage(bitmap->getDataPtr(), bitmap->getWidth(), bitmap->getHeight(), 1,
+                        bitmap->getRowSize());
+        m_api->SetSourceResolution(result.dpi);
+    }
+    if (m_api->Recognize(nullptr) != 0) {
+        m_api->Clear();
+        result.failure = "OCR could not read page " + std::to_string(page);
+        return result;
+    }
+    const TesseractArray<char> text(m_api->GetUTF8Text());
+    const TesseractArray<int> confidences(m_api->AllWordConfidences());
+    if (text)
+        result.text = asPageText(text.get());
+    if (confidences) {
+        long sum = 0;
+        for (const int *c = confidences.get(); *c >= 0; ++c) {
+            sum += *c;
+            ++result.words;
+        }
+        if (result.words > 0)
+            result.confidence = static_cast<double>(sum) / result.words;
+    }
+    // The page's results and picture go; the loaded languages stay for the next page.
+    m_api->Clear();
+    result.read = true;
+    return result;
+}
+
+std::vector<std::string> PageOcr::installedLanguages()
+{
+    // An empty language list loads nothing; tesseract still settles its data folder, which is
+    // all the listing needs (it lists that folder even when Init reports a failure).
+    tesseract::TessBaseAPI api;
+    quietenTesseract(api);
+    api.Init(nullptr, "", tesseract::OEM_DEFAULT);
+    std::vector<std::string> found;
+    api.GetAvailableLanguagesAsVector(&found);
+    api.End();
+    std::erase_if(found, [](const std::string &name) { return !isTextLanguage(name); });
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<std::string> PageOcr::missingLanguages(std::string_view languages,
+                                                   const std::vector<std::string> &installed)
+{
+    std::vector<std::string> missing;
+    while (true) {
+        const std::size_t plus = languages.find('+');
+        const std::string name(languages.substr(0, plus));
+        if (std::find(installed.begin(), installed.end(), name) == installed.end())
+            missing.push_back(name);
+        if (plus == std::string_view::npos)
+            break;
+        languages.remove_prefix(plus + 1);
+    }
+    return missing;
+}
+
+std::string PageOcr::dataFolder()
+{
+    tesseract::TessBaseAPI api;
+    quietenTesseract(api);
+    api.Init(nullptr, "", tesseract::OEM_DEFAULT);
+    std::string folder = api.GetDatapath() ? api.GetDatapath() : "";
+    api.End();
+    return folder;
+}

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class PDFDoc;
+
+namespace tesseract {
+class TessBaseAPI;
+}
+
+// Reads a page of an open PDF with tesseract: poppler renders the page in gray, tesseract's
+// library reads the picture. Meant for the converter service's child, which makes one reader for
+// its document and asks it for each page that holds no usable text; tesseract is loaded at the
+// first page read and kept for every page after it.
+//
+// tesseract's threads: libtesseract runs OpenMP loops, and libgomp reads OMP_THREAD_LIMIT once,
+// when the process loads it. The service process must therefore be started with
+// OMP_THREAD_LIMIT=1 in its environment (setting it in the child is too late). Nothing here may run
+// in the service before it forks: libgomp's threads would not survive the fork.
+//
+// A refused allocation ends the process with "Out of memory" on its error output, as the child's
+// other refused allocations do, so that the service reports the memory limit: a page is never
+// read from a picture that was drawn only in part. For that, making a reader sets two things for
+// the whole process: leptonica's pictures come from an allocator that ends it so, and leptonica
+// prints no messages. While a page is drawn, the error output is caught (poppler's messages about
+// drawing are no part of the converter's).
+class PageOcr
+{
+public:
+    static constexpr int DefaultDpi = 300;
+    // A page is drawn at fewer dots per inch where the picture would exceed these: tesseract
+    // refuses a side above 32767 pixels, and 150 million pixels still holds A0 at 300 dpi.
+    static constexpr int MaxSidePixels = 32767;
+    static constexpr double MaxPixels = 150e6;
+
+    struct PageText
+    {
+        bool read = false;     // false: `failure` says why, the other fields are empty
+        std::string failure;   // one sentence for the report, without a final full stop
+        std::string text;      // UTF-8, LF line ends, each line ending in LF; no form feed
+        int words = 0;         // words tesseract gave a confidence for
+        double confidence = 0; // their mean confidence, 0 to 100 (0 when there are none)
+        int dpi = 0;           // the resolution the page was read at
+    };
+
+    // `languages` as tesseract takes them: "eng", "eng+deu". Check them with
+    // missingLanguages() first; a language that does not load fails every page with a reason.
+    explicit PageOcr(std::string languages);
+    ~PageOcr();
+    PageOcr(const PageOcr &) = delete;
+    PageOcr &operator=(const PageOcr &) = delete;
+
+    // Reads page `page` (1-based) of `doc` at `dpi`. The text has what tesseract read, ready to
+    // stand for the page's text in pdftotext's layout: the caller writes the page's form feed.
+    PageText read(PDFDoc *doc, int page, int dpi = DefaultDpi);
+
+    // The languages tesseract finds in its data folder ("eng", "deu", "script/Latin"), sorted;
+    // the orientation and equation data ("osd", "equ") are no languages to read text in. Loads
+    // no language.
+    static std::vector<std::string> installedLanguages();
+
+    // The names in `languages` ("eng+deu") that are not in `installed`, in the order given; an
+    // empty name ("eng+", "") is reported as "". Empty: every language is there.
+    static std::vector<std::string> missingLanguages(std::string_view languages,
+                                                     const std::vector<std::string> &installed);
+
+    // Where tesseract looks for its languages (its data folder, TESSDATA_PREFIX if set).
+    static std::string dataFolder();
+
+private:
+    bool loadEngine(std::string &failure);
+
+    std::string m_languages;
+    std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    std::vector<std::string> m_notLoaded;
+    bool m_loaded = false;
+    bool m_loadFailed = false;
+};
