@@ -3,6 +3,7 @@
 
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
+#include "platform/NativePath.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
@@ -65,7 +66,8 @@ void BatchController::startConversion()
     connect(m_run.get(), &ConversionRun::progressed, this,
             [this](int done, int total) { m_progress.setValue(roundedPercent(done, total)); });
     connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
-        m_progress.setText(QStringLiteral("Processing: ") + paths::getFileName(pdf));
+        m_progress.setText(QStringLiteral("Processing: ") +
+                           nativepath::display(paths::getFileName(pdf)));
     });
     connect(m_run.get(), &ConversionRun::finished, this, &BatchController::onRunFinished);
     m_pointer.set(PointerState::Busy);

@@ -9,6 +9,8 @@
 #include "engine/FolderWalk.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "ProgressDisplay.h"
 #include "StopSignals.h"
 
@@ -27,7 +29,7 @@ const QString Skipped = QStringLiteral("skipped");
 
 void printError(const QString &text)
 {
-    std::fputs((text + u'\n').toLocal8Bit().constData(), stderr);
+    std::fputs((nativepath::display(text) + u'\n').toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
 }
 
@@ -87,12 +89,11 @@ BatchCommand::BatchCommand(BatchOptions options, ConverterDeployment &deployment
 QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &options)
 {
     const bool intoFolder = !options.outFolder.isEmpty();
-    if (intoFolder && !QFileInfo(options.outFolder).isDir())
+    if (intoFolder && !files::isFolder(options.outFolder))
         throw Failure(QStringLiteral("morwenda-batch: %1: Folder does not exist. Please select "
                                      "another folder.")
                           .arg(options.outFolder));
-    const QString outFolder =
-        intoFolder ? QFileInfo(options.outFolder).absoluteFilePath() : QString();
+    const QString outFolder = intoFolder ? nativepath::absolute(options.outFolder) : QString();
     const FilePattern pattern = FilePattern::forExtension(options.extension);
     FolderWalk walk(reportOnStandardError);
 
@@ -108,14 +109,13 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
         inputs.append({pdf, outputpaths::notOverThePdf(output, pdf)});
     };
     for (const QString &path : options.paths) {
-        const QFileInfo info(path);
-        const QString absolute = info.absoluteFilePath();
-        if (info.isDir()) {
+        const QString absolute = nativepath::absolute(path); // a name's bytes kept
+        if (files::isFolder(path)) {
             for (const QString &pdf : walk.collect(absolute, pattern))
                 add(pdf, absolute);
-        } else if (info.isFile()) {
-            add(absolute, QDir::currentPath());
-        } else if (info.exists() || info.isSymLink()) {
+        } else if (files::isOrdinaryFile(path)) {
+            add(absolute, nativepath::absolute(QStringLiteral(".")));
+        } else if (files::fileExists(path) || QFileInfo(path).isSymLink()) {
             throw Failure(QStringLiteral("morwenda-batch: %1: not a file or folder").arg(path));
         } else {
             throw Failure(QStringLiteral("morwenda-batch: %1: no such file or folder").arg(path));
@@ -221,7 +221,7 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         // Folders kept from the tree are made; one that cannot be made names its files' reason.
         if (m_options.keepTree && !folders.contains(folder)) {
             folders.insert(folder);
-            QDir().mkpath(folder);
+            nativepath::makePath(folder);
         }
     }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchReport.h"
 
+#include "platform/NativePath.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +14,7 @@ namespace {
 
 QByteArray csvField(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
+    QByteArray bytes = nativepath::display(text).toUtf8();
     if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') ||
         bytes.contains('\r')) {
         bytes.replace("\"", "\"\"");
@@ -50,8 +52,8 @@ QByteArray toJson(const QList<ReportRow> &rows)
     QJsonArray array;
     for (const ReportRow &row : rows) {
         QJsonObject object;
-        object.insert(QStringLiteral("path"), row.pdf);
-        object.insert(QStringLiteral("output"), row.output);
+        object.insert(QStringLiteral("path"), nativepath::display(row.pdf));
+        object.insert(QStringLiteral("output"), nativepath::display(row.output));
         object.insert(QStringLiteral("outcome"), row.outcome);
         object.insert(QStringLiteral("reason"), row.reason);
         object.insert(QStringLiteral("pages"),

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressDisplay.h"
 
+#include "platform/NativePath.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -36,7 +38,7 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
         break;
     case Style::Lines: {
         const QString line =
-            QStringLiteral("%1/%2 %3 %4%5\n").arg(m_done).arg(m_total).arg(outcome, pdf, reason);
+            QStringLiteral("%1/%2 %3 %4%5\n").arg(m_done).arg(m_total).arg(outcome, nativepath::display(pdf), reason);
         std::fputs(line.toLocal8Bit().constData(), m_stream);
         std::fflush(m_stream);
         break;

@@ -4,6 +4,8 @@
 #include "ConversionJob.h"
 #include "ConverterKind.h"
 #include "StagingFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -52,7 +54,7 @@ QString ConversionRun::finalMessageFor(const QList<FileOutcome> &outcomes)
     for (const FileOutcome &file : outcomes) {
         gotData = gotData || leftText(file.outcome);
         if (file.outcome != Outcome::Converted)
-            failures += QStringLiteral("\r\n") + file.pdf + file.reason;
+            failures += QStringLiteral("\r\n") + nativepath::display(file.pdf) + file.reason;
     }
     if (!gotData)
         return NoData;
@@ -74,6 +76,8 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_rowsByKey.clear();
     m_staging.clear();
     m_written.clear();
+    m_listed = outputpaths::ListedFiles(rows);
+    m_rowsLeftByFolder.clear();
     m_next = m_active = m_done = 0;
     m_stopping = false;
     m_running = true;
@@ -88,6 +92,7 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
         m_rows[size_t(i)].key = placeKey(file.output);
         m_rowsByKey[m_rows[size_t(i)].key].push_back(i);
         const QString folder = QFileInfo(file.output).absolutePath();
+        ++m_rowsLeftByFolder[folder];
         if (!file.output.isEmpty() && !folders.contains(folder)) {
             folders.insert(folder);
             // What a run of a killed program left there goes before this run writes.
@@ -145,7 +150,7 @@ bool ConversionRun::dispatch(int index)
         settle(index, Outcome::Stopped, reasons::Stopped);
         return true;
     }
-    if (QFileInfo(output).isDir()) {
+    if (files::isFolder(output)) {
         settle(index, Outcome::WriteFailed, reasons::writeFailed(systemError(EISDIR)));
         return true;
     }
@@ -244,10 +249,10 @@ bool ConversionRun::commit(int index)
     FileOutcome &file = m_outcomes[index];
     if (leftText(file.outcome)) {
         QString target = file.output;
-        for (int n = 2; m_written.contains(placeKey(target)); ++n)
+        for (int n = 2; m_written.contains(placeKey(target)) || m_listed.contains(target); ++n)
             target = outputpaths::numbered(file.output, n);
-        if (std::rename(QFile::encodeName(row.textPath).constData(),
-                        QFile::encodeName(target).constData()) == 0) {
+        if (std::rename(nativepath::encode(row.textPath).constData(),
+                        nativepath::encode(target).constData()) == 0) {
             file.output = target;
             m_written.insert(placeKey(target));
         } else {
@@ -259,6 +264,10 @@ bool ConversionRun::commit(int index)
         QFile::remove(row.textPath);
     }
     row.committed = true;
+    // The folder's last file is done: its staging folder and lock go now, not at the run's end.
+    const QString folder = QFileInfo(file.output).absolutePath();
+    if (--m_rowsLeftByFolder[folder] == 0)
+        m_staging.erase(folder);
     ++m_done;
     emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutputChoice.h"
 
+#include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace outputpaths {
 
@@ -38,6 +41,42 @@ QString forChoice(const OutputChoice &choice, const QString &pdf)
         break;
     }
     return QString();
+}
+
+namespace {
+
+// The file a directory entry is (a link is the link itself: renaming over it keeps its target).
+bool entryIdentity(const QString &path, std::pair<quint64, quint64> &identity)
+{
+    struct stat facts;
+    if (::lstat(nativepath::encode(path).constData(), &facts) != 0)
+        return false;
+    identity = {quint64(facts.st_dev), quint64(facts.st_ino)};
+    return true;
+}
+
+} // namespace
+
+ListedFiles::ListedFiles(const QStringList &rows)
+{
+    for (const QString &row : rows) {
+        if (row.isEmpty())
+            continue;
+        m_places.insert(nativepath::absolute(row));
+        std::pair<quint64, quint64> identity;
+        if (entryIdentity(row, identity))
+            m_files.insert(identity);
+    }
+}
+
+bool ListedFiles::contains(const QString &path) const
+{
+    if (path.isEmpty())
+        return false;
+    if (m_places.contains(nativepath::absolute(path)))
+        return true;
+    std::pair<quint64, quint64> identity;
+    return !m_files.isEmpty() && entryIdentity(path, identity) && m_files.contains(identity);
 }
 
 QString numbered(const QString &output, int n)
