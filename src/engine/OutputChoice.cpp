@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 namespace outputpaths {
@@ -22,10 +23,25 @@ QString besidePdf(const QString &pdf)
                                           paths::outputFileName(paths::getFileName(pdf)));
 }
 
+namespace {
+
+// The path with every link resolved, from the system; empty when it does not exist.
+QByteArray realPath(const QString &path)
+{
+    char *resolved = ::realpath(nativepath::encode(path).constData(), nullptr);
+    if (!resolved)
+        return QByteArray();
+    QByteArray bytes(resolved);
+    std::free(resolved);
+    return bytes;
+}
+
+} // namespace
+
 QString notOverThePdf(const QString &output, const QString &pdf)
 {
-    const QFileInfo target(output);
-    if (!target.exists() || target.canonicalFilePath() != QFileInfo(pdf).canonicalFilePath())
+    const QByteArray target = realPath(output);
+    if (target.isEmpty() || target != realPath(pdf))
         return output;
     return output + QStringLiteral(".txt");
 }

@@ -118,21 +118,29 @@ void TestNames::rawNamesAreWalkedConvertedAndShown()
     QCOMPARE(rows.size(), 3);
     QVERIFY(rows.contains(inCafe) && rows.contains(junk) && rows.contains(damaged));
 
-    const FinishedRun run = convertWith(kind, rows, BesidePdf, limitsOf(2));
-    QVERIFY2(run.outcomes.size() == 3, qPrintable(describe(run)));
+    // A PDF named like its own text, by bytes that are not UTF-8: its text goes beside it.
+    const QString namedLikeText = rawnames::under(root, rawnames::Cafe + ".txt");
+    QVERIFY(rawnames::copyTo(m_text, namedLikeText));
+
+    const FinishedRun run = convertWith(kind, rows + QStringList{namedLikeText}, BesidePdf,
+                                        limitsOf(2));
+    QVERIFY2(run.outcomes.size() == 4, qPrintable(describe(run)));
     for (const FileOutcome &file : run.outcomes) {
         if (file.pdf == damaged) {
             QCOMPARE(file.outcome, Outcome::Damaged);
             continue;
         }
         QVERIFY2(file.outcome == Outcome::Converted, qPrintable(describe(run)));
-        QCOMPARE(file.output, file.pdf.chopped(4) + QStringLiteral(".txt"));
+        QCOMPARE(file.output, file.pdf == namedLikeText
+                                  ? namedLikeText + QStringLiteral(".txt")
+                                  : file.pdf.chopped(4) + QStringLiteral(".txt"));
         QCOMPARE(rawnames::contentOf(file.output), m_expected);
     }
     QVERIFY(rawnames::exists(rawnames::under(cafeFolder, rawnames::Cafe + ".txt")));
     QVERIFY(rawnames::exists(rawnames::under(root, rawnames::Junk + ".txt")));
     // Only the texts were added (none for the damaged file): no staging folder stays.
-    QCOMPARE(rawnames::entries(root).size(), 4);
+    QCOMPARE(rawnames::entries(root).size(), 6);
+    QCOMPARE(rawnames::contentOf(namedLikeText), contentOf(m_text));
     QCOMPARE(rawnames::entries(cafeFolder).size(), 2);
     const QString shown = root + QStringLiteral("/caf\uFFFD-damaged.pdf");
     QCOMPARE(run.message, QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
