@@ -49,8 +49,9 @@ private slots:
                  QStringLiteral("caf\uFFFD \U0001F600"));
     }
 
-    // A dropped folder and file, a file chosen in the dialog (whose name Qt gave with U+FFFD) and
-    // the command line's arguments reach the list with their own bytes; the list shows U+FFFD.
+    // A dropped folder and file, a file or folder chosen in a dialog (whose name Qt gave with
+    // U+FFFD) and the command line's arguments reach the list with their own bytes; the list
+    // shows U+FFFD.
     void everyWayInKeepsTheBytes()
     {
         WindowFixture fx;
@@ -81,6 +82,14 @@ private slots:
         QCOMPARE(ui.fileRows->text(3), inFolder);
         QCOMPARE(ui.fileRows->data(ui.fileRows->index(3)).toString(),
                  root + QStringLiteral("/caf\uFFFD/caf\uFFFD.pdf"));
+
+        // The folder dialog, too, gives the name with U+FFFD; the scan walks the real folder.
+        fx.services.expectInput(QStringLiteral("pdf"));
+        fx.services.expectFolder(QFile::decodeName(nativepath::encode(folder)));
+        ui.addFolderButton->click();
+        QCOMPARE(fx.services.takeBoxes().size(), 2);
+        QCOMPARE(ui.fileRows->count(), 5);
+        QCOMPARE(ui.fileRows->text(4), inFolder);
 
         const QByteArray argument = nativepath::encode(folder);
         const char *argv[] = {"morwenda", "--some-option", argument.constData()};
