@@ -37,8 +37,10 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
         drawBar(m_done == m_total);
         break;
     case Style::Lines: {
-        const QString line =
-            QStringLiteral("%1/%2 %3 %4%5\n").arg(m_done).arg(m_total).arg(outcome, nativepath::display(pdf), reason);
+        const QString line = QStringLiteral("%1/%2 %3 %4%5\n")
+                                 .arg(m_done)
+                                 .arg(m_total)
+                                 .arg(outcome, nativepath::display(pdf), reason);
         std::fputs(line.toLocal8Bit().constData(), m_stream);
         std::fflush(m_stream);
         break;

@@ -112,7 +112,7 @@ private:
     std::map<QString, std::vector<int>> m_rowsByKey;
     std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
     QSet<QString> m_written;
-    outputpaths::ListedFiles m_listed;               // never the place of a text
+    outputpaths::ListedFiles m_listed;         // never the place of a text
     std::map<QString, int> m_rowsLeftByFolder; // its staging folder goes with its last row
     int m_next = 0;
     int m_active = 0;

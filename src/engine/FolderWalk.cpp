@@ -30,7 +30,8 @@ bool isSilentFailure(int error)
 class OpenFolder
 {
 public:
-    explicit OpenFolder(const QString &path) : m_dir(::opendir(nativepath::encode(path).constData()))
+    explicit OpenFolder(const QString &path)
+        : m_dir(::opendir(nativepath::encode(path).constData()))
     {
         m_error = m_dir ? 0 : errno;
     }

@@ -98,8 +98,8 @@ StagingFolder::StagingFolder(const QString &outputFolder) : m_outputFolder(outpu
         }
         place = QStringLiteral("/proc/self/fd/%1").arg(m_folderFd);
     }
-    m_dir = std::make_unique<TemporaryFolder>(place + u'/' + Prefix +
-                                              QString(RandomPartLength, u'X'));
+    m_dir =
+        std::make_unique<TemporaryFolder>(place + u'/' + Prefix + QString(RandomPartLength, u'X'));
     if (!m_dir->isValid()) {
         m_error = whyNotMade(place, outputFolder);
         return;
@@ -136,8 +136,8 @@ QString StagingFolder::newTextPath()
 
 int StagingFolder::removeStale(const QString &outputFolder)
 {
-    const int parentFd = ::open(nativepath::encode(outputFolder).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int parentFd =
+        ::open(nativepath::encode(outputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0)
         return 0;
     QStringList candidates;

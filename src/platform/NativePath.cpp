@@ -248,7 +248,8 @@ int openForReading(const QString &path, QString &reason)
         return -1;
     }
     if (!S_ISREG(facts.st_mode)) {
-        reason = S_ISDIR(facts.st_mode) ? systemReason(EISDIR) : QStringLiteral("not a regular file");
+        reason =
+            S_ISDIR(facts.st_mode) ? systemReason(EISDIR) : QStringLiteral("not a regular file");
         ::close(fd);
         return -1;
     }

@@ -516,8 +516,8 @@ void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
     });
     QVERIFY(rawnames::makeFolder(cafe));
     const QString inCafe = rawnames::under(cafe, rawnames::Cafe + ".pdf");
-    for (const QString &pdf : {inCafe, loose, tree + QStringLiteral("/a.pdf"),
-                               tree + QStringLiteral("/a.txt")})
+    for (const QString &pdf :
+         {inCafe, loose, tree + QStringLiteral("/a.pdf"), tree + QStringLiteral("/a.txt")})
         QVERIFY(rawnames::copyTo(text, pdf));
     const QByteArray pdfBytes = contentOf(text);
     const QString report = place.path(QStringLiteral("report.csv"));
@@ -548,14 +548,11 @@ void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
     reported.sort();
     const QString shownCafe = tree + QStringLiteral("/caf\uFFFD/caf\uFFFD");
     const QString shownLoose = place.root() + QStringLiteral("/loose-\uFFFD\uFFFD");
-    QStringList expectedRows{tree + QStringLiteral("/a.pdf -> ") + tree +
-                                        QStringLiteral("/a (2).txt converted"),
-                                    tree + QStringLiteral("/a.txt -> ") + tree +
-                                        QStringLiteral("/a.txt.txt converted"),
-                                    shownCafe + QStringLiteral(".pdf -> ") + shownCafe +
-                                        QStringLiteral(".txt converted"),
-                                    shownLoose + QStringLiteral(".pdf -> ") + shownLoose +
-                                        QStringLiteral(".txt converted")};
+    QStringList expectedRows{
+        tree + QStringLiteral("/a.pdf -> ") + tree + QStringLiteral("/a (2).txt converted"),
+        tree + QStringLiteral("/a.txt -> ") + tree + QStringLiteral("/a.txt.txt converted"),
+        shownCafe + QStringLiteral(".pdf -> ") + shownCafe + QStringLiteral(".txt converted"),
+        shownLoose + QStringLiteral(".pdf -> ") + shownLoose + QStringLiteral(".txt converted")};
     expectedRows.sort();
     QCOMPARE(reported, expectedRows);
 }

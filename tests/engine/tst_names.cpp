@@ -122,8 +122,8 @@ void TestNames::rawNamesAreWalkedConvertedAndShown()
     const QString namedLikeText = rawnames::under(root, rawnames::Cafe + ".txt");
     QVERIFY(rawnames::copyTo(m_text, namedLikeText));
 
-    const FinishedRun run = convertWith(kind, rows + QStringList{namedLikeText}, BesidePdf,
-                                        limitsOf(2));
+    const FinishedRun run =
+        convertWith(kind, rows + QStringList{namedLikeText}, BesidePdf, limitsOf(2));
     QVERIFY2(run.outcomes.size() == 4, qPrintable(describe(run)));
     for (const FileOutcome &file : run.outcomes) {
         if (file.pdf == damaged) {
@@ -198,11 +198,10 @@ void TestNames::filesThatCannotBeReadSayWhy()
     const FinishedRun run = convertWith(kind, {gone, folder, fifo, denied, m_text}, intoFolder(out),
                                         limitsOf(2, 0, 20));
     QVERIFY2(run.outcomes.size() == 5, qPrintable(describe(run)));
-    const QList<QPair<QString, QString>> expected = {
-        {gone, nativepath::systemReason(ENOENT)},
-        {folder, nativepath::systemReason(EISDIR)},
-        {fifo, QStringLiteral("not a regular file")},
-        {denied, nativepath::systemReason(EACCES)}};
+    const QList<QPair<QString, QString>> expected = {{gone, nativepath::systemReason(ENOENT)},
+                                                     {folder, nativepath::systemReason(EISDIR)},
+                                                     {fifo, QStringLiteral("not a regular file")},
+                                                     {denied, nativepath::systemReason(EACCES)}};
     for (int i = 0; i < expected.size(); ++i) {
         if (root && expected.at(i).first == denied) {
             QCOMPARE(run.outcomes.at(i).outcome, Outcome::Converted);
@@ -222,8 +221,7 @@ void TestNames::noInodesLeftSaysWhy()
     const QString tiny = place.path(QStringLiteral("tiny"));
     QVERIFY(QDir().mkpath(tiny));
     const QByteArray mountPoint = QFile::encodeName(tiny);
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=4m,nr_inodes=16,mode=0700") !=
-        0)
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=4m,nr_inodes=16,mode=0700") != 0)
         QSKIP(qPrintable(QStringLiteral("a tmpfs cannot be mounted here: ") +
                          nativepath::systemReason(errno)));
     const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });

@@ -265,8 +265,8 @@ private slots:
     {
         WindowFixture fx;
         const QString root = fx.place.path("given");
-        makeFiles(root, {"first.txt", "folder/x.pdf", "folder/y.doc", "folder/in/z.PDF",
-                         "last.pdf"});
+        makeFiles(root,
+                  {"first.txt", "folder/x.pdf", "folder/y.doc", "folder/in/z.PDF", "last.pdf"});
         fx.startFiles = {root + "/last.pdf", root + "/folder", root + "/first.txt"};
         WindowControls &ui = openWith(fx, {});
         QTRY_COMPARE(ui.fileRows->count(), 4);

@@ -40,8 +40,9 @@ private slots:
         QByteArray all;
         for (int byte = 1; byte < 256; ++byte)
             all.append(char(byte));
-        const QByteArray samples[] = {all, "caf\xc3\xa9", "\xed\xa0\x80 surrogate", "\xc0\xaf",
-                                      "\xf4\x90\x80\x80", "\xf0\x9f\x98\x80 ok", "cut \xe2\x82"};
+        const QByteArray samples[] = {all,           "caf\xc3\xa9",      "\xed\xa0\x80 surrogate",
+                                      "\xc0\xaf",    "\xf4\x90\x80\x80", "\xf0\x9f\x98\x80 ok",
+                                      "cut \xe2\x82"};
         for (const QByteArray &bytes : samples)
             QCOMPARE(nativepath::encode(nativepath::decode(bytes)), bytes);
         QCOMPARE(nativepath::decode(QByteArray("caf\xc3\xa9")), QStringLiteral("caf\u00e9"));
