@@ -161,9 +161,8 @@ int BatchCommand::exec()
         ReportRow row;
         row.pdf = input.pdf;
         row.output = input.output;
-        const QFileInfo text(input.output);
-        if (m_options.skipExisting && text.isFile() &&
-            text.lastModified() > QFileInfo(input.pdf).lastModified()) {
+        if (m_options.skipExisting && files::isOrdinaryFile(input.output) &&
+            files::lastChangeMs(input.output) > files::lastChangeMs(input.pdf)) {
             row.outcome = Skipped;
         } else {
             rowOf.append(int(rows.size()));

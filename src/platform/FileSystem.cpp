@@ -31,6 +31,14 @@ bool fileExists(const QString &path)
     return statOf(path, facts);
 }
 
+qint64 lastChangeMs(const QString &path)
+{
+    struct stat facts;
+    if (!statOf(path, facts))
+        return -1;
+    return qint64(facts.st_mtim.tv_sec) * 1000 + facts.st_mtim.tv_nsec / 1000000;
+}
+
 bool isFolder(const QString &path)
 {
     struct stat facts;

@@ -542,6 +542,19 @@ void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
     QCOMPARE(contentOf(tree + QStringLiteral("/a (2).txt")), expected);
     QCOMPARE(contentOf(tree + QStringLiteral("/a.txt.txt")), expected);
 
+    // Run again with --skip-existing: the texts of such names are found and kept.
+    QProcess again;
+    again.setWorkingDirectory(place.root());
+    again.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$0\" --skip-existing --report \"$1\" "
+                                "\"$(printf 'loose-\\377\\376.pdf')\""),
+                 QStringLiteral(MORWENDA_BATCH), place.path(QStringLiteral("again.csv"))});
+    QVERIFY(again.waitForFinished(300000));
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(csvRows(place.path(QStringLiteral("again.csv"))).value(1).value(2),
+             QStringLiteral("skipped"));
+
     QStringList reported;
     for (const QStringList &row : csvRows(report).mid(1))
         reported << row.value(0) + QStringLiteral(" -> ") + row.value(1) + u' ' + row.value(2);
