@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
-#include <QFileInfo>
+#include "platform/NativePath.h"
 
 QStringList commandLineFiles(const QStringList &arguments)
 {
@@ -15,7 +15,12 @@ QStringList commandLineFiles(const QStringList &arguments)
         }
         if ((!optionsEnded && argument.startsWith(QStringLiteral("--"))) || argument.isEmpty())
             continue;
-        files.append(QFileInfo(argument).absoluteFilePath());
+        files.append(nativepath::absolute(argument));
     }
     return files;
+}
+
+QStringList commandLineArguments(int argc, const char *const *argv)
+{
+    return nativepath::arguments(argc, argv);
 }

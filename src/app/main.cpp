@@ -5,6 +5,7 @@
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
 #include "service/ConverterService.h"
+#include "platform/ProcessLimits.h"
 #include "platform/SettingsStore.h"
 #include "platform/widgets/WidgetServices.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     // The converter service needs no display and makes no QApplication.
     if (converterservice::isRequested(argc, argv))
         return converterservice::run();
+    processlimits::raiseOpenFileLimit();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     WidgetServices services;
@@ -29,7 +31,7 @@ int main(int argc, char *argv[])
                            std::fflush(nullptr);
                            std::_Exit(0);
                        },
-                       commandLineFiles(QCoreApplication::arguments()),
+                       commandLineFiles(commandLineArguments(argc, argv)),
                        converterchoice::ownServiceProgram()});
     window.show();
     return QApplication::exec();

@@ -4,6 +4,7 @@
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSummary.h"
+#include "platform/NativePath.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/FileSystem.h"
@@ -71,7 +72,8 @@ void BatchController::startConversion()
         m_progress.setValue(roundedPercent(m_run->filesDone(), int(m_run->outcomes().size())));
     });
     connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
-        m_progress.setText(QStringLiteral("Processing: ") + paths::getFileName(pdf));
+        m_progress.setText(QStringLiteral("Processing: ") +
+                           nativepath::display(paths::getFileName(pdf)));
     });
     connect(m_run.get(), &ConversionRun::finished, this, &BatchController::onRunFinished);
     m_pointer.set(PointerState::Busy);

@@ -11,6 +11,8 @@
 #include "engine/TextCheck.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "ProgressDisplay.h"
 #include "StopSignals.h"
 
@@ -39,7 +41,7 @@ const QString Stdin = QStringLiteral("-");
 
 void printError(const QString &text)
 {
-    std::fputs((text + u'\n').toLocal8Bit().constData(), stderr);
+    std::fputs((nativepath::display(text) + u'\n').toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
 }
 
@@ -95,7 +97,7 @@ QByteArray readWhole(const QString &path, const QString &what)
 QString missingReason(const QString &path)
 {
     struct stat facts = {};
-    if (::stat(QFile::encodeName(path).constData(), &facts) != 0)
+    if (::stat(nativepath::encode(path).constData(), &facts) != 0)
         return QStringLiteral("  - not found: %1.").arg(systemError(errno));
     return QStringLiteral("  - not a file or folder (a pipe, socket or device).");
 }
@@ -112,8 +114,7 @@ BatchCommand::~BatchCommand() = default;
 QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &options)
 {
     const bool intoFolder = !options.outFolder.isEmpty();
-    const QString outFolder =
-        intoFolder ? QFileInfo(options.outFolder).absoluteFilePath() : QString();
+    const QString outFolder = intoFolder ? nativepath::absolute(options.outFolder) : QString();
     const FilePattern pattern = FilePattern::forExtension(options.extension);
     FolderWalk walk(reportOnStandardError);
 
@@ -129,13 +130,12 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
         inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
     };
     for (const QString &path : options.paths) {
-        const QFileInfo info(path);
-        const QString absolute = info.absoluteFilePath();
-        if (info.isDir()) {
+        const QString absolute = nativepath::absolute(path); // a name's bytes kept
+        if (files::isFolder(path)) {
             for (const QString &pdf : walk.collect(absolute, pattern))
                 add(pdf, absolute);
-        } else if (info.isFile()) {
-            add(absolute, QDir::currentPath());
+        } else if (files::isOrdinaryFile(path)) {
+            add(absolute, nativepath::absolute(QStringLiteral(".")));
         } else {
             inputs.append({absolute, QString(), missingReason(path)});
         }
@@ -143,11 +143,14 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
 
     // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
     // finds the same names.
-    // A path that names nothing takes no name.
+    // A path that names nothing takes no name, and no text takes the place of a listed file.
     QStringList outputs;
-    for (const Input &input : inputs)
+    QStringList pdfs;
+    for (const Input &input : inputs) {
         outputs << (input.missing.isEmpty() ? input.output : QString());
-    outputs = outputpaths::numberSameNames(outputs);
+        pdfs << input.pdf;
+    }
+    outputs = outputpaths::numberSameNames(outputs, outputpaths::ListedFiles(pdfs));
     for (int i = 0; i < inputs.size(); ++i)
         if (inputs.at(i).missing.isEmpty())
             inputs[i].output = outputs.at(i);
@@ -364,9 +367,10 @@ bool BatchCommand::isSkipped(const Input &input) const
 {
     if (!m_options.skipExisting || m_options.toStdout)
         return false;
-    const QFileInfo text(input.output);
-    if (!text.isFile() || text.size() == 0 ||
-        text.lastModified() <= QFileInfo(input.pdf).lastModified())
+    struct stat text = {};
+    if (::stat(nativepath::encode(input.output).constData(), &text) != 0 ||
+        !S_ISREG(text.st_mode) || text.st_size == 0 ||
+        files::lastChangeMs(input.output) <= files::lastChangeMs(input.pdf))
         return false;
     bool unreadable = false;
     const bool unusable = hasNoUsableText(
@@ -381,10 +385,8 @@ bool BatchCommand::isResumed(const Input &input, ReportRow &row) const
     const auto found = m_resumable.constFind(input.pdf);
     if (found == m_resumable.cend())
         return false;
-    const QFileInfo pdf(input.pdf);
-    const QFileInfo text(found->output);
-    if (pdf.lastModified().toMSecsSinceEpoch() > m_resumeStamp || !text.isFile() ||
-        text.lastModified() < pdf.lastModified())
+    if (files::lastChangeMs(input.pdf) > m_resumeStamp || !files::isOrdinaryFile(found->output) ||
+        files::lastChangeMs(found->output) < files::lastChangeMs(input.pdf))
         return false;
     row = *found;
     return true;
@@ -423,10 +425,10 @@ void BatchCommand::makeTextFolders()
             continue;
         seen.insert(folder);
         QStringList missing;
-        for (; !QFileInfo::exists(folder); folder = QFileInfo(folder).absolutePath())
+        for (; !files::fileExists(folder); folder = QFileInfo(folder).absolutePath())
             missing.prepend(folder);
         for (const QString &level : std::as_const(missing)) {
-            if (!QDir().mkdir(level))
+            if (::mkdir(nativepath::encode(level).constData(), 0777) != 0)
                 break;
             m_madeFolders.append(level);
         }
@@ -436,7 +438,7 @@ void BatchCommand::makeTextFolders()
 void BatchCommand::removeEmptyTextFolders()
 {
     for (auto folder = m_madeFolders.crbegin(); folder != m_madeFolders.crend(); ++folder)
-        QDir().rmdir(*folder); // only when empty
+        ::rmdir(nativepath::encode(*folder).constData()); // only when empty
     m_madeFolders.clear();
 }
 

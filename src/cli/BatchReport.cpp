@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <QDir>
 #include <QFileInfo>
+#include "platform/NativePath.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,7 +25,7 @@ const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\
 
 QByteArray csvField(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
+    QByteArray bytes = nativepath::display(text).toUtf8();
     if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') ||
         bytes.contains('\r')) {
         bytes.replace("\"", "\"\"");

@@ -3,6 +3,8 @@
 
 #include <QFileInfo>
 #include <QTimer>
+#include "platform/NativePath.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 

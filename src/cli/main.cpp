@@ -2,6 +2,8 @@
 #include "cli/BatchCommand.h"
 #include "cli/BatchOptions.h"
 #include "engine/ConverterDeployment.h"
+#include "platform/NativePath.h"
+#include "platform/ProcessLimits.h"
 
 #include "service/ConverterService.h"
 
@@ -13,10 +15,11 @@ int main(int argc, char *argv[])
     // The converter service needs no application object.
     if (converterservice::isRequested(argc, argv))
         return converterservice::run();
+    processlimits::raiseOpenFileLimit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("morwenda-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MORWENDA_VERSION));
-    const ParsedCommandLine parsed = batchoptions::parse(QCoreApplication::arguments());
+    const ParsedCommandLine parsed = batchoptions::parse(nativepath::arguments(argc, argv));
     if (!parsed.options) {
         std::fputs(parsed.text.toLocal8Bit().constData(), parsed.exitStatus == 0 ? stdout : stderr);
         return parsed.exitStatus;

@@ -5,6 +5,8 @@
 #include "ConverterKind.h"
 #include "RunSummary.h"
 #include "StagingFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -54,6 +56,8 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_outcomes.clear();
     m_rows = std::vector<Row>(size_t(rows.size()));
     m_staging.clear();
+    m_listed = outputpaths::ListedFiles(rows);
+    m_rowsLeftByFolder.clear();
     m_next = m_active = m_done = 0;
     m_stopping = false;
     m_running = true;
@@ -62,7 +66,7 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     for (int i = 0; i < rows.size(); ++i)
         firstChoices << (i < outputs.size() ? outputpaths::notOverThePdf(outputs.at(i), rows.at(i))
                                             : outputpaths::forChoice(choice, rows.at(i)));
-    const QStringList targets = outputpaths::numberSameNames(firstChoices);
+    const QStringList targets = outputpaths::numberSameNames(firstChoices, m_listed);
     QSet<QString> folders;
     for (int i = 0; i < rows.size(); ++i) {
         FileOutcome file;
@@ -71,6 +75,7 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
         file.numbered = targets.at(i) != firstChoices.at(i);
         m_outcomes.append(file);
         const QString folder = QFileInfo(file.output).absolutePath();
+        ++m_rowsLeftByFolder[folder];
         if (!file.output.isEmpty() && !folders.contains(folder)) {
             folders.insert(folder);
             // What a run of a killed program left there goes before this run writes.
@@ -130,7 +135,7 @@ bool ConversionRun::dispatch(int index)
         settle(index, Outcome::Stopped, reasons::Stopped);
         return true;
     }
-    if (QFileInfo(output).isDir()) {
+    if (files::isFolder(output)) {
         settle(index, Outcome::WriteFailed, reasons::writeFailed(systemError(EISDIR)));
         return true;
     }
@@ -229,8 +234,8 @@ void ConversionRun::commit(int index)
     Row &row = m_rows[size_t(index)];
     FileOutcome &file = m_outcomes[index];
     if (leftText(file.outcome)) {
-        if (std::rename(QFile::encodeName(row.textPath).constData(),
-                        QFile::encodeName(file.output).constData()) != 0) {
+        if (std::rename(nativepath::encode(row.textPath).constData(),
+                        nativepath::encode(file.output).constData()) != 0) {
             file.outcome = Outcome::WriteFailed;
             file.reason = reasons::writeFailed(systemError(errno));
             QFile::remove(row.textPath);
@@ -239,6 +244,10 @@ void ConversionRun::commit(int index)
         QFile::remove(row.textPath);
     }
     row.committed = true;
+    // The folder's last file is done: its staging folder and lock go now, not at the run's end.
+    const QString folder = QFileInfo(file.output).absolutePath();
+    if (--m_rowsLeftByFolder[folder] == 0)
+        m_staging.erase(folder);
     ++m_done;
     emit fileDone(index);
     emit progressed(m_done, int(m_rows.size()));

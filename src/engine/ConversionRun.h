@@ -108,6 +108,8 @@ private:
     QList<FileOutcome> m_outcomes;
     std::vector<Row> m_rows;
     std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
+    outputpaths::ListedFiles m_listed;         // never the place of a text
+    std::map<QString, int> m_rowsLeftByFolder; // its staging folder goes with its last row
     int m_next = 0;
     int m_active = 0;
     int m_done = 0;

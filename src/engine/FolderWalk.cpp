@@ -3,6 +3,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
 #include <QDir>
@@ -29,7 +30,8 @@ bool isSilentFailure(int error)
 class OpenFolder
 {
 public:
-    explicit OpenFolder(const QString &path) : m_dir(::opendir(QFile::encodeName(path).constData()))
+    explicit OpenFolder(const QString &path)
+        : m_dir(::opendir(nativepath::encode(path).constData()))
     {
         m_error = m_dir ? 0 : errno;
     }
@@ -55,13 +57,6 @@ struct FolderEntries
     QStringList fileNames;
     QStringList subfolderNames;
 };
-
-// A name Qt gives back stands for the name on disk only when it was valid UTF-8; otherwise the
-// path built from it opens nothing (or another file).
-bool nameRoundTrips(const char *raw, const QString &name)
-{
-    return !name.contains(QChar(0xFFFD)) || QFile::encodeName(name) == QByteArray(raw);
-}
 
 // Reads every entry into `entries`. Files are the entries that are not folders themselves, match
 // the pattern and are regular files after following a link. Subfolders are real folders (not
@@ -91,15 +86,15 @@ void readEntries(DIR *dir, const FilePattern &pattern, bool withSubfolders, Fold
         if (type == DT_DIR) {
             if (!withSubfolders || raw[0] == '.')
                 continue;
-            const QString name = QFile::decodeName(raw);
+            const QString name = nativepath::decode(raw);
             if (!files::hasUnsafeChars(name))
                 entries.subfolderNames.append(name);
             continue;
         }
         if (type != DT_REG && type != DT_LNK)
             continue;
-        const QString name = QFile::decodeName(raw);
-        if (!pattern.matches(name) || !nameRoundTrips(raw, name))
+        const QString name = nativepath::decode(raw);
+        if (!pattern.matches(name))
             continue;
         struct stat facts;
         if (::fstatat(folderFd, raw, &facts, 0) == 0 && S_ISREG(facts.st_mode))
@@ -116,8 +111,7 @@ QString withSeparator(const QString &folder)
 // relative spellings such as "." are judged by the folder they name.
 bool walksSubfoldersOf(const QString &startFolder)
 {
-    const QString name =
-        QFileInfo(QDir::cleanPath(QFileInfo(startFolder).absoluteFilePath())).fileName();
+    const QString name = QFileInfo(nativepath::absolute(startFolder)).fileName();
     return !name.startsWith(u'.');
 }
 

@@ -18,13 +18,14 @@
 //   a link to a file counts as a file;
 // - a folder whose name holds an unsafe character (files::hasUnsafeChars) is not walked;
 // - a file whose name begins with "~", or that is not a regular file (files::isAccessibleFile:
-//   FIFOs, sockets and devices are not), or whose name is not valid UTF-8;
+//   FIFOs, sockets and devices are not);
 // - a folder that denies access, vanishes during the walk or whose path the system refuses as too
 //   long, silently; a folder reached a second time (a bind mount of one of its parents) is not
 //   walked again.
 // The chosen folder's own files are always listed; its subfolders are walked unless its own name
 // begins with a dot. Other failures while reading a folder (too many open files, an I/O error) are
-// reported with the walk's tag and the walk goes on with the next folder.
+// reported with the walk's tag and the walk goes on with the next folder. A name that is not valid
+// UTF-8 is kept without loss (platform/NativePath) and listed or walked like any other.
 class FolderWalk
 {
 public:

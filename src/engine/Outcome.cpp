@@ -27,6 +27,8 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("protected");
     case Outcome::Damaged:
         return QStringLiteral("damaged");
+    case Outcome::CannotRead:
+        return QStringLiteral("cannot-read");
     case Outcome::WriteFailed:
         return QStringLiteral("write-failed");
     case Outcome::TimeLimit:
@@ -56,6 +58,11 @@ QString sentence(QString text)
     return text + u'.';
 }
 } // namespace
+
+QString cannotRead(const QString &systemReason)
+{
+    return sentence(QStringLiteral("  - the file could not be read: ") + systemReason);
+}
 
 QString writeFailed(const QString &systemReason)
 {

@@ -11,6 +11,7 @@ enum class Outcome
     WrongPassword, // R1: the typed password opened nothing
     Protected,     // R2: the file wants a password, or forbids copying its text
     Damaged,       // damaged, or not a PDF at all
+    CannotRead,    // the file could not be opened for reading (missing, denied, not a file)
     WriteFailed,   // the text could not be written; the old file stays
     TimeLimit,     // the converter gave no new text for too long and was stopped
     MemoryLimit,   // the converter wanted more memory than it may have
@@ -58,6 +59,8 @@ inline const QString Unreadable = QStringLiteral(
 inline const QString Damaged = QStringLiteral("  - damaged file or not a PDF file.");
 inline const QString Stopped = QStringLiteral("  - not converted: the run was stopped.");
 
+// "  - the file could not be read: No such file or directory."
+QString cannotRead(const QString &systemReason);
 // "  - the text could not be written: No space left on device."
 QString writeFailed(const QString &systemReason);
 // "  - stopped after 30 seconds without new text (time limit)."

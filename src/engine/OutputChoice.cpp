@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutputChoice.h"
 
+#include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
 #include <algorithm>
@@ -8,6 +9,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+
+#include <cstdlib>
+#include <sys/stat.h>
 
 namespace outputpaths {
 
@@ -23,10 +27,25 @@ QString besidePdf(const QString &pdf)
                                           paths::outputFileName(paths::getFileName(pdf)));
 }
 
+namespace {
+
+// The path with every link resolved, from the system; empty when it does not exist.
+QByteArray realPath(const QString &path)
+{
+    char *resolved = ::realpath(nativepath::encode(path).constData(), nullptr);
+    if (!resolved)
+        return QByteArray();
+    QByteArray bytes(resolved);
+    std::free(resolved);
+    return bytes;
+}
+
+} // namespace
+
 QString notOverThePdf(const QString &output, const QString &pdf)
 {
-    const QFileInfo target(output);
-    if (!target.exists() || target.canonicalFilePath() != QFileInfo(pdf).canonicalFilePath())
+    const QByteArray target = realPath(output);
+    if (target.isEmpty() || target != realPath(pdf))
         return output;
     return output + QStringLiteral(".txt");
 }
@@ -44,6 +63,42 @@ QString forChoice(const OutputChoice &choice, const QString &pdf)
     return QString();
 }
 
+namespace {
+
+// The file a directory entry is (a link is the link itself: renaming over it keeps its target).
+bool entryIdentity(const QString &path, std::pair<quint64, quint64> &identity)
+{
+    struct stat facts;
+    if (::lstat(nativepath::encode(path).constData(), &facts) != 0)
+        return false;
+    identity = {quint64(facts.st_dev), quint64(facts.st_ino)};
+    return true;
+}
+
+} // namespace
+
+ListedFiles::ListedFiles(const QStringList &rows)
+{
+    for (const QString &row : rows) {
+        if (row.isEmpty())
+            continue;
+        m_places.insert(nativepath::absolute(row));
+        std::pair<quint64, quint64> identity;
+        if (entryIdentity(row, identity))
+            m_files.insert(identity);
+    }
+}
+
+bool ListedFiles::contains(const QString &path) const
+{
+    if (path.isEmpty())
+        return false;
+    if (m_places.contains(nativepath::absolute(path)))
+        return true;
+    std::pair<quint64, quint64> identity;
+    return !m_files.isEmpty() && entryIdentity(path, identity) && m_files.contains(identity);
+}
+
 QString numbered(const QString &output, int n)
 {
     const QString suffix = QStringLiteral(" (%1)").arg(n);
@@ -58,7 +113,7 @@ QString placeKey(const QString &path)
     return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QStringList numberSameNames(const QStringList &outputs)
+QStringList numberSameNames(const QStringList &outputs, const ListedFiles &listed)
 {
     QStringList numberedOutputs;
     numberedOutputs.reserve(outputs.size());
@@ -69,7 +124,7 @@ QStringList numberSameNames(const QStringList &outputs)
         if (!first.isEmpty()) {
             int &n = nextNumber[placeKey(first)];
             n = std::max(n, 2);
-            while (taken.contains(placeKey(output)))
+            while (taken.contains(placeKey(output)) || listed.contains(output))
                 output = numbered(first, n++);
             taken.insert(placeKey(output));
         }

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PdftotextJob.h"
 
+#include "platform/NativePath.h"
+
 #include <QStringList>
+
+#include <fcntl.h>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -18,6 +22,19 @@ constexpr int ExitPermissions = 3;
 bool saysWrongPassword(const QString &errorOutput)
 {
     return errorOutput.contains(QStringLiteral("Incorrect password"));
+}
+
+// The system's reason when pdftotext could not open the file ("I/O Error: Couldn't open file
+// 'x.pdf': No such file or directory."); "" when it said no such thing.
+QString openFailure(const QString &errorOutput)
+{
+    const qsizetype at = errorOutput.indexOf(QStringLiteral("Couldn't open file '"));
+    if (at < 0)
+        return QString();
+    const qsizetype lineEnd = errorOutput.indexOf(u'\n', at);
+    const QString line = errorOutput.mid(at, lineEnd < 0 ? -1 : lineEnd - at);
+    const qsizetype reason = line.lastIndexOf(QStringLiteral("': "));
+    return reason < 0 ? QString() : line.mid(reason + 3).trimmed();
 }
 
 } // namespace
@@ -38,6 +55,8 @@ PdftotextJob::~PdftotextJob()
         m_process->disconnect(this);
         m_process->kill(); // the QProcess reaps it as it goes
     }
+    if (m_pdfFd >= 0)
+        ::close(m_pdfFd);
 }
 
 QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
@@ -55,6 +74,19 @@ QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
 
 void PdftotextJob::start()
 {
+    // A file that is gone or cannot be read is named with the system's reason, not as damage.
+    QString unreadable;
+    m_pdfFd = nativepath::openForReading(m_order.pdf, unreadable);
+    if (m_pdfFd < 0) {
+        QMetaObject::invokeMethod(
+            this, [this, unreadable] { end(Outcome::CannotRead, reasons::cannotRead(unreadable)); },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (!nativepath::holdsKeptBytes(m_order.pdf)) {
+        ::close(m_pdfFd);
+        m_pdfFd = -1;
+    }
     if (!m_text.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         const QString reason = m_text.errorString();
         QMetaObject::invokeMethod(
@@ -70,12 +102,18 @@ void PdftotextJob::launch(PasswordRole role)
     m_role = role;
     m_process = new QProcess(this);
     m_process->setProgram(m_program);
-    m_process->setArguments(arguments(m_order, role));
+    JobOrder order = m_order;
+    if (m_pdfFd >= 0) // QProcess would spell the name's bytes differently
+        order.pdf = QStringLiteral("/dev/fd/%1").arg(m_pdfFd);
+    m_process->setArguments(arguments(order, role));
     m_process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_LINUX
     const rlim_t memory = rlim_t(m_limits.memoryMegabytes) * 1024 * 1024;
     const pid_t parent = ::getpid();
-    m_process->setChildProcessModifier([memory, parent] {
+    const int pdfFd = m_pdfFd;
+    m_process->setChildProcessModifier([memory, parent, pdfFd] {
+        if (pdfFd >= 0)
+            ::fcntl(pdfFd, F_SETFD, 0); // the converter inherits the open PDF
         // Between fork and exec: only calls that are safe there.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
@@ -208,6 +246,8 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
     else if (exitCode == ExitPermissions)
         end(Outcome::Protected, reasons::Protected);
+    else if (const QString why = openFailure(said); !why.isEmpty())
+        end(Outcome::CannotRead, reasons::cannotRead(why));
     else
         end(Outcome::Damaged, reasons::Damaged);
 }
@@ -228,6 +268,10 @@ void PdftotextJob::end(Outcome outcome, const QString &reason)
     m_idle.stop();
     if (m_text.isOpen())
         m_text.close();
+    if (m_pdfFd >= 0) {
+        ::close(m_pdfFd);
+        m_pdfFd = -1;
+    }
     m_result.outcome = outcome;
     m_result.reason = reason;
     emit finished();

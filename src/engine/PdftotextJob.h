@@ -54,6 +54,7 @@ private:
     QFile m_text;
     QTimer m_idle;
     PasswordRole m_role = PasswordRole::Owner;
+    int m_pdfFd = -1; // the PDF, open for a name QProcess cannot pass: given as /dev/fd/N
     bool m_aborted = false;
     bool m_ended = false;
 };

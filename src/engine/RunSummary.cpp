@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunSummary.h"
 
+#include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
 namespace runsummary {
@@ -29,7 +30,7 @@ QStringList failureLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.outcome != Outcome::Converted)
-            lines << file.pdf + file.reason;
+            lines << nativepath::display(file.pdf) + file.reason;
     return lines;
 }
 
@@ -38,7 +39,7 @@ QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.outcome == Outcome::Converted && file.ocrPages > 0)
-            lines << file.pdf + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+            lines << nativepath::display(file.pdf) + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
     return lines;
 }
 
@@ -47,8 +48,8 @@ QStringList renamedLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.numbered && leftText(file.outcome))
-            lines << file.pdf + QStringLiteral("  - its text is ") +
-                         paths::getFileName(file.output);
+            lines << nativepath::display(file.pdf) + QStringLiteral("  - its text is ") +
+                         nativepath::display(paths::getFileName(file.output));
     return lines;
 }
 

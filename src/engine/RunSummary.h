@@ -16,8 +16,8 @@ inline const QString Done = QStringLiteral("Done.");
 inline const QString NoData = QStringLiteral("File(s) has no data.");
 inline const QString FailureListHeader = QStringLiteral("The following files could not be read:");
 inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from scanned pages:");
-inline const QString RenamedListHeader =
-    QStringLiteral("These texts were numbered, because an earlier file's text has the same name:");
+inline const QString RenamedListHeader = QStringLiteral(
+    "These texts were numbered, because a listed file or an earlier text has the same name:");
 
 // Some file left a text (a usable one or not).
 bool leftAnyText(const QList<FileOutcome> &outcomes);

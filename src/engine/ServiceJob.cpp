@@ -2,12 +2,14 @@
 #include "ServiceJob.h"
 
 #include "ConverterKind.h"
+#include "platform/NativePath.h"
 #include "service/ConverterServiceClient.h"
 #include "service/ServicePool.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +64,14 @@ void ServiceJob::start()
         turnToFallback();
         return;
     }
+    // A file that is gone or cannot be read is named with the system's reason, not as damage.
+    QString unreadable;
+    const int pdf = nativepath::openForReading(m_order.pdf, unreadable);
+    if (pdf < 0) {
+        endLater(Outcome::CannotRead, reasons::cannotRead(unreadable));
+        return;
+    }
+    ::close(pdf);
     if (!m_text.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         endLater(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
@@ -153,8 +163,13 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         else
             end(Outcome::WrongPassword, reasons::WrongPassword);
         return;
-    case OutcomeKind::Damaged:
     case OutcomeKind::CannotOpen:
+        if (outcome.systemError != 0) {
+            end(Outcome::CannotRead, reasons::cannotRead(systemError(outcome.systemError)));
+            return;
+        }
+        [[fallthrough]];
+    case OutcomeKind::Damaged:
     case OutcomeKind::PageRange:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.
         end(Outcome::Damaged, reasons::Damaged);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StagingFolder.h"
 
+#include "platform/NativePath.h"
+
 #include <cerrno>
 #include <cstring>
 #include <QDir>
@@ -19,7 +21,28 @@ constexpr int RandomPartLength = 6;
 
 QString systemError(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return nativepath::systemReason(error);
+}
+
+// Why a staging folder cannot be made in `folder`, in the system's words where it has them.
+QString whyNotMade(const QString &folder, const QString &shownFolder)
+{
+    // QTemporaryDir keeps no reason; the folder itself tells the usual ones.
+    const QByteArray bytes = nativepath::encode(folder);
+    struct stat facts;
+    if (::stat(bytes.constData(), &facts) != 0)
+        return systemError(errno);
+    if (!S_ISDIR(facts.st_mode))
+        return systemError(ENOTDIR);
+    if (::access(bytes.constData(), W_OK | X_OK) != 0)
+        return systemError(errno);
+    // A full disk, no inodes left, a read-only mount: making one tells.
+    QByteArray probe = bytes + '/' + nativepath::encode(Prefix) + "XXXXXX";
+    if (!::mkdtemp(probe.data()))
+        return systemError(errno);
+    ::rmdir(probe.constData());
+    return QStringLiteral("the folder for the text cannot be made in ") +
+           nativepath::display(shownFolder);
 }
 
 // True when `name` is one of ours: the prefix and six letters or digits.
@@ -63,20 +86,22 @@ bool removeOwnFolder(int parentFd, const QByteArray &name)
 
 StagingFolder::StagingFolder(const QString &outputFolder) : m_outputFolder(outputFolder)
 {
-    m_dir = std::make_unique<TemporaryFolder>(outputFolder + u'/' + Prefix +
-                                              QString(RandomPartLength, u'X'));
+    QString place = outputFolder;
+    if (nativepath::holdsKeptBytes(outputFolder)) {
+        // Qt's file functions would spell the name differently: the folder is reached through a
+        // descriptor held for the staging folder's life.
+        m_folderFd = ::open(nativepath::encode(outputFolder).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_folderFd < 0) {
+            m_error = systemError(errno);
+            return;
+        }
+        place = QStringLiteral("/proc/self/fd/%1").arg(m_folderFd);
+    }
+    m_dir =
+        std::make_unique<TemporaryFolder>(place + u'/' + Prefix + QString(RandomPartLength, u'X'));
     if (!m_dir->isValid()) {
-        // QTemporaryDir keeps no reason; the folder itself tells the usual ones.
-        const QByteArray folder = QFile::encodeName(outputFolder);
-        struct stat facts;
-        if (::stat(folder.constData(), &facts) != 0)
-            m_error = systemError(errno);
-        else if (!S_ISDIR(facts.st_mode))
-            m_error = systemError(ENOTDIR);
-        else if (::access(folder.constData(), W_OK | X_OK) != 0)
-            m_error = systemError(errno);
-        else
-            m_error = QStringLiteral("the folder for the text cannot be made in ") + outputFolder;
+        m_error = whyNotMade(place, outputFolder);
         return;
     }
     const QByteArray lock = QFile::encodeName(m_dir->filePath(QString::fromUtf16(LockFileName)));
@@ -100,6 +125,8 @@ StagingFolder::~StagingFolder()
     m_dir.reset(); // the folder and the texts that were not put in place
     if (m_lockFd >= 0)
         ::close(m_lockFd);
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
 }
 
 QString StagingFolder::newTextPath()
@@ -110,18 +137,26 @@ QString StagingFolder::newTextPath()
 int StagingFolder::removeStale(const QString &outputFolder)
 {
     const int parentFd =
-        ::open(QFile::encodeName(outputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::open(nativepath::encode(outputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0)
         return 0;
-    const QStringList candidates =
-        QDir(outputFolder)
-            .entryList({Prefix + QStringLiteral("*")},
-                       QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    QStringList candidates;
+    const int listFd = ::dup(parentFd);
+    if (DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const QString name = QString::fromLatin1(entry->d_name);
+            if (namedLikeStaging(name))
+                candidates.append(name);
+        }
+        ::closedir(dir);
+    } else if (listFd >= 0) {
+        ::close(listFd);
+    }
     int removed = 0;
     for (const QString &name : candidates) {
         if (!namedLikeStaging(name))
             continue;
-        const QByteArray local = QFile::encodeName(name);
+        const QByteArray local = name.toLatin1();
         struct stat facts;
         if (::fstatat(parentFd, local.constData(), &facts, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISDIR(facts.st_mode) || facts.st_uid != ::geteuid())

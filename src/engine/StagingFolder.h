@@ -9,7 +9,9 @@
 // A private hidden folder ".morwenda-XXXXXX" inside an output folder where texts are written
 // before they are renamed into place (a rename within one file system, so a text appears whole or
 // not at all). A lock file inside, held while the folder lives, tells a later run whether the
-// folder's owner is still running; the folder and what it holds go with the object.
+// folder's owner is still running; the folder and what it holds go with the object. An output
+// folder whose name is not valid UTF-8 is reached through a descriptor (/proc/self/fd/N), so the
+// paths given out spell no such name.
 class StagingFolder
 {
 public:
@@ -38,6 +40,7 @@ private:
     QString m_outputFolder;
     std::unique_ptr<TemporaryFolder> m_dir;
     int m_lockFd = -1;
+    int m_folderFd = -1; // the output folder, when its name is not one Qt can spell
     int m_count = 0;
     QString m_error;
 };

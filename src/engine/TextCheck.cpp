@@ -1,19 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextCheck.h"
 
+#include "platform/NativePath.h"
+
 #include "platform/Failure.h"
 #include "TextJudge.h"
 
 #include <QFile>
+#include <unistd.h>
 #include <QStringDecoder>
 #include <utility>
 
 namespace {
 
+// Opens the file by its name's own bytes (a name that is not UTF-8 included).
 void openForReading(QFile &file)
 {
-    if (!file.open(QIODevice::ReadOnly))
+    QString reason;
+    const int handle = nativepath::openForReading(file.fileName(), reason);
+    if (handle < 0)
+        throw Failure(reason);
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
         throw Failure(file.errorString());
+    }
 }
 
 // Decodes a file in pieces. A multibyte sequence split between two pieces is decoded whole; bytes

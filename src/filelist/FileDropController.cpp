@@ -4,6 +4,8 @@
 #include "engine/FilePattern.h"
 #include "FolderScanController.h"
 #include "platform/widgets/MessageBoxes.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/RowListModel.h"
 
 #include <QDir>
@@ -38,22 +40,39 @@ QStringList FileDropController::localPaths(const QMimeData &data)
     QStringList paths;
     if (!data.hasUrls())
         return paths;
-    const QList<QUrl> urls = data.urls();
-    for (const QUrl &url : urls) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            paths.append(url.toLocalFile());
+    // The list's own bytes: QUrl::toLocalFile would turn a name that is not UTF-8 into U+FFFD.
+    const QList<QByteArray> lines = data.data(QStringLiteral("text/uri-list")).split('\n');
+    for (QByteArray line : lines) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QUrl url = QUrl::fromEncoded(line);
+        if (!url.isLocalFile())
+            continue;
+        const QByteArray bytes =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!bytes.isEmpty())
+            paths.append(nativepath::decode(bytes));
     }
     return paths;
 }
 
 void FileDropController::addPaths(const QStringList &paths)
 {
+    add(paths, QStringLiteral("*.pdf"));
+}
+
+void FileDropController::addDropped(const QStringList &paths)
+{
+    add(paths, QStringLiteral("*.*"));
+}
+
+void FileDropController::add(const QStringList &paths, const QString &folderPattern)
+{
     Procedure proc(m_boxes.reporter(), tags::Drop);
     for (const QString &path : paths) {
-        const QFileInfo item(path);
-        if (item.isDir() && !isHiddenFolder(path)) {
-            proc.run(102,
-                     [&] { m_scan.appendFolderFiles(path, FilePattern(QStringLiteral("*.*"))); });
+        if (files::isFolder(path) && !isHiddenFolder(path)) {
+            proc.run(102, [&] { m_scan.appendFolderFiles(path, FilePattern(folderPattern)); });
         } else {
             proc.run(100, [&] { m_rows.append(path); });
         }
@@ -85,7 +104,7 @@ bool FileDropController::eventFilter(QObject *watched, QEvent *event)
         drop->acceptProposedAction();
         // The file manager waits until the drop event returns; a folder's walk comes after.
         QMetaObject::invokeMethod(
-            this, [this, paths] { addPaths(paths); }, Qt::QueuedConnection);
+            this, [this, paths] { addDropped(paths); }, Qt::QueuedConnection);
         return true;
     }
     default:

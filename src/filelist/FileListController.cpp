@@ -2,6 +2,7 @@
 #include "FileListController.h"
 
 #include "platform/widgets/MessageBoxes.h"
+#include "platform/NativePath.h"
 #include "platform/PathRules.h"
 #include "platform/widgets/PointerState.h"
 #include "platform/RowListModel.h"
@@ -110,12 +111,14 @@ void FileListController::addFiles()
             m_boxes.services().openFileNames(m_boxes.owner(), addFilesTitle(), pdfFileFilter());
     });
     if (chosen.size() == 1) {
-        proc.run(108, [&] { m_rows.append(chosen.front()); });
+        proc.run(108, [&] { m_rows.append(nativepath::fromLossy(chosen.front())); });
         return;
     }
     // Several names come as folder and name joined, which doubles the separator after a root.
     for (const QString &path : std::as_const(chosen))
-        proc.run(110, [&] { m_rows.append(paths::removeDoubleBackslashes(path)); });
+        proc.run(110, [&] {
+            m_rows.append(nativepath::fromLossy(paths::removeDoubleBackslashes(path)));
+        });
 }
 
 void FileListController::clearList()

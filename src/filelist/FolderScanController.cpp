@@ -3,6 +3,7 @@
 
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "platform/NativePath.h"
 #include "platform/widgets/MessageBoxes.h"
 #include "platform/widgets/PointerState.h"
 #include "platform/SettingKeys.h"
@@ -76,6 +77,9 @@ void FolderScanController::scanFolder()
         return;
     proc.run(112, [&] { m_settings.saveSetting(settingkeys::LastFolder, folder); });
     proc.run(114, [&] { m_pointer.set(PointerState::Busy); });
-    proc.run(116, [&] { appendFolderFiles(folder, FilePattern::forExtension(extension)); });
+    // The dialog gives a name that is not UTF-8 with U+FFFD: the folder's real bytes are walked.
+    proc.run(116, [&] {
+        appendFolderFiles(nativepath::fromLossy(folder), FilePattern::forExtension(extension));
+    });
     proc.run(118, [&] { m_pointer.set(PointerState::Default); });
 }

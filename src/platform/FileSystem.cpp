@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 
 #include "Failure.h"
+#include "NativePath.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,33 +11,49 @@
 #include <QStandardPaths>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
+namespace {
+
+// The facts of the path's file after following links; false when there are none.
+bool statOf(const QString &path, struct stat &facts)
+{
+    return !path.isEmpty() && ::stat(nativepath::encode(path).constData(), &facts) == 0;
+}
+
+} // namespace
+
 bool fileExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && info.lastModified().isValid();
+    struct stat facts;
+    return statOf(path, facts);
+}
+
+qint64 lastChangeMs(const QString &path)
+{
+    struct stat facts;
+    if (!statOf(path, facts))
+        return -1;
+    return qint64(facts.st_mtim.tv_sec) * 1000 + facts.st_mtim.tv_nsec / 1000000;
 }
 
 bool isFolder(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    struct stat facts;
+    return statOf(path, facts) && S_ISDIR(facts.st_mode);
 }
 
 bool isOrdinaryFile(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    struct stat facts;
+    return statOf(path, facts) && S_ISREG(facts.st_mode);
 }
 
 bool isAccessibleFile(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    struct stat facts;
-    return ::stat(QFile::encodeName(path).constData(), &facts) == 0 && S_ISREG(facts.st_mode);
+    return isOrdinaryFile(path);
 }
 
 bool hasUnsafeChars(const QString &name)
@@ -51,14 +68,17 @@ bool hasUnsafeChars(const QString &name)
 
 void deleteFileSafe(const QString &path)
 {
-    if (path.isEmpty() || QFile::remove(path))
+    if (path.isEmpty())
         return;
-    QFile file(path);
+    const QByteArray bytes = nativepath::encode(path);
+    if (::unlink(bytes.constData()) == 0)
+        return;
+    struct stat facts;
     // A link is never followed: making its target writable would change another file.
-    if (!file.exists() || QFileInfo(path).isSymLink())
+    if (::lstat(bytes.constData(), &facts) != 0 || !S_ISREG(facts.st_mode))
         return;
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    file.remove();
+    ::chmod(bytes.constData(), (facts.st_mode & 07777) | S_IWUSR);
+    ::unlink(bytes.constData());
 }
 
 QString desktopFolder()

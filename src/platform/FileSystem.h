@@ -9,6 +9,10 @@ namespace files {
 // True exactly when the date and time of the path's last change can be read.
 bool fileExists(const QString &path);
 
+// When the file (after following links) last changed, in milliseconds since 1970; -1 when that
+// cannot be read.
+qint64 lastChangeMs(const QString &path);
+
 // True when the path names an existing folder.
 bool isFolder(const QString &path);
 

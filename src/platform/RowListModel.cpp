@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RowListModel.h"
 
+#include "NativePath.h"
+
 RowListModel::RowListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 int RowListModel::rowCount(const QModelIndex &parent) const
@@ -14,7 +16,7 @@ QVariant RowListModel::data(const QModelIndex &index, int role) const
         return {};
     // Rows have no tooltip of their own: the list's tooltip is shown over them.
     if (role == Qt::DisplayRole)
-        return m_rows.at(index.row());
+        return nativepath::display(m_rows.at(index.row())); // a path's own bytes stay in the row
     return {};
 }
 

@@ -4,8 +4,9 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
-// The rows of a list view: each row holds only its text. Rows keep the order in which they were
-// appended and may repeat. Positions are 0-based here; the window's row numbers are 1-based.
+// The rows of a list view: each row holds only its text, shown as nativepath::display shows it.
+// Rows keep the order in which they were appended and may repeat. Positions are 0-based here; the
+// window's row numbers are 1-based.
 class RowListModel final : public QAbstractListModel
 {
     Q_OBJECT

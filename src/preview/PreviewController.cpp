@@ -3,6 +3,7 @@
 
 #include "engine/ConversionLimits.h"
 #include "engine/PreviewConversion.h"
+#include "platform/NativePath.h"
 #include "engine/SessionConverters.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/MessageBoxes.h"
@@ -16,7 +17,7 @@ namespace {
 // The PDF's file name without its last extension; a name without a dot stays whole.
 QString shownName(const QString &pdf)
 {
-    const QString fileName = paths::getFileName(pdf);
+    const QString fileName = nativepath::display(paths::getFileName(pdf));
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot < 0 ? fileName : fileName.left(dot);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterServiceClient.h"
 
+#include "platform/NativePath.h"
+
 #include <QFile>
 #include <QPointer>
 #include <QProcessEnvironment>
@@ -119,7 +121,7 @@ void ConverterServiceClient::stop()
 
 std::string ConverterServiceClient::pathBytes(const QString &path)
 {
-    return QFile::encodeName(path).toStdString();
+    return nativepath::encode(path).toStdString(); // the name's own bytes, also when not UTF-8
 }
 
 std::string ConverterServiceClient::textBytes(const QString &text)

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
 #include "engine/ConversionRun.h"
+#include "engine/ConverterChoice.h"
 #include "engine/PdftotextConverter.h"
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
 #include "PdfFixtures.h"
+#include "RawNames.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 
@@ -160,6 +162,8 @@ private slots:
     void listsAndStandardStreams();
     void passwordFromAFile_data();
     void passwordFromAFile();
+    void rawNamesAndListedFilesFromTheCommandLine_data();
+    void rawNamesAndListedFilesFromTheCommandLine();
 };
 
 void TestBatchCommand::exitStatuses_data()
@@ -847,6 +851,88 @@ void TestBatchCommand::passwordFromAFile()
     QCOMPARE(rows.at(2)[QStringLiteral("outcome")].toString(), u"converted"_qs);
     QCOMPARE(contentOf(place.path(QStringLiteral("locked.txt"))), fixtures::convertDirectly(plain));
     QVERIFY(done.errors.contains(wrong + reasons::WrongPassword));
+}
+
+void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pdftotext") << QString(converterchoice::Pdftotext);
+    if (converterchoice::serviceBuilt())
+        QTest::newRow("service") << QString(converterchoice::Service);
+}
+
+// Names that are not UTF-8, in a folder and as an argument's own bytes, are converted into texts
+// of the same bytes and reported with U+FFFD; with every extension, a PDF named "a.txt" is listed
+// and stays, and the text of "a.pdf" is numbered instead.
+void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
+{
+    QFETCH(QString, kind);
+    TestPlace place;
+    const QString text = place.path(QStringLiteral("text.pdf"));
+    fixtures::writeTextPdf(text, {QStringLiteral("Hello from the first page.")});
+    const QByteArray expected = fixtures::convertDirectly(text);
+    const QString tree = madeFolder(place, QStringLiteral("tree"));
+    const QString cafe = rawnames::under(tree, rawnames::Cafe);
+    const QString loose = rawnames::under(place.root(), "loose-" + rawnames::Junk + ".pdf");
+    const auto cleanUp = qScopeGuard([&] {
+        rawnames::removeTree(cafe);
+        ::unlink(nativepath::encode(loose).constData());
+        ::unlink(nativepath::encode(loose.chopped(4) + QStringLiteral(".txt")).constData());
+    });
+    QVERIFY(rawnames::makeFolder(cafe));
+    const QString inCafe = rawnames::under(cafe, rawnames::Cafe + ".pdf");
+    for (const QString &pdf :
+         {inCafe, loose, tree + QStringLiteral("/a.pdf"), tree + QStringLiteral("/a.txt")})
+        QVERIFY(rawnames::copyTo(text, pdf));
+    const QByteArray pdfBytes = contentOf(text);
+    const QString report = place.path(QStringLiteral("report.csv"));
+
+    // The shell passes the bytes as they are, as a terminal would.
+    QProcess batch;
+    batch.setWorkingDirectory(place.root());
+    batch.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$0\" --converter \"$1\" --extension '*' --report \"$2\" "
+                                "tree \"$(printf 'loose-\\377\\376.pdf')\""),
+                 QStringLiteral(MORWENDA_BATCH), kind, report});
+    QVERIFY(batch.waitForFinished(300000));
+    const QString errors = QString::fromLocal8Bit(batch.readAllStandardError());
+    QVERIFY2(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0,
+             qPrintable(errors));
+
+    QCOMPARE(rawnames::contentOf(rawnames::under(cafe, rawnames::Cafe + ".txt")), expected);
+    QCOMPARE(rawnames::contentOf(rawnames::under(place.root(), "loose-" + rawnames::Junk + ".txt")),
+             expected);
+    QCOMPARE(contentOf(tree + QStringLiteral("/a.txt")), pdfBytes);
+    QCOMPARE(contentOf(tree + QStringLiteral("/a (2).txt")), expected);
+    QCOMPARE(contentOf(tree + QStringLiteral("/a.txt.txt")), expected);
+
+    // Run again with --skip-existing: the texts of such names are found and kept.
+    QProcess again;
+    again.setWorkingDirectory(place.root());
+    again.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$0\" --skip-existing --report \"$1\" "
+                                "\"$(printf 'loose-\\377\\376.pdf')\""),
+                 QStringLiteral(MORWENDA_BATCH), place.path(QStringLiteral("again.csv"))});
+    QVERIFY(again.waitForFinished(300000));
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(csvRows(place.path(QStringLiteral("again.csv"))).value(1).value(2),
+             QStringLiteral("skipped"));
+
+    QStringList reported;
+    for (const QStringList &row : csvRows(report).mid(1))
+        reported << row.value(0) + QStringLiteral(" -> ") + row.value(1) + u' ' + row.value(2);
+    reported.sort();
+    const QString shownCafe = tree + QStringLiteral("/caf\uFFFD/caf\uFFFD");
+    const QString shownLoose = place.root() + QStringLiteral("/loose-\uFFFD\uFFFD");
+    QStringList expectedRows{
+        tree + QStringLiteral("/a.pdf -> ") + tree + QStringLiteral("/a (2).txt converted"),
+        tree + QStringLiteral("/a.txt -> ") + tree + QStringLiteral("/a.txt.txt converted"),
+        shownCafe + QStringLiteral(".pdf -> ") + shownCafe + QStringLiteral(".txt converted"),
+        shownLoose + QStringLiteral(".pdf -> ") + shownLoose + QStringLiteral(".txt converted")};
+    expectedRows.sort();
+    QCOMPARE(reported, expectedRows);
 }
 
 QTEST_MAIN(TestBatchCommand)

@@ -652,8 +652,8 @@ void TestEngine::sameNameInOneRunIsNumbered()
     QCOMPARE(run.message,
              QStringLiteral("Done.\r\nThe following files could not be read:\r\n") + b +
                  reasons::Damaged +
-                 QStringLiteral("\r\nThese texts were numbered, because an earlier file's text "
-                                "has the same name:\r\n") +
+                 QStringLiteral("\r\nThese texts were numbered, because a listed file or an "
+                                "earlier text has the same name:\r\n") +
                  c + QStringLiteral("  - its text is x (3).txt\r\n") + d +
                  QStringLiteral("  - its text is x (4).txt\r\n") + c +
                  QStringLiteral("  - its text is x (5).txt"));

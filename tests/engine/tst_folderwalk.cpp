@@ -2,12 +2,14 @@
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sched.h>
@@ -27,9 +29,11 @@ ReportFn recordInto(Reports &reports)
     };
 }
 
-// Names on disk are bytes: control characters, and bytes that are not UTF-8.
+// Names on disk are bytes: control characters, and bytes that are not UTF-8 (which are walked).
 const QByteArray ControlFile = "ctrl\x01"
                                "name-in.pdf";
+
+const QString BadFolder = nativepath::decode(QByteArray("bad\xfe-in"));
 
 // A made tree whose names tell their fate: the walk lists every "-in" file of the walked folders
 // and nothing else ("-out" files, and everything in "-out" folders, stay out).
@@ -42,16 +46,16 @@ public:
         for (const char *folder :
              {"level1-a", "level1 – en dash", "level1-a/level2-a", "level1 – en dash/level2-b",
               "level1-a/level2-a/level3", ".dot-out", "level1-a/.dot-out", "question?-out",
-              "ctrl\x02-out", "bad\xfe-out"})
+              "ctrl\x02-out", "bad\xfe-in"})
             QVERIFY(::mkdir(raw(folder), 0700) == 0);
         for (const QByteArray &file :
              QByteArrayList{"top-in.pdf", "UPPER-in.PDF", "mixed-in.Pdf", "text-in.txt",
-                            "~lock-out.pdf", ".dot-out.pdf", "target-in.bin", "bad\xff-out.pdf",
+                            "~lock-out.pdf", ".dot-out.pdf", "target-in.bin", "bad\xff-in.pdf",
                             ControlFile, "level1-a/one-in.pdf", "level1-a/level2-a/two-in.pdf",
                             "level1-a/level2-a/level3/three-in.pdf", "level1 – en dash/dash-in.pdf",
                             "level1 – en dash/level2-b/two-b-in.pdf", ".dot-out/below-out.pdf",
                             "level1-a/.dot-out/below-out.pdf", "question?-out/below-out.pdf",
-                            "ctrl\x02-out/below-out.pdf", "bad\xfe-out/below-out.pdf"})
+                            "ctrl\x02-out/below-out.pdf", "bad\xfe-in/below-in.pdf"})
             QVERIFY(::close(::open(raw(file), O_CREAT | O_WRONLY, 0600)) == 0);
         QVERIFY(::mkfifo(raw("fifo-out.pdf"), 0600) == 0);
         QVERIFY(::symlink("target-in.bin", raw("link-to-file-in.pdf")) == 0);
@@ -73,12 +77,14 @@ public:
     QStringList walkedFolders() const
     {
         const QHash<QString, QString> below = {{"level1-a", "level1-a/level2-a"},
-                                               {"level1 – en dash", "level1 – en dash/level2-b"}};
+                                               {"level1 – en dash", "level1 – en dash/level2-b"},
+                                               {BadFolder, QString()}};
         QStringList order = {QString()}, level2;
         for (const QString &name : listing(m_dir.path())) {
             if (below.contains(name)) {
                 order.append(name);
-                level2.append(below.value(name));
+                if (!below.value(name).isEmpty())
+                    level2.append(below.value(name));
             }
         }
         return order + level2 + QStringList{"level1-a/level2-a/level3"};
@@ -93,20 +99,26 @@ public:
             const QString full = m_dir.path() + (folder.isEmpty() ? "" : "/" + folder);
             for (const QString &name : listing(full)) {
                 if (name.contains("-in") && pattern.matches(name) && !folder.startsWith(missing) &&
-                    QFileInfo(full + u'/' + name).isFile())
+                    files::isOrdinaryFile(full + u'/' + name))
                     rows.append(full + u'/' + name);
             }
         }
         return rows;
     }
 
+    // The names in the system's order, each with its own bytes (platform/NativePath).
     static QStringList listing(const QString &folder)
     {
         QStringList names;
-        QDirIterator it(folder,
-                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (it.hasNext())
-            names.append(it.nextFileInfo().fileName());
+        DIR *dir = ::opendir(nativepath::encode(folder).constData());
+        if (!dir)
+            return names;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                names.append(nativepath::decode(name));
+        }
+        ::closedir(dir);
         return names;
     }
 
@@ -207,7 +219,10 @@ void TestFolderWalk::walkOrderAndRule()
     QVERIFY(rows.contains(tree.path(QFile::decodeName(ControlFile))));
     QCOMPARE(rows.contains(tree.path("text-in.txt")), extension == "*");
     QCOMPARE(reports, Reports{});
-    QCOMPARE(folders, 6); // folders with unsafe names and links to folders are not even opened
+    QCOMPARE(folders, 7); // folders with unsafe names and links to folders are not even opened
+    // Names that are not UTF-8 keep their bytes, in a file's name and in a folder's.
+    QVERIFY(rows.contains(tree.path(nativepath::decode(QByteArray("bad\xff-in.pdf")))));
+    QVERIFY(rows.contains(tree.path(BadFolder + QStringLiteral("/below-in.pdf"))));
 
     // Listing one folder keeps the names the walk's rule then leaves out.
     const QStringList names = FolderWalk::listFiles(tree.path(""), Pdf);

@@ -7,7 +7,10 @@
 #include "WindowControls.h"
 #include "WindowFixture.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QTest>
 #include <QTreeView>
 
@@ -33,3 +36,18 @@ inline int selectedRow(const WindowControls &ui)
 
 #define VERIFY_NO_BOXES(fx)                                                                        \
     QVERIFY2((fx).services.boxes().isEmpty(), qPrintable((fx).services.describeBoxes()))
+
+// Sends a drag carrying `data` over the list, then drops it; answers whether the drag was taken.
+inline bool dragAndDrop(WindowControls &ui, QMimeData &data)
+{
+    QWidget *viewport = ui.fileList->viewport();
+    const QPoint at(20, 20);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    const bool accepted = enter.isAccepted();
+    if (accepted) {
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &drop);
+    }
+    return accepted;
+}
