@@ -4,6 +4,7 @@
 #include "ConversionJob.h"
 #include "ConverterKind.h"
 #include "StagingFolder.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,11 +17,6 @@
 namespace {
 
 const QString NoData = QStringLiteral("File(s) has no data.");
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // One spelling per place, so that two rows aiming at the same file are seen to clash.
 QString placeKey(const QString &path)

@@ -2,21 +2,13 @@
 #include "ServiceJob.h"
 
 #include "ConverterKind.h"
+#include "platform/SystemError.h"
 #include "service/ConverterServiceClient.h"
 #include "service/ServicePool.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder order,
                        ConversionLimits limits, QObject *parent)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StagingFolder.h"
 
+#include "platform/SystemError.h"
+
 #include <cerrno>
 #include <cstring>
 #include <QDir>
@@ -16,11 +18,6 @@ namespace {
 
 const QString Prefix = QStringLiteral(".morwenda-");
 constexpr int RandomPartLength = 6;
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // True when `name` is one of ours: the prefix and six letters or digits.
 bool namedLikeStaging(const QString &name)
