@@ -3,12 +3,8 @@
 
 #include <QStringList>
 
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
+#include <algorithm>
+
 
 namespace {
 
@@ -34,10 +30,8 @@ PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits lim
 
 PdftotextJob::~PdftotextJob()
 {
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->kill(); // the QProcess reaps it as it goes
-    }
+    if (m_process)
+        m_process->disconnect(this); // deleted with the job: killed, and reaped as it ends
 }
 
 QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
@@ -68,31 +62,12 @@ void PdftotextJob::start()
 void PdftotextJob::launch(PasswordRole role)
 {
     m_role = role;
-    m_process = new QProcess(this);
-    m_process->setProgram(m_program);
-    m_process->setArguments(arguments(m_order, role));
-    m_process->setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_LINUX
-    const rlim_t memory = rlim_t(m_limits.memoryMegabytes) * 1024 * 1024;
-    const pid_t parent = ::getpid();
-    m_process->setChildProcessModifier([memory, parent] {
-        // Between fork and exec: only calls that are safe there.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
-        // converters itself, instead of killing them behind its back.
-        ::setpgid(0, 0);
-        if (::getppid() != parent)
-            ::_exit(127); // the program ended before the converter could be tied to it
-        if (memory > 0) {
-            const rlimit limit{memory, memory};
-            ::setrlimit(RLIMIT_AS, &limit);
-        }
-    });
-#endif
-    connect(m_process, &QProcess::readyReadStandardOutput, this, &PdftotextJob::takeText);
-    connect(m_process, &QProcess::readyReadStandardError, this, &PdftotextJob::takeErrorOutput);
-    connect(m_process, &QProcess::finished, this, &PdftotextJob::onFinished);
-    connect(m_process, &QProcess::errorOccurred, this, &PdftotextJob::onError);
+    m_process = new ChildProcess(this);
+    m_process->setProgram(m_program, arguments(m_order, role));
+    m_process->setMemoryLimit(quint64(std::max(0, m_limits.memoryMegabytes)) * 1024 * 1024);
+    connect(m_process, &ChildProcess::outputReady, this, &PdftotextJob::takeText);
+    connect(m_process, &ChildProcess::finished, this, &PdftotextJob::onFinished);
+    connect(m_process, &ChildProcess::failedToStart, this, &PdftotextJob::onError);
     if (m_limits.idleSeconds > 0)
         m_idle.start(m_limits.idleSeconds * 1000);
     if (m_program.isEmpty()) {
@@ -114,7 +89,7 @@ void PdftotextJob::stop()
 {
     if (m_ended)
         return;
-    if (m_process && m_process->state() != QProcess::NotRunning) {
+    if (m_process && m_process->isRunning()) {
         abort(Outcome::Stopped, reasons::Stopped);
         return;
     }
@@ -137,7 +112,7 @@ void PdftotextJob::abort(Outcome outcome, const QString &reason)
 
 void PdftotextJob::takeText()
 {
-    const QByteArray bytes = m_process->readAllStandardOutput();
+    const QByteArray bytes = m_process->readOutput();
     if (bytes.isEmpty() || m_aborted)
         return;
     if (!keepText(m_text, bytes)) {
@@ -148,13 +123,6 @@ void PdftotextJob::takeText()
         m_idle.start(m_limits.idleSeconds * 1000);
 }
 
-void PdftotextJob::takeErrorOutput()
-{
-    const QByteArray bytes = m_process->readAllStandardError();
-    const qsizetype room = ErrorOutputLimit - m_result.errorOutput.size();
-    if (room > 0)
-        m_result.errorOutput += QString::fromLocal8Bit(bytes.left(room));
-}
 
 bool PdftotextJob::resetText()
 {
@@ -165,7 +133,7 @@ bool PdftotextJob::resetText()
 void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     takeText();
-    takeErrorOutput();
+    m_result.errorOutput = QString::fromLocal8Bit(m_process->errorTail());
     m_idle.stop();
     if (m_aborted) {
         end(m_result.outcome, m_result.reason);
@@ -188,6 +156,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
     if (saysWrongPassword(said)) {
         if (!m_order.password.isEmpty() && m_role == PasswordRole::Owner) {
             // The typed password may be the one that opens the file rather than the owner's.
+            m_process->disconnect(this);
             m_process->deleteLater();
             m_process = nullptr;
             m_result.errorOutput.clear();
@@ -212,12 +181,12 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         end(Outcome::Damaged, reasons::Damaged);
 }
 
-void PdftotextJob::onError(QProcess::ProcessError error)
+void PdftotextJob::onError(const QString &reason)
 {
-    if (error != QProcess::FailedToStart || m_ended)
+    if (m_ended)
         return;
     m_idle.stop();
-    end(Outcome::CannotStart, reasons::cannotStart(m_process->errorString()));
+    end(Outcome::CannotStart, reasons::cannotStart(reason));
 }
 
 void PdftotextJob::end(Outcome outcome, const QString &reason)

@@ -3,6 +3,7 @@
 
 #include "ChildConversion.h"
 #include "ServiceProtocol.h"
+#include "platform/ChildProcess.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -243,9 +243,7 @@ void Service::becomeChild(const ConvertRequest &request, int answerWrite, int er
                           pid_t service)
 {
     // Dies with the service; a service that died before this line leaves the child adopted.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != service)
-        ::_exit(127);
+    childprocess::tieToParent(service);
     // The protocol's pipes belong to the service alone.
     const int nothing = ::open("/dev/null", O_RDWR);
     ::dup2(nothing, STDIN_FILENO);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ServiceProtocol.h"
+#include "platform/ChildProcess.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -67,9 +68,8 @@ private:
     void loseOpenRequests();
 
     // Owned; outlives this client only until a killed service has been reaped.
-    QProcess *m_process;
+    ChildProcess *m_process;
     QByteArray m_answers;
-    QByteArray m_serviceErrors;
     QString m_brokenProtocol;
     QString m_endReason;
     QSet<quint32> m_open;
