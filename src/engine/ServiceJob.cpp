@@ -96,13 +96,13 @@ void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
 
 void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
 {
-    using serviceprotocol::OutcomeKind;
     if (id != m_id || !m_open)
         return;
     m_open = false;
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
-    const bool served = m_service->startedServing() || outcome.kind != OutcomeKind::ServiceLost;
+    const bool served = m_service->startedServing() ||
+                        outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
     releaseService();
     if (m_aborted) {
@@ -116,60 +116,67 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         turnToFallback();
         return;
     }
-    const bool limited = m_limits.memoryMegabytes > 0;
-    const bool outOfMemory = limited && saysOutOfMemory(m_result.errorOutput);
-    switch (outcome.kind) {
-    case OutcomeKind::Converted:
+    if (outcome.kind == serviceprotocol::OutcomeKind::Converted) {
         settleConverted();
         return;
+    }
+    const Ending ending = failureOf(outcome, lostReason);
+    end(ending.outcome, ending.reason);
+}
+
+ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outcome,
+                                            const QString &lostReason) const
+{
+    using serviceprotocol::OutcomeKind;
+    switch (outcome.kind) {
     case OutcomeKind::NeedsPassword:
-        end(Outcome::Protected, reasons::Protected);
-        return;
+        return {Outcome::Protected, reasons::Protected};
     case OutcomeKind::WrongPassword:
         if (m_order.password.isEmpty())
-            end(Outcome::Protected, reasons::Protected);
-        else
-            end(Outcome::WrongPassword, reasons::WrongPassword);
-        return;
+            return {Outcome::Protected, reasons::Protected};
+        return {Outcome::WrongPassword, reasons::WrongPassword};
+    case OutcomeKind::Converted: // not a failure; handled before
     case OutcomeKind::Damaged:
     case OutcomeKind::CannotOpen:
     case OutcomeKind::PageRange:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.
-        end(Outcome::Damaged, reasons::Damaged);
-        return;
+        return {Outcome::Damaged, reasons::Damaged};
     case OutcomeKind::WriteFailed:
-        end(Outcome::WriteFailed,
-            reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO)));
-        return;
-    case OutcomeKind::TimeLimit:
-        end(Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds));
-        return;
-    case OutcomeKind::MemoryLimit:
-        end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        return;
-    case OutcomeKind::Crashed:
-        if (outOfMemory)
-            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        else
-            end(Outcome::Crashed, reasons::crashed(outcome.signal));
-        return;
+        return {Outcome::WriteFailed,
+                reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO))};
     case OutcomeKind::Cancelled:
-        end(Outcome::Stopped, reasons::Stopped);
-        return;
+        return {Outcome::Stopped, reasons::Stopped};
+    case OutcomeKind::TimeLimit:
+    case OutcomeKind::MemoryLimit:
+    case OutcomeKind::Crashed:
+    case OutcomeKind::ChildFailed:
+    case OutcomeKind::ServiceLost:
+        break;
+    }
+    return endOfChild(outcome, lostReason);
+}
+
+ConversionJob::Ending ServiceJob::endOfChild(const serviceprotocol::Outcome &outcome,
+                                             const QString &lostReason) const
+{
+    using serviceprotocol::OutcomeKind;
+    const bool outOfMemory = m_limits.memoryMegabytes > 0 && saysOutOfMemory(m_result.errorOutput);
+    const Ending atMemoryLimit{Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes)};
+    switch (outcome.kind) {
+    case OutcomeKind::TimeLimit:
+        return {Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)};
+    case OutcomeKind::MemoryLimit:
+        return atMemoryLimit;
+    case OutcomeKind::Crashed:
+        return outOfMemory ? atMemoryLimit : Ending{Outcome::Crashed, reasons::crashed(outcome.signal)};
     case OutcomeKind::ChildFailed:
         if (outcome.systemError != 0)
-            end(Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError)));
-        else if (outOfMemory)
-            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        else
-            end(Outcome::Damaged, reasons::Damaged);
-        return;
-    case OutcomeKind::ServiceLost:
+            return {Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError))};
+        return outOfMemory ? atMemoryLimit : Ending{Outcome::Damaged, reasons::Damaged};
+    default:
         // The service went away with this file; the next job starts it again.
-        end(Outcome::Crashed, reasons::serviceLost(lostReason));
-        return;
+        return {Outcome::Crashed, reasons::serviceLost(lostReason)};
     }
-    end(Outcome::Crashed, reasons::serviceLost(lostReason));
 }
 
 void ServiceJob::settleConverted()

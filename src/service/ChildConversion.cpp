@@ -168,11 +168,10 @@ const char *libraryVersion()
 
 namespace {
 
-[[noreturn]] void convert(const ConvertRequest &request, int answerFd)
+// The document opened with the password in the role(s) the request names.
+std::unique_ptr<PDFDoc> openWithPassword(const ConvertRequest &request)
 {
     using serviceprotocol::PasswordUse;
-
-    Outcome outcome;
     std::optional<GooString> password;
     if (request.passwordUse != PasswordUse::None)
         password = GooString(request.password);
@@ -184,17 +183,32 @@ namespace {
     if (!doc->isOk() && doc->getErrorCode() == errEncrypted &&
         request.passwordUse == PasswordUse::OwnerThenUser)
         doc = openDocument(request.pdfPath, std::nullopt, password);
-    if (!doc->isOk()) {
-        outcome.popplerError = doc->getErrorCode();
-        outcome.kind = openFailureKind(outcome.popplerError, password.has_value());
-        if (outcome.kind == OutcomeKind::CannotOpen)
-            outcome.systemError = doc->getFopenErrno();
-        outcome.exitCode = 1;
-        answerAndExit(answerFd, outcome);
-    }
+    return doc;
+}
 
-    outcome.pageCount = doc->getNumPages();
-    int firstPage = request.firstPage < 1 ? 1 : request.firstPage;
+[[noreturn]] void answerUnopened(PDFDoc &doc, const ConvertRequest &request, int answerFd)
+{
+    Outcome outcome;
+    outcome.popplerError = doc.getErrorCode();
+    outcome.kind = openFailureKind(outcome.popplerError,
+                                   request.passwordUse != serviceprotocol::PasswordUse::None);
+    if (outcome.kind == OutcomeKind::CannotOpen)
+        outcome.systemError = doc.getFopenErrno();
+    outcome.exitCode = 1;
+    answerAndExit(answerFd, outcome);
+}
+
+struct PageRange
+{
+    int first;
+    int last;
+};
+
+// The request's pages within the document's; a range that holds no page ends the child as
+// pdftotext would.
+PageRange pageRangeOrExit(const ConvertRequest &request, Outcome &outcome, int answerFd)
+{
+    const int firstPage = request.firstPage < 1 ? 1 : request.firstPage;
     int lastPage = request.lastPage;
     if (lastPage < 1 || lastPage > outcome.pageCount)
         lastPage = outcome.pageCount;
@@ -207,25 +221,30 @@ namespace {
         outcome.exitCode = 99;
         answerAndExit(answerFd, outcome);
     }
+    return {firstPage, lastPage};
+}
 
+// Where the text is written: the answer pipe, or the file the request names.
+int openTextTargetOrExit(const ConvertRequest &request, Outcome &outcome, int answerFd)
+{
+    if (request.target != serviceprotocol::OutputTarget::File)
+        return answerFd;
+    const int textFd =
+        ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (textFd < 0) {
+        outcome.systemError = errno;
+        error(errIO, -1, "Couldn't open text file '{0:s}'", request.outputPath.c_str());
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.exitCode = 2;
+        answerAndExit(answerFd, outcome);
+    }
+    return textFd;
+}
+
+// The last of the text is handed on and the outcome says whether all of it was written.
+void finishText(TextSink &sink, const ConvertRequest &request, int textFd, Outcome &outcome)
+{
     const bool toFile = request.target == serviceprotocol::OutputTarget::File;
-    int textFd = answerFd;
-    if (toFile) {
-        textFd = ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (textFd < 0) {
-            outcome.systemError = errno;
-            error(errIO, -1, "Couldn't open text file '{0:s}'", request.outputPath.c_str());
-            outcome.kind = OutcomeKind::WriteFailed;
-            outcome.exitCode = 2;
-            answerAndExit(answerFd, outcome);
-        }
-    }
-
-    TextSink sink(textFd, !toFile);
-    {
-        PageFlushingTextDevice device(sink);
-        doc->displayPages(&device, firstPage, lastPage, 72.0, 72.0, 0, true, false, false);
-    }
     sink.flush();
     outcome.systemError = sink.error();
     if (toFile && ::close(textFd) != 0 && outcome.systemError == 0)
@@ -238,6 +257,25 @@ namespace {
         outcome.kind = OutcomeKind::Converted;
         outcome.exitCode = 0;
     }
+}
+
+[[noreturn]] void convert(const ConvertRequest &request, int answerFd)
+{
+    Outcome outcome;
+    const std::unique_ptr<PDFDoc> doc = openWithPassword(request);
+    if (!doc->isOk())
+        answerUnopened(*doc, request, answerFd);
+    outcome.pageCount = doc->getNumPages();
+    const PageRange pages = pageRangeOrExit(request, outcome, answerFd);
+    const int textFd = openTextTargetOrExit(request, outcome, answerFd);
+
+    TextSink sink(textFd, request.target != serviceprotocol::OutputTarget::File);
+    {
+        PageFlushingTextDevice device(sink);
+        for (int page = pages.first; page <= pages.last; ++page)
+            doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+    }
+    finishText(sink, request, textFd, outcome);
     answerAndExit(answerFd, outcome);
 }
 
