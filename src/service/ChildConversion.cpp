@@ -112,10 +112,16 @@ public:
     {
         TextOutputDev::endPage();
         m_sink.flush();
+        ++m_pagesDone;
     }
+
+    // Pages whose text was handed on: a page poppler cannot read any more (the file was cut
+    // short while it converted) is left out without a word.
+    int pagesDone() const { return m_pagesDone; }
 
 private:
     TextSink &m_sink;
+    int m_pagesDone = 0;
 };
 
 [[noreturn]] void answerAndExit(int answerFd, Outcome outcome)
@@ -142,10 +148,44 @@ std::unique_ptr<PDFDoc> openDocument(const std::string &path,
     return std::make_unique<PDFDoc>(std::make_unique<GooString>(path), ownerPassword, userPassword);
 }
 
-OutcomeKind openFailureKind(int popplerError, bool passwordGiven)
+int stringLength(const Object &object)
+{
+    return object.isString() ? object.getString()->getLength() : -1;
+}
+
+// A file whose encryption no password can undo: a security handler other than the standard one
+// (the only one poppler has), or a standard one whose own entries poppler refuses (the kinds and
+// lengths its handler requires). It is damaged, as pdftotext's mode says, not locked.
+bool noPasswordCanOpen(PDFDoc &doc)
+{
+    XRef *xref = doc.getXRef();
+    if (!xref)
+        return true;
+    const Object encrypt = xref->getTrailerDict()->dictLookup("Encrypt");
+    if (!encrypt.isDict() || !encrypt.dictLookup("Filter").isName("Standard"))
+        return true;
+    const Object version = encrypt.dictLookup("V");
+    const Object revision = encrypt.dictLookup("R");
+    if (!version.isInt() || !revision.isInt() || !encrypt.dictLookup("P").isInt())
+        return true;
+    const int v = version.getInt();
+    const int r = revision.getInt();
+    if ((v != 1 && v != 2 && v != 4 && v != 5) || r < 2 || r > 6)
+        return true;
+    const int owner = stringLength(encrypt.dictLookup("O"));
+    const int user = stringLength(encrypt.dictLookup("U"));
+    if (r <= 4)
+        return owner != 32 || user != 32;
+    return owner < 48 || user < 48 || stringLength(encrypt.dictLookup("OE")) != 32 ||
+           stringLength(encrypt.dictLookup("UE")) != 32;
+}
+
+OutcomeKind openFailureKind(PDFDoc &doc, int popplerError, bool passwordGiven)
 {
     switch (popplerError) {
     case errEncrypted:
+        if (noPasswordCanOpen(doc))
+            return OutcomeKind::Damaged;
         return passwordGiven ? OutcomeKind::WrongPassword : OutcomeKind::NeedsPassword;
     case errOpenFile:
         return OutcomeKind::CannotOpen;
@@ -190,7 +230,7 @@ std::unique_ptr<PDFDoc> openWithPassword(const ConvertRequest &request)
 {
     Outcome outcome;
     outcome.popplerError = doc.getErrorCode();
-    outcome.kind = openFailureKind(outcome.popplerError,
+    outcome.kind = openFailureKind(doc, outcome.popplerError,
                                    request.passwordUse != serviceprotocol::PasswordUse::None);
     if (outcome.kind == OutcomeKind::CannotOpen)
         outcome.systemError = doc.getFopenErrno();
@@ -241,8 +281,10 @@ int openTextTargetOrExit(const ConvertRequest &request, Outcome &outcome, int an
     return textFd;
 }
 
-// The last of the text is handed on and the outcome says whether all of it was written.
-void finishText(TextSink &sink, const ConvertRequest &request, int textFd, Outcome &outcome)
+// The last of the text is handed on and the outcome says whether all of it was written, and
+// whether it is whole: a text of fewer pages than the document had when it was opened is not.
+void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int pagesMissing,
+                Outcome &outcome)
 {
     const bool toFile = request.target == serviceprotocol::OutputTarget::File;
     sink.flush();
@@ -253,6 +295,11 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, Outco
     if (outcome.systemError != 0) {
         outcome.kind = OutcomeKind::WriteFailed;
         outcome.exitCode = 2;
+    } else if (pagesMissing > 0) {
+        error(errSyntaxError, -1, "{0:d} pages could not be read: the file changed or is damaged",
+              pagesMissing);
+        outcome.kind = OutcomeKind::Damaged;
+        outcome.exitCode = 1;
     } else {
         outcome.kind = OutcomeKind::Converted;
         outcome.exitCode = 0;
@@ -270,12 +317,14 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, Outco
     const int textFd = openTextTargetOrExit(request, outcome, answerFd);
 
     TextSink sink(textFd, request.target != serviceprotocol::OutputTarget::File);
+    int pagesMissing = 0;
     {
         PageFlushingTextDevice device(sink);
         for (int page = pages.first; page <= pages.last; ++page)
             doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+        pagesMissing = (pages.last - pages.first + 1) - device.pagesDone();
     }
-    finishText(sink, request, textFd, outcome);
+    finishText(sink, request, textFd, pagesMissing, outcome);
     answerAndExit(answerFd, outcome);
 }
 
