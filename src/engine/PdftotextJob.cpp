@@ -65,11 +65,18 @@ void PdftotextJob::launch(PasswordRole role)
     m_process = new ChildProcess(this);
     m_process->setProgram(m_program, arguments(m_order, role));
     m_process->setMemoryLimit(quint64(std::max(0, m_limits.memoryMegabytes)) * 1024 * 1024);
+    // The time limit counts time without new text, so the text must show as it is made. Written
+    // to a pipe, pdftotext's text waits in its output buffer (4 KB) and a slow file of short
+    // pages shows none for minutes; written to a terminal, every line comes as soon as it is
+    // done, a page's at its end. Only the text is a true sign of progress: a page of forms that
+    // draw forms keeps the converter busy, reading the file and using the processor, for
+    // minutes without a line, and must still be stopped.
+    m_process->setOutputThroughTerminal(true);
     connect(m_process, &ChildProcess::outputReady, this, &PdftotextJob::takeText);
     connect(m_process, &ChildProcess::finished, this, &PdftotextJob::onFinished);
     connect(m_process, &ChildProcess::failedToStart, this, &PdftotextJob::onError);
     if (m_limits.idleSeconds > 0)
-        m_idle.start(m_limits.idleSeconds * 1000);
+        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
     if (m_program.isEmpty()) {
         QMetaObject::invokeMethod(
             this,
@@ -120,9 +127,8 @@ void PdftotextJob::takeText()
         return;
     }
     if (m_limits.idleSeconds > 0)
-        m_idle.start(m_limits.idleSeconds * 1000);
+        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
 }
-
 
 bool PdftotextJob::resetText()
 {

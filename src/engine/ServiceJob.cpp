@@ -7,6 +7,7 @@
 #include "service/ServicePool.h"
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +16,8 @@ ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder orde
     : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_order(std::move(order)),
       m_limits(limits), m_text(m_order.textPath)
 {
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, &ServiceJob::serviceSilent);
 }
 
 ServiceJob::~ServiceJob()
@@ -37,7 +40,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
         request.lastPage = 100;
     }
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
-    request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
+    request.idleLimitMs = std::uint32_t(ConversionLimits::idleMilliseconds(limits.idleSeconds));
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
     return request;
 }
@@ -55,8 +58,38 @@ void ServiceJob::start()
     m_service = m_pool->take();
     connect(m_service, &ConverterServiceClient::textArrived, this, &ServiceJob::takeText);
     connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
+    // The service's own clock restarts with its ready message.
+    connect(m_service, &ConverterServiceClient::ready, this, [this] {
+        if (m_watchdog.isActive() && !m_aborted)
+            watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    });
     m_open = true;
     m_id = m_service->convert(request(m_order, m_limits));
+    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+}
+
+void ServiceJob::watchService(int milliseconds)
+{
+    // The service stops its child at the time limit and answers at once; this much later it is
+    // taken for frozen.
+    constexpr qint64 GraceMilliseconds = 2000;
+    if (milliseconds <= 0) {
+        m_watchdog.stop();
+        return;
+    }
+    m_watchdog.start(int(std::min<qint64>(milliseconds + GraceMilliseconds, INT_MAX)));
+}
+
+void ServiceJob::serviceSilent()
+{
+    if (!m_open || !m_pool || m_ended)
+        return;
+    if (!m_aborted) {
+        m_aborted = true;
+        m_result.outcome = Outcome::TimeLimit;
+        m_result.reason = reasons::timeLimit(m_limits.idleSeconds);
+    }
+    m_service->killUnanswering(); // finished() follows as the service's end is signalled
 }
 
 void ServiceJob::stop()
@@ -82,16 +115,25 @@ void ServiceJob::abort(Outcome outcome, const QString &reason)
     m_aborted = true;
     m_result.outcome = outcome;
     m_result.reason = reason;
-    if (m_open && m_pool)
+    if (m_open && m_pool) {
         m_service->cancel(m_id); // finished() follows with the child's end
+        // A service answers a cancel at once; one that does not is killed: the file is stopped
+        // either way, and the next file starts the service again.
+        m_watchdog.start(300);
+    }
 }
 
 void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
 {
     if (id != m_id || bytes.isEmpty() || m_aborted || m_ended)
         return;
-    if (!keepText(m_text, bytes))
+    if (!keepText(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    // The child hands its text on at every page's end (a page break at least): each page is
+    // progress.
+    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
 }
 
 void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
@@ -99,6 +141,7 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     if (id != m_id || !m_open)
         return;
     m_open = false;
+    m_watchdog.stop();
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
     const bool served = m_service->startedServing() ||
@@ -196,6 +239,17 @@ void ServiceJob::turnToFallback()
     forgetText();
     if (m_aborted) {
         endLater(Outcome::Stopped, reasons::Stopped);
+        return;
+    }
+    if (!m_order.password.isEmpty()) {
+        // pdftotext takes a password only on its command line, where every user of the machine
+        // can read it: the user did not choose that.
+        const QString why = m_pool ? m_pool->unavailableReason() : QString();
+        endLater(Outcome::CannotStart,
+                 reasons::cannotStart(
+                     (why.isEmpty() ? QStringLiteral("the converter service did not start") : why) +
+                     QStringLiteral("; the file was not converted, since pdftotext would show its "
+                                    "password on its command line")));
         return;
     }
     m_fallback = m_fallbackKind.makeJob(m_order, m_limits);

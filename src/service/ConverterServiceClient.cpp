@@ -78,10 +78,18 @@ void ConverterServiceClient::cancel(quint32 id)
 
 void ConverterServiceClient::stop()
 {
-    if (m_process->state() == QProcess::NotRunning)
+    if (!m_process->isRunning())
         return;
     m_stopping = true;
-    m_process->closeWriteChannel();
+    m_process->process().closeWriteChannel();
+}
+
+void ConverterServiceClient::killUnanswering()
+{
+    if (!m_process->isRunning())
+        return;
+    m_brokenProtocol = tr("The converter service did not answer in time and was killed.");
+    m_process->kill();
 }
 
 std::string ConverterServiceClient::pathBytes(const QString &path)
