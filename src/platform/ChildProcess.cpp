@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
@@ -242,8 +243,19 @@ void ChildProcess::takeErrorOutput()
 
 void ChildProcess::endAll()
 {
-    for (QProcess *process : liveProcesses())
+    const QSet<QProcess *> live = liveProcesses();
+    QList<pid_t> killed;
+    for (QProcess *process : live) {
+        if (process->processId() > 0)
+            killed << pid_t(process->processId());
         killGroup(*process);
+    }
+    // The program ends next, with no turn of the event loop to reap them: a killed child ends at
+    // once, so it is reaped here, and none is left behind even as a zombie.
+    for (const pid_t pid : killed) {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
 }
 
 int ChildProcess::liveCount()

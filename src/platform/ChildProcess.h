@@ -67,7 +67,8 @@ public:
     void clearErrorTail() { m_errorTail.clear(); }
 
     // Kills every child still running, also those whose owner is gone and that wait to be
-    // reaped. For closing: the program ends without waiting for them.
+    // reaped, and reaps them. For closing only, as the program ends next: a killed child ends at
+    // once, and no turn of the event loop follows to reap it.
     static void endAll();
     // How many children are running or not reaped yet.
     static int liveCount();
