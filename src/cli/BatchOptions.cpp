@@ -136,10 +136,10 @@ ParsedCommandLine parse(const QStringList &arguments)
         int &target;
         int least;
         int most; // what the converters can hold
-    } numbers[] = {{jobs, options.jobs, 1, INT_MAX},
-                   {timeLimit, options.timeLimitSeconds, 0, ConversionLimits::MaxIdleSeconds},
-                   {memoryLimit, options.memoryLimitMegabytes, 0,
-                    ConversionLimits::MaxMemoryMegabytes}};
+    } numbers[] = {
+        {jobs, options.jobs, 1, INT_MAX},
+        {timeLimit, options.timeLimitSeconds, 0, ConversionLimits::MaxIdleSeconds},
+        {memoryLimit, options.memoryLimitMegabytes, 0, ConversionLimits::MaxMemoryMegabytes}};
     for (const auto &number : numbers) {
         if (!parser.isSet(number.option))
             continue;

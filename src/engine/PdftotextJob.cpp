@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 // pdftotext's own exit codes.

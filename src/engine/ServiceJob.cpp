@@ -7,8 +7,8 @@
 #include "service/ServicePool.h"
 
 #include <algorithm>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder order,
@@ -144,8 +144,8 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_watchdog.stop();
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
-    const bool served = m_service->startedServing() ||
-                        outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
+    const bool served =
+        m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
     releaseService();
     if (m_aborted) {
@@ -204,14 +204,16 @@ ConversionJob::Ending ServiceJob::endOfChild(const serviceprotocol::Outcome &out
 {
     using serviceprotocol::OutcomeKind;
     const bool outOfMemory = m_limits.memoryMegabytes > 0 && saysOutOfMemory(m_result.errorOutput);
-    const Ending atMemoryLimit{Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes)};
+    const Ending atMemoryLimit{Outcome::MemoryLimit,
+                               reasons::memoryLimit(m_limits.memoryMegabytes)};
     switch (outcome.kind) {
     case OutcomeKind::TimeLimit:
         return {Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)};
     case OutcomeKind::MemoryLimit:
         return atMemoryLimit;
     case OutcomeKind::Crashed:
-        return outOfMemory ? atMemoryLimit : Ending{Outcome::Crashed, reasons::crashed(outcome.signal)};
+        return outOfMemory ? atMemoryLimit
+                           : Ending{Outcome::Crashed, reasons::crashed(outcome.signal)};
     case OutcomeKind::ChildFailed:
         if (outcome.systemError != 0)
             return {Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError))};

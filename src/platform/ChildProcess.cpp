@@ -9,10 +9,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <termios.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <utility>
 

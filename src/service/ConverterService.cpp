@@ -2,8 +2,8 @@
 #include "ConverterService.h"
 
 #include "ChildConversion.h"
-#include "ServiceProtocol.h"
 #include "platform/ChildProcess.h"
+#include "ServiceProtocol.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -226,9 +226,8 @@ void Service::startChild(const ConvertRequest &request)
     ConvertRequest limited = request;
     if (limited.memoryLimit > 0) {
         const std::uint64_t own = ownAddressSpace();
-        limited.memoryLimit = limited.memoryLimit > RLIM_INFINITY - own
-                                  ? RLIM_INFINITY
-                                  : limited.memoryLimit + own;
+        limited.memoryLimit =
+            limited.memoryLimit > RLIM_INFINITY - own ? RLIM_INFINITY : limited.memoryLimit + own;
     }
     const pid_t pid = ::fork();
     if (pid == 0)

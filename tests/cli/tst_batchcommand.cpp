@@ -186,7 +186,8 @@ void TestBatchCommand::exitStatuses_data()
                              << QStringList{} << 2 << QStringLiteral("--jobs needs");
     QTest::newRow("a time limit beyond what a timer holds")
         << QStringList{QStringLiteral("--time-limit"), QStringLiteral("4294968"), text}
-        << QStringList{} << 2 << QStringLiteral("--time-limit needs a whole number from 0 to 2147483");
+        << QStringList{} << 2
+        << QStringLiteral("--time-limit needs a whole number from 0 to 2147483");
     QTest::newRow("report of no known kind")
         << QStringList{QStringLiteral("--report"), QStringLiteral("@/r.txt"), text} << QStringList{}
         << 2 << QStringLiteral(".csv or .json");

@@ -107,9 +107,8 @@ void writeSlowPagesPdf(const QString &path, int pages, int depth)
             data = QByteArray("q /Y Do Q 1 0 0 1 0.1 0.1 cm ").repeated(10);
             resources = "<< /XObject << /Y " + QByteArray::number(4 + level + 1) + " 0 R >> >>";
         }
-        objects << streamObject("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " +
-                                    resources,
-                                data);
+        objects << streamObject(
+            "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
     }
     QByteArray kids;
     for (int page = 1; page <= pages; ++page) {
@@ -134,8 +133,7 @@ void writeEncryptedClaim(const QString &path, const QByteArray &encrypt)
          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 R "
          ">> >> /Contents 5 0 R >>",
          "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-         streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Locked away) Tj ET"),
-         encrypt});
+         streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Locked away) Tj ET"), encrypt});
     pdf.replace("/Root 1 0 R >>",
                 "/Root 1 0 R /Encrypt 6 0 R /ID [<0123456789abcdef0123456789abcdef> "
                 "<0123456789abcdef0123456789abcdef>] >>");
@@ -211,7 +209,8 @@ void TestConverterFaults::frozenServiceIsKilled()
     QVERIFY2(done.outcomes.size() == 1, qPrintable(describe(done)));
     if (stop) {
         QCOMPARE(done.outcomes.at(0).outcome, Outcome::Stopped);
-        QVERIFY2(stoppedAfter >= 0 && stoppedAfter < 2000, qPrintable(QString::number(stoppedAfter)));
+        QVERIFY2(stoppedAfter >= 0 && stoppedAfter < 2000,
+                 qPrintable(QString::number(stoppedAfter)));
     } else {
         QCOMPARE(done.outcomes.at(0).outcome, Outcome::TimeLimit);
         QCOMPARE(done.outcomes.at(0).reason, reasons::timeLimit(2));
@@ -241,8 +240,8 @@ void TestConverterFaults::slowFileThatProgressesIsNotStopped()
     ConversionRun run(*converter);
     QElapsedTimer clock;
     clock.start();
-    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out"))),
-                                      limitsOf(1, 0, 2));
+    const FinishedRun done = runToEnd(
+        run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out"))), limitsOf(1, 0, 2));
     const qint64 took = clock.elapsed();
     QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Converted,
              qPrintable(describe(done) + QStringLiteral(" after %1 ms").arg(took)));
@@ -321,9 +320,8 @@ void TestConverterFaults::encryptionNoPasswordOpensIsDamage()
     const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
     ConversionRun run(*converter);
     run.setPasswordProvider([password](const QString &) { return password; });
-    const FinishedRun done =
-        runToEnd(run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out")), true),
-                 limitsOf(1));
+    const FinishedRun done = runToEnd(
+        run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out")), true), limitsOf(1));
     QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Damaged,
              qPrintable(describe(done)));
     QCOMPARE(done.outcomes.at(0).reason, reasons::Damaged);

@@ -482,8 +482,8 @@ void TestConverterService::requestsAtTheEdges_data()
     QTest::addColumn<quint64>("memoryLimit");
     QTest::addColumn<OutcomeKind>("kind");
     QTest::addColumn<int>("systemError");
-    QTest::newRow("a NUL byte in the path") << QByteArray("\0.ignored", 9) << quint64(0)
-                                            << OutcomeKind::CannotOpen << EINVAL;
+    QTest::newRow("a NUL byte in the path")
+        << QByteArray("\0.ignored", 9) << quint64(0) << OutcomeKind::CannotOpen << EINVAL;
     QTest::newRow("the largest memory limit")
         << QByteArray() << std::numeric_limits<quint64>::max() << OutcomeKind::Converted << 0;
     QTest::newRow("a memory limit just short of wrapping")

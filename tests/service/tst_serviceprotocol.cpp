@@ -22,8 +22,8 @@ std::string bytesOf(std::initializer_list<int> values)
 
 std::string le32(std::uint32_t value)
 {
-    return bytesOf({int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff),
-                    int(value >> 24)});
+    return bytesOf(
+        {int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff), int(value >> 24)});
 }
 
 ConvertRequest fullRequest()
@@ -58,8 +58,7 @@ Outcome fullOutcome()
 
 // Takes every whole frame out of `bytes` as a reader of a pipe would: given `piece` bytes at a
 // time, each frame only once it is whole.
-std::vector<std::pair<FrameKind, std::string>> framesOf(const std::string &bytes,
-                                                        std::size_t piece)
+std::vector<std::pair<FrameKind, std::string>> framesOf(const std::string &bytes, std::size_t piece)
 {
     std::vector<std::pair<FrameKind, std::string>> frames;
     std::string buffer;
@@ -171,8 +170,7 @@ void TestServiceProtocol::brokenFramesAreRefused_data()
     const std::uint32_t shorter = std::uint32_t(convert.size() - frameHeaderLength - 1);
     shortConvert.replace(0, 4, le32(shorter));
     QTest::newRow("a request missing its last byte") << bytes(shortConvert) << "field";
-    QTest::newRow("an answer with no outcome")
-        << bytes(le32(4) + "D" + le32(3)) << "field";
+    QTest::newRow("an answer with no outcome") << bytes(le32(4) + "D" + le32(3)) << "field";
 }
 
 void TestServiceProtocol::brokenFramesAreRefused()
