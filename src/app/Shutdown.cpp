@@ -2,10 +2,12 @@
 #include "Shutdown.h"
 
 #include "engine/ConverterDeployment.h"
+#include "platform/ChildProcess.h"
 #include "platform/TemporaryFolder.h"
 
 void shutDown(ConverterDeployment &deployment)
 {
+    ChildProcess::endAll(); // any converter still running, whoever started it
     deployment.remove();
     // A run or preview cut short leaves its private folders behind; the text being written there
     // is lost with them, and the file it would have replaced stays as it was.

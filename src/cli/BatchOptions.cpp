@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchOptions.h"
 
+#include "engine/ConversionLimits.h"
 #include "engine/ConverterChoice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+
+#include <climits>
 
 namespace batchoptions {
 
@@ -21,12 +24,12 @@ ParsedCommandLine usageError(const QString &text)
     return parsed;
 }
 
-// A whole number of at least `least`, or nullopt.
-std::optional<int> numberOf(const QString &text, int least)
+// A whole number from `least` to `most`, or nullopt.
+std::optional<int> numberOf(const QString &text, int least, int most = INT_MAX)
 {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < least)
+    if (!ok || value < least || value > most)
         return std::nullopt;
     return value;
 }
@@ -171,17 +174,21 @@ Problem readNumbers(const QCommandLineParser &parser, const Definitions &defined
         const QCommandLineOption &option;
         int &target;
         int least;
-    } numbers[] = {{defined.jobs, options.jobs, 1},
-                   {defined.timeLimit, options.timeLimitSeconds, 0},
-                   {defined.memoryLimit, options.memoryLimitMegabytes, 0}};
+        int most; // what the converters can hold
+    } numbers[] = {
+        {defined.jobs, options.jobs, 1, INT_MAX},
+        {defined.timeLimit, options.timeLimitSeconds, 0, ConversionLimits::MaxIdleSeconds},
+        {defined.memoryLimit, options.memoryLimitMegabytes, 0, ConversionLimits::MaxMemoryMegabytes}};
     for (const auto &number : numbers) {
         if (!parser.isSet(number.option))
             continue;
-        const std::optional<int> value = numberOf(parser.value(number.option), number.least);
+        const std::optional<int> value =
+            numberOf(parser.value(number.option), number.least, number.most);
         if (!value)
-            return QStringLiteral("--%1 needs a whole number of at least %2, not '%3'")
+            return QStringLiteral("--%1 needs a whole number from %2 to %3, not '%4'")
                 .arg(number.option.names().constLast())
                 .arg(number.least)
+                .arg(number.most)
                 .arg(parser.value(number.option));
         number.target = *value;
     }

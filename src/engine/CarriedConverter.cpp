@@ -3,6 +3,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,13 +49,6 @@ QString privateFolderName()
 #endif
 }
 
-#ifndef Q_OS_WIN
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-#endif
-
 enum class Entry
 {
     Folder,
@@ -79,7 +73,7 @@ QString unsafeReason(const QString &path, Entry entry)
 #else
     struct stat facts;
     if (::lstat(QFile::encodeName(path).constData(), &facts) != 0)
-        return what + path + QStringLiteral(" cannot be examined: ") + systemError();
+        return what + path + QStringLiteral(" cannot be examined: ") + systemError(errno);
     if (S_ISLNK(facts.st_mode))
         return what + path + QStringLiteral(" is a symbolic link");
     if (entry == Entry::Folder && !S_ISDIR(facts.st_mode))
@@ -140,7 +134,7 @@ QString noExecReason(const QString &folder)
     struct statvfs facts;
     if (::statvfs(QFile::encodeName(folder).constData(), &facts) != 0)
         return QStringLiteral("The converter folder ") + folder +
-               QStringLiteral(" cannot be examined: ") + systemError();
+               QStringLiteral(" cannot be examined: ") + systemError(errno);
     if (facts.f_flag & ST_NOEXEC)
         return QStringLiteral("The converter folder ") + folder +
                QStringLiteral(" lies on a file system that runs no programs (noexec)");
@@ -156,7 +150,7 @@ void prepareFolder(const QString &folder)
 #else
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         throw Failure(QStringLiteral("The converter folder %1 cannot be created: %2")
-                          .arg(folder, systemError()));
+                          .arg(folder, systemError(errno)));
 #endif
     const QString reason = unsafeReason(folder, Entry::Folder);
     if (!reason.isEmpty())

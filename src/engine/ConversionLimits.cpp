@@ -9,11 +9,25 @@
 
 namespace {
 
-int readNumber(const SettingsStore &store, const QString &key, int fallback)
+int readCount(const SettingsStore &store, const QString &key, int fallback)
 {
     bool ok = false;
     const int value = store.getSetting(key, QString()).trimmed().toInt(&ok);
     return ok && value >= 0 ? value : fallback;
+}
+
+// A limit of at most `most`: a larger one is `most`, one that is no number the fallback.
+int readNumber(const SettingsStore &store, const QString &key, int fallback, int most)
+{
+    const QString text = store.getSetting(key, QString()).trimmed();
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (ok)
+        return value < 0 ? fallback : int(std::min<qlonglong>(value, most));
+    // Digits beyond any number's reach still mean "as long as can be".
+    const bool onlyDigits = !text.isEmpty() && std::all_of(text.begin(), text.end(),
+                                                           [](QChar c) { return c.isDigit(); });
+    return onlyDigits ? most : fallback;
 }
 
 } // namespace
@@ -26,11 +40,17 @@ int ConversionLimits::coreCount()
 ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)
 {
     ConversionLimits limits;
-    const int converters = readNumber(store, settingkeys::Converters, 0);
+    const int converters = readCount(store, settingkeys::Converters, 0);
     limits.converters = converters > 0 ? converters : coreCount();
-    limits.memoryMegabytes =
-        readNumber(store, settingkeys::ConverterMemoryLimit, DefaultMemoryMegabytes);
-    limits.idleSeconds = readNumber(store, settingkeys::ConverterTimeLimit, DefaultIdleSeconds);
+    limits.memoryMegabytes = readNumber(store, settingkeys::ConverterMemoryLimit,
+                                        DefaultMemoryMegabytes, MaxMemoryMegabytes);
+    limits.idleSeconds =
+        readNumber(store, settingkeys::ConverterTimeLimit, DefaultIdleSeconds, MaxIdleSeconds);
     limits.ocr = OcrChoice::fromSettings(store);
     return limits;
+}
+
+int ConversionLimits::idleMilliseconds(int idleSeconds)
+{
+    return int(std::clamp<qint64>(qint64(idleSeconds) * 1000, 0, qint64(MaxIdleSeconds) * 1000));
 }

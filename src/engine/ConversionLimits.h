@@ -15,6 +15,10 @@ struct ConversionLimits
     // time limit.
     static constexpr int DefaultMemoryMegabytes = 1024;
     static constexpr int DefaultIdleSeconds = 30;
+    // The longest limits that can be held: a time limit in milliseconds must fit a timer's int,
+    // and megabytes are counted in an int.
+    static constexpr int MaxIdleSeconds = 2147483;
+    static constexpr int MaxMemoryMegabytes = 2147483647;
 
     int converters = 1;                           // at once, at least 1
     int memoryMegabytes = DefaultMemoryMegabytes; // address space of one converter; 0: no limit
@@ -22,8 +26,12 @@ struct ConversionLimits
     OcrChoice ocr;                                // pages read by OCR (the service only)
 
     // Converters: 0, absent or unreadable is one per processor core. The limits: absent or
-    // unreadable is the default, 0 is none. Read from the store at the start of each run.
+    // unreadable is the default, 0 is none, more than can be held is the most that can. Read from
+    // the store at the start of each run.
     static ConversionLimits fromSettings(const SettingsStore &store);
+
+    // The time limit in milliseconds, within what a timer can hold; 0 for none.
+    static int idleMilliseconds(int idleSeconds);
 
     // One converter per processor core.
     static int coreCount();

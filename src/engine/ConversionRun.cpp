@@ -7,6 +7,7 @@
 #include "StagingFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,15 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-
-namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 ConversionRun::ConversionRun(ConverterKind &converter, QObject *parent)
     : QObject(parent), m_converter(converter)

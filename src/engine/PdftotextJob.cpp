@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
+#include <algorithm>
 
 namespace {
 
@@ -51,10 +52,8 @@ PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits lim
 
 PdftotextJob::~PdftotextJob()
 {
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->kill(); // the QProcess reaps it as it goes
-    }
+    if (m_process)
+        m_process->disconnect(this); // deleted with the job: killed, and reaped as it ends
     if (m_pdfFd >= 0)
         ::close(m_pdfFd);
 }
@@ -100,39 +99,26 @@ void PdftotextJob::start()
 void PdftotextJob::launch(PasswordRole role)
 {
     m_role = role;
-    m_process = new QProcess(this);
-    m_process->setProgram(m_program);
+    m_process = new ChildProcess(this);
     JobOrder order = m_order;
-    if (m_pdfFd >= 0) // QProcess would spell the name's bytes differently
+    if (m_pdfFd >= 0) { // the process's arguments would spell the name's bytes differently
         order.pdf = QStringLiteral("/dev/fd/%1").arg(m_pdfFd);
-    m_process->setArguments(arguments(order, role));
-    m_process->setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_LINUX
-    const rlim_t memory = rlim_t(m_limits.memoryMegabytes) * 1024 * 1024;
-    const pid_t parent = ::getpid();
-    const int pdfFd = m_pdfFd;
-    m_process->setChildProcessModifier([memory, parent, pdfFd] {
-        if (pdfFd >= 0)
-            ::fcntl(pdfFd, F_SETFD, 0); // the converter inherits the open PDF
-        // Between fork and exec: only calls that are safe there.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
-        // converters itself, instead of killing them behind its back.
-        ::setpgid(0, 0);
-        if (::getppid() != parent)
-            ::_exit(127); // the program ended before the converter could be tied to it
-        if (memory > 0) {
-            const rlimit limit{memory, memory};
-            ::setrlimit(RLIMIT_AS, &limit);
-        }
-    });
-#endif
-    connect(m_process, &QProcess::readyReadStandardOutput, this, &PdftotextJob::takeText);
-    connect(m_process, &QProcess::readyReadStandardError, this, &PdftotextJob::takeErrorOutput);
-    connect(m_process, &QProcess::finished, this, &PdftotextJob::onFinished);
-    connect(m_process, &QProcess::errorOccurred, this, &PdftotextJob::onError);
+        m_process->setInheritedDescriptor(m_pdfFd);
+    }
+    m_process->setProgram(m_program, arguments(order, role));
+    m_process->setMemoryLimit(quint64(std::max(0, m_limits.memoryMegabytes)) * 1024 * 1024);
+    // The time limit counts time without new text, so the text must show as it is made. Written
+    // to a pipe, pdftotext's text waits in its output buffer (4 KB) and a slow file of short
+    // pages shows none for minutes; written to a terminal, every line comes as soon as it is
+    // done, a page's at its end. Only the text is a true sign of progress: a page of forms that
+    // draw forms keeps the converter busy, reading the file and using the processor, for
+    // minutes without a line, and must still be stopped.
+    m_process->setOutputThroughTerminal(true);
+    connect(m_process, &ChildProcess::outputReady, this, &PdftotextJob::takeText);
+    connect(m_process, &ChildProcess::finished, this, &PdftotextJob::onFinished);
+    connect(m_process, &ChildProcess::failedToStart, this, &PdftotextJob::onError);
     if (m_limits.idleSeconds > 0)
-        m_idle.start(m_limits.idleSeconds * 1000);
+        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
     if (m_program.isEmpty()) {
         QMetaObject::invokeMethod(
             this,
@@ -152,7 +138,7 @@ void PdftotextJob::stop()
 {
     if (m_ended)
         return;
-    if (m_process && m_process->state() != QProcess::NotRunning) {
+    if (m_process && m_process->isRunning()) {
         abort(Outcome::Stopped, reasons::Stopped);
         return;
     }
@@ -175,7 +161,7 @@ void PdftotextJob::abort(Outcome outcome, const QString &reason)
 
 void PdftotextJob::takeText()
 {
-    const QByteArray bytes = m_process->readAllStandardOutput();
+    const QByteArray bytes = m_process->readOutput();
     if (bytes.isEmpty() || m_aborted)
         return;
     if (!keepText(m_text, bytes)) {
@@ -183,15 +169,7 @@ void PdftotextJob::takeText()
         return;
     }
     if (m_limits.idleSeconds > 0)
-        m_idle.start(m_limits.idleSeconds * 1000);
-}
-
-void PdftotextJob::takeErrorOutput()
-{
-    const QByteArray bytes = m_process->readAllStandardError();
-    const qsizetype room = ErrorOutputLimit - m_result.errorOutput.size();
-    if (room > 0)
-        m_result.errorOutput += QString::fromLocal8Bit(bytes.left(room));
+        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
 }
 
 bool PdftotextJob::resetText()
@@ -203,7 +181,7 @@ bool PdftotextJob::resetText()
 void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     takeText();
-    takeErrorOutput();
+    m_result.errorOutput = QString::fromLocal8Bit(m_process->errorTail());
     m_idle.stop();
     if (m_aborted) {
         end(m_result.outcome, m_result.reason);
@@ -226,6 +204,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
     if (saysWrongPassword(said)) {
         if (!m_order.password.isEmpty() && m_role == PasswordRole::Owner) {
             // The typed password may be the one that opens the file rather than the owner's.
+            m_process->disconnect(this);
             m_process->deleteLater();
             m_process = nullptr;
             m_result.errorOutput.clear();
@@ -252,12 +231,12 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         end(Outcome::Damaged, reasons::Damaged);
 }
 
-void PdftotextJob::onError(QProcess::ProcessError error)
+void PdftotextJob::onError(const QString &reason)
 {
-    if (error != QProcess::FailedToStart || m_ended)
+    if (m_ended)
         return;
     m_idle.stop();
-    end(Outcome::CannotStart, reasons::cannotStart(m_process->errorString()));
+    end(Outcome::CannotStart, reasons::cannotStart(reason));
 }
 
 void PdftotextJob::end(Outcome outcome, const QString &reason)

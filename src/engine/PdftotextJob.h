@@ -4,6 +4,7 @@
 #include "CommandLines.h"
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
+#include "platform/ChildProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,16 +13,16 @@
 
 // One pdftotext run (two when a typed password is first refused as the owner password and then
 // tried as the one that opens the file). The text streams from the converter's standard output
-// into the staging file through checked writes and the text check; its error output is kept up to
-// 64 KB. The converter runs under the memory limit, dies with this process, and is stopped when it
+// into the staging file through checked writes and the text check; the last 64 KB of its error
+// output are kept. The converter runs under the memory limit, dies with this process, and is stopped when it
 // goes the time limit without new text.
 class PdftotextJob : public ConversionJob
 {
     Q_OBJECT
 
 public:
-    // How much of the converter's error output is kept; the rest is read and dropped.
-    static constexpr qsizetype ErrorOutputLimit = 64 * 1024;
+    // How much of the converter's error output is kept: its last bytes.
+    static constexpr qsizetype ErrorOutputLimit = ChildProcess::DefaultErrorTail;
 
     PdftotextJob(QString program, JobOrder order, ConversionLimits limits,
                  QObject *parent = nullptr);
@@ -39,9 +40,8 @@ public:
 private:
     void launch(PasswordRole role);
     void takeText();
-    void takeErrorOutput();
     void onFinished(int exitCode, QProcess::ExitStatus status);
-    void onError(QProcess::ProcessError error);
+    void onError(const QString &reason);
     void abort(Outcome outcome, const QString &reason);
     void end(Outcome outcome, const QString &reason);
     bool resetText();
@@ -50,7 +50,7 @@ private:
     QString m_missingReason;
     JobOrder m_order;
     ConversionLimits m_limits;
-    QProcess *m_process = nullptr;
+    ChildProcess *m_process = nullptr;
     QFile m_text;
     QTimer m_idle;
     PasswordRole m_role = PasswordRole::Owner;

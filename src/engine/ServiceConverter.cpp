@@ -16,7 +16,8 @@ ServiceConverter::~ServiceConverter() = default;
 std::unique_ptr<ConversionJob> ServiceConverter::makeJob(const JobOrder &order,
                                                          const ConversionLimits &limits)
 {
-    if (m_pool->isUnavailable())
+    // A file with a password never goes to pdftotext: the service job refuses it with a reason.
+    if (m_pool->isUnavailable() && order.password.isEmpty())
         return m_fallback->makeJob(order, limits);
     return std::make_unique<ServiceJob>(*m_pool, *m_fallback, order, limits);
 }

@@ -3,28 +3,23 @@
 
 #include "ConverterKind.h"
 #include "platform/NativePath.h"
+#include "platform/SystemError.h"
 #include "service/ConverterServiceClient.h"
 #include "service/ServicePool.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <unistd.h>
-
-namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder order,
                        ConversionLimits limits, QObject *parent)
     : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_order(std::move(order)),
       m_limits(limits), m_text(m_order.textPath)
 {
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, &ServiceJob::serviceSilent);
 }
 
 ServiceJob::~ServiceJob()
@@ -50,7 +45,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
         request.ocrPageLimit = 2;
     }
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
-    request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
+    request.idleLimitMs = std::uint32_t(ConversionLimits::idleMilliseconds(limits.idleSeconds));
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
     request.ocrMode = limits.ocr.mode;
     request.ocrLanguages = limits.ocr.languages.toStdString();
@@ -81,11 +76,44 @@ void ServiceJob::start()
     connect(m_service, &ConverterServiceClient::finished, this, &ServiceJob::onFinished);
     connect(m_service, &ConverterServiceClient::pagesDone, this,
             [this](quint32 id, int done, int total) {
-                if (id == m_id && !m_aborted && !m_ended)
-                    emit pagesDone(done, total);
+                if (id != m_id || m_aborted || m_ended)
+                    return;
+                // A page read (by OCR too) is progress, whether or not it gave text.
+                watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+                emit pagesDone(done, total);
             });
+    // The service's own clock restarts with its ready message.
+    connect(m_service, &ConverterServiceClient::ready, this, [this] {
+        if (m_watchdog.isActive() && !m_aborted)
+            watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    });
     m_open = true;
     m_id = m_service->convert(request(m_order, m_limits));
+    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+}
+
+void ServiceJob::watchService(int milliseconds)
+{
+    // The service stops its child at the time limit and answers at once; this much later it is
+    // taken for frozen.
+    constexpr qint64 GraceMilliseconds = 2000;
+    if (milliseconds <= 0) {
+        m_watchdog.stop();
+        return;
+    }
+    m_watchdog.start(int(std::min<qint64>(milliseconds + GraceMilliseconds, INT_MAX)));
+}
+
+void ServiceJob::serviceSilent()
+{
+    if (!m_open || !m_pool || m_ended)
+        return;
+    if (!m_aborted) {
+        m_aborted = true;
+        m_result.outcome = Outcome::TimeLimit;
+        m_result.reason = reasons::timeLimit(m_limits.idleSeconds);
+    }
+    m_service->killUnanswering(); // finished() follows as the service's end is signalled
 }
 
 void ServiceJob::stop()
@@ -111,30 +139,40 @@ void ServiceJob::abort(Outcome outcome, const QString &reason)
     m_aborted = true;
     m_result.outcome = outcome;
     m_result.reason = reason;
-    if (m_open && m_pool)
+    if (m_open && m_pool) {
         m_service->cancel(m_id); // finished() follows with the child's end
+        // A service answers a cancel at once; one that does not is killed: the file is stopped
+        // either way, and the next file starts the service again.
+        m_watchdog.start(300);
+    }
 }
 
 void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
 {
     if (id != m_id || bytes.isEmpty() || m_aborted || m_ended)
         return;
-    if (!keepText(m_text, bytes))
+    if (!keepText(m_text, bytes)) {
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
+        return;
+    }
+    // The child hands its text on at every page's end (a page break at least): each page is
+    // progress.
+    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
 }
 
 void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
 {
-    using serviceprotocol::OutcomeKind;
     if (id != m_id || !m_open)
         return;
     m_open = false;
+    m_watchdog.stop();
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));
     m_result.ocrPages = outcome.ocrPages;
     m_result.ocrConfidence =
         outcome.ocrWords > 0 ? double(outcome.ocrConfidenceSum) / outcome.ocrWords : -1;
-    const bool served = m_service->startedServing() || outcome.kind != OutcomeKind::ServiceLost;
+    const bool served =
+        m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
     releaseService();
     if (m_aborted) {
@@ -148,65 +186,73 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         turnToFallback();
         return;
     }
-    const bool limited = m_limits.memoryMegabytes > 0;
-    const bool outOfMemory = limited && saysOutOfMemory(m_result.errorOutput);
-    switch (outcome.kind) {
-    case OutcomeKind::Converted:
+    if (outcome.kind == serviceprotocol::OutcomeKind::Converted) {
         settleConverted();
         return;
+    }
+    const Ending ending = failureOf(outcome, lostReason);
+    end(ending.outcome, ending.reason);
+}
+
+ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outcome,
+                                            const QString &lostReason) const
+{
+    using serviceprotocol::OutcomeKind;
+    switch (outcome.kind) {
     case OutcomeKind::NeedsPassword:
-        end(Outcome::Protected, reasons::Protected);
-        return;
+        return {Outcome::Protected, reasons::Protected};
     case OutcomeKind::WrongPassword:
         if (m_order.password.isEmpty())
-            end(Outcome::Protected, reasons::Protected);
-        else
-            end(Outcome::WrongPassword, reasons::WrongPassword);
-        return;
+            return {Outcome::Protected, reasons::Protected};
+        return {Outcome::WrongPassword, reasons::WrongPassword};
     case OutcomeKind::CannotOpen:
-        if (outcome.systemError != 0) {
-            end(Outcome::CannotRead, reasons::cannotRead(systemError(outcome.systemError)));
-            return;
-        }
+        // The system's reason where the child had one: a file that is gone or cannot be read.
+        if (outcome.systemError != 0)
+            return {Outcome::CannotRead, reasons::cannotRead(systemError(outcome.systemError))};
         [[fallthrough]];
+    case OutcomeKind::Converted: // not a failure; handled before
     case OutcomeKind::Damaged:
     case OutcomeKind::PageRange:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.
-        end(Outcome::Damaged, reasons::Damaged);
-        return;
+        return {Outcome::Damaged, reasons::Damaged};
     case OutcomeKind::WriteFailed:
-        end(Outcome::WriteFailed,
-            reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO)));
-        return;
-    case OutcomeKind::TimeLimit:
-        end(Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds));
-        return;
-    case OutcomeKind::MemoryLimit:
-        end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        return;
-    case OutcomeKind::Crashed:
-        if (outOfMemory)
-            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        else
-            end(Outcome::Crashed, reasons::crashed(outcome.signal));
-        return;
+        return {Outcome::WriteFailed,
+                reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO))};
     case OutcomeKind::Cancelled:
-        end(Outcome::Stopped, reasons::Stopped);
-        return;
+        return {Outcome::Stopped, reasons::Stopped};
+    case OutcomeKind::TimeLimit:
+    case OutcomeKind::MemoryLimit:
+    case OutcomeKind::Crashed:
+    case OutcomeKind::ChildFailed:
+    case OutcomeKind::ServiceLost:
+        break;
+    }
+    return endOfChild(outcome, lostReason);
+}
+
+ConversionJob::Ending ServiceJob::endOfChild(const serviceprotocol::Outcome &outcome,
+                                             const QString &lostReason) const
+{
+    using serviceprotocol::OutcomeKind;
+    const bool outOfMemory = m_limits.memoryMegabytes > 0 && saysOutOfMemory(m_result.errorOutput);
+    const Ending atMemoryLimit{Outcome::MemoryLimit,
+                               reasons::memoryLimit(m_limits.memoryMegabytes)};
+    switch (outcome.kind) {
+    case OutcomeKind::TimeLimit:
+        return {Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)};
+    case OutcomeKind::MemoryLimit:
+        return atMemoryLimit;
+    case OutcomeKind::Crashed:
+        return outOfMemory ? atMemoryLimit
+                           : Ending{Outcome::Crashed, reasons::crashed(outcome.signal)};
     case OutcomeKind::ChildFailed:
         if (outcome.systemError != 0)
-            end(Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError)));
-        else if (outOfMemory)
-            end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
-        else
-            end(Outcome::Damaged, reasons::Damaged);
-        return;
-    case OutcomeKind::ServiceLost:
+            return {Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError))};
+        return outOfMemory ? atMemoryLimit : Ending{Outcome::Damaged, reasons::Damaged};
+    default:
         // The service went away with this file; the next job starts it again.
-        end(Outcome::Crashed, reasons::serviceLost(lostReason));
-        return;
+        return {Outcome::Crashed, reasons::serviceLost(lostReason)};
     }
-    end(Outcome::Crashed, reasons::serviceLost(lostReason));
 }
 
 void ServiceJob::settleConverted()
@@ -226,6 +272,17 @@ void ServiceJob::turnToFallback()
     forgetText();
     if (m_aborted) {
         endLater(Outcome::Stopped, reasons::Stopped);
+        return;
+    }
+    if (!m_order.password.isEmpty()) {
+        // pdftotext takes a password only on its command line, where every user of the machine
+        // can read it: the user did not choose that.
+        const QString why = m_pool ? m_pool->unavailableReason() : QString();
+        endLater(Outcome::CannotStart,
+                 reasons::cannotStart(
+                     (why.isEmpty() ? QStringLiteral("the converter service did not start") : why) +
+                     QStringLiteral("; the file was not converted, since pdftotext would show its "
+                                    "password on its command line")));
         return;
     }
     m_fallback = m_fallbackKind.makeJob(m_order, m_limits);

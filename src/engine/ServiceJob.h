@@ -8,6 +8,7 @@
 #include <memory>
 #include <QFile>
 #include <QPointer>
+#include <QTimer>
 
 class ConverterKind;
 class ConverterServiceClient;
@@ -17,7 +18,11 @@ class ServicePool;
 // over the service's pipe, the text comes back in pieces and streams into the staging file
 // through checked writes and the text check, exactly as a pdftotext job's does, with the same
 // outcomes and reasons. The service applies the memory and time limits to the child it forks for
-// the file. When the service cannot start at all, the job hands the file to `fallback` instead.
+// the file; the job holds them too, against a service that no longer answers (frozen, or stuck):
+// one that says nothing for longer than the time limit and a grace, or does not answer Stop
+// within a grace, is killed. When the service cannot start at all, the job hands the file to
+// `fallback` instead, unless it has a typed password: a password goes to pdftotext's command line
+// only when the user chose pdftotext.
 class ServiceJob : public ConversionJob
 {
     Q_OBJECT
@@ -37,8 +42,13 @@ public:
 private:
     void takeText(quint32 id, const QByteArray &bytes);
     void onFinished(quint32 id, const serviceprotocol::Outcome &outcome);
+    // How a request that did not convert ends: by what the file is, or by what befell its child.
+    Ending failureOf(const serviceprotocol::Outcome &outcome, const QString &lostReason) const;
+    Ending endOfChild(const serviceprotocol::Outcome &outcome, const QString &lostReason) const;
     void settleConverted();
     void turnToFallback();
+    void watchService(int milliseconds);
+    void serviceSilent();
     void abort(Outcome outcome, const QString &reason);
     void releaseService();
     void end(Outcome outcome, const QString &reason);
@@ -53,6 +63,7 @@ private:
     bool m_open = false; // the request is out and not answered yet
     std::unique_ptr<ConversionJob> m_fallback;
     QFile m_text;
+    QTimer m_watchdog;
     bool m_aborted = false;
     bool m_ended = false;
 };

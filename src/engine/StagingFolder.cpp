@@ -2,6 +2,7 @@
 #include "StagingFolder.h"
 
 #include "platform/NativePath.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,11 +19,6 @@ namespace {
 
 const QString Prefix = QStringLiteral(".morwenda-");
 constexpr int RandomPartLength = 6;
-
-QString systemError(int error)
-{
-    return nativepath::systemReason(error);
-}
 
 // Why a staging folder cannot be made in `folder`, in the system's words where it has them.
 QString whyNotMade(const QString &folder, const QString &shownFolder)

@@ -161,10 +161,16 @@ public:
     {
         TextOutputDev::endPage();
         m_sink.pageEnded();
+        ++m_pagesDone;
     }
+
+    // Pages whose text was handed on: a page poppler cannot read any more (the file was cut
+    // short while it converted) is left out without a word.
+    int pagesDone() const { return m_pagesDone; }
 
 private:
     TextSink &m_sink;
+    int m_pagesDone = 0;
 };
 
 [[noreturn]] void answerAndExit(int answerFd, Outcome outcome)
@@ -191,10 +197,44 @@ std::unique_ptr<PDFDoc> openDocument(const std::string &path,
     return std::make_unique<PDFDoc>(std::make_unique<GooString>(path), ownerPassword, userPassword);
 }
 
-OutcomeKind openFailureKind(int popplerError, bool passwordGiven)
+int stringLength(const Object &object)
+{
+    return object.isString() ? object.getString()->getLength() : -1;
+}
+
+// A file whose encryption no password can undo: a security handler other than the standard one
+// (the only one poppler has), or a standard one whose own entries poppler refuses (the kinds and
+// lengths its handler requires). It is damaged, as pdftotext's mode says, not locked.
+bool noPasswordCanOpen(PDFDoc &doc)
+{
+    XRef *xref = doc.getXRef();
+    if (!xref)
+        return true;
+    const Object encrypt = xref->getTrailerDict()->dictLookup("Encrypt");
+    if (!encrypt.isDict() || !encrypt.dictLookup("Filter").isName("Standard"))
+        return true;
+    const Object version = encrypt.dictLookup("V");
+    const Object revision = encrypt.dictLookup("R");
+    if (!version.isInt() || !revision.isInt() || !encrypt.dictLookup("P").isInt())
+        return true;
+    const int v = version.getInt();
+    const int r = revision.getInt();
+    if ((v != 1 && v != 2 && v != 4 && v != 5) || r < 2 || r > 6)
+        return true;
+    const int owner = stringLength(encrypt.dictLookup("O"));
+    const int user = stringLength(encrypt.dictLookup("U"));
+    if (r <= 4)
+        return owner != 32 || user != 32;
+    return owner < 48 || user < 48 || stringLength(encrypt.dictLookup("OE")) != 32 ||
+           stringLength(encrypt.dictLookup("UE")) != 32;
+}
+
+OutcomeKind openFailureKind(PDFDoc &doc, int popplerError, bool passwordGiven)
 {
     switch (popplerError) {
     case errEncrypted:
+        if (noPasswordCanOpen(doc))
+            return OutcomeKind::Damaged;
         return passwordGiven ? OutcomeKind::WrongPassword : OutcomeKind::NeedsPassword;
     case errOpenFile:
         return OutcomeKind::CannotOpen;
@@ -284,11 +324,10 @@ const char *libraryVersion()
 
 namespace {
 
-[[noreturn]] void convert(const ConvertRequest &request, int answerFd)
+// The document opened with the password in the role(s) the request names.
+std::unique_ptr<PDFDoc> openWithPassword(const ConvertRequest &request)
 {
     using serviceprotocol::PasswordUse;
-
-    Outcome outcome;
     std::optional<GooString> password;
     if (request.passwordUse != PasswordUse::None)
         password = GooString(request.password);
@@ -300,17 +339,32 @@ namespace {
     if (!doc->isOk() && doc->getErrorCode() == errEncrypted &&
         request.passwordUse == PasswordUse::OwnerThenUser)
         doc = openDocument(request.pdfPath, std::nullopt, password);
-    if (!doc->isOk()) {
-        outcome.popplerError = doc->getErrorCode();
-        outcome.kind = openFailureKind(outcome.popplerError, password.has_value());
-        if (outcome.kind == OutcomeKind::CannotOpen)
-            outcome.systemError = doc->getFopenErrno();
-        outcome.exitCode = 1;
-        answerAndExit(answerFd, outcome);
-    }
+    return doc;
+}
 
-    outcome.pageCount = doc->getNumPages();
-    int firstPage = request.firstPage < 1 ? 1 : request.firstPage;
+[[noreturn]] void answerUnopened(PDFDoc &doc, const ConvertRequest &request, int answerFd)
+{
+    Outcome outcome;
+    outcome.popplerError = doc.getErrorCode();
+    outcome.kind = openFailureKind(doc, outcome.popplerError,
+                                   request.passwordUse != serviceprotocol::PasswordUse::None);
+    if (outcome.kind == OutcomeKind::CannotOpen)
+        outcome.systemError = doc.getFopenErrno();
+    outcome.exitCode = 1;
+    answerAndExit(answerFd, outcome);
+}
+
+struct PageRange
+{
+    int first;
+    int last;
+};
+
+// The request's pages within the document's; a range that holds no page ends the child as
+// pdftotext would.
+PageRange pageRangeOrExit(const ConvertRequest &request, Outcome &outcome, int answerFd)
+{
+    const int firstPage = request.firstPage < 1 ? 1 : request.firstPage;
     int lastPage = request.lastPage;
     if (lastPage < 1 || lastPage > outcome.pageCount)
         lastPage = outcome.pageCount;
@@ -323,38 +377,32 @@ namespace {
         outcome.exitCode = 99;
         answerAndExit(answerFd, outcome);
     }
+    return {firstPage, lastPage};
+}
 
+// Where the text is written: the answer pipe, or the file the request names.
+int openTextTargetOrExit(const ConvertRequest &request, Outcome &outcome, int answerFd)
+{
+    if (request.target != serviceprotocol::OutputTarget::File)
+        return answerFd;
+    const int textFd =
+        ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (textFd < 0) {
+        outcome.systemError = errno;
+        error(errIO, -1, "Couldn't open text file '{0:s}'", request.outputPath.c_str());
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.exitCode = 2;
+        answerAndExit(answerFd, outcome);
+    }
+    return textFd;
+}
+
+// The last of the text is handed on and the outcome says whether all of it was written, and
+// whether it is whole: a text of fewer pages than the document had when it was opened is not.
+void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int pagesMissing,
+                Outcome &outcome)
+{
     const bool toFile = request.target == serviceprotocol::OutputTarget::File;
-    int textFd = answerFd;
-    if (toFile) {
-        textFd = ::open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (textFd < 0) {
-            outcome.systemError = errno;
-            error(errIO, -1, "Couldn't open text file '{0:s}'", request.outputPath.c_str());
-            outcome.kind = OutcomeKind::WriteFailed;
-            outcome.exitCode = 2;
-            answerAndExit(answerFd, outcome);
-        }
-    }
-
-    TextSink sink(textFd, !toFile);
-    {
-        PageReader reader(request, outcome);
-        PageFlushingTextDevice device(sink);
-        const int pages = lastPage - firstPage + 1;
-        sendPageProgress(answerFd, 0, pages);
-        for (int page = firstPage; page <= lastPage; ++page) {
-            if (reader.active())
-                sink.holdPage(request.ocrMode == serviceprotocol::OcrMode::Always);
-            doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
-            if (sink.holding()) {
-                const std::string text = reader.pageText(doc.get(), page, sink.takeHeldPage());
-                sink.append(text.data(), text.size());
-                sink.flush();
-            }
-            sendPageProgress(answerFd, page - firstPage + 1, pages);
-        }
-    }
     sink.flush();
     outcome.systemError = sink.error();
     if (toFile && ::close(textFd) != 0 && outcome.systemError == 0)
@@ -363,10 +411,49 @@ namespace {
     if (outcome.systemError != 0) {
         outcome.kind = OutcomeKind::WriteFailed;
         outcome.exitCode = 2;
+    } else if (pagesMissing > 0) {
+        error(errSyntaxError, -1, "{0:d} pages could not be read: the file changed or is damaged",
+              pagesMissing);
+        outcome.kind = OutcomeKind::Damaged;
+        outcome.exitCode = 1;
     } else {
         outcome.kind = OutcomeKind::Converted;
         outcome.exitCode = 0;
     }
+}
+
+[[noreturn]] void convert(const ConvertRequest &request, int answerFd)
+{
+    Outcome outcome;
+    const std::unique_ptr<PDFDoc> doc = openWithPassword(request);
+    if (!doc->isOk())
+        answerUnopened(*doc, request, answerFd);
+    outcome.pageCount = doc->getNumPages();
+    const PageRange pages = pageRangeOrExit(request, outcome, answerFd);
+    const int textFd = openTextTargetOrExit(request, outcome, answerFd);
+
+    TextSink sink(textFd, request.target != serviceprotocol::OutputTarget::File);
+    int pagesMissing = 0;
+    {
+        PageReader reader(request, outcome);
+        PageFlushingTextDevice device(sink);
+        const int count = pages.last - pages.first + 1;
+        sendPageProgress(answerFd, 0, count);
+        for (int page = pages.first; page <= pages.last; ++page) {
+            // A page that OCR may read is held until its end, when its text is judged.
+            if (reader.active())
+                sink.holdPage(request.ocrMode == serviceprotocol::OcrMode::Always);
+            doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+            if (sink.holding()) {
+                const std::string text = reader.pageText(doc.get(), page, sink.takeHeldPage());
+                sink.append(text.data(), text.size());
+                sink.flush();
+            }
+            sendPageProgress(answerFd, page - pages.first + 1, count);
+        }
+        pagesMissing = count - device.pagesDone();
+    }
+    finishText(sink, request, textFd, pagesMissing, outcome);
     answerAndExit(answerFd, outcome);
 }
 

@@ -2,6 +2,7 @@
 #include "ConverterService.h"
 
 #include "ChildConversion.h"
+#include "platform/ChildProcess.h"
 #include "ServiceProtocol.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +45,7 @@ struct Child
     bool memoryLimited = false;
     std::optional<Outcome> answer;
     std::uint64_t textBytes = 0;
+    bool textToFile = false; // the child writes the text itself and counts it
     std::chrono::milliseconds idleLimit{0};
     std::optional<Clock::time_point> deadline;
     bool timedOut = false;
@@ -193,6 +194,16 @@ void Service::handleFrame(const Frame &frame)
 
 void Service::startChild(const ConvertRequest &request)
 {
+    // The system reads a path up to its first NUL byte: such a path would name another file.
+    if (request.pdfPath.find('\0') != std::string::npos ||
+        request.outputPath.find('\0') != std::string::npos) {
+        Outcome refused;
+        refused.kind = OutcomeKind::CannotOpen;
+        refused.systemError = EINVAL;
+        refused.exitCode = 1;
+        writeAllOrThrow(encodeDone(request.id, refused));
+        return;
+    }
     int answerPipe[2];
     int errorPipe[2];
     if (::pipe2(answerPipe, O_CLOEXEC) != 0) {
@@ -211,9 +222,13 @@ void Service::startChild(const ConvertRequest &request)
     }
     const pid_t service = ::getpid();
     // The limit is on what the conversion adds to the loaded service, which the child starts as.
+    // A limit beyond what can be counted is none at all.
     ConvertRequest limited = request;
-    if (limited.memoryLimit > 0)
-        limited.memoryLimit += ownAddressSpace();
+    if (limited.memoryLimit > 0) {
+        const std::uint64_t own = ownAddressSpace();
+        limited.memoryLimit =
+            limited.memoryLimit > RLIM_INFINITY - own ? RLIM_INFINITY : limited.memoryLimit + own;
+    }
     const pid_t pid = ::fork();
     if (pid == 0)
         becomeChild(limited, answerPipe[1], errorPipe[1], service);
@@ -233,6 +248,7 @@ void Service::startChild(const ConvertRequest &request)
     child.answerFd = answerPipe[0];
     child.errorFd = errorPipe[0];
     child.memoryLimited = request.memoryLimit > 0;
+    child.textToFile = request.target == OutputTarget::File;
     child.idleLimit = std::chrono::milliseconds(request.idleLimitMs);
     if (request.idleLimitMs > 0)
         child.deadline = Clock::now() + child.idleLimit;
@@ -243,9 +259,7 @@ void Service::becomeChild(const ConvertRequest &request, int answerWrite, int er
                           pid_t service)
 {
     // Dies with the service; a service that died before this line leaves the child adopted.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != service)
-        ::_exit(127);
+    childprocess::tieToParent(service);
     // The protocol's pipes belong to the service alone.
     const int nothing = ::open("/dev/null", O_RDWR);
     ::dup2(nothing, STDIN_FILENO);
@@ -258,7 +272,7 @@ void Service::becomeChild(const ConvertRequest &request, int answerWrite, int er
         closeIfOpen(other.errorFd);
     }
     ::signal(SIGPIPE, SIG_DFL);
-    if (request.memoryLimit > 0) {
+    if (request.memoryLimit > 0 && request.memoryLimit < RLIM_INFINITY) {
         const rlimit limit{request.memoryLimit, request.memoryLimit};
         ::setrlimit(RLIMIT_AS, &limit);
     }
@@ -351,7 +365,9 @@ void Service::finish(std::list<Child>::iterator child)
         if (child->answer)
             outcome.pageCount = child->answer->pageCount;
     }
-    outcome.textBytes = child->textBytes;
+    // Text that went through the service is counted here; text the child wrote to a file, there.
+    outcome.textBytes =
+        child->textToFile && child->answer ? child->answer->textBytes : child->textBytes;
     outcome.diagnostics = std::move(child->diagnostics);
     const std::uint32_t id = child->id;
     m_children.erase(child);

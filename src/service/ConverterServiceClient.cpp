@@ -8,10 +8,7 @@
 #include <QProcessEnvironment>
 
 #include <algorithm>
-#include <csignal>
 #include <stdexcept>
-#include <sys/prctl.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -21,76 +18,52 @@ constexpr qsizetype MaxServiceErrors = 4096;
 } // namespace
 
 ConverterServiceClient::ConverterServiceClient(const QString &program, QObject *parent)
-    : QObject(parent), m_process(new QProcess)
+    : QObject(parent), m_process(new ChildProcess(this))
 {
-    m_process->setProgram(program);
-    m_process->setArguments({QStringLiteral("--converter-service")});
+    // Its children are in its process group, so a kill of the group ends them too.
+    m_process->setProgram(program, {QStringLiteral("--converter-service")});
     // One thread for tesseract in each conversion, so that the workers own the cores. libgomp
     // takes the limit when the service loads it: it must be in the environment at the start.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
-    m_process->setProcessEnvironment(environment);
-    const pid_t client = ::getpid();
-    m_process->setChildProcessModifier([client] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        // A group of its own: a Ctrl-C on the terminal reaches the program, which stops its
-        // conversions itself, instead of killing the service (and the file at hand) behind its
-        // back.
-        ::setpgid(0, 0);
-        if (::getppid() != client)
-            ::_exit(127);
+    m_process->process().setProcessEnvironment(environment);
+    m_process->setInputFromNothing(false);
+    m_process->setErrorTailLimit(MaxServiceErrors);
+    connect(m_process, &ChildProcess::outputReady, this, &ConverterServiceClient::readAnswers);
+    connect(m_process, &ChildProcess::failedToStart, this, [this](const QString &why) {
+        serviceEnded(tr("The converter service could not be started: %1").arg(why));
     });
-    connect(m_process, &QProcess::readyReadStandardOutput, this,
-            &ConverterServiceClient::readAnswers);
-    connect(m_process, &QProcess::readyReadStandardError, this, [this] {
-        const QByteArray errors = m_process->readAllStandardError();
-        m_serviceErrors.append(errors.left(MaxServiceErrors - m_serviceErrors.size()));
-    });
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            serviceEnded(
-                tr("The converter service could not be started: %1").arg(m_process->errorString()));
-    });
-    connect(m_process, &QProcess::finished, this,
+    connect(m_process, &ChildProcess::finished, this,
             [this](int exitCode, QProcess::ExitStatus status) {
                 QString reason = std::exchange(m_brokenProtocol, {});
                 if (reason.isEmpty() && status == QProcess::CrashExit)
                     reason = tr("The converter service was killed (signal %1).").arg(exitCode);
                 else if (reason.isEmpty())
                     reason = tr("The converter service ended (exit code %1).").arg(exitCode);
-                if (!m_serviceErrors.isEmpty())
-                    reason += u' ' + QString::fromUtf8(m_serviceErrors).trimmed();
+                const QByteArray errors = m_process->errorTail();
+                if (!errors.isEmpty())
+                    reason += u' ' + QString::fromUtf8(errors).trimmed();
                 serviceEnded(reason);
             });
 }
 
 ConverterServiceClient::~ConverterServiceClient()
 {
-    // The service is killed and reaped here, so that a window that closes leaves no child behind
-    // it; a kill ends a process at once, so the wait is short. One that cannot be reaped in time
-    // (stuck in the kernel) is reaped when its end is signalled.
+    // The service and its children are killed as the process object goes with this client; they
+    // are reaped when their end is signalled, without a wait.
     m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        if (!m_process->waitForFinished(2000)) {
-            QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
-            return;
-        }
-    }
-    delete m_process;
 }
 
 void ConverterServiceClient::start()
 {
-    if (m_process->state() != QProcess::NotRunning)
+    if (m_process->isRunning())
         return;
     m_answers.clear();
-    m_serviceErrors.clear();
     m_ready = false;
     m_served = false;
     m_stopping = false;
     m_brokenProtocol.clear();
-    m_process->start(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_process->start();
 }
 
 quint32 ConverterServiceClient::convert(serviceprotocol::ConvertRequest request)
@@ -99,7 +72,7 @@ quint32 ConverterServiceClient::convert(serviceprotocol::ConvertRequest request)
     request.id = ++m_lastId;
     m_open.insert(request.id);
     const std::string frame = serviceprotocol::encodeConvert(request);
-    m_process->write(frame.data(), static_cast<qint64>(frame.size()));
+    m_process->process().write(frame.data(), static_cast<qint64>(frame.size()));
     return request.id;
 }
 
@@ -108,15 +81,23 @@ void ConverterServiceClient::cancel(quint32 id)
     if (!m_open.contains(id))
         return;
     const std::string frame = serviceprotocol::encodeCancel(id);
-    m_process->write(frame.data(), static_cast<qint64>(frame.size()));
+    m_process->process().write(frame.data(), static_cast<qint64>(frame.size()));
 }
 
 void ConverterServiceClient::stop()
 {
-    if (m_process->state() == QProcess::NotRunning)
+    if (!m_process->isRunning())
         return;
     m_stopping = true;
-    m_process->closeWriteChannel();
+    m_process->process().closeWriteChannel();
+}
+
+void ConverterServiceClient::killUnanswering()
+{
+    if (!m_process->isRunning())
+        return;
+    m_brokenProtocol = tr("The converter service did not answer in time and was killed.");
+    m_process->kill();
 }
 
 std::string ConverterServiceClient::pathBytes(const QString &path)
@@ -132,7 +113,7 @@ std::string ConverterServiceClient::textBytes(const QString &text)
 void ConverterServiceClient::readAnswers()
 {
     using namespace serviceprotocol;
-    m_answers.append(m_process->readAllStandardOutput());
+    m_answers.append(m_process->process().readAllStandardOutput());
     const QPointer<ConverterServiceClient> alive(this);
     qsizetype offset = 0;
     try {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ServiceProtocol.h"
+#include "platform/ChildProcess.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -49,6 +50,10 @@ public:
     // Closes the service's input: it kills its children and ends; open requests then finish as
     // ServiceLost. Destroying the client kills the service outright.
     void stop();
+    // Kills a service that no longer answers (frozen, or stuck) with its children; its open
+    // requests finish as ServiceLost, and endReason() says it did not answer. The next convert()
+    // starts it again.
+    void killUnanswering();
 
     // A path or password as the service takes it: the system's bytes of a file name, UTF-8 text.
     static std::string pathBytes(const QString &path);
@@ -69,9 +74,8 @@ private:
     void loseOpenRequests();
 
     // Owned; outlives this client only until a killed service has been reaped.
-    QProcess *m_process;
+    ChildProcess *m_process;
     QByteArray m_answers;
-    QByteArray m_serviceErrors;
     QString m_brokenProtocol;
     QString m_endReason;
     QSet<quint32> m_open;

@@ -228,6 +228,10 @@ void TestBatchCommand::exitStatuses_data()
         << QStringLiteral("--keep-tree needs --out");
     QTest::newRow("no jobs") << QStringList{QStringLiteral("--jobs"), QStringLiteral("0"), text}
                              << QStringList{} << 2 << QStringLiteral("--jobs needs");
+    QTest::newRow("a time limit beyond what a timer holds")
+        << QStringList{QStringLiteral("--time-limit"), QStringLiteral("4294968"), text}
+        << QStringList{} << 2
+        << QStringLiteral("--time-limit needs a whole number from 0 to 2147483");
     QTest::newRow("report of no known kind")
         << QStringList{QStringLiteral("--report"), QStringLiteral("@/r.txt"), text} << QStringList{}
         << 2 << QStringLiteral(".csv, .json or .jsonl");

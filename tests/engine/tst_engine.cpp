@@ -541,14 +541,28 @@ void TestEngine::fallsBackToPdftotextWhenTheServiceCannotStart()
     });
     const QStringList rows = {m_pdfs->text, m_pdfs->user, m_pdfs->image, m_pdfs->damaged,
                               Pdfs::textPdf(place.path(QStringLiteral("in/later.pdf")))};
-    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limitsOf(2));
+    QStringList showing;
+    const FinishedRun done =
+        runToEnd(run, rows, intoFolder(out, true), limitsOf(2), [&](ConversionRun &running) {
+            while (running.isRunning()) {
+                showing << commandLinesShowing(QByteArray("open sesame"));
+                QTest::qWait(2);
+            }
+        });
+    // A file with a password is not handed to pdftotext, whose command line would show it.
+    QVERIFY2(showing.isEmpty(), qPrintable(showing.join(u' ')));
+    const QString why = static_cast<ServiceConverter &>(*converter).unavailableReason();
+    QVERIFY(!why.isEmpty());
+    const QString notHandedOn = reasons::cannotStart(
+        why + QStringLiteral("; the file was not converted, since pdftotext would show its "
+                             "password on its command line"));
+    QCOMPARE(done.outcomes.at(1).outcome, Outcome::CannotStart);
     QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
+                               QStringLiteral("\r\n") + m_pdfs->user + notHandedOn +
                                QStringLiteral("\r\n") + m_pdfs->image + reasons::Unreadable +
                                QStringLiteral("\r\n") + m_pdfs->damaged + reasons::Damaged);
     QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(m_pdfs->text));
-    QVERIFY(contentOf(done.outcomes.at(1).output).contains("Hello from the first page."));
-    QVERIFY(!static_cast<ServiceConverter &>(*converter).unavailableReason().isEmpty());
-    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 4);
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 3);
     QTRY_COMPARE(childProcesses(), QList<int>());
 }
 
@@ -703,6 +717,9 @@ void TestEngine::limitsComeFromTheSettings_data()
         << QStringList{"0", "0", "0"} << QList<int>{cores, 0, 0};
     QTest::newRow("unreadable or negative: the defaults")
         << QStringList{"many", "-5", "1e3"} << QList<int>{cores, memory, idle};
+    QTest::newRow("beyond what can be held: the most that can")
+        << QStringList{"2", "18446744073709551615", "4294968"}
+        << QList<int>{2, ConversionLimits::MaxMemoryMegabytes, ConversionLimits::MaxIdleSeconds};
 }
 
 void TestEngine::limitsComeFromTheSettings()

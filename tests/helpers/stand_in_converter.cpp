@@ -8,6 +8,9 @@
 //   flood    50 MB on the error output, then a line of text, exit 0
 //   empty    nothing at all, exit 0
 //   slow     a line of text every 50 ms, 20 lines, exit 0
+//   noisy-password  100 KB of warnings, then with -opw "Incorrect password" and exit 1; with
+//                   -upw a line of text, exit 0
+//   noisy-greedy    100 KB of warnings, then "Out of memory" and an abort
 // With STAND_IN_PID_FILE set, it first writes its process id there.
 #include <csignal>
 #include <cstdio>
@@ -58,6 +61,20 @@ int main(int argc, char **argv)
             std::fwrite(noise.data(), 1, noise.size(), stderr);
         std::fputs(line, stdout);
         return 0;
+    }
+    if (mode == "noisy-password" || mode == "noisy-greedy") {
+        for (int i = 0; i < 4000; ++i)
+            std::fputs("Syntax Warning: a warning of the stand-in converter\n", stderr);
+        if (mode == "noisy-greedy") {
+            std::fputs("Out of memory\n", stderr);
+            std::abort();
+        }
+        if (std::strcmp(argv[1], "-upw") == 0) {
+            std::fputs(line, stdout);
+            return 0;
+        }
+        std::fputs("Command Line Error: Incorrect password\n", stderr);
+        return 1;
     }
     if (mode == "empty")
         return 0;

@@ -6,7 +6,9 @@
 #include "TestConfig.h"
 
 #include <csignal>
+#include <cerrno>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <QCoreApplication>
@@ -186,6 +188,8 @@ private slots:
     void requestsEndWhenServiceCannotServe();
     void nothingOutlivesItsParent_data();
     void nothingOutlivesItsParent();
+    void requestsAtTheEdges_data();
+    void requestsAtTheEdges();
 
 private:
     struct Result
@@ -397,6 +401,7 @@ void TestConverterService::textIntoFile()
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), fixtures::convertDirectly(m_textPdf));
         QCOMPARE(result.outcome.exitCode, 0);
+        QCOMPARE(result.outcome.textBytes, quint64(written.size()));
     } else {
         QCOMPARE(result.outcome.exitCode, 2);
     }
@@ -469,6 +474,41 @@ void TestConverterService::failingChildLeavesServiceServing()
     const Result next = convert(requestFor(m_textPdf));
     QCOMPARE(next.outcome.kind, OutcomeKind::Converted);
     QCOMPARE(next.text, fixtures::convertDirectly(m_textPdf));
+}
+
+void TestConverterService::requestsAtTheEdges_data()
+{
+    QTest::addColumn<QByteArray>("pathTail"); // appended to the text PDF's path
+    QTest::addColumn<quint64>("memoryLimit");
+    QTest::addColumn<OutcomeKind>("kind");
+    QTest::addColumn<int>("systemError");
+    QTest::newRow("a NUL byte in the path")
+        << QByteArray("\0.ignored", 9) << quint64(0) << OutcomeKind::CannotOpen << EINVAL;
+    QTest::newRow("the largest memory limit")
+        << QByteArray() << std::numeric_limits<quint64>::max() << OutcomeKind::Converted << 0;
+    QTest::newRow("a memory limit just short of wrapping")
+        << QByteArray() << std::numeric_limits<quint64>::max() - 4096 << OutcomeKind::Converted
+        << 0;
+}
+
+// A path the system would read only up to its NUL byte names another file: refused. A memory
+// limit too large to add the service's own size to is no limit, not a tiny one.
+void TestConverterService::requestsAtTheEdges()
+{
+    QFETCH(QByteArray, pathTail);
+    QFETCH(quint64, memoryLimit);
+    QFETCH(OutcomeKind, kind);
+    QFETCH(int, systemError);
+    ConvertRequest request = requestFor(m_textPdf);
+    request.pdfPath += pathTail.toStdString();
+    request.memoryLimit = memoryLimit;
+    const Result result = convert(request);
+    QCOMPARE(result.outcome.kind, kind);
+    QCOMPARE(result.outcome.systemError, systemError);
+    if (kind == OutcomeKind::Converted)
+        QCOMPARE(result.text, fixtures::convertDirectly(m_textPdf));
+    else
+        QVERIFY(result.text.isEmpty());
 }
 
 void TestConverterService::requestsEndWhenServiceCannotServe_data()

@@ -1,0 +1,404 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Faults of the converters that the engine must hold against, with the real converters on real
+// PDFs: a frozen service, a slow file that progresses, limits beyond what a timer holds, a file
+// whose encryption no password opens, a file cut short while it converts, a password that must
+// stay off every command line, an error output too noisy to keep whole.
+#include "engine/ConverterChoice.h"
+#include "engine/PdftotextJob.h"
+#include "engine/ServiceConverter.h"
+#include "engine/ServiceJob.h"
+#include "EngineTesting.h"
+#include "PdfFixtures.h"
+#include "platform/SettingKeys.h"
+#include "platform/SettingsStore.h"
+#include "TestConfig.h"
+#include "TestPlace.h"
+
+#include <csignal>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <unistd.h>
+
+namespace {
+
+const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
+const QString StandIn = QStringLiteral(STAND_IN_CONVERTER);
+const QString ServiceProgram = QStringLiteral(MORWENDA_BINARY);
+const QString HiddenPassword =
+    QStringLiteral("Zq7-faults-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
+const QByteArray OldText = "A complete text of an earlier run.\n";
+
+std::unique_ptr<ConverterKind> converterOfKind(const QString &kind,
+                                               const QString &service = ServiceProgram)
+{
+    if (kind == converterchoice::Service)
+        return std::make_unique<ServiceConverter>(service,
+                                                  std::make_unique<PdftotextConverter>(Real));
+    return std::make_unique<PdftotextConverter>(Real);
+}
+
+void addKindRows(const std::function<void(const char *kind, const QByteArray &prefix)> &rows)
+{
+    rows("pdftotext", "pdftotext: ");
+    if (converterchoice::serviceBuilt())
+        rows("service", "service: ");
+}
+
+QList<int> childProcesses(int parent = int(getpid()))
+{
+    QList<int> children;
+    const QByteArray me = QByteArray::number(parent);
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("PPid:") && line.mid(5).trimmed() == me)
+                children << pid.toInt();
+    }
+    return children;
+}
+
+QStringList commandLinesShowing(const QByteArray &secret)
+{
+    QStringList showing;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(secret))
+            showing << pid;
+    }
+    return showing;
+}
+
+QString describe(const FinishedRun &run)
+{
+    QString text = run.message + QStringLiteral("\n--");
+    for (const FileOutcome &file : run.outcomes)
+        text += QStringLiteral("\n%1 -> %2 [%3]%4")
+                    .arg(file.pdf, file.output, outcomeName(file.outcome), file.reason);
+    return text;
+}
+
+QString madeFolder(const TestPlace &place, const QString &name)
+{
+    const QString folder = place.path(name);
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QByteArray streamObject(const QByteArray &dictionary, const QByteArray &data)
+{
+    return "<< " + dictionary + " /Length " + QByteArray::number(data.size()) + " >>\nstream\n" +
+           data + "\nendstream";
+}
+
+// `pages` pages, each with a line of text of its own and a form drawn 10^`depth` times: every
+// page keeps the converter busy for a while and then gives its text.
+void writeSlowPagesPdf(const QString &path, int pages, int depth)
+{
+    QList<QByteArray> objects = {"<< /Type /Catalog /Pages 2 0 R >>", QByteArray(),
+                                 "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    for (int level = 0; level < depth; ++level) {
+        QByteArray data = "0 0 1 1 re f";
+        QByteArray resources = "<< >>";
+        if (level + 1 < depth) {
+            data = QByteArray("q /Y Do Q 1 0 0 1 0.1 0.1 cm ").repeated(10);
+            resources = "<< /XObject << /Y " + QByteArray::number(4 + level + 1) + " 0 R >> >>";
+        }
+        objects << streamObject(
+            "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
+    }
+    QByteArray kids;
+    for (int page = 1; page <= pages; ++page) {
+        const int pageObject = int(objects.size()) + 1;
+        kids += QByteArray::number(pageObject) + " 0 R ";
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
+                   "/F1 3 0 R >> /XObject << /X 4 0 R >> >> /Contents " +
+                       QByteArray::number(pageObject + 1) + " 0 R >>";
+        objects << streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Page " +
+                                                  QByteArray::number(page) +
+                                                  " of the slow file) Tj ET /X Do");
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>";
+    QVERIFY(writeFile(path, fixtures::pdfOfObjects(objects)));
+}
+
+// A PDF of one text page that claims an encryption: `encrypt` is its /Encrypt dictionary.
+void writeEncryptedClaim(const QString &path, const QByteArray &encrypt)
+{
+    QByteArray pdf = fixtures::pdfOfObjects(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 R "
+         ">> >> /Contents 5 0 R >>",
+         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+         streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Locked away) Tj ET"), encrypt});
+    pdf.replace("/Root 1 0 R >>",
+                "/Root 1 0 R /Encrypt 6 0 R /ID [<0123456789abcdef0123456789abcdef> "
+                "<0123456789abcdef0123456789abcdef>] >>");
+    QVERIFY(writeFile(path, pdf));
+}
+
+} // namespace
+
+class TestConverterFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void frozenServiceIsKilled_data();
+    void frozenServiceIsKilled();
+    void slowFileThatProgressesIsNotStopped_data();
+    void slowFileThatProgressesIsNotStopped();
+    void limitsBeyondATimerAreHeld_data();
+    void limitsBeyondATimerAreHeld();
+    void encryptionNoPasswordOpensIsDamage_data();
+    void encryptionNoPasswordOpensIsDamage();
+    void fileCutShortWhileConvertingIsDamaged();
+    void noisyErrorOutputKeepsItsLastWords_data();
+    void noisyErrorOutputKeepsItsLastWords();
+};
+
+void TestConverterFaults::frozenServiceIsKilled_data()
+{
+    QTest::addColumn<bool>("stop"); // the user stops the run; else the time limit of 2 s holds
+    QTest::newRow("the time limit") << false;
+    QTest::newRow("stop") << true;
+}
+
+// A service stopped with SIGSTOP answers nothing: neither its own time limit nor a cancel. The
+// job kills it, the file gets its true reason, and nothing is left running.
+void TestConverterFaults::frozenServiceIsKilled()
+{
+    QFETCH(bool, stop);
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/nested forms.pdf"));
+    QDir().mkpath(place.path(QStringLiteral("in")));
+    fixtures::writeFormBomb(pdf, 7);
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(writeFile(outputpaths::inFolder(out, pdf), OldText));
+    ServiceConverter converter(ServiceProgram, std::make_unique<PdftotextConverter>(Real));
+    ConversionRun run(converter);
+    qint64 service = 0;
+    qint64 stoppedAfter = -1;
+    QElapsedTimer clock;
+    clock.start();
+    const FinishedRun done = runToEnd(
+        run, {pdf}, intoFolder(out), limitsOf(1, 0, stop ? 0 : 2), [&](ConversionRun &running) {
+            QList<int> children;
+            while (children.isEmpty() && running.isRunning()) {
+                QTest::qWait(5);
+                const QList<qint64> services = converter.serviceProcessIds();
+                service = services.value(0);
+                if (service)
+                    children = childProcesses(int(service));
+            }
+            QVERIFY(service != 0);
+            QCOMPARE(::kill(pid_t(service), SIGSTOP), 0);
+            if (!stop)
+                return;
+            QElapsedTimer stopping;
+            stopping.start();
+            running.stop();
+            QTRY_VERIFY_WITH_TIMEOUT(!running.isRunning(), 5000);
+            stoppedAfter = stopping.elapsed();
+        });
+    QVERIFY2(done.outcomes.size() == 1, qPrintable(describe(done)));
+    if (stop) {
+        QCOMPARE(done.outcomes.at(0).outcome, Outcome::Stopped);
+        QVERIFY2(stoppedAfter >= 0 && stoppedAfter < 2000,
+                 qPrintable(QString::number(stoppedAfter)));
+    } else {
+        QCOMPARE(done.outcomes.at(0).outcome, Outcome::TimeLimit);
+        QCOMPARE(done.outcomes.at(0).reason, reasons::timeLimit(2));
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    }
+    QCOMPARE(contentOf(outputpaths::inFolder(out, pdf)), OldText);
+    QTRY_COMPARE(childProcesses(), QList<int>());
+    QTRY_VERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(service)));
+}
+
+void TestConverterFaults::slowFileThatProgressesIsNotStopped_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
+// Sixty pages that take the converter a good while each, with a line of text each: the whole
+// file takes far longer than the time limit, but no page does, so it converts. (Written to a
+// pipe, pdftotext's few hundred bytes of text would show only at the end.)
+void TestConverterFaults::slowFileThatProgressesIsNotStopped()
+{
+    QFETCH(QString, kind);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("slow pages.pdf"));
+    writeSlowPagesPdf(pdf, 60, 5);
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    ConversionRun run(*converter);
+    QElapsedTimer clock;
+    clock.start();
+    const FinishedRun done = runToEnd(
+        run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out"))), limitsOf(1, 0, 2));
+    const qint64 took = clock.elapsed();
+    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Converted,
+             qPrintable(describe(done) + QStringLiteral(" after %1 ms").arg(took)));
+    QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(pdf));
+    QCOMPARE(done.outcomes.at(0).pages, 60);
+    if (took < 4000)
+        qWarning("the slow file took only %lld ms: it did not outlast the time limit", took);
+}
+
+void TestConverterFaults::limitsBeyondATimerAreHeld_data()
+{
+    QTest::addColumn<QString>("kind");
+    addKindRows([](const char *kind, const QByteArray &) { QTest::newRow(kind) << kind; });
+}
+
+// A time limit whose milliseconds do not fit a timer, and the largest memory limit, hold as "as
+// long as it takes": the file converts, no timer warns, the service does not wrap its limit.
+void TestConverterFaults::limitsBeyondATimerAreHeld()
+{
+    QFETCH(QString, kind);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("Timers cannot|negative interval")));
+    TestPlace place;
+    SettingsStore store;
+    store.saveSetting(settingkeys::ConverterTimeLimit, QStringLiteral("4294968"));
+    store.saveSetting(settingkeys::ConverterMemoryLimit, QStringLiteral("18446744073709551615"));
+    const ConversionLimits limits = ConversionLimits::fromSettings(store);
+    QCOMPARE(limits.idleSeconds, ConversionLimits::MaxIdleSeconds);
+    QCOMPARE(limits.memoryMegabytes, ConversionLimits::MaxMemoryMegabytes);
+    QCOMPARE(ServiceJob::request(JobOrder(), limits).idleLimitMs,
+             quint32(ConversionLimits::MaxIdleSeconds) * 1000);
+
+    const QString pdf = place.path(QStringLiteral("slow pages.pdf"));
+    writeSlowPagesPdf(pdf, 8, 5);
+    ConversionLimits large = limits;
+    large.converters = 1;
+    large.idleSeconds = 2147484; // its milliseconds are a negative int
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    ConversionRun run(*converter);
+    const FinishedRun done =
+        runToEnd(run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out"))), large);
+    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Converted,
+             qPrintable(describe(done)));
+    QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(pdf));
+}
+
+void TestConverterFaults::encryptionNoPasswordOpensIsDamage_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("encrypt");
+    QTest::addColumn<QString>("password");
+    addKindRows([](const char *kind, const QByteArray &prefix) {
+        const QByteArray unknown = "<< /Filter /NoSuchHandler /V 2 /R 3 /Length 128 >>";
+        // The standard handler, with owner and user entries far too short to be checked.
+        const QByteArray broken = "<< /Filter /Standard /V 2 /R 3 /Length 128 /P -4 /O <00> "
+                                  "/U <00> >>";
+        QTest::newRow(prefix + "an unknown handler") << kind << unknown << QString();
+        QTest::newRow(prefix + "an unknown handler, a password typed")
+            << kind << unknown << QStringLiteral("anything");
+        // pdftotext says only "Incorrect password" for it, as for a locked file: the service,
+        // which sees the entries, knows better.
+        if (QByteArray(kind) == "service")
+            QTest::newRow(prefix + "a broken standard handler") << kind << broken << QString();
+    });
+}
+
+// No password can open a file whose security handler is unknown or broken: it is damaged, not
+// "protected" or "wrong password".
+void TestConverterFaults::encryptionNoPasswordOpensIsDamage()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, encrypt);
+    QFETCH(QString, password);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("claims encryption.pdf"));
+    writeEncryptedClaim(pdf, encrypt);
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    ConversionRun run(*converter);
+    run.setPasswordProvider([password](const QString &) { return password; });
+    const FinishedRun done = runToEnd(
+        run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out")), true), limitsOf(1));
+    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Damaged,
+             qPrintable(describe(done)));
+    QCOMPARE(done.outcomes.at(0).reason, reasons::Damaged);
+}
+
+// A file cut short while its text is being made: the pages left are fewer than it had when it
+// was opened, so the text is not complete and not put in place.
+void TestConverterFaults::fileCutShortWhileConvertingIsDamaged()
+{
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/growing.pdf"));
+    QDir().mkpath(place.path(QStringLiteral("in")));
+    writeSlowPagesPdf(pdf, 200, 3);
+    const qint64 whole = QFileInfo(pdf).size();
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(writeFile(outputpaths::inFolder(out, pdf), OldText));
+    ServiceConverter converter(ServiceProgram, std::make_unique<PdftotextConverter>(Real));
+    ConversionRun run(converter);
+    const FinishedRun done =
+        runToEnd(run, {pdf}, intoFolder(out), limitsOf(1), [&](ConversionRun &running) {
+            // The child is held still while its file is cut, so the cut comes mid-way.
+            QList<int> children;
+            while (children.isEmpty() && running.isRunning()) {
+                QTest::qWait(1);
+                const qint64 service = converter.serviceProcessIds().value(0);
+                if (service)
+                    children = childProcesses(int(service));
+            }
+            QVERIFY(!children.isEmpty());
+            ::kill(children.first(), SIGSTOP);
+            QVERIFY(QFile::resize(pdf, whole / 2));
+            ::kill(children.first(), SIGCONT);
+        });
+    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Damaged,
+             qPrintable(describe(done)));
+    QCOMPARE(contentOf(outputpaths::inFolder(out, pdf)), OldText);
+}
+
+void TestConverterFaults::noisyErrorOutputKeepsItsLastWords_data()
+{
+    QTest::addColumn<QString>("mode"); // the stand-in's
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("memory");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("a password refused as the owner's, then tried as the user's")
+        << "noisy-password" << HiddenPassword << 0 << Outcome::Converted;
+    QTest::newRow("an allocation refused at the end")
+        << "noisy-greedy" << QString() << 256 << Outcome::MemoryLimit;
+}
+
+// What pdftotext says last decides: 100 KB of warnings before "Incorrect password" or "Out of
+// memory" still give the second try with the password and the memory limit's reason.
+void TestConverterFaults::noisyErrorOutputKeepsItsLastWords()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, password);
+    QFETCH(int, memory);
+    QFETCH(Outcome, outcome);
+    TestPlace place;
+    JobOrder order;
+    order.pdf = place.path(mode + QStringLiteral(".pdf"));
+    QVERIFY(writeFile(order.pdf, "%PDF-1.4 stand-in\n"));
+    order.password = password;
+    order.textPath = place.path(QStringLiteral("noisy.txt"));
+    PdftotextJob job(StandIn, order, limitsOf(1, memory, 0));
+    QSignalSpy finished(&job, &ConversionJob::finished);
+    job.start();
+    QVERIFY(finished.wait(60000));
+    QVERIFY2(job.result().outcome == outcome, qPrintable(job.result().reason));
+    if (outcome == Outcome::MemoryLimit)
+        QCOMPARE(job.result().reason, reasons::memoryLimit(memory));
+    else
+        QVERIFY(contentOf(order.textPath).startsWith("A line of text"));
+    QVERIFY(job.result().errorOutput.size() <= PdftotextJob::ErrorOutputLimit);
+}
+
+QTEST_GUILESS_MAIN(TestConverterFaults)
+#include "tst_converterfaults.moc"
