@@ -223,6 +223,7 @@ int BatchCommand::convert(const QList<Input> &toConvert, const QString &password
         limits.idleSeconds = m_options.timeLimitSeconds;
     if (m_options.memoryLimitMegabytes >= 0)
         limits.memoryMegabytes = m_options.memoryLimitMegabytes;
+    limits.text = m_options.text;
     OutputChoice choice;
     choice.mode =
         m_options.outFolder.isEmpty() ? OutputChoice::Mode::BesidePdf : OutputChoice::Mode::Folder;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/TextOptions.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,7 @@ struct BatchOptions
     QString extension = QStringLiteral("pdf");
     bool quiet = false;
     QString converter; // "service" or "pdftotext"
+    TextOptions text;  // --layout, --raw, -f, -l, --encoding, --eol, --no-page-breaks
 };
 
 // The outcome of reading the command line: options to run with, or text to print and the exit

@@ -31,5 +31,6 @@ ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)
     limits.memoryMegabytes =
         readNumber(store, settingkeys::ConverterMemoryLimit, DefaultMemoryMegabytes);
     limits.idleSeconds = readNumber(store, settingkeys::ConverterTimeLimit, DefaultIdleSeconds);
+    limits.text = TextOptions::fromSettings(store);
     return limits;
 }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TextOptions.h"
+
 class SettingsStore;
 
-// What one run allows its converters.
+// What one run allows its converters, and the text it asks of them.
 struct ConversionLimits
 {
     // Defaults, measured with pdftotext 22.12: no PDF of the test corpus takes more than 23 MB of
@@ -17,9 +19,11 @@ struct ConversionLimits
     int converters = 1;                           // at once, at least 1
     int memoryMegabytes = DefaultMemoryMegabytes; // address space of one converter; 0: no limit
     int idleSeconds = DefaultIdleSeconds;         // without new text; 0: no limit
+    TextOptions text;                             // the text every file of the run gets
 
     // Converters: 0, absent or unreadable is one per processor core. The limits: absent or
-    // unreadable is the default, 0 is none. Read from the store at the start of each run.
+    // unreadable is the default, 0 is none. The text: TextOptions::fromSettings. Read from the
+    // store at the start of each run.
     static ConversionLimits fromSettings(const SettingsStore &store);
 
     // One converter per processor core.

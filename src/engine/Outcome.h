@@ -17,6 +17,7 @@ enum class Outcome
     Crashed,       // the converter ended by a signal
     CannotStart,   // the converter could not be started
     Stopped,       // the user stopped the run before this file was done
+    PageRange,     // the page range asked for holds no page of the document
 };
 
 // How one listed file ended in a run.
@@ -67,4 +68,17 @@ QString cannotStart(const QString &systemReason);
 // "  - the converter stopped before the text was complete: The converter service was killed
 // (signal 9)."
 QString serviceLost(const QString &why);
+// "  - no page to convert: the first page (10) is after the last page (5)."
+QString pageRange(int firstPage, int lastPage);
+// "  - the converter could not be started: it has no text encoding called Latin9."
+QString noTextEncoding(const QString &encoding);
+} // namespace reasons
+
+// What the converters write on their error output (pdftotext's words; the service's child uses
+// the same) when the text encoding is missing, and when the first page lies after the last:
+// then `firstPage` and `lastPage` are set from it.
+bool saysNoTextEncoding(const QString &errorOutput);
+bool saysWrongPageRange(const QString &errorOutput, int &firstPage, int &lastPage);
+
+namespace reasons {
 } // namespace reasons

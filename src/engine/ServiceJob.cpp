@@ -23,6 +23,7 @@ ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder orde
     : ConversionJob(parent), m_pool(&pool), m_fallbackKind(fallback), m_order(std::move(order)),
       m_limits(limits), m_text(m_order.textPath)
 {
+    expectText(m_order.text);
 }
 
 ServiceJob::~ServiceJob()
@@ -40,10 +41,19 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.target = OutputTarget::Stream;
     request.passwordUse = order.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
     request.password = ConverterServiceClient::textBytes(order.password);
-    if (order.firstHundredPages) {
-        request.firstPage = 1;
-        request.lastPage = 100;
-    }
+    const TextOptions &text = order.text;
+    request.firstPage = order.firstHundredPages ? 1 : text.firstPage;
+    request.lastPage = order.firstHundredPages ? 100 : text.lastPage;
+    request.textMode = text.mode == TextOptions::Mode::Layout ? TextMode::Layout
+                       : text.mode == TextOptions::Mode::Raw  ? TextMode::Raw
+                                                              : TextMode::Reading;
+    request.endOfLine = text.endOfLine == TextOptions::EndOfLine::Dos ? EndOfLine::Dos
+                        : text.endOfLine == TextOptions::EndOfLine::Mac ? EndOfLine::Mac
+                                                                        : EndOfLine::Unix;
+    request.pageBreaks = text.pageBreaks;
+    if (text.encoding != TextOptions::DefaultEncoding)
+        request.textEncoding = text.encoding.toStdString();
+    request.splitAbovePages = std::max(0, order.splitAbovePages);
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
     request.idleLimitMs = std::uint32_t(std::max(0, limits.idleSeconds)) * 1000;
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
@@ -139,11 +149,27 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         else
             end(Outcome::WrongPassword, reasons::WrongPassword);
         return;
+    case OutcomeKind::PageRange:
+        if (outcome.pageCount > 0) {
+            const TextOptions &text = m_order.text;
+            const int last = text.lastPage < 1 || text.lastPage > outcome.pageCount
+                                 ? outcome.pageCount
+                                 : text.lastPage;
+            end(Outcome::PageRange, reasons::pageRange(std::max(1, text.firstPage), last));
+            return;
+        }
+        [[fallthrough]]; // a document without pages
     case OutcomeKind::Damaged:
     case OutcomeKind::CannotOpen:
-    case OutcomeKind::PageRange:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.
         end(Outcome::Damaged, reasons::Damaged);
+        return;
+    case OutcomeKind::NoTextEncoding:
+        end(Outcome::CannotStart, reasons::noTextEncoding(m_order.text.encoding));
+        return;
+    case OutcomeKind::LeftToSplit:
+        m_result.pagesToSplit = outcome.pageCount;
+        end(Outcome::Stopped, reasons::Stopped);
         return;
     case OutcomeKind::WriteFailed:
         end(Outcome::WriteFailed,

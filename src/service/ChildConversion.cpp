@@ -97,15 +97,32 @@ private:
     std::uint64_t m_written = 0;
 };
 
-// poppler's text device, handing the text on after every page.
+EndOfLineKind endOfLineKind(serviceprotocol::EndOfLine endOfLine)
+{
+    switch (endOfLine) {
+    case serviceprotocol::EndOfLine::Dos:
+        return eolDOS;
+    case serviceprotocol::EndOfLine::Mac:
+        return eolMac;
+    case serviceprotocol::EndOfLine::Unix:
+        break;
+    }
+    return eolUnix;
+}
+
+// poppler's text device as pdftotext sets it up for the request's mode, handing the text on after
+// every page.
 class PageFlushingTextDevice : public TextOutputDev
 {
 public:
-    explicit PageFlushingTextDevice(TextSink &sink)
-        : TextOutputDev(&TextSink::collect, &sink, false, 0, false, false), m_sink(sink)
+    PageFlushingTextDevice(TextSink &sink, const ConvertRequest &request)
+        : TextOutputDev(&TextSink::collect, &sink,
+                        request.textMode == serviceprotocol::TextMode::Layout, 0,
+                        request.textMode == serviceprotocol::TextMode::Raw, false),
+          m_sink(sink)
     {
-        setTextEOL(TextOutputDev::defaultEndOfLine());
-        setTextPageBreaks(true);
+        setTextEOL(endOfLineKind(request.endOfLine));
+        setTextPageBreaks(request.pageBreaks);
     }
 
     void endPage() override
@@ -173,6 +190,16 @@ namespace {
     using serviceprotocol::PasswordUse;
 
     Outcome outcome;
+    // As pdftotext: the text encoding is settled before the file is opened.
+    if (!request.textEncoding.empty())
+        globalParams->setTextEncoding(request.textEncoding.c_str());
+    if (!globalParams->getTextEncoding()) {
+        error(errCommandLine, -1, "Couldn't get text encoding");
+        outcome.kind = OutcomeKind::NoTextEncoding;
+        outcome.exitCode = 99;
+        answerAndExit(answerFd, outcome);
+    }
+
     std::optional<GooString> password;
     if (request.passwordUse != PasswordUse::None)
         password = GooString(request.password);
@@ -207,6 +234,11 @@ namespace {
         outcome.exitCode = 99;
         answerAndExit(answerFd, outcome);
     }
+    if (request.splitAbovePages > 0 && lastPage - firstPage + 1 > request.splitAbovePages) {
+        outcome.kind = OutcomeKind::LeftToSplit;
+        outcome.exitCode = 0;
+        answerAndExit(answerFd, outcome);
+    }
 
     const bool toFile = request.target == serviceprotocol::OutputTarget::File;
     int textFd = answerFd;
@@ -223,7 +255,7 @@ namespace {
 
     TextSink sink(textFd, !toFile);
     {
-        PageFlushingTextDevice device(sink);
+        PageFlushingTextDevice device(sink, request);
         doc->displayPages(&device, firstPage, lastPage, 72.0, 72.0, 0, true, false, false);
     }
     sink.flush();

@@ -65,6 +65,11 @@ std::string encodeConvert(const ConvertRequest &request)
     putString(payload, request.pdfPath);
     putString(payload, request.outputPath);
     putString(payload, request.password);
+    putU8(payload, static_cast<std::uint8_t>(request.textMode));
+    putU8(payload, static_cast<std::uint8_t>(request.endOfLine));
+    putU8(payload, request.pageBreaks ? 1 : 0);
+    putString(payload, request.textEncoding);
+    putI32(payload, request.splitAbovePages);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -174,6 +179,11 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.pdfPath = reader.string();
     request.outputPath = reader.string();
     request.password = reader.string();
+    request.textMode = static_cast<TextMode>(reader.u8());
+    request.endOfLine = static_cast<EndOfLine>(reader.u8());
+    request.pageBreaks = reader.u8() != 0;
+    request.textEncoding = reader.string();
+    request.splitAbovePages = reader.i32();
     return request;
 }
 

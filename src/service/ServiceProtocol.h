@@ -23,7 +23,10 @@
 //                 u64 memory limit in bytes beyond the service's own
 //                 address space (0: none), u32 time limit in ms without new text
 //                 (0: none), string pdf path, string output path (OutputTarget::File only),
-//                 string password
+//                 string password, u8 TextMode, u8 EndOfLine, u8 page breaks (1: a form feed
+//                 after each page), string text encoding (pdftotext -enc; "": UTF-8),
+//                 i32 split above (0: never; else a page range of more pages is not converted and
+//                 is answered as LeftToSplit with the page count)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -69,6 +72,22 @@ enum class OutputTarget : std::uint8_t
     File = 1,
 };
 
+// pdftotext's text modes: reading order, -layout, -raw.
+enum class TextMode : std::uint8_t
+{
+    Reading = 0,
+    Layout = 1,
+    Raw = 2,
+};
+
+// pdftotext's -eol: LF, CR LF, CR.
+enum class EndOfLine : std::uint8_t
+{
+    Unix = 0,
+    Dos = 1,
+    Mac = 2,
+};
+
 enum class OutcomeKind : std::uint8_t
 {
     Converted = 0,     // every requested page's text was delivered; exit code 0
@@ -84,6 +103,9 @@ enum class OutcomeKind : std::uint8_t
     Cancelled = 10,    // killed on the client's request
     ChildFailed = 11,  // no child could be made (errno), or it ended without an answer
     ServiceLost = 12,  // never sent: the client's word for a service that went away
+    NoTextEncoding = 13, // poppler has no such text encoding; exit code 99
+    LeftToSplit = 14,  // the range holds more pages than the request's split size: nothing was
+                       // converted; pageCount says how many the document has; exit code 0
 };
 
 struct ConvertRequest
@@ -98,6 +120,11 @@ struct ConvertRequest
     std::string pdfPath;
     std::string outputPath;
     std::string password;
+    TextMode textMode = TextMode::Reading;
+    EndOfLine endOfLine = EndOfLine::Unix;
+    bool pageBreaks = true;
+    std::string textEncoding; // "": UTF-8
+    std::int32_t splitAbovePages = 0;
 };
 
 struct Outcome
