@@ -37,11 +37,13 @@ class ConversionRun : public QObject
     Q_OBJECT
 
 public:
-    // Measured with bench/cli on two cores (see its README): below some 40 pages the second
-    // opening of the file and the join cost about what the second core gains.
-    static constexpr int SplitAbovePages = 48;
+    // Measured with bench/cli on two busy cores (see its README): a range on a second converter
+    // costs that converter's start (the service's, some 30 ms of processor time in a new
+    // morwenda-batch) and one more opening of the file; at 64 pages that lost, at 96 it broke
+    // even, from 192 pages on it gained.
+    static constexpr int SplitAbovePages = 96;
     // Each range holds at least this many pages.
-    static constexpr int MinimumRangePages = 24;
+    static constexpr int MinimumRangePages = 48;
 
     // Answers the password of one file ("" for none). Called one file at a time, in row order;
     // it may wait in a local event loop (a password box) while started converters keep running.

@@ -191,6 +191,7 @@ class TestTextModes : public QObject
     Q_OBJECT
 
 private slots:
+    void encodingsArePdftotexts();
     void sameTextAsPdftotext_data();
     void sameTextAsPdftotext();
     void splitIsTheWholeText_data();
@@ -200,6 +201,19 @@ private slots:
 private:
     QHash<QString, Reference> m_references; // by mode and file, for both converters' rows
 };
+
+// The names the command line accepts are those pdftotext lists.
+void TestTextModes::encodingsArePdftotexts()
+{
+    QProcess converter;
+    converter.start(Real, {QStringLiteral("-listenc")});
+    QVERIFY(converter.waitForFinished(30000));
+    QStringList listed = QString::fromLatin1(converter.readAllStandardOutput())
+                             .split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(!listed.isEmpty());
+    listed.removeFirst(); // "Available encodings are:"
+    QCOMPARE(textoptions::encodingNames(), listed);
+}
 
 void TestTextModes::sameTextAsPdftotext_data()
 {
@@ -269,26 +283,27 @@ void TestTextModes::splitIsTheWholeText_data()
     QTest::addColumn<TextOptions>("options");
     QTest::addColumn<bool>("locked");
     QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("ranges");
 
     const auto with = [](auto change) {
         TextOptions options;
         change(options);
         return options;
     };
-    QTest::newRow("two ranges") << 2 << QStringList() << TextOptions() << false << 150;
-    QTest::newRow("three ranges") << 3 << QStringList() << TextOptions() << false << 150;
-    QTest::newRow("pages 7-131 in two ranges")
+    QTest::newRow("two ranges") << 2 << QStringList() << TextOptions() << false << 150 << 2;
+    QTest::newRow("three ranges") << 3 << QStringList() << TextOptions() << false << 150 << 3;
+    QTest::newRow("pages 7-131")
         << 2 << QStringLiteral("-f 7 -l 131").split(u' ') << with([](TextOptions &o) {
                o.firstPage = 7;
                o.lastPage = 131;
            }) << false
-        << 125;
-    QTest::newRow("from page 60, layout, three ranges")
-        << 3 << QStringLiteral("-layout -f 60").split(u' ') << with([](TextOptions &o) {
+        << 125 << 2;
+    QTest::newRow("from page 10, layout: too few pages for three ranges")
+        << 3 << QStringLiteral("-layout -f 10").split(u' ') << with([](TextOptions &o) {
                o.mode = TextOptions::Mode::Layout;
-               o.firstPage = 60;
+               o.firstPage = 10;
            }) << false
-        << 91;
+        << 141 << 2;
     QTest::newRow("pages 3 to past the end, raw, UTF-16")
         << 2 << QStringLiteral("-raw -f 3 -l 900 -enc UTF-16").split(u' ')
         << with([](TextOptions &o) {
@@ -297,15 +312,22 @@ void TestTextModes::splitIsTheWholeText_data()
                o.lastPage = 900;
                o.encoding = QStringLiteral("UTF-16");
            }) << false
-        << 148;
+        << 148 << 2;
     QTest::newRow("up to page 100, no page breaks, dos")
         << 2 << QStringLiteral("-l 100 -nopgbrk -eol dos").split(u' ') << with([](TextOptions &o) {
                o.lastPage = 100;
                o.pageBreaks = false;
                o.endOfLine = TextOptions::EndOfLine::Dos;
            }) << false
-        << -1;
-    QTest::newRow("locked with a password") << 2 << QStringList() << TextOptions() << true << 150;
+        << -1 << 2;
+    QTest::newRow("pages 51-146: too few pages to split")
+        << 2 << QStringLiteral("-f 51 -l 146").split(u' ') << with([](TextOptions &o) {
+               o.firstPage = 51;
+               o.lastPage = 146;
+           }) << false
+        << 96 << 1;
+    QTest::newRow("locked with a password")
+        << 2 << QStringList() << TextOptions() << true << 150 << 2;
 }
 
 // A 150-page book converted in ranges side by side (one service per range) gives pdftotext's text
@@ -317,6 +339,7 @@ void TestTextModes::splitIsTheWholeText()
     QFETCH(TextOptions, options);
     QFETCH(bool, locked);
     QFETCH(int, pages);
+    QFETCH(int, ranges);
 
     TestPlace place;
     QString book = place.path(QStringLiteral("in/book.pdf"));
@@ -352,7 +375,7 @@ void TestTextModes::splitIsTheWholeText()
     QCOMPARE(asked, 1);
     QCOMPARE(done.converting, QStringList{book});
     // One service per range, and nothing left in the output folder but the text.
-    QCOMPARE(converter.serviceProcessIds().size(), converters);
+    QCOMPARE(converter.serviceProcessIds().size(), ranges);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("book.txt")}.replaceInStrings(
                  QStringLiteral("book"), QFileInfo(book).completeBaseName()));
@@ -365,7 +388,7 @@ void TestTextModes::failingRangeFailsTheFile()
 {
     TestPlace place;
     const QString book = place.path(QStringLiteral("in/book.pdf"));
-    QVERIFY(writeFile(book, bookWithEndlessPage(60, 50)));
+    QVERIFY(writeFile(book, bookWithEndlessPage(120, 100)));
     const QString next = place.path(QStringLiteral("in/next.pdf"));
     fixtures::writeTextPdf(next, {QStringLiteral("The file after the book.")});
     const QString out = place.path(QStringLiteral("out"));
