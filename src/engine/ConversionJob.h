@@ -34,7 +34,8 @@ struct JobResult
     qint64 bytes = 0;    // text bytes written
     int pages = -1;      // pages of a complete text (the converter ends each with a page break)
     QString errorOutput; // the first 64 KB of what the converter said on its error output
-    int pagesToSplit = 0; // the document's page count, when it was left to be split (see JobOrder)
+    // The document's page count, when it was left to be split (see JobOrder).
+    int pagesToSplit = 0;
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and
@@ -87,7 +88,7 @@ private:
 
     std::unique_ptr<TextJudge> m_judge;
     TextOptions m_form;
-    int m_pageBreaks = 0;        // the converter ends each page with one
-    bool m_pendingZero = false;  // UTF-16: the last byte seen was the high zero of a character
+    int m_pageBreaks = 0;       // the converter ends each page with one
+    bool m_pendingZero = false; // UTF-16: the last byte seen was the high zero of a character
     qint64 m_bytesSeen = 0;
 };

@@ -246,7 +246,8 @@ void ConversionRun::splitRow(int index, int pageCount)
     const int first = std::max(1, text.firstPage);
     const int last = text.lastPage < 1 || text.lastPage > pageCount ? pageCount : text.lastPage;
     const int pages = last - first + 1;
-    const int count = std::clamp(pages / MinimumRangePages, 2, std::max(2, m_limits.converters));
+    const int count = std::clamp(pages / MinimumRangePages, 2,
+                                 std::max(2, RangesPerConverter * m_limits.converters));
     QFile::remove(row.textPath); // the converter made it and wrote nothing
     row.split = true;
     row.parts.clear();

@@ -29,9 +29,9 @@ class StagingFolder;
 // With more than one converter, a file whose page range holds more than SplitAbovePages pages
 // (the converter service says so when it opens the file, and converts nothing then) is converted
 // in page ranges, one job per range on a converter of its own: the ranges take the free
-// converters before the later files, and their texts are joined in page order into the file's
-// one text, judged as a whole. A range that fails fails the file with its reason, and the others
-// are stopped.
+// converters, in page order, before the later files, and their texts are joined in page order
+// into the file's one text, judged as a whole. A range that fails fails the file with its reason,
+// and the others are stopped.
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -42,8 +42,11 @@ public:
     // morwenda-batch) and one more opening of the file; at 64 pages that lost, at 96 it broke
     // even, from 192 pages on it gained.
     static constexpr int SplitAbovePages = 96;
-    // Each range holds at least this many pages.
+    // Each range holds at least this many pages, and there are up to this many ranges per
+    // converter, so that a converter that finishes early (on a machine shared with other work)
+    // takes the next range instead of waiting for the slowest.
     static constexpr int MinimumRangePages = 48;
+    static constexpr int RangesPerConverter = 4;
 
     // Answers the password of one file ("" for none). Called one file at a time, in row order;
     // it may wait in a local event loop (a password box) while started converters keep running.

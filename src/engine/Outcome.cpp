@@ -109,7 +109,8 @@ QString serviceLost(const QString &why)
 
 QString pageRange(int firstPage, int lastPage)
 {
-    return QStringLiteral("  - no page to convert: the first page (%1) is after the last page (%2).")
+    return QStringLiteral(
+               "  - no page to convert: the first page (%1) is after the last page (%2).")
         .arg(firstPage)
         .arg(lastPage);
 }

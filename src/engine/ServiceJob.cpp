@@ -47,7 +47,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.textMode = text.mode == TextOptions::Mode::Layout ? TextMode::Layout
                        : text.mode == TextOptions::Mode::Raw  ? TextMode::Raw
                                                               : TextMode::Reading;
-    request.endOfLine = text.endOfLine == TextOptions::EndOfLine::Dos ? EndOfLine::Dos
+    request.endOfLine = text.endOfLine == TextOptions::EndOfLine::Dos   ? EndOfLine::Dos
                         : text.endOfLine == TextOptions::EndOfLine::Mac ? EndOfLine::Mac
                                                                         : EndOfLine::Unix;
     request.pageBreaks = text.pageBreaks;

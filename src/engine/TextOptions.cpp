@@ -104,8 +104,8 @@ QString endOfLineName(TextOptions::EndOfLine endOfLine)
 
 bool endOfLineFromName(const QString &name, TextOptions::EndOfLine &endOfLine)
 {
-    for (const auto candidate : {TextOptions::EndOfLine::Unix, TextOptions::EndOfLine::Dos,
-                                 TextOptions::EndOfLine::Mac})
+    for (const auto candidate :
+         {TextOptions::EndOfLine::Unix, TextOptions::EndOfLine::Dos, TextOptions::EndOfLine::Mac})
         if (name.compare(endOfLineName(candidate), Qt::CaseInsensitive) == 0) {
             endOfLine = candidate;
             return true;

@@ -26,8 +26,8 @@ struct TextOptions
     static inline const QString DefaultEncoding = QStringLiteral("UTF-8");
 
     Mode mode = Mode::Reading;
-    int firstPage = 0; // -f; 0: from the first page
-    int lastPage = 0;  // -l; 0: to the last page
+    int firstPage = 0;                  // -f; 0: from the first page
+    int lastPage = 0;                   // -l; 0: to the last page
     QString encoding = DefaultEncoding; // -enc, as pdftotext -listenc spells it
     EndOfLine endOfLine = EndOfLine::Unix;
     bool pageBreaks = true; // false: -nopgbrk

@@ -103,9 +103,11 @@ enum class OutcomeKind : std::uint8_t
     Cancelled = 10,    // killed on the client's request
     ChildFailed = 11,  // no child could be made (errno), or it ended without an answer
     ServiceLost = 12,  // never sent: the client's word for a service that went away
-    NoTextEncoding = 13, // poppler has no such text encoding; exit code 99
-    LeftToSplit = 14,  // the range holds more pages than the request's split size: nothing was
-                       // converted; pageCount says how many the document has; exit code 0
+    // poppler has no such text encoding; exit code 99
+    NoTextEncoding = 13,
+    // the range holds more pages than the request's split size: nothing was converted;
+    // pageCount says how many the document has; exit code 0
+    LeftToSplit = 14,
 };
 
 struct ConvertRequest

@@ -475,8 +475,8 @@ void TestBatchRun::textChoicesFromTheSettings()
     fx.services.expectMessage();
     clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
-    const QStringList options = QStringLiteral("-layout -f 2 -enc Latin1 -eol dos -nopgbrk")
-                                    .split(u' ');
+    const QStringList options =
+        QStringLiteral("-layout -f 2 -enc Latin1 -eol dos -nopgbrk").split(u' ');
     QCOMPARE(readAll(out + QStringLiteral("book.txt")), fixtures::convertDirectly(book, options));
     QCOMPARE(readAll(out + QStringLiteral("three pages.txt")),
              fixtures::convertDirectly(m_pdfs->pages, options));

@@ -89,8 +89,7 @@ void TestBatchText::sameTextAsPdftotext_data()
     for (const char *converter : {"service", "pdftotext"})
         for (const auto &mode : modes)
             QTest::addRow("%s | %s", converter, mode.name)
-                << QString::fromLatin1(converter)
-                << QString::fromLatin1(mode.options).split(u' ')
+                << QString::fromLatin1(converter) << QString::fromLatin1(mode.options).split(u' ')
                 << QString::fromLatin1(mode.pdftotext).split(u' ');
 }
 
@@ -119,11 +118,12 @@ void TestBatchText::refusedCommandLines_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("said");
 
-    QTest::newRow("layout and raw") << QStringList{"--layout", "--raw"}
-                                    << "--layout and --raw exclude each other";
+    QTest::newRow("layout and raw")
+        << QStringList{"--layout", "--raw"} << "--layout and --raw exclude each other";
     QTest::newRow("page 0") << QStringList{"-f", "0"} << "--first-page needs a page number";
     QTest::newRow("a page that is no number")
-        << QStringList{"--last-page", "x"} << "--last-page needs a page number of at least 1, not 'x'";
+        << QStringList{"--last-page", "x"}
+        << "--last-page needs a page number of at least 1, not 'x'";
     QTest::newRow("first page after the last")
         << QStringList{"-f", "5", "-l", "2"} << "the first page (5) is after the last page (2)";
     QTest::newRow("an encoding pdftotext does not list")
@@ -138,8 +138,8 @@ void TestBatchText::refusedCommandLines()
     QFETCH(QString, said);
     const QString out = m_place.path(QStringLiteral("refused"));
     QDir().mkpath(out);
-    const Finished done = runBatch(QStringList{QStringLiteral("--out"), out} + options +
-                                   QStringList{m_short});
+    const Finished done =
+        runBatch(QStringList{QStringLiteral("--out"), out} + options + QStringList{m_short});
     QCOMPARE(done.status, 2);
     QVERIFY2(done.errors.contains(said), qPrintable(done.errors));
     QVERIFY(QDir(out).isEmpty());

@@ -38,7 +38,8 @@ Reference pdftotextOf(const QString &pdf, const QStringList &arguments, const QS
                                                 {QStringLiteral("-upw"), password}};
     for (const QStringList &passwordArguments : attempts) {
         QProcess converter;
-        converter.start(Real, passwordArguments + arguments + QStringList{pdf, QStringLiteral("-")});
+        converter.start(Real,
+                        passwordArguments + arguments + QStringList{pdf, QStringLiteral("-")});
         converter.waitForFinished(120000);
         reference.exitCode = converter.exitCode();
         reference.text = converter.readAllStandardOutput();
@@ -74,8 +75,8 @@ QList<CorpusFile> corpusFiles()
     while (!lines.atEnd()) {
         const QStringList fields = lines.readLine().split(u'\t');
         if (fields.size() >= 5)
-            files.append({fixtures::corpusFile(fields[0]),
-                          !fields[3].isEmpty() ? fields[3] : fields[4]});
+            files.append(
+                {fixtures::corpusFile(fields[0]), !fields[3].isEmpty() ? fields[3] : fields[4]});
     }
     return files;
 }
@@ -87,9 +88,10 @@ QStringList bookPages(int pages)
     for (int page = 1; page <= pages; ++page) {
         QString text;
         for (int line = 1; line <= 12; ++line)
-            text += QStringLiteral("Page %1, line %2: the quick brown fox jumps over the lazy dog.\n")
-                        .arg(page)
-                        .arg(line);
+            text +=
+                QStringLiteral("Page %1, line %2: the quick brown fox jumps over the lazy dog.\n")
+                    .arg(page)
+                    .arg(line);
         book << text.chopped(1);
     }
     return book;
@@ -114,23 +116,23 @@ QByteArray bookWithEndlessPage(int pages, int hostile)
         if (level + 1 < depth) {
             const QByteArray next = QByteArray::number(level + 1);
             body = ("/F" + next + " Do 1 0 0 1 0.37 0.23 cm\n").repeated(10);
-            resources = "<< /XObject << /F" + next + ' ' + QByteArray::number(4 + level + 1) +
-                        " 0 R >> >>";
+            resources =
+                "<< /XObject << /F" + next + ' ' + QByteArray::number(4 + level + 1) + " 0 R >> >>";
         }
         objects << "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Resources " + resources +
                        " /Length " + QByteArray::number(body.size()) + " >>\nstream\n" + body +
                        "\nendstream";
     }
     for (int page = 1; page <= pages; ++page) {
-        const QByteArray content =
-            page == hostile ? QByteArray("/F0 Do\n")
-                            : "BT /H 12 Tf 72 720 Td (Page " + QByteArray::number(page) +
-                                  " of the book.) Tj ET\n";
+        const QByteArray content = page == hostile
+                                       ? QByteArray("/F0 Do\n")
+                                       : "BT /H 12 Tf 72 720 Td (Page " + QByteArray::number(page) +
+                                             " of the book.) Tj ET\n";
         objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
                    "/H 3 0 R >> /XObject << /F0 4 0 R >> >> /Contents " +
                        QByteArray::number(firstPage + 2 * (page - 1) + 1) + " 0 R >>"
-                << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" +
-                       content + "\nendstream";
+                << "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                       "\nendstream";
     }
     return fixtures::pdfOfObjects(objects);
 }
@@ -208,8 +210,8 @@ void TestTextModes::encodingsArePdftotexts()
     QProcess converter;
     converter.start(Real, {QStringLiteral("-listenc")});
     QVERIFY(converter.waitForFinished(30000));
-    QStringList listed = QString::fromLatin1(converter.readAllStandardOutput())
-                             .split(u'\n', Qt::SkipEmptyParts);
+    QStringList listed =
+        QString::fromLatin1(converter.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(!listed.isEmpty());
     listed.removeFirst(); // "Available encodings are:"
     QCOMPARE(textoptions::encodingNames(), listed);
@@ -260,11 +262,10 @@ void TestTextModes::sameTextAsPdftotext()
         if (!m_references.contains(key))
             m_references.insert(key, pdftotextOf(file.pdf, arguments, passwords.value(file.pdf)));
         const Reference &reference = m_references.value(key);
-        const QByteArray evidence = QFileInfo(file.pdf).fileName().toUtf8() + ": " +
-                                    outcomeName(file.outcome).toUtf8() + file.reason.toUtf8() +
-                                    "; pdftotext ended with " +
-                                    QByteArray::number(reference.exitCode) + ": " +
-                                    reference.errors.left(300);
+        const QByteArray evidence =
+            QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
+            file.reason.toUtf8() + "; pdftotext ended with " +
+            QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
         QVERIFY2(leftText(file.outcome) == (reference.exitCode == 0), evidence.constData());
         if (reference.exitCode == 0)
             QVERIFY2(contentOf(file.output) == reference.text, evidence.constData());
@@ -283,27 +284,29 @@ void TestTextModes::splitIsTheWholeText_data()
     QTest::addColumn<TextOptions>("options");
     QTest::addColumn<bool>("locked");
     QTest::addColumn<int>("pages");
-    QTest::addColumn<int>("ranges");
+    QTest::addColumn<int>("services"); // one per range at once
 
     const auto with = [](auto change) {
         TextOptions options;
         change(options);
         return options;
     };
-    QTest::newRow("two ranges") << 2 << QStringList() << TextOptions() << false << 150 << 2;
-    QTest::newRow("three ranges") << 3 << QStringList() << TextOptions() << false << 150 << 3;
-    QTest::newRow("pages 7-131")
-        << 2 << QStringLiteral("-f 7 -l 131").split(u' ') << with([](TextOptions &o) {
-               o.firstPage = 7;
-               o.lastPage = 131;
-           }) << false
-        << 125 << 2;
-    QTest::newRow("from page 10, layout: too few pages for three ranges")
+    QTest::newRow("two converters, three ranges")
+        << 2 << QStringList() << TextOptions() << false << 150 << 2;
+    QTest::newRow("three converters, three ranges")
+        << 3 << QStringList() << TextOptions() << false << 150 << 3;
+    QTest::newRow("pages 7-131") << 2 << QStringLiteral("-f 7 -l 131").split(u' ')
+                                 << with([](TextOptions &o) {
+                                        o.firstPage = 7;
+                                        o.lastPage = 131;
+                                    })
+                                 << false << 125 << 2;
+    QTest::newRow("from page 10, layout: two ranges for three converters")
         << 3 << QStringLiteral("-layout -f 10").split(u' ') << with([](TextOptions &o) {
                o.mode = TextOptions::Mode::Layout;
                o.firstPage = 10;
-           }) << false
-        << 141 << 2;
+           })
+        << false << 141 << 2;
     QTest::newRow("pages 3 to past the end, raw, UTF-16")
         << 2 << QStringLiteral("-raw -f 3 -l 900 -enc UTF-16").split(u' ')
         << with([](TextOptions &o) {
@@ -311,26 +314,26 @@ void TestTextModes::splitIsTheWholeText_data()
                o.firstPage = 3;
                o.lastPage = 900;
                o.encoding = QStringLiteral("UTF-16");
-           }) << false
-        << 148 << 2;
+           })
+        << false << 148 << 2;
     QTest::newRow("up to page 100, no page breaks, dos")
         << 2 << QStringLiteral("-l 100 -nopgbrk -eol dos").split(u' ') << with([](TextOptions &o) {
                o.lastPage = 100;
                o.pageBreaks = false;
                o.endOfLine = TextOptions::EndOfLine::Dos;
-           }) << false
-        << -1 << 2;
+           })
+        << false << -1 << 2;
     QTest::newRow("pages 51-146: too few pages to split")
         << 2 << QStringLiteral("-f 51 -l 146").split(u' ') << with([](TextOptions &o) {
                o.firstPage = 51;
                o.lastPage = 146;
-           }) << false
-        << 96 << 1;
+           })
+        << false << 96 << 1;
     QTest::newRow("locked with a password")
         << 2 << QStringList() << TextOptions() << true << 150 << 2;
 }
 
-// A 150-page book converted in ranges side by side (one service per range) gives pdftotext's text
+// A 150-page book converted in ranges side by side (a service per converter) gives pdftotext's text
 // of the whole range, page breaks and all, and the password is asked once.
 void TestTextModes::splitIsTheWholeText()
 {
@@ -339,7 +342,7 @@ void TestTextModes::splitIsTheWholeText()
     QFETCH(TextOptions, options);
     QFETCH(bool, locked);
     QFETCH(int, pages);
-    QFETCH(int, ranges);
+    QFETCH(int, services);
 
     TestPlace place;
     QString book = place.path(QStringLiteral("in/book.pdf"));
@@ -375,7 +378,7 @@ void TestTextModes::splitIsTheWholeText()
     QCOMPARE(asked, 1);
     QCOMPARE(done.converting, QStringList{book});
     // One service per range, and nothing left in the output folder but the text.
-    QCOMPARE(converter.serviceProcessIds().size(), ranges);
+    QCOMPARE(converter.serviceProcessIds().size(), services);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("book.txt")}.replaceInStrings(
                  QStringLiteral("book"), QFileInfo(book).completeBaseName()));
