@@ -199,6 +199,7 @@ private slots:
     void splitIsTheWholeText_data();
     void splitIsTheWholeText();
     void failingRangeFailsTheFile();
+    void stopDuringRanges();
 
 private:
     QHash<QString, Reference> m_references; // by mode and file, for both converters' rows
@@ -411,6 +412,47 @@ void TestTextModes::failingRangeFailsTheFile()
     QCOMPARE(done.outcomes.at(1).outcome, Outcome::Converted);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{QStringLiteral("book.txt"), QStringLiteral("next.txt")}));
+}
+
+// The children the converter service `pid` has forked, from /proc.
+static int childCount(qint64 pid)
+{
+    int count = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(tasks.filePath(task + QStringLiteral("/children")));
+        if (children.open(QIODevice::ReadOnly))
+            count +=
+                int(QString::fromLatin1(children.readAll()).split(u' ', Qt::SkipEmptyParts).size());
+    }
+    return count;
+}
+
+// Stop while the ranges of a long document convert: the file is named as stopped, no text is put
+// in place, every range's converter child is gone, and nothing of the run is left.
+void TestTextModes::stopDuringRanges()
+{
+    TestPlace place;
+    const QString book = place.path(QStringLiteral("in/book.pdf"));
+    QVERIFY(writeFile(book, bookWithEndlessPage(120, 100)));
+    const QString out = place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+
+    ServiceConverter converter(QStringLiteral(MORWENDA_BINARY),
+                               std::make_unique<PdftotextConverter>(Real));
+    ConversionRun run(converter);
+    const FinishedRun done =
+        runToEnd(run, {book}, intoFolder(out), limitsOf(2, 1024, 0), [&](ConversionRun &running) {
+            // The second range runs on a second service.
+            QTRY_COMPARE_WITH_TIMEOUT(converter.serviceProcessIds().size(), 2, 30000);
+            running.stop();
+        });
+    QCOMPARE(done.outcomes.size(), 1);
+    QCOMPARE(done.outcomes.first().outcome, Outcome::Stopped);
+    QCOMPARE(done.outcomes.first().reason, reasons::Stopped);
+    QVERIFY(QDir(out).isEmpty());
+    for (const qint64 service : converter.serviceProcessIds())
+        QTRY_COMPARE(childCount(service), 0);
 }
 
 int main(int argc, char *argv[])
