@@ -193,8 +193,10 @@ void ConversionRun::startPart(int index, int partIndex)
     order.text = m_limits.text;
     order.text.firstPage = part.firstPage;
     order.text.lastPage = part.lastPage;
-    // The converter that can count the pages as it opens the file says when it is worth a split.
-    if (!row.split && m_limits.converters > 1)
+    // The converter that can count the pages as it opens the file says when it is worth a split:
+    // only when fewer files wait than there are converters to keep busy, as ranges add openings
+    // of the file and gain nothing while every converter has a file of its own.
+    if (!row.split && m_limits.converters > 1 && int(m_rows.size()) - m_next < m_limits.converters)
         order.splitAbovePages = SplitAbovePages;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;

@@ -27,8 +27,9 @@ class StagingFolder;
 // would.
 //
 // With more than one converter, a file whose page range holds more than SplitAbovePages pages
-// (the converter service says so when it opens the file, and converts nothing then) is converted
-// in page ranges, one job per range on a converter of its own: the ranges take the free
+// (the converter service says so when it opens the file, and converts nothing then) and behind
+// which fewer files wait than there are converters is converted in page ranges, one job per range
+// on a converter of its own: the ranges take the free
 // converters, in page order, before the later files, and their texts are joined in page order
 // into the file's one text, judged as a whole. A range that fails fails the file with its reason,
 // and the others are stopped.
