@@ -200,6 +200,8 @@ private slots:
     void splitIsTheWholeText();
     void failingRangeFailsTheFile();
     void stopDuringRanges();
+    void unknownEncodingIsNamed_data();
+    void unknownEncodingIsNamed();
 
 private:
     QHash<QString, Reference> m_references; // by mode and file, for both converters' rows
@@ -453,6 +455,33 @@ void TestTextModes::stopDuringRanges()
     QVERIFY(QDir(out).isEmpty());
     for (const qint64 service : converter.serviceProcessIds())
         QTRY_COMPARE(childCount(service), 0);
+}
+
+void TestTextModes::unknownEncodingIsNamed_data()
+{
+    QTest::addColumn<QString>("converter");
+    QTest::newRow("service") << QStringLiteral("service");
+    QTest::newRow("pdftotext") << QStringLiteral("pdftotext");
+}
+
+// A text encoding that poppler does not have (a hand-written setting) fails each file with that
+// reason, never with another encoding's text or a word of damage.
+void TestTextModes::unknownEncodingIsNamed()
+{
+    QFETCH(QString, converter);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/text.pdf"));
+    fixtures::writeTextPdf(pdf, {QStringLiteral("Some text of the page.")});
+    const QString out = place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
+    ConversionRun run(*kind);
+    ConversionLimits limits = limitsOf(1, 1024, 60);
+    limits.text.encoding = QStringLiteral("Latin9");
+    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(out), limits);
+    QCOMPARE(done.outcomes.first().outcome, Outcome::CannotStart);
+    QCOMPARE(done.outcomes.first().reason, reasons::noTextEncoding(QStringLiteral("Latin9")));
+    QVERIFY(QDir(out).isEmpty());
 }
 
 int main(int argc, char *argv[])
