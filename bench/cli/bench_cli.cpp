@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -67,6 +68,69 @@ Measure runBatch(const QString &folder, const QString &out, int cores)
                   QStringLiteral("--out"), out, folder});
 }
 
+// One morwenda-batch run on one PDF with `jobs` converters.
+Measure runBatchOn(const QString &pdf, const QString &out, int jobs)
+{
+    QDir().mkpath(out);
+    return timed(QStringLiteral(MORWENDA_BATCH),
+                 {QStringLiteral("--quiet"), QStringLiteral("--jobs"), QString::number(jobs),
+                  QStringLiteral("--out"), out, pdf});
+}
+
+Measure runPdftotext(const QString &pdf, const QString &out)
+{
+    QDir().mkpath(out);
+    return timed(QStringLiteral(MORWENDA_PDFTOTEXT), {pdf, out + u'/' + textName(pdf)});
+}
+
+// One PDF of each page count: morwenda-batch with a converter per core (a long document is
+// converted in page ranges side by side), with one converter, and one pdftotext run.
+void compareOneDocument(const QString &work, const QList<int> &pageCounts, int passes, int cores)
+{
+    std::printf("\n%-10s %10s %10s %12s %9s %9s %10s %10s %6s\n", "one PDF", "batch ms",
+                "1 conv ms", "pdftotext ms", "batch/pt", "1conv/pt", "batch cpu", "1conv cpu",
+                "diffs");
+    for (const int pages : pageCounts) {
+        const QString folder = work + QStringLiteral("/one-%1").arg(pages);
+        const QString pdf = makePdfs(folder, 1, pages).constFirst();
+        std::vector<double> batch, single, pdftotext, batchCpu, singleCpu;
+        int diffs = 0;
+        for (int p = 0; p < passes; ++p) {
+            const QString b = work + QStringLiteral("/one-batch-%1").arg(p);
+            const QString s = work + QStringLiteral("/one-single-%1").arg(p);
+            const QString x = work + QStringLiteral("/one-pdftotext-%1").arg(p);
+            // Interleaved, the order turned every pass.
+            const auto runs = std::vector<std::function<void()>>{
+                [&] {
+                    const Measure m = runBatchOn(pdf, b, cores);
+                    batch.push_back(m.ms);
+                    batchCpu.push_back(m.cpuMs);
+                },
+                [&] {
+                    const Measure m = runBatchOn(pdf, s, 1);
+                    single.push_back(m.ms);
+                    singleCpu.push_back(m.cpuMs);
+                },
+                [&] { pdftotext.push_back(runPdftotext(pdf, x).ms); }};
+            for (size_t r = 0; r < runs.size(); ++r)
+                runs[(r + size_t(p)) % runs.size()]();
+            diffs += differences({pdf}, b, x) + differences({pdf}, s, x);
+            for (const QString &out : {b, s, x})
+                QDir(out).removeRecursively();
+        }
+        std::printf("%4d pages %10.1f %10.1f %12.1f %8.3fx %8.3fx %10.1f %10.1f %6d\n", pages,
+                    median(batch), median(single), median(pdftotext),
+                    median(batch) / median(pdftotext), median(single) / median(pdftotext),
+                    median(batchCpu), median(singleCpu), diffs);
+        std::fflush(stdout);
+        QDir(folder).removeRecursively();
+    }
+    std::printf("\nbatch: --jobs %d; 1 conv: --jobs 1; pt: one pdftotext run; cpu: processor ms "
+                "of the program and its converters. Target for the longest: batch / pdftotext at "
+                "most 0.6.\n",
+                cores);
+}
+
 Measure runXargs(const QStringList &pdfs, const QString &out, int cores)
 {
     QDir().mkpath(out);
@@ -92,6 +156,7 @@ int main(int argc, char *argv[])
     const int passes = std::max(1, args.size() > 2 ? args.at(2).toInt() : 3);
     const int longCount = args.size() > 3 ? args.at(3).toInt() : 10;
     const int longPages = args.size() > 4 ? args.at(4).toInt() : 200;
+    const int bookPages = args.size() > 5 ? args.at(5).toInt() : 1000;
     const int cores = std::max(1, QThread::idealThreadCount());
 
     QTemporaryDir work;
@@ -116,6 +181,8 @@ int main(int argc, char *argv[])
     std::printf("\n%-10s %6s %12s %12s %8s %14s %14s %6s\n", "size", "files", "batch ms",
                 "xargs ms", "ratio", "batch cpu/file", "xargs cpu/file", "diffs");
     for (const Size &size : sizes) {
+        if (size.pdfs.isEmpty())
+            continue;
         std::vector<double> batch, xargs, batchCpu, xargsCpu;
         int diffs = 0;
         for (int p = 0; p < passes; ++p) {
@@ -145,5 +212,10 @@ int main(int argc, char *argv[])
     std::printf("\n%d converters at once (one per core), median of %d interleaved passes; "
                 "target: batch / xargs at most 1.05. diffs: text files that differ.\n",
                 cores, passes);
+    if (bookPages > 0) {
+        QList<int> pageCounts = {24, 48, 64, 96, 192};
+        pageCounts.removeIf([bookPages](int pages) { return pages >= bookPages; });
+        compareOneDocument(work.path(), pageCounts << bookPages, passes, cores);
+    }
     return 0;
 }

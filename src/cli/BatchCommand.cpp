@@ -373,8 +373,8 @@ bool BatchCommand::isSkipped(const Input &input) const
         files::lastChangeMs(input.output) <= files::lastChangeMs(input.pdf))
         return false;
     bool unreadable = false;
-    const bool unusable = hasNoUsableText(
-        input.output, [&](const QString &, int, const QString &) { unreadable = true; });
+    const bool unusable = hasNoUsableTextAs(
+        input.output, m_options.text, [&](const QString &, int, const QString &) { unreadable = true; });
     return !unusable && !unreadable;
 }
 
@@ -520,6 +520,7 @@ void BatchCommand::runToItsEnd(ConversionRun &run, StopSignals &stopSignals)
     if (m_options.memoryLimitMegabytes >= 0)
         limits.memoryMegabytes = m_options.memoryLimitMegabytes;
     limits.ocr = m_options.ocr;
+    limits.text = m_options.text;
     OutputChoice choice;
     choice.mode =
         m_options.outFolder.isEmpty() ? OutputChoice::Mode::BesidePdf : OutputChoice::Mode::Folder;

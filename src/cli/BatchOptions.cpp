@@ -263,6 +263,79 @@ Problem readConverter(const QCommandLineParser &parser, const Definitions &defin
     return std::nullopt;
 }
 
+// The options of the text, named as pdftotext's.
+struct TextOptionSet
+{
+    const QCommandLineOption layout{
+        QStringLiteral("layout"),
+        QStringLiteral("Keeps the physical layout of the text (pdftotext -layout).")};
+    const QCommandLineOption raw{
+        QStringLiteral("raw"),
+        QStringLiteral("Keeps the text in content stream order (pdftotext -raw).")};
+    const QCommandLineOption firstPage{{QStringLiteral("f"), QStringLiteral("first-page")},
+                                       QStringLiteral("Converts from page N on (pdftotext -f)."),
+                                       QStringLiteral("N")};
+    const QCommandLineOption lastPage{{QStringLiteral("l"), QStringLiteral("last-page")},
+                                      QStringLiteral("Converts up to page N (pdftotext -l)."),
+                                      QStringLiteral("N")};
+    const QCommandLineOption encoding{
+        QStringLiteral("encoding"),
+        QStringLiteral("Writes the text in encoding NAME (pdftotext -enc; default UTF-8): %1.")
+            .arg(textoptions::encodingNames().join(QStringLiteral(", "))),
+        QStringLiteral("NAME")};
+    const QCommandLineOption endOfLine{
+        QStringLiteral("eol"),
+        QStringLiteral("Ends lines as on unix (LF, the default), dos (CR LF) or mac (CR) "
+                       "(pdftotext -eol)."),
+        QStringLiteral("KIND")};
+    const QCommandLineOption noPageBreaks{
+        QStringLiteral("no-page-breaks"),
+        QStringLiteral("Writes no form feed after each page (pdftotext -nopgbrk).")};
+
+    QList<QCommandLineOption> all() const
+    {
+        return {layout, raw, firstPage, lastPage, encoding, endOfLine, noPageBreaks};
+    }
+
+    // Fills `text` from the command line; the usage error, if any.
+    QString fill(const QCommandLineParser &parser, TextOptions &text) const
+    {
+        if (parser.isSet(layout) && parser.isSet(raw))
+            return QStringLiteral("--layout and --raw exclude each other");
+        text.mode = parser.isSet(layout) ? TextOptions::Mode::Layout
+                    : parser.isSet(raw)  ? TextOptions::Mode::Raw
+                                         : TextOptions::Mode::Reading;
+        for (const auto &[option, page] :
+             {std::pair{&firstPage, &text.firstPage}, std::pair{&lastPage, &text.lastPage}}) {
+            if (!parser.isSet(*option))
+                continue;
+            const std::optional<int> value = numberOf(parser.value(*option), 1);
+            if (!value)
+                return QStringLiteral("--%1 needs a page number of at least 1, "
+                                      "not '%2'")
+                    .arg(option->names().constLast(), parser.value(*option));
+            *page = *value;
+        }
+        if (text.firstPage > 0 && text.lastPage > 0 && text.firstPage > text.lastPage)
+            return QStringLiteral("the first page (%1) is after the last page (%2)")
+                .arg(text.firstPage)
+                .arg(text.lastPage);
+        if (parser.isSet(encoding)) {
+            text.encoding = textoptions::knownEncoding(parser.value(encoding));
+            if (text.encoding.isEmpty())
+                return QStringLiteral("--encoding is one of %1, not '%2'")
+                    .arg(textoptions::encodingNames().join(QStringLiteral(", ")),
+                         parser.value(encoding));
+        }
+        if (parser.isSet(endOfLine) &&
+            !textoptions::endOfLineFromName(parser.value(endOfLine), text.endOfLine))
+            return QStringLiteral("--eol is one of unix, dos, mac, not '%1'")
+                .arg(parser.value(endOfLine));
+        text.pageBreaks = !parser.isSet(noPageBreaks);
+        return QString();
+    }
+};
+
 } // namespace
 
 // OCR: its mode, languages and drawing resolution; only the converter service reads by OCR.
@@ -295,6 +368,8 @@ ParsedCommandLine parse(const QStringList &arguments)
         "usage error, 3 the converter cannot run."));
     const Definitions defined;
     defined.addTo(parser);
+    const TextOptionSet textOptions;
+    parser.addOptions(textOptions.all());
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("PDF files and folders to convert."),
                                  QStringLiteral("PATH..."));
@@ -317,6 +392,8 @@ ParsedCommandLine parse(const QStringList &arguments)
          {readPlace, readNumbers, readInputs, readReport, readConverter, readOcr})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
+    if (const QString problem = textOptions.fill(parser, options.text); !problem.isEmpty())
+        return usageError(problem);
     parsed.options = options;
     return parsed;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/OcrChoice.h"
+#include "engine/TextOptions.h"
 
 #include <optional>
 #include <QString>
@@ -29,6 +30,7 @@ struct BatchOptions
     bool quiet = false;
     QString converter; // "service" or "pdftotext"
     OcrChoice ocr;     // --ocr, --ocr-languages, --ocr-dpi
+    TextOptions text;  // --layout, --raw, -f, -l, --encoding, --eol, --no-page-breaks
 };
 
 // The outcome of reading the command line: options to run with, or text to print and the exit

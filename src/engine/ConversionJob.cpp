@@ -21,16 +21,41 @@ bool ConversionJob::keepText(QFile &text, const QByteArray &bytes)
         written += now;
     }
     m_result.bytes += bytes.size();
-    m_pageBreaks += int(bytes.count('\f'));
+    countPageBreaks(bytes);
     m_judge->feed(bytes);
     return true;
+}
+
+void ConversionJob::countPageBreaks(QByteArrayView bytes)
+{
+    if (m_form.encoding != QLatin1String("UTF-16")) {
+        // Every other encoding writes the form feed as the one byte 12, which no multibyte
+        // character of theirs contains.
+        m_pageBreaks += int(bytes.count('\f'));
+        return;
+    }
+    // UTF-16 big-endian: a form feed is 0 then 12, starting at an even offset.
+    for (const char byte : bytes) {
+        if (m_bytesSeen++ % 2 == 0)
+            m_pendingZero = byte == 0;
+        else if (m_pendingZero && byte == '\f')
+            ++m_pageBreaks;
+    }
 }
 
 void ConversionJob::forgetText()
 {
     m_result.bytes = 0;
     m_pageBreaks = 0;
-    m_judge = std::make_unique<TextJudge>();
+    m_pendingZero = false;
+    m_bytesSeen = 0;
+    m_judge = std::make_unique<TextJudge>(m_form);
+}
+
+void ConversionJob::expectText(const TextOptions &form)
+{
+    m_form = form;
+    forgetText();
 }
 
 ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
@@ -41,7 +66,8 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
     if (text.error() != QFileDevice::NoError)
         return {Outcome::WriteFailed, reasons::writeFailed(text.errorString())};
     m_judge->finish();
-    m_result.pages = m_pageBreaks;
+    // Without page breaks the pages are not known from the text.
+    m_result.pages = m_form.pageBreaks ? m_pageBreaks : -1;
     if (m_result.bytes == 0 || m_judge->hasNoUsableText())
         return {Outcome::NoUsableText, reasons::Unreadable};
     if (m_result.ocrPages > 0 && m_result.ocrConfidence >= 0 &&

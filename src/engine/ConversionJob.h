@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Outcome.h"
+#include "TextOptions.h"
 
 class TextJudge;
 
@@ -18,6 +19,11 @@ struct JobOrder
     QString password;               // "" for none
     bool firstHundredPages = false; // a preview's pages 1 to 100, else every page
     QString textPath;               // a new file the job writes the text to (a staging file)
+    TextOptions text;               // the text to make (a preview's pages take precedence)
+    // When above 0 and the converter can count pages at the file's opening: a page range of
+    // more pages is not converted; the job ends as Stopped with JobResult::pagesToSplit set, so
+    // that the pages can be converted in parts side by side.
+    int splitAbovePages = 0;
 };
 
 // How one job ended. The text is complete at textPath only for Converted and NoUsableText.
@@ -30,6 +36,8 @@ struct JobResult
     QString errorOutput; // the first 64 KB of what the converter said on its error output
     int ocrPages = 0;    // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean confidence over their words; -1: no words
+    // The document's page count, when it was left to be split (see JobOrder).
+    int pagesToSplit = 0;
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and
@@ -63,6 +71,10 @@ protected:
     // The text starts again from nothing (a second try with another password role).
     void forgetText();
 
+    // The text comes in this form (its encoding and line ends), for the text check and the page
+    // count; UTF-8 with LF unless set.
+    void expectText(const TextOptions &form);
+
     // The converter ended well: the text is complete only when every byte reached the file (a
     // failed flush or close is WriteFailed and keeps the old text); then it is judged. Sets the
     // result's pages and returns how the job ends.
@@ -76,6 +88,11 @@ protected:
     JobResult m_result;
 
 private:
+    void countPageBreaks(QByteArrayView bytes);
+
     std::unique_ptr<TextJudge> m_judge;
-    int m_pageBreaks = 0; // the converter ends each page with one
+    TextOptions m_form;
+    int m_pageBreaks = 0;       // the converter ends each page with one
+    bool m_pendingZero = false; // UTF-16: the last byte seen was the high zero of a character
+    qint64 m_bytesSeen = 0;
 };

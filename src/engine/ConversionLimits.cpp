@@ -47,6 +47,7 @@ ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)
     limits.idleSeconds =
         readNumber(store, settingkeys::ConverterTimeLimit, DefaultIdleSeconds, MaxIdleSeconds);
     limits.ocr = OcrChoice::fromSettings(store);
+    limits.text = TextOptions::fromSettings(store);
     return limits;
 }
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "OcrChoice.h"
+#include "TextOptions.h"
 
 class SettingsStore;
 
-// What one run allows its converters.
+// What one run allows its converters, and the text it asks of them.
 struct ConversionLimits
 {
     // Defaults, measured with pdftotext 22.12: no PDF of the test corpus takes more than 23 MB of
@@ -24,10 +25,11 @@ struct ConversionLimits
     int memoryMegabytes = DefaultMemoryMegabytes; // address space of one converter; 0: no limit
     int idleSeconds = DefaultIdleSeconds;         // without new text; 0: no limit
     OcrChoice ocr;                                // pages read by OCR (the service only)
+    TextOptions text;                             // the text every file of the run gets
 
     // Converters: 0, absent or unreadable is one per processor core. The limits: absent or
-    // unreadable is the default, 0 is none, more than can be held is the most that can. Read from
-    // the store at the start of each run.
+    // unreadable is the default, 0 is none, more than can be held is the most that can. The text:
+    // TextOptions::fromSettings. Read from the store at the start of each run.
     static ConversionLimits fromSettings(const SettingsStore &store);
 
     // The time limit in milliseconds, within what a timer can hold; 0 for none.

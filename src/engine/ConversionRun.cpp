@@ -8,7 +8,9 @@
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
+#include "TextJoin.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,11 +26,12 @@ ConversionRun::ConversionRun(ConverterKind &converter, QObject *parent)
 
 ConversionRun::~ConversionRun()
 {
-    for (Row &row : m_rows) {
-        if (row.job)
-            row.job->disconnect(this);
-        row.job.reset(); // kills its converter
-    }
+    for (Row &row : m_rows)
+        for (Part &part : row.parts) {
+            if (part.job)
+                part.job->disconnect(this);
+            part.job.reset(); // kills its converter
+        }
     m_staging.clear();
 }
 
@@ -50,6 +53,7 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_staging.clear();
     m_listed = outputpaths::ListedFiles(rows);
     m_rowsLeftByFolder.clear();
+    m_waitingParts.clear();
     m_next = m_active = m_done = 0;
     m_stopping = false;
     m_running = true;
@@ -85,9 +89,14 @@ void ConversionRun::stop()
     const int total = int(m_rows.size());
     while (m_next < total)
         settle(m_next++, Outcome::Stopped, reasons::Stopped);
-    for (Row &row : m_rows)
-        if (row.job && !row.ended)
-            row.job->stop();
+    m_waitingParts.clear();
+    for (int index = 0; index < total; ++index) {
+        Row &row = m_rows[size_t(index)];
+        if (!row.dispatched || row.ended)
+            continue;
+        failRow(index, Outcome::Stopped, reasons::Stopped); // stops its running parts
+        finishRowIfDone(index); // a split none of whose ranges had started yet
+    }
     finishIfDone();
 }
 
@@ -96,10 +105,15 @@ void ConversionRun::pump()
     if (m_pumping || !m_running)
         return;
     m_pumping = true;
-    while (m_running && !m_stopping && m_next < int(m_rows.size()) &&
-           m_active < m_limits.converters)
+    // The ranges of a split file go before the files after it.
+    while (m_running && !m_stopping && m_active < m_limits.converters) {
+        if (startWaitingPart())
+            continue;
+        if (m_next >= int(m_rows.size()))
+            break;
         if (!dispatch(m_next++))
             return; // this run was deleted while a password box was open
+    }
     m_pumping = false;
     finishIfDone();
 }
@@ -137,29 +151,66 @@ bool ConversionRun::dispatch(int index)
         settle(index, Outcome::WriteFailed, reasons::writeFailed(error));
         return true;
     }
+    row.textPath = staging->newTextPath();
+    row.password = password;
+    row.staging = staging;
     row.dispatched = true;
-    ++m_active;
     row.clock.start();
-    startJob(index, *staging, password);
+    Part whole;
+    whole.textPath = row.textPath;
+    whole.firstPage = m_limits.text.firstPage;
+    whole.lastPage = m_limits.text.lastPage;
+    row.parts.push_back(std::move(whole));
+    emit converting(pdf);
+    startPart(index, 0);
     return true;
 }
 
-void ConversionRun::startJob(int index, StagingFolder &staging, const QString &password)
+bool ConversionRun::startWaitingPart()
+{
+    while (!m_waitingParts.empty()) {
+        const int index = *m_waitingParts.begin();
+        Row &row = m_rows[size_t(index)];
+        for (size_t part = 0; !row.failed && part < row.parts.size(); ++part)
+            if (!row.parts[part].started) {
+                startPart(index, int(part));
+                return true;
+            }
+        m_waitingParts.erase(m_waitingParts.begin());
+    }
+    return false;
+}
+
+void ConversionRun::startPart(int index, int partIndex)
 {
     Row &row = m_rows[size_t(index)];
-    row.textPath = staging.newTextPath();
+    Part &part = row.parts[size_t(partIndex)];
     JobOrder order;
     order.pdf = m_outcomes.at(index).pdf;
-    order.password = password;
-    order.textPath = row.textPath;
-    row.job = m_converter.makeJob(order, m_limits);
-    connect(row.job.get(), &ConversionJob::finished, this, [this, index] { onJobFinished(index); });
-    connect(row.job.get(), &ConversionJob::pagesDone, this, [this, index](int done, int total) {
-        m_rows[size_t(index)].pageShare = total > 0 ? double(done) / total : 0;
+    order.password = row.password;
+    order.textPath = part.textPath;
+    order.text = m_limits.text;
+    order.text.firstPage = part.firstPage;
+    order.text.lastPage = part.lastPage;
+    // The converter that can count the pages as it opens the file says when it is worth a split:
+    // only when fewer files wait than there are converters to keep busy, as ranges add openings
+    // of the file and gain nothing while every converter has a file of its own.
+    if (!row.split && m_limits.converters > 1 && int(m_rows.size()) - m_next < m_limits.converters)
+        order.splitAbovePages = SplitAbovePages;
+    part.job = m_converter.makeJob(order, m_limits);
+    part.started = true;
+    ++m_active;
+    connect(part.job.get(), &ConversionJob::finished, this,
+            [this, index, partIndex] { onPartFinished(index, partIndex); });
+    // The pages of a whole file move the progress; a split file moves it as its ranges end.
+    connect(part.job.get(), &ConversionJob::pagesDone, this, [this, index](int done, int total) {
+        Row &row = m_rows[size_t(index)];
+        if (row.split)
+            return;
+        row.pageShare = total > 0 ? double(done) / total : 0;
         emit pagesDone(index, done, total);
     });
-    emit converting(order.pdf);
-    row.job->start();
+    part.job->start();
 }
 
 StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
@@ -178,35 +229,112 @@ StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
     return found->second.get();
 }
 
-void ConversionRun::onJobFinished(int index)
+void ConversionRun::onPartFinished(int index, int partIndex)
 {
     Row &row = m_rows[size_t(index)];
-    const JobResult &result = row.job->result();
-    if (result.outcome == Outcome::WrongPassword && !m_stopping &&
-        row.passwordTry + 1 < m_passwords.size()) {
-        // The next password, in a fresh staging file; the refused job goes from the event loop.
-        QString error;
-        if (StagingFolder *staging = stagingFor(m_outcomes.at(index).output, error)) {
-            ConversionJob *refused = row.job.release();
-            refused->disconnect(this);
-            refused->deleteLater();
-            QFile::remove(row.textPath);
-            startJob(index, *staging, m_passwords.at(++row.passwordTry));
-            return;
-        }
-    }
+    Part &part = row.parts[size_t(partIndex)];
     --m_active;
-    FileOutcome &file = m_outcomes[index];
-    file.seconds = row.clock.elapsed() / 1000.0;
-    file.pages = result.pages;
-    file.ocrPages = result.ocrPages;
-    file.ocrConfidence = result.ocrConfidence;
+    part.result = part.job->result();
+    part.ended = true;
     // The job is inside its own signal: it goes once control is back in the event loop.
-    ConversionJob *job = row.job.release();
+    ConversionJob *job = part.job.release();
     job->disconnect(this);
     job->deleteLater();
-    settle(index, result.outcome, result.reason);
+    if (part.result.outcome == Outcome::WrongPassword && !row.split && !row.failed &&
+        !m_stopping && row.passwordTry + 1 < m_passwords.size()) {
+        // The next password of the list, in a fresh staging file.
+        QFile::remove(part.textPath);
+        row.password = m_passwords.at(++row.passwordTry);
+        row.textPath = part.textPath = row.staging->newTextPath();
+        part.started = part.ended = false;
+        startPart(index, partIndex);
+        return;
+    }
+    if (part.result.pagesToSplit > 0 && !row.failed && !m_stopping)
+        splitRow(index, part.result.pagesToSplit);
+    else if (!leftText(part.result.outcome))
+        failRow(index, part.result.outcome, part.result.reason);
+    finishRowIfDone(index);
     pump();
+}
+
+void ConversionRun::splitRow(int index, int pageCount)
+{
+    Row &row = m_rows[size_t(index)];
+    const TextOptions &text = m_limits.text;
+    const int first = std::max(1, text.firstPage);
+    const int last = text.lastPage < 1 || text.lastPage > pageCount ? pageCount : text.lastPage;
+    const int pages = last - first + 1;
+    const int count = std::clamp(pages / MinimumRangePages, 2,
+                                 std::max(2, RangesPerConverter * m_limits.converters));
+    QFile::remove(row.textPath); // the converter made it and wrote nothing
+    row.split = true;
+    row.parts.clear();
+    for (int i = 0; i < count; ++i) {
+        Part part;
+        part.firstPage = first + int(qint64(pages) * i / count);
+        part.lastPage = first + int(qint64(pages) * (i + 1) / count) - 1;
+        part.textPath = i == 0 ? row.textPath : row.staging->newTextPath();
+        row.parts.push_back(std::move(part));
+    }
+    m_waitingParts.insert(index);
+}
+
+void ConversionRun::failRow(int index, Outcome outcome, const QString &reason)
+{
+    Row &row = m_rows[size_t(index)];
+    if (row.failed)
+        return; // the first range to fail names the file's reason
+    row.failed = true;
+    row.failure = outcome;
+    row.failureReason = reason;
+    m_waitingParts.erase(index);
+    for (Part &part : row.parts)
+        if (part.job && !part.ended)
+            part.job->stop();
+}
+
+void ConversionRun::finishRowIfDone(int index)
+{
+    Row &row = m_rows[size_t(index)];
+    if (row.ended)
+        return;
+    for (const Part &part : row.parts)
+        if (part.started ? !part.ended : !row.failed)
+            return;
+    FileOutcome &file = m_outcomes[index];
+    file.seconds = row.clock.elapsed() / 1000.0;
+    if (row.failed) {
+        for (const Part &part : row.parts)
+            if (part.textPath != row.textPath)
+                QFile::remove(part.textPath);
+        settle(index, row.failure, row.failureReason);
+        return;
+    }
+    if (!row.split) {
+        const JobResult &result = row.parts.front().result;
+        file.pages = result.pages;
+        file.ocrPages = result.ocrPages;
+        file.ocrConfidence = result.ocrConfidence;
+        settle(index, result.outcome, result.reason);
+        return;
+    }
+    QStringList rest;
+    file.pages = 0;
+    double confidenceSum = 0;
+    for (const Part &part : row.parts) {
+        if (part.textPath != row.textPath)
+            rest << part.textPath;
+        file.pages = part.result.pages < 0 || file.pages < 0 ? -1 : file.pages + part.result.pages;
+        if (part.result.ocrConfidence >= 0) {
+            file.ocrPages += part.result.ocrPages;
+            confidenceSum += part.result.ocrConfidence * part.result.ocrPages;
+        }
+    }
+    if (file.ocrPages > 0)
+        file.ocrConfidence = confidenceSum / file.ocrPages;
+    const JoinedText joined = joinTexts(row.textPath, rest, m_limits.text);
+    settle(index, joined.outcome, joined.reason);
 }
 
 void ConversionRun::settle(int index, Outcome outcome, const QString &reason)

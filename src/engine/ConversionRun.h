@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ConversionJob.h"
 #include "ConversionLimits.h"
 #include "Outcome.h"
 #include "OutputChoice.h"
@@ -12,9 +13,9 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <set>
 #include <vector>
 
-class ConversionJob;
 class ConverterKind;
 class StagingFolder;
 
@@ -24,11 +25,30 @@ class StagingFolder;
 // that an earlier row takes gets " (2)", " (3)" ... before ".txt" (outputpaths::numberSameNames).
 // The final message (runsummary) lists the failures in row order, exactly as one file at a time
 // would.
+//
+// With more than one converter, a file whose page range holds more than SplitAbovePages pages
+// (the converter service says so when it opens the file, and converts nothing then) and behind
+// which fewer files wait than there are converters is converted in page ranges, one job per range
+// on a converter of its own: the ranges take the free
+// converters, in page order, before the later files, and their texts are joined in page order
+// into the file's one text, judged as a whole. A range that fails fails the file with its reason,
+// and the others are stopped.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
+    // Measured with bench/cli on two busy cores (see its README): a range on a second converter
+    // costs that converter's start (the service's, some 30 ms of processor time in a new
+    // morwenda-batch) and one more opening of the file; at 64 pages that lost, at 96 it broke
+    // even, from 192 pages on it gained.
+    static constexpr int SplitAbovePages = 96;
+    // Each range holds at least this many pages, and there are up to this many ranges per
+    // converter, so that a converter that finishes early (on a machine shared with other work)
+    // takes the next range instead of waiting for the slowest.
+    static constexpr int MinimumRangePages = 48;
+    static constexpr int RangesPerConverter = 4;
+
     // Answers the password of one file ("" for none). Called one file at a time, in row order;
     // it may wait in a local event loop (a password box) while started converters keep running.
     using PasswordProvider = std::function<QString(const QString &pdf)>;
@@ -79,22 +99,44 @@ signals:
     void finished();
 
 private:
-    struct Row
+    // A page range of a file and its job: the whole range asked for, or one part of a split.
+    struct Part
     {
         std::unique_ptr<ConversionJob> job;
         QString textPath;
+        int firstPage = 0; // as TextOptions: 0 for the first page, the last page
+        int lastPage = 0;
+        bool started = false;
+        bool ended = false;
+        JobResult result;
+    };
+
+    struct Row
+    {
+        std::vector<Part> parts;
+        QString textPath; // the first part's text, and the joined text of a split
+        QString password;
+        StagingFolder *staging = nullptr;
         QElapsedTimer clock;
         double pageShare = 0; // of its pages through, while it converts
         bool dispatched = false;
         bool ended = false;
         bool committed = false;
         int passwordTry = 0; // index into m_passwords
+        bool split = false;
+        bool failed = false; // a part failed (the first one's outcome and reason are kept)
+        Outcome failure = Outcome::Stopped;
+        QString failureReason;
     };
 
     void pump();
     bool dispatch(int index); // false when this run was deleted meanwhile
-    void startJob(int index, StagingFolder &staging, const QString &password);
-    void onJobFinished(int index);
+    bool startWaitingPart();
+    void startPart(int index, int part);
+    void onPartFinished(int index, int part);
+    void splitRow(int index, int pageCount);
+    void failRow(int index, Outcome outcome, const QString &reason);
+    void finishRowIfDone(int index);
     void settle(int index, Outcome outcome, const QString &reason);
     void commit(int index);
     StagingFolder *stagingFor(const QString &output, QString &error);
@@ -110,6 +152,7 @@ private:
     std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
     outputpaths::ListedFiles m_listed;         // never the place of a text
     std::map<QString, int> m_rowsLeftByFolder; // its staging folder goes with its last row
+    std::set<int> m_waitingParts; // split rows with a range not started yet
     int m_next = 0;
     int m_active = 0;
     int m_done = 0;

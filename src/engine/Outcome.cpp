@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Outcome.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 bool saysOutOfMemory(const QString &errorOutput)
@@ -12,6 +13,23 @@ bool saysOutOfMemory(const QString &errorOutput)
         if (errorOutput.contains(sign))
             return true;
     return false;
+}
+
+bool saysNoTextEncoding(const QString &errorOutput)
+{
+    return errorOutput.contains(QStringLiteral("Couldn't get text encoding"));
+}
+
+bool saysWrongPageRange(const QString &errorOutput, int &firstPage, int &lastPage)
+{
+    static const QRegularExpression said(QStringLiteral(
+        R"(Wrong page range given: the first page \((\d+)\) can not be after the last page \((\d+)\))"));
+    const QRegularExpressionMatch match = said.match(errorOutput);
+    if (!match.hasMatch())
+        return false;
+    firstPage = match.captured(1).toInt();
+    lastPage = match.captured(2).toInt();
+    return true;
 }
 
 QString outcomeName(Outcome outcome)
@@ -43,6 +61,8 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("stopped");
     case Outcome::LowConfidence:
         return QStringLiteral("ocr-low-confidence");
+    case Outcome::PageRange:
+        return QStringLiteral("page-range");
     }
     return QString();
 }
@@ -111,6 +131,19 @@ QString lowConfidence(int ocrPages, int pages, double confidence)
         .arg(ocrPages)
         .arg(pages)
         .arg(qRound(confidence));
+}
+
+QString pageRange(int firstPage, int lastPage)
+{
+    return QStringLiteral(
+               "  - no page to convert: the first page (%1) is after the last page (%2).")
+        .arg(firstPage)
+        .arg(lastPage);
+}
+
+QString noTextEncoding(const QString &encoding)
+{
+    return cannotStart(QStringLiteral("it has no text encoding called ") + encoding);
 }
 
 } // namespace reasons

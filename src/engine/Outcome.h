@@ -19,6 +19,7 @@ enum class Outcome
     CannotStart,   // the converter could not be started
     Stopped,       // the user stopped the run before this file was done
     LowConfidence, // text in place, but OCR read its pages with low confidence
+    PageRange,     // the page range asked for holds no page of the document
 };
 
 // How one listed file ended in a run.
@@ -79,4 +80,14 @@ QString serviceLost(const QString &why);
 QString readByOcr(int ocrPages, int pages, double confidence);
 // "  - text read by OCR with low confidence (3 of 4 pages, mean word confidence 41 %)."
 QString lowConfidence(int ocrPages, int pages, double confidence);
+// "  - no page to convert: the first page (10) is after the last page (5)."
+QString pageRange(int firstPage, int lastPage);
+// "  - the converter could not be started: it has no text encoding called Latin9."
+QString noTextEncoding(const QString &encoding);
 } // namespace reasons
+
+// What the converters write on their error output (pdftotext's words; the service's child uses
+// the same) when the text encoding is missing, and when the first page lies after the last:
+// then `firstPage` and `lastPage` are set from it.
+bool saysNoTextEncoding(const QString &errorOutput);
+bool saysWrongPageRange(const QString &errorOutput, int &firstPage, int &lastPage);

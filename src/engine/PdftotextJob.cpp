@@ -45,6 +45,7 @@ PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits lim
     : ConversionJob(parent), m_program(std::move(program)), m_order(std::move(order)),
       m_limits(limits), m_text(m_order.textPath)
 {
+    expectText(m_order.text);
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this,
             [this] { abort(Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)); });
@@ -64,9 +65,12 @@ QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
     if (!order.password.isEmpty())
         args << (role == PasswordRole::User ? QStringLiteral("-upw") : QStringLiteral("-opw"))
              << order.password;
-    if (order.firstHundredPages)
-        args << QStringLiteral("-f") << QStringLiteral("1") << QStringLiteral("-l")
-             << QStringLiteral("100");
+    TextOptions text = order.text;
+    if (order.firstHundredPages) {
+        text.firstPage = 1;
+        text.lastPage = 100;
+    }
+    args << textoptions::pdftotextArguments(text);
     args << positionalPath(order.pdf) << QStringLiteral("-");
     return args;
 }
@@ -221,8 +225,14 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
             end(Outcome::WrongPassword, reasons::WrongPassword);
         return;
     }
+    int firstPage = 0;
+    int lastPage = 0;
     if (limited && saysOutOfMemory(said))
         end(Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes));
+    else if (saysNoTextEncoding(said))
+        end(Outcome::CannotStart, reasons::noTextEncoding(m_order.text.encoding));
+    else if (saysWrongPageRange(said, firstPage, lastPage) && lastPage > 0)
+        end(Outcome::PageRange, reasons::pageRange(firstPage, lastPage));
     else if (exitCode == ExitPermissions)
         end(Outcome::Protected, reasons::Protected);
     else if (const QString why = openFailure(said); !why.isEmpty())

@@ -20,6 +20,7 @@ ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder orde
 {
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &ServiceJob::serviceSilent);
+    expectText(m_order.text);
 }
 
 ServiceJob::~ServiceJob()
@@ -37,13 +38,23 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.target = OutputTarget::Stream;
     request.passwordUse = order.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
     request.password = ConverterServiceClient::textBytes(order.password);
-    if (order.firstHundredPages) {
-        request.firstPage = 1;
-        request.lastPage = 100;
-        // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
-        // hundred scanned pages would take minutes.
+    const TextOptions &text = order.text;
+    request.firstPage = order.firstHundredPages ? 1 : text.firstPage;
+    request.lastPage = order.firstHundredPages ? 100 : text.lastPage;
+    request.textMode = text.mode == TextOptions::Mode::Layout ? TextMode::Layout
+                       : text.mode == TextOptions::Mode::Raw  ? TextMode::Raw
+                                                              : TextMode::Reading;
+    request.endOfLine = text.endOfLine == TextOptions::EndOfLine::Dos   ? EndOfLine::Dos
+                        : text.endOfLine == TextOptions::EndOfLine::Mac ? EndOfLine::Mac
+                                                                        : EndOfLine::Unix;
+    request.pageBreaks = text.pageBreaks;
+    if (text.encoding != TextOptions::DefaultEncoding)
+        request.textEncoding = text.encoding.toStdString();
+    request.splitAbovePages = std::max(0, order.splitAbovePages);
+    // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
+    // hundred scanned pages would take minutes.
+    if (order.firstHundredPages)
         request.ocrPageLimit = 2;
-    }
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
     request.idleLimitMs = std::uint32_t(ConversionLimits::idleMilliseconds(limits.idleSeconds));
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
@@ -190,6 +201,8 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
         settleConverted();
         return;
     }
+    if (outcome.kind == serviceprotocol::OutcomeKind::LeftToSplit)
+        m_result.pagesToSplit = outcome.pageCount;
     const Ending ending = failureOf(outcome, lostReason);
     end(ending.outcome, ending.reason);
 }
@@ -209,12 +222,24 @@ ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outc
         // The system's reason where the child had one: a file that is gone or cannot be read.
         if (outcome.systemError != 0)
             return {Outcome::CannotRead, reasons::cannotRead(systemError(outcome.systemError))};
-        [[fallthrough]];
+        return {Outcome::Damaged, reasons::Damaged};
+    case OutcomeKind::PageRange:
+        if (outcome.pageCount > 0) {
+            const TextOptions &text = m_order.text;
+            const int last = text.lastPage < 1 || text.lastPage > outcome.pageCount
+                                 ? outcome.pageCount
+                                 : text.lastPage;
+            return {Outcome::PageRange, reasons::pageRange(std::max(1, text.firstPage), last)};
+        }
+        [[fallthrough]]; // a document without pages
     case OutcomeKind::Converted: // not a failure; handled before
     case OutcomeKind::Damaged:
-    case OutcomeKind::PageRange:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.
         return {Outcome::Damaged, reasons::Damaged};
+    case OutcomeKind::NoTextEncoding:
+        return {Outcome::CannotStart, reasons::noTextEncoding(m_order.text.encoding)};
+    case OutcomeKind::LeftToSplit: // the run splits it; its page count is kept in the result
+        return {Outcome::Stopped, reasons::Stopped};
     case OutcomeKind::WriteFailed:
         return {Outcome::WriteFailed,
                 reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO))};

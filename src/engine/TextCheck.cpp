@@ -98,8 +98,13 @@ QStringList readTextLines(const QString &path, const ReportFn &report, int limit
 
 bool hasNoUsableText(const QString &path, const ReportFn &report)
 {
+    return hasNoUsableTextAs(path, TextOptions(), report);
+}
+
+bool hasNoUsableTextAs(const QString &path, const TextOptions &form, const ReportFn &report)
+{
     Procedure proc(report, tags::NoTextPDF);
-    TextJudge judge;
+    TextJudge judge(form);
     QFile file(path);
     if (!proc.run(100, [&] { openForReading(file); }))
         return false;

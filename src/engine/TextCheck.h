@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/ErrorReport.h"
+#include "TextOptions.h"
 
 #include <QStringList>
 
@@ -21,3 +22,5 @@ QStringList readTextLines(const QString &path, const ReportFn &report, int limit
 // stops at the sixth printable character. A file that cannot be read is reported once through
 // `report` and gives the answer so far (false when it cannot be opened).
 bool hasNoUsableText(const QString &path, const ReportFn &report);
+// The same for a text in the encoding and with the line ends of `form` (TextJudge).
+bool hasNoUsableTextAs(const QString &path, const TextOptions &form, const ReportFn &report);

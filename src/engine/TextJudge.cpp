@@ -46,6 +46,32 @@ bool isPrintableCharacter(char32_t c)
     }
 }
 
+namespace {
+
+QStringDecoder decoderFor(const QString &encoding)
+{
+    if (encoding.isEmpty() || encoding == TextOptions::DefaultEncoding)
+        return QStringDecoder(QStringDecoder::Utf8);
+    if (encoding == QLatin1String("UTF-16"))
+        return QStringDecoder(QStringDecoder::Utf16BE);
+    if (encoding == QLatin1String("Latin1") || encoding == QLatin1String("ASCII7"))
+        return QStringDecoder(QStringDecoder::Latin1);
+    // Big5 with ASCII in place of its own half-width forms below 128.
+    const QString name = encoding == QLatin1String("Big5ascii") ? QStringLiteral("Big5") : encoding;
+    QStringDecoder decoder(name.toLatin1().constData());
+    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringDecoder::Latin1);
+}
+
+} // namespace
+
+TextJudge::TextJudge(const TextOptions &form)
+    : m_decoder(decoderFor(form.encoding)),
+      m_utf8(form.encoding.isEmpty() || form.encoding == TextOptions::DefaultEncoding),
+      m_utf16(form.encoding == QLatin1String("UTF-16")),
+      m_crEndsLine(form.endOfLine == TextOptions::EndOfLine::Mac)
+{
+}
+
 void TextJudge::visit(char32_t c)
 {
     if (m_pendingCR) {
@@ -57,7 +83,7 @@ void TextJudge::visit(char32_t c)
     if (c == u'\n')
         return;
     if (c == u'\r') {
-        m_pendingCR = true;
+        m_pendingCR = !m_crEndsLine;
         return;
     }
     if (!isPrintableCharacter(c))
@@ -70,6 +96,7 @@ void TextJudge::feed(QByteArrayView bytes)
 {
     if (decided() || m_finished || bytes.isEmpty())
         return;
+    m_oddLength ^= (bytes.size() & 1) != 0;
     const QString piece = m_decoder.decode(bytes);
     for (const QChar unit : piece) {
         char32_t c = unit.unicode();
@@ -95,14 +122,16 @@ void TextJudge::finish()
 {
     if (m_finished || decided())
         return;
-    // An LF shows whether an unfinished sequence was pending: alone it decodes to itself; after
-    // such a sequence it gives U+FFFD.
-    QString rest = m_decoder.decode(QByteArrayView("\n", 1));
-    if (rest.endsWith(u'\n'))
-        rest.chop(1);
-    for (const QChar unit : std::as_const(rest))
-        visit(unit.unicode());
-    if (m_pendingHigh || m_pendingCR)
+    if (m_utf8) {
+        // An LF shows whether an unfinished sequence was pending: alone it decodes to itself;
+        // after such a sequence it gives U+FFFD.
+        QString rest = m_decoder.decode(QByteArrayView("\n", 1));
+        if (rest.endsWith(u'\n'))
+            rest.chop(1);
+        for (const QChar unit : std::as_const(rest))
+            visit(unit.unicode());
+    }
+    if (m_pendingHigh || m_pendingCR || (m_utf16 && m_oddLength))
         m_sawNonPrintable = true;
     m_finished = true;
 }

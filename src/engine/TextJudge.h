@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TextOptions.h"
+
 #include <QByteArrayView>
 #include <QStringDecoder>
 
@@ -10,13 +12,19 @@
 // paragraph separators are not.
 bool isPrintableCharacter(char32_t c);
 
-// Judges a converter's text (UTF-8) as it arrives, piece by piece, in constant memory: the text
-// holds no usable text exactly when it has at most 5 printable characters and at least one that
-// is not (line breaks count neither way). A PDF whose pages hold no text gives page breaks only.
+// Judges a converter's text as it arrives, piece by piece, in constant memory: the text holds no
+// usable text exactly when it has at most 5 printable characters and at least one that is not
+// (line breaks count neither way). A PDF whose pages hold no text gives page breaks only.
+//
+// The text is read in the form the converter wrote it: UTF-8 (the default), UTF-16 (big-endian,
+// as poppler writes it), Latin1 and ASCII7 exactly; another encoding of pdftotext's through the
+// system's converter of that name, or byte by byte where there is none (Symbol, ZapfDingbats),
+// a byte then counting as the character of the same number. Its line ends are LF, CR LF, and for
+// the "mac" end of line a CR alone too.
 class TextJudge
 {
 public:
-    TextJudge() = default;
+    explicit TextJudge(const TextOptions &form = {});
 
     // Takes the next bytes of the text. Once six printable characters have been seen the answer
     // is known and further bytes are not looked at.
@@ -34,7 +42,11 @@ public:
 private:
     void visit(char32_t c);
 
-    QStringDecoder m_decoder{QStringDecoder::Utf8};
+    QStringDecoder m_decoder;
+    bool m_utf8 = true;
+    bool m_utf16 = false;
+    bool m_oddLength = false; // an odd number of bytes so far (half a UTF-16 unit pending)
+    bool m_crEndsLine = false;
     int m_printable = 0;
     bool m_sawNonPrintable = false;
     bool m_pendingCR = false;   // a CR is only a line break when LF follows it

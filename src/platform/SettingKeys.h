@@ -38,5 +38,16 @@ inline const QString Converter = QStringLiteral("Converter");
 inline const QString Ocr = QStringLiteral("OCR");
 inline const QString OcrLanguages = QStringLiteral("OCR Languages");
 inline const QString OcrDpi = QStringLiteral("OCR DPI");
+// The text the converter makes, read at the start of each run, as pdftotext's options: "Text
+// Mode" is "reading" (absent: pdftotext's default), "layout" (-layout) or "raw" (-raw); "First
+// Page" and "Last Page" the page range (-f, -l; 0 or absent: the whole document); "Text
+// Encoding" a name of pdftotext -listenc (-enc; absent: UTF-8); "End Of Line" "unix", "dos" or
+// "mac" (-eol; absent: unix); "Page Breaks" "False" for none (-nopgbrk; absent: "True").
+inline const QString TextMode = QStringLiteral("Text Mode");
+inline const QString FirstPage = QStringLiteral("First Page");
+inline const QString LastPage = QStringLiteral("Last Page");
+inline const QString TextEncoding = QStringLiteral("Text Encoding");
+inline const QString EndOfLine = QStringLiteral("End Of Line");
+inline const QString PageBreaks = QStringLiteral("Page Breaks");
 
 } // namespace settingkeys

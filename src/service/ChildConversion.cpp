@@ -146,15 +146,32 @@ private:
     std::uint64_t m_written = 0;
 };
 
-// poppler's text device, handing the text on after every page.
+EndOfLineKind endOfLineKind(serviceprotocol::EndOfLine endOfLine)
+{
+    switch (endOfLine) {
+    case serviceprotocol::EndOfLine::Dos:
+        return eolDOS;
+    case serviceprotocol::EndOfLine::Mac:
+        return eolMac;
+    case serviceprotocol::EndOfLine::Unix:
+        break;
+    }
+    return eolUnix;
+}
+
+// poppler's text device as pdftotext sets it up for the request's mode, handing the text on after
+// every page.
 class PageFlushingTextDevice : public TextOutputDev
 {
 public:
-    explicit PageFlushingTextDevice(TextSink &sink)
-        : TextOutputDev(&TextSink::collect, &sink, false, 0, false, false), m_sink(sink)
+    PageFlushingTextDevice(TextSink &sink, const ConvertRequest &request)
+        : TextOutputDev(&TextSink::collect, &sink,
+                        request.textMode == serviceprotocol::TextMode::Layout, 0,
+                        request.textMode == serviceprotocol::TextMode::Raw, false),
+          m_sink(sink)
     {
-        setTextEOL(TextOutputDev::defaultEndOfLine());
-        setTextPageBreaks(true);
+        setTextEOL(endOfLineKind(request.endOfLine));
+        setTextPageBreaks(request.pageBreaks);
     }
 
     void endPage() override
@@ -377,6 +394,12 @@ PageRange pageRangeOrExit(const ConvertRequest &request, Outcome &outcome, int a
         outcome.exitCode = 99;
         answerAndExit(answerFd, outcome);
     }
+    // A long range is split by the engine over several children: this one only tells the count.
+    if (request.splitAbovePages > 0 && lastPage - firstPage + 1 > request.splitAbovePages) {
+        outcome.kind = OutcomeKind::LeftToSplit;
+        outcome.exitCode = 0;
+        answerAndExit(answerFd, outcome);
+    }
     return {firstPage, lastPage};
 }
 
@@ -425,6 +448,15 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
 [[noreturn]] void convert(const ConvertRequest &request, int answerFd)
 {
     Outcome outcome;
+    // As pdftotext: the text encoding is settled before the file is opened.
+    if (!request.textEncoding.empty())
+        globalParams->setTextEncoding(request.textEncoding.c_str());
+    if (!globalParams->getTextEncoding()) {
+        error(errCommandLine, -1, "Couldn't get text encoding");
+        outcome.kind = OutcomeKind::NoTextEncoding;
+        outcome.exitCode = 99;
+        answerAndExit(answerFd, outcome);
+    }
     const std::unique_ptr<PDFDoc> doc = openWithPassword(request);
     if (!doc->isOk())
         answerUnopened(*doc, request, answerFd);
@@ -436,7 +468,7 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
     int pagesMissing = 0;
     {
         PageReader reader(request, outcome);
-        PageFlushingTextDevice device(sink);
+        PageFlushingTextDevice device(sink, request);
         const int count = pages.last - pages.first + 1;
         sendPageProgress(answerFd, 0, count);
         for (int page = pages.first; page <= pages.last; ++page) {

@@ -7,12 +7,13 @@ struct ConvertRequest;
 
 // The work of one request inside the child the service forks for it. poppler's global
 // parameters are already loaded (by the service, before the fork). The text goes out in the way
-// pdftotext writes it by default: reading order, a form feed after each page, UTF-8, LF line ends.
+// pdftotext writes it with the request's text options (by default reading order, a form feed
+// after each page, UTF-8, LF line ends).
 //
 // The child writes its 'T' frames (the text, for OutputTarget::Stream) and one final 'D' frame,
 // id 0, to `answerFd`, then ends with the exit code pdftotext would give: 0 converted, 1 the file
-// did not open, 2 the text could not be written, 99 a wrong page range. poppler's own messages go
-// to the child's standard error, in pdftotext's words.
+// did not open, 2 the text could not be written, 99 a wrong page range or a missing text encoding.
+// poppler's own messages go to the child's standard error, in pdftotext's words.
 namespace childconversion {
 
 // Loads what every conversion needs; called once in the service before any fork.

@@ -69,6 +69,11 @@ std::string encodeConvert(const ConvertRequest &request)
     putString(payload, request.ocrLanguages);
     putI32(payload, request.ocrDpi);
     putI32(payload, request.ocrPageLimit);
+    putU8(payload, static_cast<std::uint8_t>(request.textMode));
+    putU8(payload, static_cast<std::uint8_t>(request.endOfLine));
+    putU8(payload, request.pageBreaks ? 1 : 0);
+    putString(payload, request.textEncoding);
+    putI32(payload, request.splitAbovePages);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -199,6 +204,16 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.ocrLanguages = reader.string();
     request.ocrDpi = reader.i32();
     request.ocrPageLimit = reader.i32();
+    const std::uint8_t textMode = reader.u8();
+    const std::uint8_t endOfLine = reader.u8();
+    if (textMode > static_cast<std::uint8_t>(TextMode::Raw) ||
+        endOfLine > static_cast<std::uint8_t>(EndOfLine::Mac))
+        throw std::out_of_range("unknown text mode or line end");
+    request.textMode = static_cast<TextMode>(textMode);
+    request.endOfLine = static_cast<EndOfLine>(endOfLine);
+    request.pageBreaks = reader.u8() != 0;
+    request.textEncoding = reader.string();
+    request.splitAbovePages = reader.i32();
     return request;
 }
 

@@ -25,7 +25,11 @@
 //                 (0: none), string pdf path, string output path (OutputTarget::File only),
 //                 string password, u8 OcrMode, string OCR languages ("eng+deu"),
 //                 i32 OCR dots per inch (0: the reader's default), i32 pages read by OCR at
-//                 most (0: no limit; the pages after keep poppler's text)
+//                 most (0: no limit; the pages after keep poppler's text), u8 TextMode,
+//                 u8 EndOfLine, u8 page breaks (1: a form feed after each page), string text
+//                 encoding (pdftotext -enc; "": UTF-8),
+//                 i32 split above (0: never; else a page range of more pages is not converted and
+//                 is answered as LeftToSplit with the page count)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -84,6 +88,22 @@ enum class OutputTarget : std::uint8_t
     File = 1,
 };
 
+// pdftotext's text modes: reading order, -layout, -raw.
+enum class TextMode : std::uint8_t
+{
+    Reading = 0,
+    Layout = 1,
+    Raw = 2,
+};
+
+// pdftotext's -eol: LF, CR LF, CR.
+enum class EndOfLine : std::uint8_t
+{
+    Unix = 0,
+    Dos = 1,
+    Mac = 2,
+};
+
 enum class OutcomeKind : std::uint8_t
 {
     Converted = 0,     // every requested page's text was delivered; exit code 0
@@ -99,6 +119,11 @@ enum class OutcomeKind : std::uint8_t
     Cancelled = 10,    // killed on the client's request
     ChildFailed = 11,  // no child could be made (errno), or it ended without an answer
     ServiceLost = 12,  // never sent: the client's word for a service that went away
+    // poppler has no such text encoding; exit code 99
+    NoTextEncoding = 13,
+    // the range holds more pages than the request's split size: nothing was converted;
+    // pageCount says how many the document has; exit code 0
+    LeftToSplit = 14,
 };
 
 struct ConvertRequest
@@ -117,6 +142,11 @@ struct ConvertRequest
     std::string ocrLanguages;
     std::int32_t ocrDpi = 0;
     std::int32_t ocrPageLimit = 0;
+    TextMode textMode = TextMode::Reading;
+    EndOfLine endOfLine = EndOfLine::Unix;
+    bool pageBreaks = true;
+    std::string textEncoding; // "": UTF-8
+    std::int32_t splitAbovePages = 0;
 };
 
 struct Outcome

@@ -55,6 +55,8 @@ private slots:
     void aPreviewRunsBesideTheRun();
     void longFinalMessageFitsTheScreen_data();
     void longFinalMessageFitsTheScreen();
+    void textChoicesFromTheSettings_data();
+    void textChoicesFromTheSettings();
 
 private:
     std::unique_ptr<QTemporaryDir> m_pdfDir;
@@ -495,6 +497,45 @@ void TestBatchRun::longFinalMessageFitsTheScreen()
                                  MessageIcon::NoIcon),
              MessageAnswer::Ok);
     QVERIFY(checked);
+}
+
+void TestBatchRun::textChoicesFromTheSettings_data()
+{
+    QTest::addColumn<QString>("converter");
+    QTest::newRow("service") << QStringLiteral("service");
+    QTest::newRow("pdftotext") << QStringLiteral("pdftotext");
+}
+
+// The text keys of the settings give the text pdftotext gives with the same options, a long
+// document included (the service converts it in ranges on two converters).
+void TestBatchRun::textChoicesFromTheSettings()
+{
+    QFETCH(QString, converter);
+    const QString book = m_pdfDir->filePath(QStringLiteral("in/book.pdf"));
+    if (!QFile::exists(book)) {
+        QStringList pages;
+        for (int page = 1; page <= 100; ++page)
+            pages << QStringLiteral("Page %1.\nCafé, naïve façade.").arg(page);
+        fixtures::writeTextPdf(book, pages);
+    }
+    WindowFixture fx;
+    fx.settings.saveSetting(settingkeys::Converter, converter);
+    fx.settings.saveSetting(settingkeys::Converters, QStringLiteral("2"));
+    fx.settings.saveSetting(settingkeys::TextMode, QStringLiteral("layout"));
+    fx.settings.saveSetting(settingkeys::FirstPage, QStringLiteral("2"));
+    fx.settings.saveSetting(settingkeys::TextEncoding, QStringLiteral("latin1"));
+    fx.settings.saveSetting(settingkeys::EndOfLine, QStringLiteral("dos"));
+    fx.settings.saveSetting(settingkeys::PageBreaks, QStringLiteral("False"));
+    const QString out = openSavingToOut(fx);
+    fx.ui().fileRows->appendAll({book, m_pdfs->pages});
+    fx.services.expectMessage();
+    clickStart(fx.ui());
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));
+    const QStringList options =
+        QStringLiteral("-layout -f 2 -enc Latin1 -eol dos -nopgbrk").split(u' ');
+    QCOMPARE(readAll(out + QStringLiteral("book.txt")), fixtures::convertDirectly(book, options));
+    QCOMPARE(readAll(out + QStringLiteral("three pages.txt")),
+             fixtures::convertDirectly(m_pdfs->pages, options));
 }
 
 QTEST_MAIN(TestBatchRun)

@@ -37,6 +37,8 @@ class TestTextCheck : public QObject
 private slots:
     void noUsableText_data();
     void noUsableText();
+    void noUsableTextInEachForm_data();
+    void noUsableTextInEachForm();
     void readLines_data();
     void readLines();
     void unreadableFileIsReportedOnce();
@@ -93,6 +95,56 @@ void TestTextCheck::noUsableText()
     QCOMPARE(readBack(bytes, ::hasNoUsableText), noText);
     // The same answer when the text streams in byte by byte, as it comes from the converter.
     TextJudge judge;
+    for (const char byte : std::as_const(bytes))
+        judge.feed(QByteArrayView(&byte, 1));
+    judge.finish();
+    QCOMPARE(judge.hasNoUsableText(), noText);
+}
+
+void TestTextCheck::noUsableTextInEachForm_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("endOfLine");
+    QTest::addColumn<bool>("noText");
+
+    QTest::newRow("Latin1: six accented letters are text")
+        << QByteArray("\xe9\xe8\xe0\xf9\xe7\xea\f") << "Latin1" << "unix" << false;
+    QTest::newRow("ASCII7: five letters and a page break are not")
+        << QByteArray("abcde\f") << "ASCII7" << "unix" << true;
+    QTest::newRow("UTF-16: six Japanese characters are text")
+        << QByteArray("\x65\xe5\x67\x2c\x8a\x9e\x65\x87\x5b\x57\x30\x6e\x00\x0c")
+        << "UTF-16" << "unix" << false;
+    QTest::newRow("UTF-16: page breaks only are not")
+        << QByteArray("\x00\x0c\x00\x0c", 4) << "UTF-16" << "unix" << true;
+    QTest::newRow("UTF-16: half a character at the end is not text")
+        << QByteArray("\x00a\x00b\x00", 5) << "UTF-16" << "unix" << true;
+    QTest::newRow("KOI8-R: a Russian word is text")
+        << QByteArray("\xf0\xd2\xc9\xd7\xc5\xd4\f") << "KOI8-R" << "unix" << false;
+    QTest::newRow("Symbol: bytes taken one by one")
+        << QByteArray("\xe1\xe2\xe3\xe4\xe5\xe6\f") << "Symbol" << "unix" << false;
+    QTest::newRow("mac line ends: a CR alone ends a line")
+        << QByteArray("abc\r") << "UTF-8" << "mac" << false;
+    QTest::newRow("unix line ends: a CR alone is no line end")
+        << QByteArray("abc\r") << "UTF-8" << "unix" << true;
+}
+
+// The text check reads a text in the encoding and with the line ends it was written in.
+void TestTextCheck::noUsableTextInEachForm()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, encoding);
+    QFETCH(QString, endOfLine);
+    QFETCH(bool, noText);
+    TextOptions form;
+    form.encoding = encoding;
+    QVERIFY(textoptions::endOfLineFromName(endOfLine, form.endOfLine));
+    QCOMPARE(readBack(bytes,
+                      [&form](const QString &path, const ReportFn &report) {
+                          return hasNoUsableTextAs(path, form, report);
+                      }),
+             noText);
+    TextJudge judge(form);
     for (const char byte : std::as_const(bytes))
         judge.feed(QByteArrayView(&byte, 1));
     judge.finish();

@@ -265,13 +265,22 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     const auto bytes = [](const std::string &text, std::size_t length) {
         return QByteArray(text.data(), qsizetype(length));
     };
-    QTest::newRow("request without its OCR page limit")
+    // After the OCR fields: text mode, line end, page breaks (a byte each), the encoding (an empty
+    // string: its length) and the page count above which a range is split.
+    const std::size_t textFields = 1 + 1 + 1 + 4 + 4;
+    const std::size_t ocrFields = 1 + (4 + 3) + 4 + 4; // mode, "eng+deu", dpi, page limit
+    QTest::newRow("request without its split count")
         << QByteArray("C") << bytes(request, request.size() - 1);
+    QTest::newRow("request without its OCR page limit")
+        << QByteArray("C") << bytes(request, request.size() - textFields - 1);
     QTest::newRow("request without its OCR fields")
-        << QByteArray("C") << bytes(request, request.size() - 4 - 4 - 4 - 7 - 1);
+        << QByteArray("C") << bytes(request, request.size() - textFields - ocrFields);
     QByteArray unknownMode = bytes(request, request.size());
-    unknownMode[unknownMode.size() - 4 - 4 - 4 - 7 - 1] = 3;
+    unknownMode[qsizetype(request.size() - textFields - ocrFields)] = 3;
     QTest::newRow("request with an unknown OCR mode") << QByteArray("C") << unknownMode;
+    QByteArray unknownTextMode = bytes(request, request.size());
+    unknownTextMode[qsizetype(request.size() - textFields)] = 3;
+    QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
     QTest::newRow("answer without its confidence sum") << QByteArray("D") << bytes(done, done.size() - 1);
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
 }

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TextJoin.h"
+
+#include "TextJudge.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr qint64 PieceBytes = 1024 * 1024;
+
+// Reads `from` to its end (or until the judge has decided, when `to` is null), feeding the judge
+// and appending to `to`. False with `error` set when reading or writing fails.
+bool carry(QFile &from, QFile *to, TextJudge &judge, QByteArray &buffer, QString &error)
+{
+    for (;;) {
+        if (!to && judge.decided())
+            return true;
+        const qint64 count = from.read(buffer.data(), buffer.size());
+        if (count < 0) {
+            error = from.errorString();
+            return false;
+        }
+        if (count == 0)
+            return true;
+        judge.feed(QByteArrayView(buffer.constData(), count));
+        for (qint64 written = 0; to && written < count;) {
+            const qint64 now = to->write(buffer.constData() + written, count - written);
+            if (now <= 0) {
+                error = to->errorString();
+                return false;
+            }
+            written += now;
+        }
+    }
+}
+
+JoinedText failed(const QString &error)
+{
+    return {Outcome::WriteFailed, reasons::writeFailed(error)};
+}
+
+} // namespace
+
+JoinedText joinTexts(const QString &target, const QStringList &rest, const TextOptions &form)
+{
+    TextJudge judge(form);
+    QByteArray buffer(PieceBytes, Qt::Uninitialized);
+    QString error;
+    QFile whole(target);
+    qint64 bytes = 0;
+    {
+        // Only as far as the judge needs: usually the first line.
+        if (!whole.open(QIODevice::ReadOnly) || !carry(whole, nullptr, judge, buffer, error))
+            return failed(error.isEmpty() ? whole.errorString() : error);
+        bytes = whole.size();
+        whole.close();
+    }
+    if (!whole.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return failed(whole.errorString());
+    bool ok = true;
+    for (const QString &path : rest) {
+        QFile part(path);
+        if (ok) {
+            ok = part.open(QIODevice::ReadOnly) && carry(part, &whole, judge, buffer, error);
+            if (!ok && error.isEmpty())
+                error = part.errorString();
+            bytes += part.size();
+            part.close();
+        }
+        part.remove();
+    }
+    if (!ok)
+        return failed(error);
+    whole.close();
+    if (whole.error() != QFileDevice::NoError)
+        return failed(whole.errorString());
+    judge.finish();
+    if (bytes == 0 || judge.hasNoUsableText())
+        return {Outcome::NoUsableText, reasons::Unreadable};
+    return {};
+}
