@@ -30,6 +30,10 @@
 #   procps                          pgrep and ps: scripts/check-package sees which converter the
 #                                   installed program runs and that none outlives it
 #   ccache                          checkouts of the project share what they compiled
+#   qt6-l10n-tools                  lupdate and lrelease for Qt 6: the German translation is compiled
+#                                   into the program at every build
+#   qt6-tools-dev                   CMake's Qt6LinguistTools package (qt_add_translations)
+#   qt6-translations-l10n           Qt's own texts (dialog buttons) in the user's language
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
@@ -38,7 +42,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
-    parallel ccache
+    parallel ccache qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )
 
 # Prints the packages of the list that are not installed, one per line.

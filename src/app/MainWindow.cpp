@@ -15,6 +15,7 @@
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/IndicatorStyle.h"
 #include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
 #include "Shutdown.h"
@@ -34,6 +35,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTreeView>
+#include <type_traits>
 
 const char *const MainWindow::ProductName = "Morwenda";
 
@@ -158,6 +160,8 @@ template <class Control> Control *MainWindow::createControl(const char *objectNa
         parent = findChild<QWidget *>(QString::fromLatin1(layout.parentName));
     auto *control = new Control(parent);
     control->setObjectName(QString::fromLatin1(layout.objectName));
+    if constexpr (std::is_same_v<Control, QCheckBox> || std::is_same_v<Control, QRadioButton>)
+        control->setStyle(&IndicatorStyle::shared());
     const QString caption = windowlayout::translated(layout.caption);
     setCaption(control, caption);
     control->setToolTip(windowlayout::translated(layout.tooltip));

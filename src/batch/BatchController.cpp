@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchController.h"
 
+#include "FinalList.h"
+
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
 #include "platform/RowListModel.h"
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -172,19 +176,73 @@ void BatchController::finishRun()
     if (!m_run)
         return;
     const QString text = m_run->finalMessage();
+    const QList<FileOutcome> outcomes = m_run->outcomes();
     m_run.reset(); // its converters are gone and its staging folders removed
     m_pointer.set(PointerState::Default);
     m_progress.setValue(0);
     m_progress.setText(idleCaption());
     const QPointer<BatchController> alive(this);
     if (text.startsWith(QStringLiteral("Done.")))
-        m_proc->run(160, [&] { m_boxes.message(text); });
+        m_proc->run(160, [&] { showFinalMessage(text, outcomes); });
     else
-        m_proc->run(162, [&] { m_boxes.message(text); });
+        m_proc->run(162, [&] { showFinalMessage(text, outcomes); });
     if (!alive)
         return;
     m_busy = false;
     emit runningChanged(false);
+}
+
+void BatchController::showFinalMessage(const QString &text, const QList<FileOutcome> &outcomes)
+{
+    const QPointer<BatchController> alive(this);
+    // The box comes back after the list is saved or the folder opened, until OK closes it.
+    for (;;) {
+        const MessageAnswer answer =
+            m_boxes.message(text, MessageButtons::OkSaveListOpenFolder, MessageIcon::NoIcon);
+        if (!alive || m_closed)
+            return;
+        if (answer == MessageAnswer::SaveList)
+            saveList(outcomes);
+        else if (answer == MessageAnswer::OpenFolder)
+            openOutputFolder(outcomes);
+        else
+            return;
+    }
+}
+
+void BatchController::saveList(const QList<FileOutcome> &outcomes)
+{
+    const QString folder = outputFolderOf(outcomes);
+    const QString path = m_boxes.services().saveFileName(
+        m_boxes.owner(), tr("Save list"),
+        QDir(folder).filePath(QStringLiteral("morwenda-list.csv")), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const QString failure = finallist::save(path, outcomes);
+    if (!failure.isEmpty())
+        m_boxes.message(tr("The list could not be saved as %1: %2").arg(path, failure),
+                        MessageButtons::Ok, MessageIcon::Warning);
+}
+
+void BatchController::openOutputFolder(const QList<FileOutcome> &outcomes)
+{
+    const QString folder = outputFolderOf(outcomes);
+    if (!m_boxes.services().openFolder(folder))
+        m_boxes.message(tr("The folder %1 could not be opened.").arg(folder), MessageButtons::Ok,
+                        MessageIcon::Warning);
+}
+
+QString BatchController::outputFolderOf(const QList<FileOutcome> &outcomes) const
+{
+    // Saved beside their PDFs, the texts of one run can lie in many folders: the first file's
+    // stands for them.
+    const OutputChoice choice = m_outputChoice();
+    if (choice.mode == OutputChoice::Mode::Folder && !choice.folder.isEmpty())
+        return QDir::cleanPath(choice.folder);
+    for (const FileOutcome &file : outcomes)
+        if (!file.output.isEmpty())
+            return QFileInfo(file.output).absolutePath();
+    return QDir::cleanPath(choice.folder);
 }
 
 void BatchController::abandon()

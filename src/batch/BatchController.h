@@ -11,6 +11,7 @@
 
 class CaptionProgressBar;
 class ConversionRun;
+struct FileOutcome;
 class SessionConverters;
 class MessageBoxes;
 class PointerState;
@@ -67,6 +68,12 @@ private:
     void askToStop();
     void onRunFinished();
     void finishRun();
+    // The final box, with "Save list..." and "Open output folder", until OK closes it.
+    void showFinalMessage(const QString &text, const QList<FileOutcome> &outcomes);
+    void saveList(const QList<FileOutcome> &outcomes);
+    void openOutputFolder(const QList<FileOutcome> &outcomes);
+    // The folder the run's texts went to.
+    QString outputFolderOf(const QList<FileOutcome> &outcomes) const;
     // Seconds until the run ends at the pace of the files done so far; -1 before one is done.
     qint64 timeLeft() const;
 

@@ -94,6 +94,8 @@ void PreviewController::showResult()
     case Outcome::Converted:
         for (const QString &line : m_conversion->lines())
             m_previewRows.append(line);
+        if (!m_conversion->readError().isEmpty())
+            m_previewRows.append(failedRow(name, m_conversion->readError()));
         break;
     case Outcome::NoUsableText:
         m_previewRows.append(unreadableRow(name));

@@ -7,6 +7,7 @@
 #include "platform/widgets/PointerState.h"
 #include "WindowFixture.h"
 
+#include <cmath>
 #include <functional>
 #include <QAccessible>
 #include <QApplication>
@@ -15,8 +16,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSet>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTranslator>
 #include <QTreeView>
@@ -39,6 +42,7 @@ private slots:
     void accessibleTextsOfEveryControl();
     void noVisibleTextEscapesTranslation();
     void germanWindow();
+    void darkPaletteKeepsEveryControlReadable();
     void progressBarShowsItsTextLiterally();
     void helpBox();
     void hoverRule();
@@ -416,6 +420,94 @@ void TestWindowShell::germanWindow()
     WindowFixture english;
     english.open();
     QCOMPARE(english.ui().startButton->text(), QStringLiteral("&Start Converting To Text"));
+}
+
+namespace {
+
+// The contrast ratio of two colours as the accessibility guidelines define it (1 to 21).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast inside a part of a picture against a colour.
+double strongestContrast(const QImage &picture, const QRect &part, const QColor &against)
+{
+    double best = 1;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            best = std::max(best, contrast(picture.pixelColor(x, y), against));
+    return best;
+}
+
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor text(0xe6, 0xe6, 0xe6);
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    return dark;
+}
+
+} // namespace
+
+void TestWindowShell::darkPaletteKeepsEveryControlReadable()
+{
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    WindowFixture fx;
+    MainWindow &window = fx.open();
+    WindowControls &ui = fx.ui();
+    ui.saveToFolderOption->setChecked(true);
+    // Every caption on its own background.
+    for (const ControlLayout &row : windowlayout::controls()) {
+        auto *control = window.findChild<QWidget *>(QString::fromLatin1(row.objectName));
+        const QPalette palette = control->palette();
+        const double ratio = contrast(palette.color(control->foregroundRole()),
+                                      palette.color(control->backgroundRole()));
+        QVERIFY2(ratio >= 4.5, qPrintable(control->objectName() + u' ' + QString::number(ratio)));
+    }
+    // An empty check box and an option button that is not chosen still show their outline.
+    const QColor windowColour = window.palette().color(QPalette::Window);
+    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui.askPasswordBox),
+                                    static_cast<QAbstractButton *>(ui.saveBesidePdfOption)}) {
+        QVERIFY(!button->isChecked());
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QStyle::SubElement indicator = qobject_cast<QCheckBox *>(button)
+                                                 ? QStyle::SE_CheckBoxIndicator
+                                                 : QStyle::SE_RadioButtonIndicator;
+        const QRect box = button->style()->subElementRect(indicator, &option, button);
+        const QImage picture = button->grab().toImage();
+        const double outline =
+            strongestContrast(picture, box.intersected(picture.rect()), windowColour);
+        QVERIFY2(outline >= 3, qPrintable(button->objectName() + u' ' + QString::number(outline)));
+    }
+    // For the eye: the window on a dark desktop, beside the test program.
+    QVERIFY(window.grab().save(QStringLiteral("morwenda-dark.png")));
 }
 
 void TestWindowShell::progressBarShowsItsTextLiterally()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "BatchFixture.h"
 #include "batch/BatchController.h"
+#include "batch/FinalList.h"
+#include "BatchFixture.h"
+#include "cli/BatchReport.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/widgets/CaptionProgressBar.h"
@@ -50,6 +52,12 @@ private slots:
     void clickDuringARunAsksToStop();
     void boxesAndListChangesDuringARunChangeNothing();
     void aPreviewRunsBesideTheRun();
+    void finalBoxSavesTheListAndOpensTheFolder();
+    void savedListIsTheReportOfTheCommandLine();
+    void progressCaption_data();
+    void progressCaption();
+    void escapeClosesTheRealBoxes_data();
+    void escapeClosesTheRealBoxes();
     void longFinalMessageFitsTheScreen_data();
     void longFinalMessageFitsTheScreen();
 
@@ -96,6 +104,153 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
     QVERIFY(!ui.window->batch().isRunning());
     QCOMPARE(ui.fileRows->count(), 6);
+}
+
+void TestBatchRun::finalBoxSavesTheListAndOpensTheFolder()
+{
+    WindowFixture fx;
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    const MadePdfs &p = *m_pdfs;
+    ui.fileRows->appendAll({p.text, p.image, QStringLiteral("/nowhere/gone.pdf")});
+    const QString list = fx.place.path(QStringLiteral("lists/run.csv"));
+    QDir().mkpath(QFileInfo(list).absolutePath());
+    // A file where the folder would be.
+    const QString unwritable = p.text + QStringLiteral("/run.csv");
+    fx.services.expectMessage(MessageAnswer::SaveList);
+    fx.services.expectSaveFile(unwritable);
+    fx.services.expectMessage(); // the save failed, with its reason
+    fx.services.expectMessage(MessageAnswer::SaveList);
+    fx.services.expectSaveFile(list);
+    fx.services.expectMessage(MessageAnswer::OpenFolder);
+    fx.services.expectOpenFolder(false);
+    fx.services.expectMessage(); // the folder could not be opened
+    fx.services.expectMessage(MessageAnswer::OpenFolder);
+    fx.services.expectOpenFolder(true);
+    fx.services.expectMessage(MessageAnswer::Ok);
+    clickStart(ui);
+    QVERIFY2(fx.services.pending() == 0, qPrintable(fx.services.describeBoxes()));
+
+    const QList<FakeServices::Box> boxes = fx.services.boxes();
+    QCOMPARE(boxes.size(), 11);
+    const QString final = boxes[0].text;
+    QVERIFY(final.startsWith(QStringLiteral("Done.")));
+    for (int i : {0, 3, 5, 8, 10}) {
+        QCOMPARE(boxes[i].text, final);
+        QCOMPARE(boxes[i].buttons, MessageButtons::OkSaveListOpenFolder);
+    }
+    // The list is offered in the output folder.
+    QCOMPARE(boxes[1].kind, FakeServices::Kind::SaveFile);
+    QCOMPARE(boxes[1].preset, QDir(out).filePath(QStringLiteral("morwenda-list.csv")));
+    QVERIFY2(boxes[2].text.startsWith(QStringLiteral("The list could not be saved as ") +
+                                      unwritable + QStringLiteral(": ")) &&
+                 boxes[2].text.size() > unwritable.size() + 34,
+             qPrintable(boxes[2].text));
+    QCOMPARE(boxes[2].icon, MessageIcon::Warning);
+    QVERIFY(!QFile::exists(unwritable));
+    QCOMPARE(boxes[6].kind, FakeServices::Kind::OpenFolder);
+    QCOMPARE(boxes[6].text, QDir::cleanPath(out));
+    QCOMPARE(boxes[7].text,
+             QStringLiteral("The folder %1 could not be opened.").arg(QDir::cleanPath(out)));
+
+    const QList<QByteArray> lines = readAll(list).split('\n');
+    QCOMPARE(lines.size(), 5); // the header, three files and the end
+    QCOMPARE(lines[0], QByteArray("path,output,outcome,reason,pages,seconds\r"));
+    QVERIFY2(lines[1].startsWith(
+                 (p.text + u',' + out + QStringLiteral("text.txt,converted,,1,")).toUtf8()),
+             lines[1].constData());
+    QVERIFY2(lines[3].startsWith("/nowhere/gone.pdf,"), lines[3].constData());
+}
+
+void TestBatchRun::savedListIsTheReportOfTheCommandLine()
+{
+    const QList<FileOutcome> outcomes = {
+        {QStringLiteral("/a/plain.pdf"),
+         QStringLiteral("/out/plain.txt"),
+         Outcome::Converted,
+         {},
+         0.25,
+         3},
+        {QStringLiteral("/a/quote \"and\", comma.pdf"), QStringLiteral("/out/q.txt"),
+         Outcome::Damaged, reasons::Damaged, 1.5, -1},
+        {QStringLiteral("/a/line\nbreak.pdf"), QString(), Outcome::Stopped, reasons::Stopped, 0,
+         -1},
+    };
+    QList<ReportRow> rows;
+    for (const FileOutcome &file : outcomes) {
+        ReportRow row;
+        row.pdf = file.pdf;
+        row.output = file.output;
+        row.outcome = outcomeName(file.outcome);
+        row.reason =
+            file.reason.startsWith(QStringLiteral("  - ")) ? file.reason.mid(4) : file.reason;
+        row.pages = file.pages;
+        row.seconds = file.seconds;
+        rows.append(row);
+    }
+    QCOMPARE(finallist::toCsv(outcomes), batchreport::toCsv(rows));
+}
+
+void TestBatchRun::progressCaption_data()
+{
+    QTest::addColumn<int>("started");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<qint64>("secondsLeft");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("no pace yet") << 1 << 20 << qint64(-1) << "1 of 20: a.pdf";
+    QTest::newRow("under a second") << 3 << 20 << qint64(0) << "3 of 20: a.pdf (about 1 s left)";
+    QTest::newRow("seconds") << 3 << 20 << qint64(89) << "3 of 20: a.pdf (about 89 s left)";
+    QTest::newRow("minutes") << 3 << 20 << qint64(90) << "3 of 20: a.pdf (about 2 min left)";
+    QTest::newRow("hours") << 3 << 2000 << qint64(5400) << "3 of 2000: a.pdf (about 2 h left)";
+}
+
+void TestBatchRun::progressCaption()
+{
+    QFETCH(int, started);
+    QFETCH(int, total);
+    QFETCH(qint64, secondsLeft);
+    QFETCH(QString, caption);
+    QCOMPARE(BatchController::progressCaption(started, total, QStringLiteral("a.pdf"), secondsLeft),
+             caption);
+}
+
+void TestBatchRun::escapeClosesTheRealBoxes_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("lines"); // a long text takes the scrolling box
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK") << int(MessageButtons::Ok) << 1 << int(MessageAnswer::Ok);
+    QTest::newRow("Yes/No") << int(MessageButtons::YesNo) << 1 << int(MessageAnswer::No);
+    QTest::newRow("final box") << int(MessageButtons::OkSaveListOpenFolder) << 1
+                               << int(MessageAnswer::Ok);
+    QTest::newRow("long final box")
+        << int(MessageButtons::OkSaveListOpenFolder) << 3000 << int(MessageAnswer::Ok);
+    QTest::newRow("long Yes/No") << int(MessageButtons::YesNo) << 3000 << int(MessageAnswer::No);
+}
+
+void TestBatchRun::escapeClosesTheRealBoxes()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, lines);
+    QFETCH(int, answer);
+    WidgetServices services;
+    QStringList text;
+    for (int i = 0; i < lines; ++i)
+        text << QStringLiteral("line %1").arg(i);
+    int escapes = 0;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            ++escapes;
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    press.start(50);
+    const MessageAnswer answered =
+        services.messageBox(nullptr, QStringLiteral("Morwenda"), text.join(u'\r'),
+                            MessageButtons(buttons), MessageIcon::NoIcon);
+    QCOMPARE(int(answered), answer);
+    QCOMPARE(escapes, 1);
 }
 
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
