@@ -39,6 +39,22 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <source>Please choose where to save the text files: in a folder, or next to each PDF.</source>
         <translation>Bitte wählen Sie, wo die Textdateien gespeichert werden: in einem Ordner oder neben jeder PDF-Datei.</translation>
     </message>
+    <message>
+        <source>Save list</source>
+        <translation>Liste speichern</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>The list could not be saved as %1: %2</source>
+        <translation>Die Liste konnte nicht als %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>
@@ -172,6 +188,17 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>PDF Preview (Click on added PDF file above. This is how the file appears to me)</source>
         <translation>PDF-Vorschau (Klicken Sie oben auf eine hinzugefügte PDF-Datei. So sieht dieses Programm die Datei)</translation>
+    </message>
+</context>
+<context>
+    <name>WidgetServices</name>
+    <message>
+        <source>Save &amp;list...</source>
+        <translation>&amp;Liste speichern...</translation>
+    </message>
+    <message>
+        <source>&amp;Open output folder</source>
+        <translation>Ziel&amp;ordner öffnen</translation>
     </message>
 </context>
 <context>
