@@ -3,6 +3,7 @@
 #include "batch/FinalList.h"
 #include "BatchFixture.h"
 #include "cli/BatchReport.h"
+#include "preview/PreviewController.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/widgets/CaptionProgressBar.h"
@@ -53,6 +54,7 @@ private slots:
     void boxesAndListChangesDuringARunChangeNothing();
     void aPreviewRunsBesideTheRun();
     void finalBoxSavesTheListAndOpensTheFolder();
+    void keyboardOnlyFromAddingFilesToTheFinalBox();
     void savedListIsTheReportOfTheCommandLine();
     void progressCaption_data();
     void progressCaption();
@@ -160,6 +162,35 @@ void TestBatchRun::finalBoxSavesTheListAndOpensTheFolder()
                  (p.text + u',' + out + QStringLiteral("text.txt,converted,,1,")).toUtf8()),
              lines[1].constData());
     QVERIFY2(lines[3].startsWith("/nowhere/gone.pdf,"), lines[3].constData());
+}
+
+void TestBatchRun::keyboardOnlyFromAddingFilesToTheFinalBox()
+{
+    WindowFixture fx;
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    ui.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(ui.window));
+    const MadePdfs &p = *m_pdfs;
+    // Ctrl+O adds two files; Tab reaches the list, whose arrow keys preview the current file.
+    fx.services.expectFiles({p.image, p.text});
+    QTest::keyClick(ui.window, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(ui.fileRows->texts(), (QStringList{p.image, p.text}));
+    ui.helpButton->setFocus();
+    QTest::keyClick(ui.helpButton, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.fileList);
+    QTest::keyClick(ui.fileList, Qt::Key_Down);
+    QTest::keyClick(ui.fileList, Qt::Key_Down);
+    QVERIFY(QTest::qWaitFor([&] { return !ui.window->preview().isRunning(); }, 60000));
+    QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    // Alt+S starts the run, which ends with the final box.
+    fx.services.expectMessage();
+    QTest::keyClick(ui.fileList, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.window->batch().isRunning(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui.window->batch().isRunning(), 60000);
+    QCOMPARE(fx.services.boxes().size(), 2);
+    QVERIFY(fx.services.boxes().last().text.startsWith(QStringLiteral("Done.")));
+    QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
 }
 
 void TestBatchRun::savedListIsTheReportOfTheCommandLine()
