@@ -392,8 +392,11 @@ void MainWindow::keepOnScreen()
     const QRect frame = frameGeometry();
     const QSize frameExtra = frame.size() - size();
     const QSize fitting = size().boundedTo(area.size() - frameExtra).expandedTo(minimumSize());
-    if (fitting != size())
+    if (fitting != size()) {
+        // A size the screen forced is not the user's choice: it is not stored.
+        m_fittedSize = fitting;
         resize(fitting);
+    }
     const QSize whole = fitting + frameExtra;
     QPoint topLeft = frame.topLeft();
     topLeft.setX(std::clamp(topLeft.x(), area.left(),
@@ -413,7 +416,8 @@ void MainWindow::storeSize()
     } catch (const Failure &) {
     }
     // A window never resized leaves no key behind.
-    if (size() == stored || (!stored.isValid() && size() == defaultSize()))
+    if (size() == stored || size() == m_fittedSize ||
+        (!stored.isValid() && size() == defaultSize()))
         return;
     try {
         m_settings.saveSetting(settingkeys::WindowSize, sizeText(size()));

@@ -136,6 +136,7 @@ private:
     // The size is stored a moment after the user stops resizing, not at shutdown.
     QTimer m_storeSize;
     bool m_keptOnScreen = false;
+    QSize m_fittedSize; // the size keepOnScreen gave the window, if any
 
     FileListController *m_fileList = nullptr;
     FolderScanController *m_folderScan = nullptr;

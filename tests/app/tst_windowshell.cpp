@@ -223,6 +223,10 @@ void TestWindowShell::tooLargeAStoredSizeStillStartsOnTheScreen()
                                 .arg(area.width())
                                 .arg(area.height())));
     QVERIFY(window.height() >= window.minimumHeight());
+    // The size the screen forced is not taken for the user's choice.
+    QTest::qWait(700);
+    QCOMPARE(fx.settings.getSetting(settingkeys::WindowSize, QString()),
+             QStringLiteral("9000x9000"));
 }
 
 void TestWindowShell::desktopFont()
@@ -289,7 +293,8 @@ void TestWindowShell::mnemonicsAreUnique()
         QVERIFY2(!letters.contains(letter), qPrintable(text));
         letters.insert(letter);
     }
-    QCOMPARE(letters.size(), 9);
+    // The nine of the window's buttons, check box and option buttons at least.
+    QVERIFY(letters.size() >= 9);
 }
 
 void TestWindowShell::accessibleTextsOfEveryControl()
