@@ -64,7 +64,7 @@ QtMessageHandler qtHandler = nullptr;
 // program with a fatal message and an abort; the user gets a plain reason and exit status 1.
 void startUpMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtFatalMsg) {
+    if (type != QtFatalMsg || !message.contains(QStringLiteral("platform plugin"))) {
         qtHandler(type, context, message);
         return;
     }
