@@ -197,8 +197,8 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <translation>&amp;Liste speichern...</translation>
     </message>
     <message>
-        <source>&amp;Open output folder</source>
-        <translation>Ziel&amp;ordner öffnen</translation>
+        <source>Open output &amp;folder</source>
+        <translation>&amp;Zielordner öffnen</translation>
     </message>
 </context>
 <context>

@@ -55,7 +55,7 @@ QString saveListCaption()
 
 QString openFolderCaption()
 {
-    return QCoreApplication::translate("WidgetServices", "&Open output folder");
+    return QCoreApplication::translate("WidgetServices", "Open output &folder");
 }
 
 QScreen *screenFor(QWidget *owner)
