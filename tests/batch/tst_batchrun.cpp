@@ -186,9 +186,8 @@ void TestBatchRun::keyboardOnlyFromAddingFilesToTheFinalBox()
     // Alt+S starts the run, which ends with the final box.
     fx.services.expectMessage();
     QTest::keyClick(ui.fileList, Qt::Key_S, Qt::AltModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(ui.window->batch().isRunning(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!ui.window->batch().isRunning(), 60000);
-    QCOMPARE(fx.services.boxes().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.services.boxes().size(), 2, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui.window->batch().isRunning(), 5000);
     QVERIFY(fx.services.boxes().last().text.startsWith(QStringLiteral("Done.")));
     QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
 }
