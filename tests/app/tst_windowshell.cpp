@@ -420,7 +420,8 @@ void TestWindowShell::germanWindow()
         }
     }
     // For the eye: the German window, beside the test program.
-    QVERIFY(picture.save(QStringLiteral("morwenda-de.png")));
+    QVERIFY(
+        picture.save(QCoreApplication::applicationDirPath() + QStringLiteral("/morwenda-de.png")));
     // English is back once the translation is taken away.
     WindowFixture english;
     english.open();
@@ -512,7 +513,8 @@ void TestWindowShell::darkPaletteKeepsEveryControlReadable()
         QVERIFY2(outline >= 3, qPrintable(button->objectName() + u' ' + QString::number(outline)));
     }
     // For the eye: the window on a dark desktop, beside the test program.
-    QVERIFY(window.grab().save(QStringLiteral("morwenda-dark.png")));
+    QVERIFY(window.grab().save(QCoreApplication::applicationDirPath() +
+                               QStringLiteral("/morwenda-dark.png")));
 }
 
 void TestWindowShell::progressBarShowsItsTextLiterally()
