@@ -46,6 +46,11 @@ public:
         ++shown;
         return {};
     }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        ++shown;
+        return {};
+    }
     bool openFolder(const QString &) override
     {
         ++shown;

@@ -122,6 +122,11 @@ public:
         ++otherBoxes;
         return {};
     }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        ++otherBoxes;
+        return {};
+    }
     bool openFolder(const QString &) override
     {
         ++otherBoxes;

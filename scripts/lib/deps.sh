@@ -41,6 +41,10 @@
 #                                   window with a session bus, as a desktop does
 #   dbus-x11                        dbus-launch, which libdbus starts where there is no session
 #                                   bus: here, the package check would see it outlive the window
+#   qt6-l10n-tools                  lupdate and lrelease for Qt 6: the German translation is compiled
+#                                   into the program at every build
+#   qt6-tools-dev                   CMake's Qt6LinguistTools package (qt_add_translations)
+#   qt6-translations-l10n           Qt's own texts (dialog buttons) in the user's language
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
 MORWENDA_PACKAGES=(
@@ -51,6 +55,7 @@ MORWENDA_PACKAGES=(
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )
 
 # Prints the packages of the list that are not installed, one per line.

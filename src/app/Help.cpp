@@ -3,14 +3,17 @@
 
 #include "platform/widgets/MessageBoxes.h"
 
+#include <QCoreApplication>
+
 QString helpText()
 {
-    return QStringLiteral("This program will:") + QStringLiteral("\r\r") +
-           QStringLiteral("*extract text from a PDF.") + QStringLiteral("\r\r") +
-           QStringLiteral("This program will not:") + QStringLiteral("\r\r") +
-           QStringLiteral(
-               "*extract an image representing text from a PDF (text within an image within a "
-               "PDF).");
+    return QCoreApplication::translate("Help", "This program will:") + QStringLiteral("\r\r") +
+           QCoreApplication::translate("Help", "*extract text from a PDF.") +
+           QStringLiteral("\r\r") + QCoreApplication::translate("Help", "This program will not:") +
+           QStringLiteral("\r\r") +
+           QCoreApplication::translate("Help",
+                                       "*extract an image representing text from a PDF (text "
+                                       "within an image within a PDF).");
 }
 
 void showHelp(const MessageBoxes &boxes)

@@ -10,16 +10,21 @@
 #include "filelist/FileDropController.h"
 #include "filelist/FileListController.h"
 #include "filelist/FolderScanController.h"
-#include "platform/RowListModel.h"
 #include "filelist/SampleFilesController.h"
 #include "Help.h"
+#include "platform/Failure.h"
+#include "platform/RowListModel.h"
+#include "platform/SettingKeys.h"
+#include "platform/SettingsStore.h"
 #include "platform/widgets/CaptionProgressBar.h"
+#include "platform/widgets/IndicatorStyle.h"
 #include "platform/widgets/PointerState.h"
 #include "preview/PreviewController.h"
 #include "Shutdown.h"
 #include "StartUp.h"
 #include "WindowLayout.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -30,19 +35,30 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyle>
 #include <QTreeView>
+#include <type_traits>
 
 const char *const MainWindow::ProductName = "Morwenda";
 
 namespace {
 
-QFont arialBold(qreal points)
+// The size the user last gave the window, as "WIDTHxHEIGHT" in pixels.
+QSize storedSize(const SettingsStore &settings)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
+    const QStringList parts = settings.getSetting(settingkeys::WindowSize, QString()).split(u'x');
+    if (parts.size() != 2)
+        return {};
+    bool wideOk = false;
+    bool highOk = false;
+    const QSize size(parts.at(0).toInt(&wideOk), parts.at(1).toInt(&highOk));
+    return wideOk && highOk && size.isValid() ? size : QSize();
+}
+
+QString sizeText(QSize size)
+{
+    return QString::number(size.width()) + u'x' + QString::number(size.height());
 }
 
 void setCaption(QWidget *control, const QString &caption)
@@ -55,14 +71,36 @@ void setCaption(QWidget *control, const QString &caption)
         bar->setText(caption);
 }
 
+// A caption as a screen reader says it: without its mnemonic marks.
+QString spokenCaption(QString caption)
+{
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    caption.remove(u'&');
+    caption.replace(u'\x01', u'&');
+    return caption;
+}
+
+bool isListMove(int key)
+{
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDeployment &deployment,
                        Options options)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_windowOptions(std::move(options)), m_deployment(deployment), m_settings(settings),
+    : QWidget(nullptr, Qt::Window), m_windowOptions(std::move(options)), m_deployment(deployment),
+      m_settings(settings),
       m_converters(std::make_unique<SessionConverters>(deployment, m_windowOptions.serviceProgram)),
       m_boxes(services, this)
 {
@@ -72,11 +110,20 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
     m_pointer = new PointerState(this);
     connect(m_pointer, &PointerState::changed, this, &MainWindow::mousePointerChanged);
 
-    setFont(arialBold(9));
-    setFixedSize(px(windowlayout::ClientWidth), px(windowlayout::ClientHeight));
-    createControlsAndControllers(settings);
-    runStartUp(*this, m_windowOptions.installFolder);
-    centreOnScreen();
+    resize(defaultSize());
+    const Controls controls = createControls();
+    createControllers(controls, settings);
+    connectControls(controls);
+    createShortcuts(controls);
+    setAccessibleName(tr("Morwenda"));
+    setAccessibleDescription(tr("Converts PDF files to text files."));
+    runStartUp({*this, QString::fromLatin1(ProductName), m_boxes, *m_pointer, *m_fileListView,
+                *m_previewListView, *m_optionsController, m_settings, m_deployment},
+               m_windowOptions.installFolder);
+    restoreSizeOnScreen();
+    m_storeSize.setSingleShot(true);
+    m_storeSize.setInterval(500);
+    connect(&m_storeSize, &QTimer::timeout, this, &MainWindow::storeSize);
     // Files named on the command line arrive once the window runs, as if dropped onto the list.
     if (!m_windowOptions.startFiles.isEmpty())
         QMetaObject::invokeMethod(
@@ -103,10 +150,9 @@ int MainWindow::px(int twips) const
     return qRound(twips * m_dpi / 1440.0);
 }
 
-void MainWindow::place(QWidget *widget, const ControlLayout &layout)
+QSize MainWindow::defaultSize() const
 {
-    const QRect &t = layout.twips;
-    widget->setGeometry(px(t.x()), px(t.y()), px(t.width()), px(t.height()));
+    return {px(windowlayout::ClientWidth), px(windowlayout::ClientHeight)};
 }
 
 template <class Control> Control *MainWindow::createControl(const char *objectName)
@@ -117,16 +163,20 @@ template <class Control> Control *MainWindow::createControl(const char *objectNa
         parent = findChild<QWidget *>(QString::fromLatin1(layout.parentName));
     auto *control = new Control(parent);
     control->setObjectName(QString::fromLatin1(layout.objectName));
-    setCaption(control, QString::fromUtf16(layout.caption));
-    control->setToolTip(QString::fromUtf16(layout.tooltip));
-    place(control, layout);
+    if constexpr (std::is_same_v<Control, QCheckBox> || std::is_same_v<Control, QRadioButton>)
+        control->setStyle(&IndicatorStyle::shared());
+    const QString caption = windowlayout::translated(layout.caption);
+    setCaption(control, caption);
+    control->setToolTip(windowlayout::translated(layout.tooltip));
+    const QString name = windowlayout::translated(layout.accessibleName);
+    control->setAccessibleName(name.isEmpty() ? spokenCaption(caption) : name);
+    control->setAccessibleDescription(windowlayout::translated(layout.accessibleDescription));
     return control;
 }
 
 QPushButton *MainWindow::createButton(const char *objectName)
 {
     auto *button = createControl<QPushButton>(objectName);
-    button->setFont(arialBold(11.25));
     button->setAutoDefault(false);
     watchHover(button, PointerState::Custom);
     return button;
@@ -149,80 +199,242 @@ QTreeView *MainWindow::createList(const char *objectName, RowListModel *model)
     return list;
 }
 
-void MainWindow::createControlsAndControllers(SettingsStore &settings)
+MainWindow::Controls MainWindow::createControls()
 {
     m_fileRows = new RowListModel(this);
     m_previewRows = new RowListModel(this);
-
-    QPushButton *helpButton = createButton("PushButton5");
+    // In the table's order, which is the tab order.
+    Controls controls{};
+    controls.help = createButton("PushButton5");
     m_fileListView = createList("ListView1", m_fileRows);
-    QPushButton *addFilesButton = createButton("PushButton1");
-    QPushButton *addFolderButton = createButton("PushButton4");
-    QPushButton *clearButton = createButton("PushButton3");
-    QPushButton *samplesButton = createButton("PushButton6");
-    auto *passwordFrame = createControl<QGroupBox>("Frame3");
-    auto *askPasswordBox = createControl<QCheckBox>("Check1");
+    controls.addFiles = createButton("PushButton1");
+    controls.addFolder = createButton("PushButton4");
+    controls.clear = createButton("PushButton3");
+    controls.samples = createButton("PushButton6");
+    createControl<QGroupBox>("Frame3");
+    createControl<QCheckBox>("Check1");
     m_previewListView = createList("ListView3", m_previewRows);
-    auto *saveFrame = createControl<QGroupBox>("Frame1");
-    auto *saveToFolderOption = createControl<QRadioButton>("Option1");
-    auto *outputFolderFrame = createControl<QGroupBox>("Frame2");
-    auto *outputFolderEdit = createControl<QLineEdit>("Text1");
-    QPushButton *browseOutputButton = createButton("PushButton7");
-    auto *saveBesidePdfOption = createControl<QRadioButton>("Option2");
-    QPushButton *startButton = createButton("PushButton2");
-    auto *progressBar = createControl<CaptionProgressBar>("ProgressBar1");
-    progressBar->setValue(0);
-    auto *ocrFrame = createControl<QGroupBox>("Frame4");
-    auto *ocrBox = createControl<QCheckBox>("Check2");
-    auto *ocrLanguageList = createControl<QComboBox>("Combo1");
+    createControl<QGroupBox>("Frame1");
+    createControl<QRadioButton>("Option1");
+    createControl<QGroupBox>("Frame2");
+    createControl<QLineEdit>("Text1");
+    createButton("PushButton7");
+    createControl<QRadioButton>("Option2");
+    controls.start = createButton("PushButton2");
+    controls.progressBar = createControl<CaptionProgressBar>("ProgressBar1");
+    controls.progressBar->setValue(0);
+    createControl<QGroupBox>("Frame4");
+    createControl<QCheckBox>("Check2");
+    createControl<QComboBox>("Combo1");
+    layOutControls();
 
     watchHover(this, PointerState::Default);
-    for (QWidget *area :
-         {static_cast<QWidget *>(saveFrame), static_cast<QWidget *>(outputFolderFrame),
-          static_cast<QWidget *>(passwordFrame), static_cast<QWidget *>(outputFolderEdit),
-          static_cast<QWidget *>(ocrFrame), m_previewListView->viewport()})
-        watchHover(area, PointerState::Default);
+    for (const char *area : {"Frame1", "Frame2", "Frame3", "Frame4", "Text1"})
+        watchHover(findChild<QWidget *>(QString::fromLatin1(area)), PointerState::Default);
+    watchHover(m_previewListView->viewport(), PointerState::Default);
     // The file list's own move handling applies the hover rule there (it starts its drag code).
+    m_fileListView->installEventFilter(this);
+    return controls;
+}
 
+void MainWindow::createControllers(const Controls &controls, SettingsStore &settings)
+{
+    const auto find = [this](const char *name) {
+        return findChild<QWidget *>(QString::fromLatin1(name));
+    };
     m_fileList = new FileListController(*m_fileListView, *m_fileRows, *m_pointer, m_boxes,
                                         m_windowOptions.installFolder, this);
     m_folderScan = new FolderScanController(*m_fileRows, *m_pointer, settings, m_boxes, this);
     m_fileDrop = new FileDropController(*m_fileListView, *m_fileRows, *m_folderScan, m_boxes, this);
     m_sampleFiles =
         new SampleFilesController(*m_fileRows, m_boxes, m_windowOptions.installFolder, this);
-    m_optionsController =
-        new OptionsController({askPasswordBox, saveToFolderOption, saveBesidePdfOption,
-                               outputFolderFrame, outputFolderEdit, browseOutputButton},
-                              settings, m_boxes, this);
-    m_ocrOption = new OcrOptionController(ocrBox, ocrLanguageList, settings, m_boxes, this);
+    m_optionsController = new OptionsController(
+        {qobject_cast<QCheckBox *>(find("Check1")), qobject_cast<QRadioButton *>(find("Option1")),
+         qobject_cast<QRadioButton *>(find("Option2")), qobject_cast<QGroupBox *>(find("Frame2")),
+         qobject_cast<QLineEdit *>(find("Text1")),
+         qobject_cast<QPushButton *>(find("PushButton7"))},
+        settings, m_boxes, this);
+    m_ocrOption = new OcrOptionController(qobject_cast<QCheckBox *>(find("Check2")),
+                                          qobject_cast<QComboBox *>(find("Combo1")), settings,
+                                          m_boxes, this);
     m_ocrOption->restoreChoices(OcrChoice::installedLanguages());
     m_batch = new BatchController(
-        *m_fileRows, *m_pointer, *progressBar, m_boxes,
+        *m_fileRows, *m_pointer, *controls.progressBar, m_boxes,
         [this] { return m_optionsController->outputChoice(); }, *m_converters, settings, this);
     m_preview =
         new PreviewController(*m_previewRows, *m_pointer, m_boxes, *m_converters, settings, this);
+}
 
-    connect(helpButton, &QPushButton::clicked, this, [this] { showHelp(m_boxes); });
-    connect(addFilesButton, &QPushButton::clicked, m_fileList, &FileListController::addFiles);
-    connect(clearButton, &QPushButton::clicked, m_fileList, &FileListController::clearList);
-    connect(startButton, &QPushButton::clicked, m_batch, &BatchController::startConversion);
-    const QString startTip = startButton->toolTip();
-    connect(m_batch, &BatchController::runningChanged, startButton,
-            [startButton, startTip](bool on) {
-                startButton->setToolTip(on ? QStringLiteral("Converting. Click to stop converting.")
-                                           : startTip);
-            });
+void MainWindow::connectControls(const Controls &controls)
+{
+    connect(controls.help, &QPushButton::clicked, this, [this] { showHelp(m_boxes); });
+    connect(controls.addFiles, &QPushButton::clicked, m_fileList, &FileListController::addFiles);
+    connect(controls.clear, &QPushButton::clicked, m_fileList, &FileListController::clearList);
+    connect(controls.addFolder, &QPushButton::clicked, m_folderScan,
+            &FolderScanController::scanFolder);
+    connect(controls.samples, &QPushButton::clicked, m_sampleFiles,
+            &SampleFilesController::loadSampleFiles);
+    QPushButton *start = controls.start;
+    connect(start, &QPushButton::clicked, m_batch, &BatchController::startConversion);
+    const QString startTip = start->toolTip();
+    connect(m_batch, &BatchController::runningChanged, start, [start, startTip](bool on) {
+        start->setToolTip(on ? tr("Converting. Click to stop converting.") : startTip);
+    });
     // A preview, a folder scan or a run that ends gives the default pointer back; while a
     // converter of the other still works, the window stays busy.
     connect(m_pointer, &PointerState::changed, this, &MainWindow::showBusyWhileWorking);
-    connect(m_fileListView, &QAbstractItemView::clicked, m_preview, [this] {
-        m_preview->previewFile(m_fileList->selectedPath(),
-                               m_optionsController->outputChoice().askPassword);
+    // A click previews the clicked file; a key that moves to another row previews that one.
+    connect(m_fileListView, &QAbstractItemView::clicked, this, &MainWindow::previewCurrentFile);
+    connect(m_fileListView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (m_keyMovesInFileList)
+            previewCurrentFile();
     });
-    connect(addFolderButton, &QPushButton::clicked, m_folderScan,
-            &FolderScanController::scanFolder);
-    connect(samplesButton, &QPushButton::clicked, m_sampleFiles,
-            &SampleFilesController::loadSampleFiles);
+}
+
+void MainWindow::createShortcuts(const Controls &controls)
+{
+    const auto shortcut = [this](QKeySequence keys, auto slot) {
+        auto *made = new QShortcut(keys, this);
+        made->setContext(Qt::WindowShortcut);
+        connect(made, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence::HelpContents, [help = controls.help] { help->click(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), [add = controls.addFiles] { add->click(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+}
+
+void MainWindow::previewCurrentFile()
+{
+    m_preview->previewFile(m_fileList->selectedPath(),
+                           m_optionsController->outputChoice().askPassword);
+}
+
+void MainWindow::layOutControls()
+{
+    // Table order puts every frame before the controls inside it, so a parent's size is final
+    // when its children are placed.
+    for (const ControlLayout &row : windowlayout::controls()) {
+        auto *control = findChild<QWidget *>(QString::fromLatin1(row.objectName));
+        if (!control)
+            continue;
+        QWidget *parent = control->parentWidget();
+        const QSize parentDefault = parent == this ? defaultSize() : [&] {
+            const QRect t = windowlayout::control(row.parentName).twips;
+            return QSize(px(t.width()), px(t.height()));
+        }();
+        const int extraWidth = parent->width() - parentDefault.width();
+        const int extraHeight = parent->height() - parentDefault.height();
+        const QRect &t = row.twips;
+        const Stretch &s = row.stretch;
+        QRect place(px(t.x()) + qRound(s.x * extraWidth), px(t.y()) + qRound(s.y * extraHeight),
+                    px(t.width()) + qRound(s.width * extraWidth),
+                    px(t.height()) + qRound(s.height * extraHeight));
+        // A check box or option button whose caption is wider than its place (a larger font, a
+        // longer translation) reaches further right, keeping the margin of its left side.
+        if (qobject_cast<QCheckBox *>(control) || qobject_cast<QRadioButton *>(control)) {
+            const int room = parent->width() - 2 * place.x();
+            place.setWidth(std::max(place.width(), std::min(control->sizeHint().width(), room)));
+        }
+        control->setGeometry(place);
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOutControls();
+    if (isVisible())
+        m_storeSize.start();
+}
+
+void MainWindow::restoreSizeOnScreen()
+{
+    // Smaller than its default size, the window loses height from its two lists only, down to a
+    // few rows each; its width stays.
+    int leastHeight = 0;
+    for (const ControlLayout &row : windowlayout::controls()) {
+        if (row.parentName || row.stretch.height <= 0)
+            continue;
+        const int room = px(row.twips.height()) - px(windowlayout::ListMinimumHeight);
+        leastHeight = std::max(leastHeight, height() - int(room / row.stretch.height));
+    }
+    setMinimumSize(width(), leastHeight);
+
+    QSize size = defaultSize();
+    try {
+        if (const QSize stored = storedSize(m_settings); stored.isValid())
+            size = stored;
+    } catch (const Failure &) {
+        // An unreadable store leaves the default size.
+    }
+    const QScreen *screen = this->screen();
+    if (!screen) {
+        resize(size.expandedTo(minimumSize()));
+        return;
+    }
+    // The frame is not known before the window is shown; a title bar's height is kept free.
+    const QRect area = screen->availableGeometry();
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    size = size.boundedTo(area.size() - QSize(0, titleBar)).expandedTo(minimumSize());
+    resize(size);
+    QPoint topLeft = area.center() - QPoint(size.width() / 2, (size.height() + titleBar) / 2);
+    topLeft.setX(std::max(area.left(), topLeft.x()));
+    topLeft.setY(std::max(area.top(), topLeft.y()));
+    move(topLeft);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_keptOnScreen)
+        return;
+    m_keptOnScreen = true;
+    // The window manager adds the frame after the window is mapped.
+    QTimer::singleShot(0, this, &MainWindow::keepOnScreen);
+}
+
+void MainWindow::keepOnScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize frameExtra = frame.size() - size();
+    const QSize fitting = size().boundedTo(area.size() - frameExtra).expandedTo(minimumSize());
+    if (fitting != size()) {
+        // A size the screen forced is not the user's choice: it is not stored.
+        m_fittedSize = fitting;
+        resize(fitting);
+    }
+    const QSize whole = fitting + frameExtra;
+    QPoint topLeft = frame.topLeft();
+    topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                            std::max(area.left(), area.right() + 1 - whole.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                            std::max(area.top(), area.bottom() + 1 - whole.height())));
+    if (topLeft != frame.topLeft())
+        move(topLeft);
+}
+
+void MainWindow::storeSize()
+{
+    m_storeSize.stop();
+    QSize stored;
+    try {
+        stored = storedSize(m_settings);
+    } catch (const Failure &) {
+    }
+    // A window never resized leaves no key behind.
+    if (size() == stored || size() == m_fittedSize ||
+        (!stored.isValid() && size() == defaultSize()))
+        return;
+    try {
+        m_settings.saveSetting(settingkeys::WindowSize, sizeText(size()));
+    } catch (const Failure &failure) {
+        // Only the size of the next start is lost; the user is not interrupted for it.
+        qWarning("The window size cannot be stored: %s", qUtf8Printable(failure.description()));
+    }
 }
 
 void MainWindow::watchHover(QWidget *widget, int pointer)
@@ -234,7 +446,21 @@ void MainWindow::watchHover(QWidget *widget, int pointer)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        auto *button = qobject_cast<QAbstractButton *>(watched);
+        // Return and Enter press the focused button, as Space does.
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+        if (watched == m_fileListView && isListMove(key)) {
+            // The view moves its current row while this is set; the flag goes with the event.
+            m_keyMovesInFileList = true;
+            QTimer::singleShot(0, this, [this] { m_keyMovesInFileList = false; });
+        }
+    } else if (event->type() == QEvent::MouseMove) {
         const auto found = m_hoverPointer.constFind(watched);
         // A move that a child passed up to its parent belongs to the child alone.
         const auto *widget = static_cast<QWidget *>(watched);
@@ -243,14 +469,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             m_pointer->hover(found.value());
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void MainWindow::centreOnScreen()
-{
-    if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
 }
 
 void MainWindow::showBusyWhileWorking(int pointer)
@@ -262,6 +480,8 @@ void MainWindow::showBusyWhileWorking(int pointer)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    if (m_storeSize.isActive())
+        storeSize(); // a resize that ended a moment ago
     // Every converter is killed and reaped before the process ends.
     m_batch->abandon();
     m_preview->abandon();

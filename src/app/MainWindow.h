@@ -7,6 +7,7 @@
 #include <memory>
 #include <QHash>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class BatchController;
@@ -20,6 +21,7 @@ class OcrOptionController;
 class OptionsController;
 class PointerState;
 class PreviewController;
+class QAbstractButton;
 class QPushButton;
 class QTreeView;
 class RowListModel;
@@ -29,7 +31,9 @@ struct ControlLayout;
 
 // The program's one window. It builds the controls from the layout table, owns one controller
 // per feature and joins the controls' signals to them, runs the start-up sequence, and ends the
-// process when it is closed.
+// process when it is closed. At its default size every control is where the table puts it; the
+// window can be made smaller down to lists of a few rows, and larger without limit (the two lists
+// take the room). It keeps the size the user gave it between sessions.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -55,6 +59,8 @@ public:
     int mousePointer() const;
     // Pixels for a length in twips at the screen's logical resolution.
     int px(int twips) const;
+    // The client size of the layout table, and the least size the window can be given.
+    QSize defaultSize() const;
 
     PointerState &pointer() { return *m_pointer; }
     MessageBoxes &boxes() { return m_boxes; }
@@ -81,17 +87,39 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The controls the window connects to its controllers; the others it only places.
+    struct Controls
+    {
+        QPushButton *help;
+        QPushButton *addFiles;
+        QPushButton *addFolder;
+        QPushButton *clear;
+        QPushButton *samples;
+        QPushButton *start;
+        CaptionProgressBar *progressBar;
+    };
+
     template <class Control> Control *createControl(const char *objectName);
     QPushButton *createButton(const char *objectName);
     QTreeView *createList(const char *objectName, RowListModel *model);
-    void place(QWidget *widget, const ControlLayout &layout);
-    void createControlsAndControllers(SettingsStore &settings);
+    Controls createControls();
+    void createControllers(const Controls &controls, SettingsStore &settings);
+    void connectControls(const Controls &controls);
+    void createShortcuts(const Controls &controls);
+    void layOutControls();
     void watchHover(QWidget *widget, int pointer);
-    void centreOnScreen();
+    void restoreSizeOnScreen();
+    // Once the window is shown and its frame known: shrinks and moves it so that it is whole on
+    // its screen.
+    void keepOnScreen();
+    void storeSize();
     void showBusyWhileWorking(int pointer);
+    void previewCurrentFile();
 
     Options m_windowOptions;
     ConverterDeployment &m_deployment;
@@ -105,6 +133,12 @@ private:
     QTreeView *m_fileListView = nullptr;
     QTreeView *m_previewListView = nullptr;
     QHash<QObject *, int> m_hoverPointer;
+    // A key that moves through the file list is being handled: the new current row is previewed.
+    bool m_keyMovesInFileList = false;
+    // The size is stored a moment after the user stops resizing, not at shutdown.
+    QTimer m_storeSize;
+    bool m_keptOnScreen = false;
+    QSize m_fittedSize; // the size keepOnScreen gave the window, if any
 
     FileListController *m_fileList = nullptr;
     FolderScanController *m_folderScan = nullptr;

@@ -4,7 +4,6 @@
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
 #include "batch/OptionsController.h"
-#include "MainWindow.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/widgets/MessageBoxes.h"
@@ -104,35 +103,35 @@ QCursor loadPointerPicture(const QString &path)
     return QCursor(picture, hot.x(), hot.y());
 }
 
-void runStartUp(MainWindow &window, const QString &installFolder)
+void runStartUp(const StartUpParts &parts, const QString &installFolder)
 {
-    MessageBoxes &boxes = window.boxes();
+    MessageBoxes &boxes = parts.boxes;
     Procedure proc(boxes.reporter(), tags::FormLoad);
 
-    proc.run(100, [&] { applySkin(window, installFolder); });
+    proc.run(100, [&] { applySkin(parts.window, installFolder); });
     const QString handPointer = installFolder + QStringLiteral("/HAND-M.CUR");
     if (files::fileExists(handPointer))
-        proc.run(104, [&] { window.pointer().setCustomCursor(loadPointerPicture(handPointer)); });
+        proc.run(104, [&] { parts.pointer.setCustomCursor(loadPointerPicture(handPointer)); });
     proc.run(130, [&] {
-        const QString product = QString::fromLatin1(MainWindow::ProductName);
-        window.setWindowTitle(product);
-        window.setWindowIcon(productIcon());
-        boxes.setTitle(setApplicationTitle(product));
+        parts.window.setWindowTitle(parts.productName);
+        parts.window.setWindowIcon(productIcon());
+        boxes.setTitle(setApplicationTitle(parts.productName));
         QCoreApplication::setApplicationName(boxes.title());
     });
-    QTreeView *fileList = window.fileListView();
-    QTreeView *previewList = window.previewListView();
-    proc.run(132, [&] { addColumn(fileList, QStringLiteral("PDF File(s)")); });
+    QTreeView *fileList = &parts.fileList;
+    QTreeView *previewList = &parts.previewList;
+    proc.run(132,
+             [&] { addColumn(fileList, QCoreApplication::translate("StartUp", "PDF File(s)")); });
     proc.run(134, [&] { setColumnWidth(fileList, ColumnWidthTwips); });
     proc.run(136, [&] {
-        addColumn(previewList,
-                  QStringLiteral("PDF Preview (Click on added PDF file above. This is how the "
-                                 "file appears to me)"));
+        addColumn(previewList, QCoreApplication::translate(
+                                   "StartUp", "PDF Preview (Click on added PDF file above. This "
+                                              "is how the file appears to me)"));
     });
     proc.run(138, [&] { setColumnWidth(previewList, ColumnWidthTwips); });
-    window.options().restoreChoices(proc);
+    parts.options.restoreChoices(proc);
     // The converter service needs nothing in place; pdftotext is put in place here when it is the
     // chosen converter, and otherwise only if a job ever falls back to it.
-    if (converterchoice::fromSettings(window.settings()) == converterchoice::Pdftotext)
-        window.deployment().deploy(proc);
+    if (converterchoice::fromSettings(parts.settings) == converterchoice::Pdftotext)
+        parts.deployment.deploy(proc);
 }

@@ -3,13 +3,33 @@
 
 #include <QString>
 
-class MainWindow;
+class ConverterDeployment;
+class MessageBoxes;
+class OptionsController;
+class PointerState;
 class QCursor;
+class QTreeView;
 class QWidget;
+class SettingsStore;
+
+// What start-up sets up: the window itself, its two lists, its boxes and pointer, the options
+// it restores and the converter it may put in place.
+struct StartUpParts
+{
+    QWidget &window;
+    QString productName;
+    MessageBoxes &boxes;
+    PointerState &pointer;
+    QTreeView &fileList;
+    QTreeView &previewList;
+    OptionsController &options;
+    const SettingsStore &settings;
+    ConverterDeployment &deployment;
+};
 
 // Runs once before the window is first shown: look, caption, list columns, the user's last
 // choices and the converter. A failing step is reported and start-up goes on.
-void runStartUp(MainWindow &window, const QString &installFolder);
+void runStartUp(const StartUpParts &parts, const QString &installFolder);
 
 // The application title for a product name: cut back to the words before its last blank, and on
 // while longer than 40 characters. A name without a blank keeps the whole name.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchController.h"
 
+#include "FinalList.h"
+
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSummary.h"
@@ -13,16 +15,19 @@
 #include "platform/widgets/PointerState.h"
 #include "engine/SessionConverters.h"
 
+#include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
 
-const QString NoFiles = QStringLiteral("No files added.");
-const QString NoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
-const QString NoChoice =
-    QStringLiteral("Please choose where to save the text files: in a folder, or next to each PDF.");
-const QString IdleCaption = QStringLiteral("Progress Bar");
+QString idleCaption()
+{
+    return QCoreApplication::translate("WindowLayout", "Progress Bar");
+}
 
 // The bar holds whole numbers; halves go to the even neighbour.
 int roundedPercent(double done, int total)
@@ -32,9 +37,11 @@ int roundedPercent(double done, int total)
 
 } // namespace
 
-const QString BatchController::StopQuestion =
-    QStringLiteral("Stop converting now?\r\n\r\nText files already made are kept; the files not "
-                   "yet converted are named at the end.");
+QString BatchController::stopQuestion()
+{
+    return tr("Stop converting now?\r\n\r\nText files already made are kept; the files not yet "
+              "converted are named at the end.");
+}
 
 BatchController::BatchController(RowListModel &rows, PointerState &pointer,
                                  CaptionProgressBar &progress, const MessageBoxes &boxes,
@@ -64,7 +71,8 @@ void BatchController::startConversion()
     m_busy = true;
     m_run = std::make_unique<ConversionRun>(m_converters.chosen(m_settings));
     m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
-    connect(m_run.get(), &ConversionRun::progressed, this, [this](int, int total) {
+    connect(m_run.get(), &ConversionRun::progressed, this, [this](int done, int total) {
+        m_filesDone = done;
         m_progress.setValue(roundedPercent(m_run->filesDone(), total));
     });
     // Pages move the bar within the files converting (the files done count whole).
@@ -72,30 +80,63 @@ void BatchController::startConversion()
         m_progress.setValue(roundedPercent(m_run->filesDone(), int(m_run->outcomes().size())));
     });
     connect(m_run.get(), &ConversionRun::converting, this, [this](const QString &pdf) {
-        m_progress.setText(QStringLiteral("Processing: ") +
-                           nativepath::display(paths::getFileName(pdf)));
+        ++m_filesStarted;
+        m_progress.setText(progressCaption(m_filesStarted, m_filesInRun,
+                                           nativepath::display(paths::getFileName(pdf)),
+                                           timeLeft()));
     });
     connect(m_run.get(), &ConversionRun::finished, this, &BatchController::onRunFinished);
     m_pointer.set(PointerState::Busy);
     m_progress.setValue(0);
+    m_filesInRun = m_rows.count();
+    m_filesStarted = 0;
+    m_filesDone = 0;
+    m_runClock.start();
     emit runningChanged(true);
     // The rows as they are now: dragging, removing or adding rows later changes nothing.
     m_run->start(m_rows.texts(), choice, ConversionLimits::fromSettings(m_settings));
 }
 
+QString BatchController::progressCaption(int started, int total, const QString &fileName,
+                                         qint64 secondsLeft)
+{
+    const QString caption = tr("%1 of %2: %3").arg(started).arg(total).arg(fileName);
+    if (secondsLeft < 0)
+        return caption;
+    if (secondsLeft < 90)
+        return tr("%1 (about %2 s left)").arg(caption).arg(std::max<qint64>(secondsLeft, 1));
+    if (secondsLeft < 90 * 60)
+        return tr("%1 (about %2 min left)").arg(caption).arg((secondsLeft + 30) / 60);
+    return tr("%1 (about %2 h left)").arg(caption).arg((secondsLeft + 1800) / 3600);
+}
+
+qint64 BatchController::timeLeft() const
+{
+    // The files done so far set the pace; before the first one ends there is none.
+    if (m_filesDone <= 0 || m_filesInRun <= m_filesDone)
+        return -1;
+    const double perFile = double(m_runClock.elapsed()) / 1000.0 / m_filesDone;
+    return qint64(std::ceil(perFile * (m_filesInRun - m_filesDone)));
+}
+
 bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
 {
     if (m_rows.count() == 0) {
-        proc.run(108, [&] { m_boxes.message(NoFiles); });
+        proc.run(108, [&] { m_boxes.message(tr("No files added.")); });
         return true;
     }
     if (!files::isFolder(choice.folder) && choice.mode != OutputChoice::Mode::BesidePdf) {
-        proc.run(112, [&] { m_boxes.message(NoFolder); });
+        proc.run(112, [&] {
+            m_boxes.message(tr("Folder does not exist. Please select another folder."));
+        });
         return true;
     }
     if (choice.mode == OutputChoice::Mode::None) {
         // Without a choice there is no output path at all; no file is written.
-        proc.run(116, [&] { m_boxes.message(NoChoice); });
+        proc.run(116, [&] {
+            m_boxes.message(tr(
+                "Please choose where to save the text files: in a folder, or next to each PDF."));
+        });
         return true;
     }
     // A language that is not installed is said once, before any file is converted.
@@ -123,7 +164,7 @@ void BatchController::askToStop()
     m_askingToStop = true;
     const QPointer<BatchController> alive(this);
     const MessageAnswer answer =
-        m_boxes.message(StopQuestion, MessageButtons::YesNo, MessageIcon::Question);
+        m_boxes.message(stopQuestion(), MessageButtons::YesNo, MessageIcon::Question);
     if (!alive)
         return;
     m_askingToStop = false;
@@ -150,19 +191,73 @@ void BatchController::finishRun()
         return;
     const QString text = m_run->finalMessage();
     const bool leftText = runsummary::leftAnyText(m_run->outcomes());
+    const QList<FileOutcome> outcomes = m_run->outcomes();
     m_run.reset(); // its converters are gone and its staging folders removed
     m_pointer.set(PointerState::Default);
     m_progress.setValue(0);
-    m_progress.setText(IdleCaption);
+    m_progress.setText(idleCaption());
     const QPointer<BatchController> alive(this);
     if (leftText)
-        m_proc->run(160, [&] { m_boxes.message(text); });
+        m_proc->run(160, [&] { showFinalMessage(text, outcomes); });
     else
-        m_proc->run(162, [&] { m_boxes.message(text); });
+        m_proc->run(162, [&] { showFinalMessage(text, outcomes); });
     if (!alive)
         return;
     m_busy = false;
     emit runningChanged(false);
+}
+
+void BatchController::showFinalMessage(const QString &text, const QList<FileOutcome> &outcomes)
+{
+    const QPointer<BatchController> alive(this);
+    // The box comes back after the list is saved or the folder opened, until OK closes it.
+    for (;;) {
+        const MessageAnswer answer =
+            m_boxes.message(text, MessageButtons::OkSaveListOpenFolder, MessageIcon::NoIcon);
+        if (!alive || m_closed)
+            return;
+        if (answer == MessageAnswer::SaveList)
+            saveList(outcomes);
+        else if (answer == MessageAnswer::OpenFolder)
+            openOutputFolder(outcomes);
+        else
+            return;
+    }
+}
+
+void BatchController::saveList(const QList<FileOutcome> &outcomes)
+{
+    const QString folder = outputFolderOf(outcomes);
+    const QString path = m_boxes.services().saveFileName(
+        m_boxes.owner(), tr("Save list"),
+        QDir(folder).filePath(QStringLiteral("morwenda-list.csv")), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const QString failure = finallist::save(path, outcomes);
+    if (!failure.isEmpty())
+        m_boxes.message(tr("The list could not be saved as %1: %2").arg(path, failure),
+                        MessageButtons::Ok, MessageIcon::Warning);
+}
+
+void BatchController::openOutputFolder(const QList<FileOutcome> &outcomes)
+{
+    const QString folder = outputFolderOf(outcomes);
+    if (!m_boxes.services().openFolder(folder))
+        m_boxes.message(tr("The folder %1 could not be opened.").arg(folder), MessageButtons::Ok,
+                        MessageIcon::Warning);
+}
+
+QString BatchController::outputFolderOf(const QList<FileOutcome> &outcomes) const
+{
+    // Saved beside their PDFs, the texts of one run can lie in many folders: the first file's
+    // stands for them.
+    const OutputChoice choice = m_outputChoice();
+    if (choice.mode == OutputChoice::Mode::Folder && !choice.folder.isEmpty())
+        return QDir::cleanPath(choice.folder);
+    for (const FileOutcome &file : outcomes)
+        if (!file.output.isEmpty())
+            return QFileInfo(file.output).absolutePath();
+    return QDir::cleanPath(choice.folder);
 }
 
 void BatchController::abandon()

@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <memory>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 class CaptionProgressBar;
 class ConversionRun;
+struct FileOutcome;
 class SessionConverters;
 class MessageBoxes;
 class PointerState;
@@ -40,7 +42,11 @@ public:
     bool isConverting() const { return m_run != nullptr; }
 
     // The question a click during a run asks.
-    static const QString StopQuestion;
+    static QString stopQuestion();
+    // The progress bar's caption while a converter starts on the `started`th file of `total`:
+    // "3 of 20: name.pdf", and the time left when it is known (`secondsLeft` >= 0).
+    static QString progressCaption(int started, int total, const QString &fileName,
+                                   qint64 secondsLeft);
 
 public slots:
     // Starts a run; during a run, asks whether to stop it.
@@ -62,6 +68,14 @@ private:
     void askToStop();
     void onRunFinished();
     void finishRun();
+    // The final box, with "Save list..." and "Open output folder", until OK closes it.
+    void showFinalMessage(const QString &text, const QList<FileOutcome> &outcomes);
+    void saveList(const QList<FileOutcome> &outcomes);
+    void openOutputFolder(const QList<FileOutcome> &outcomes);
+    // The folder the run's texts went to.
+    QString outputFolderOf(const QList<FileOutcome> &outcomes) const;
+    // Seconds until the run ends at the pace of the files done so far; -1 before one is done.
+    qint64 timeLeft() const;
 
     RowListModel &m_rows;
     PointerState &m_pointer;
@@ -77,4 +91,8 @@ private:
     bool m_askingToStop = false;
     bool m_finishWaiting = false; // the run ended while the stop question was open
     bool m_closed = false;
+    int m_filesInRun = 0;
+    int m_filesStarted = 0;
+    int m_filesDone = 0;
+    QElapsedTimer m_runClock;
 };

@@ -30,9 +30,8 @@ OcrOptionController::OcrOptionController(QCheckBox *ocrBox, QComboBox *languageL
 
 QString OcrOptionController::missingTooltip()
 {
-    return QStringLiteral("Reading scanned pages needs tesseract's language data: install the "
-                          "Debian package tesseract-ocr-eng (or tesseract-ocr-deu, ... for other "
-                          "languages).");
+    return tr("Reading scanned pages needs tesseract's language data: install the Debian package "
+              "tesseract-ocr-eng (or tesseract-ocr-deu, ... for other languages).");
 }
 
 void OcrOptionController::restoreChoices(const QStringList &installed)
@@ -72,7 +71,7 @@ void OcrOptionController::store(const QString &key, const QString &text)
         if (m_failureShown)
             return;
         m_failureShown = true;
-        m_boxes.message(QStringLiteral("Your choices cannot be saved for the next start: ") +
+        m_boxes.message(tr("Your choices cannot be saved for the next start: ") +
                             failure.description() + QStringLiteral("\r\r") +
                             SettingsStore::location(),
                         MessageButtons::Ok, MessageIcon::Warning);

@@ -113,7 +113,7 @@ void OptionsController::storeChoice(const QString &key, const QString &text)
         if (m_settingsFailureShown)
             return;
         m_settingsFailureShown = true;
-        m_boxes.message(QStringLiteral("Your choices cannot be saved for the next start: ") +
+        m_boxes.message(tr("Your choices cannot be saved for the next start: ") +
                             failure.description() + QStringLiteral("\r\r") +
                             SettingsStore::location(),
                         MessageButtons::Ok, MessageIcon::Warning);
@@ -150,8 +150,8 @@ void OptionsController::browseOutputFolder()
     QString folder;
     proc.run(100, [&] { start = m_settings.getSetting(settingkeys::LastFolder, QString()); });
     proc.run(102, [&] {
-        folder = m_boxes.services().browseForFolder(m_boxes.owner(),
-                                                    QStringLiteral("Please select folder:"), start);
+        folder =
+            m_boxes.services().browseForFolder(m_boxes.owner(), tr("Please select folder:"), start);
     });
     if (folder.isEmpty())
         return;

@@ -32,6 +32,7 @@ void PreviewConversion::start(const QString &pdf, const QString &password,
     m_pdf = pdf;
     m_lines.clear();
     m_reason.clear();
+    m_readError.clear();
     m_outcome = Outcome::Stopped;
     m_scratch = std::make_unique<TemporaryFolder>();
     JobOrder order;
@@ -58,9 +59,11 @@ void PreviewConversion::onJobFinished()
     m_outcome = m_job->result().outcome;
     m_reason = m_job->result().reason;
     if (m_outcome == Outcome::Converted || m_outcome == Outcome::LowConfidence)
-        // A text that cannot be read back shows as far as it was read.
+        // A text that cannot be read back shows as far as it was read, and why it stops there.
         m_lines = readTextLines(
-            m_textPath, [](const QString &, int, const QString &) {}, LineLimit);
+            m_textPath,
+            [this](const QString &, int, const QString &description) { m_readError = description; },
+            LineLimit);
     ConversionJob *job = m_job.release();
     job->disconnect(this);
     job->deleteLater();

@@ -37,6 +37,8 @@ public:
     const QString &reason() const { return m_reason; }
     // Up to LineLimit lines of the text, for Outcome::Converted.
     const QStringList &lines() const { return m_lines; }
+    // Why the text could not be read back whole, for Outcome::Converted; "" when it was.
+    const QString &readError() const { return m_readError; }
 
 signals:
     void finished();
@@ -52,5 +54,6 @@ private:
     QString m_textPath;
     Outcome m_outcome = Outcome::Stopped;
     QString m_reason;
+    QString m_readError;
     QStringList m_lines;
 };

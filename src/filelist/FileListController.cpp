@@ -84,7 +84,7 @@ QString FileListController::selectedPath() const
 
 QString FileListController::addFilesTitle()
 {
-    return QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
+    return tr("Add File(s) - Use Ctrl & Shift to select multiple files");
 }
 
 QString FileListController::pdfFileFilter()
@@ -99,7 +99,8 @@ QString FileListController::pdfFileFilter()
         }
         patterns.append(QStringLiteral("*.") + extension);
     }
-    return QStringLiteral("PDF Files (") + patterns.join(u' ') + u')';
+    //: The filter of the open-files dialog; %1 is the list of patterns ("*.pdf *.PDF ...").
+    return tr("PDF Files (%1)").arg(patterns.join(u' '));
 }
 
 void FileListController::addFiles()

@@ -22,13 +22,13 @@ FolderScanController::FolderScanController(RowListModel &rows, PointerState &poi
 
 QString FolderScanController::extensionPrompt()
 {
-    return QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
-                          "files, doc for all doc files, etc.)");
+    return tr("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for "
+              "all doc files, etc.)");
 }
 
 QString FolderScanController::folderPrompt()
 {
-    return QStringLiteral("Please select folder:");
+    return tr("Please select folder:");
 }
 
 void FolderScanController::appendFolderFiles(const QString &folder, const FilePattern &pattern)

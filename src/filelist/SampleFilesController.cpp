@@ -17,9 +17,8 @@ SampleFilesController::SampleFilesController(RowListModel &rows, const MessageBo
 
 QString SampleFilesController::openFolderQuestion()
 {
-    return QStringLiteral("Would you like this software to open the folder where these sample "
-                          "files are stored (so that you can view them before working with "
-                          "them)?");
+    return tr("Would you like this software to open the folder where these sample files are "
+              "stored (so that you can view them before working with them)?");
 }
 
 void SampleFilesController::loadSampleFiles()

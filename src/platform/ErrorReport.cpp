@@ -3,13 +3,17 @@
 
 #include "Failure.h"
 
+#include <QCoreApplication>
+
 namespace errorreport {
 
 QString message(const QString &tag, int line, const QString &description)
 {
-    return description + QStringLiteral("\r\n") + tag + QStringLiteral("at line ") +
-           QString::number(line) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") +
+    return description + QStringLiteral("\r\n") + tag +
+           QCoreApplication::translate("ErrorReport", "at line ") + QString::number(line) +
+           QStringLiteral("\r\r") +
+           QCoreApplication::translate("ErrorReport",
+                                       "Please email screenshot of this message to ") +
            QString::fromUtf16(SupportAddress);
 }
 

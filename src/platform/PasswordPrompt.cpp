@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PasswordPrompt.h"
 
+#include <QCoreApplication>
+
 namespace passwordprompt {
 
 QString text(const QString &pdf)
 {
-    return QStringLiteral("Enter password for file (") + pdf + QStringLiteral("): ") +
+    return QCoreApplication::translate("PasswordPrompt", "Enter password for file (%1): ")
+               .arg(pdf) +
            QStringLiteral("\r\n") +
-           QStringLiteral("Note: Leave this box blank if file is not password protected");
+           QCoreApplication::translate(
+               "PasswordPrompt", "Note: Leave this box blank if file is not password protected");
 }
 
 } // namespace passwordprompt

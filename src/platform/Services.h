@@ -17,13 +17,17 @@ enum class MessageIcon
 enum class MessageButtons
 {
     Ok,
-    YesNo
+    YesNo,
+    // The end of a run: OK, "Save list..." and "Open output folder".
+    OkSaveListOpenFolder
 };
 enum class MessageAnswer
 {
     Ok,
     Yes,
-    No
+    No,
+    SaveList,
+    OpenFolder
 };
 
 // Everything the program shows modally or hands to the desktop goes through here, so that tests
@@ -54,6 +58,11 @@ public:
     // empty list when cancelled.
     virtual QStringList openFileNames(QWidget *owner, const QString &title,
                                       const QString &filter) = 0;
+
+    // Shows a modal save-file dialog starting at `suggested` (a full path); returns the chosen
+    // path, or "" when cancelled. The dialog asks before an existing file is replaced.
+    virtual QString saveFileName(QWidget *owner, const QString &title, const QString &suggested,
+                                 const QString &filter) = 0;
 
     // Opens the folder in the desktop's file manager; false when that could not be started.
     virtual bool openFolder(const QString &path) = 0;

@@ -21,6 +21,10 @@ inline const QString LastFolder = QStringLiteral("LastFolder");
 // The output folder last chosen with "...".
 inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 
+// The window's size the user last gave it, "WIDTHxHEIGHT" in pixels; absent while it has its
+// default size.
+inline const QString WindowSize = QStringLiteral("Window Size");
+
 // The conversion engine's limits, read at the start of each run: how many converters run at once
 // (0 or absent: one per processor core), the memory one converter may take in MB, and the seconds
 // a converter may go without giving new text.

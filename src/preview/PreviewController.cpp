@@ -36,22 +36,24 @@ PreviewController::~PreviewController() = default;
 
 QString PreviewController::protectedRow(const QString &name)
 {
-    return QStringLiteral("The file ") + name +
-           QStringLiteral(" can not be read by this software - password protected.");
+    return tr("The file %1 can not be read by this software - password protected.").arg(name);
 }
 
 QString PreviewController::unreadableRow(const QString &name)
 {
-    return QStringLiteral("The file ") + name +
-           QStringLiteral(" can not be read by this software - text unreadable. Please view the "
-                          "file yourself to see if it is really a scanned image of text and not "
-                          "proper PDF text.");
+    return tr("The file %1 can not be read by this software - text unreadable. Please view the "
+              "file yourself to see if it is really a scanned image of text and not proper PDF "
+              "text.")
+        .arg(name);
 }
 
 QString PreviewController::failedRow(const QString &name, const QString &reason)
 {
-    return QStringLiteral("The file ") + name +
-           QStringLiteral(" can not be read by this software") + reason;
+    // The engine's reasons come as a list item ("  - why"); the row has one blank before its dash.
+    QString why = reason;
+    while (why.startsWith(u' ') || why.startsWith(u'-'))
+        why.remove(0, 1);
+    return tr("The file %1 can not be read by this software - %2").arg(name, why);
 }
 
 bool PreviewController::isRunning() const
@@ -94,6 +96,8 @@ void PreviewController::showResult()
     case Outcome::LowConfidence:
         for (const QString &line : m_conversion->lines())
             m_previewRows.append(line);
+        if (!m_conversion->readError().isEmpty())
+            m_previewRows.append(failedRow(name, m_conversion->readError()));
         break;
     case Outcome::NoUsableText:
         m_previewRows.append(unreadableRow(name));

@@ -3,6 +3,10 @@
 #include "batch/OcrOptionController.h"
 #include "BatchFixture.h"
 #include "engine/OcrChoice.h"
+#include "batch/FinalList.h"
+#include "BatchFixture.h"
+#include "cli/BatchReport.h"
+#include "preview/PreviewController.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/widgets/CaptionProgressBar.h"
@@ -53,6 +57,13 @@ private slots:
     void clickDuringARunAsksToStop();
     void boxesAndListChangesDuringARunChangeNothing();
     void aPreviewRunsBesideTheRun();
+    void finalBoxSavesTheListAndOpensTheFolder();
+    void keyboardOnlyFromAddingFilesToTheFinalBox();
+    void savedListIsTheReportOfTheCommandLine();
+    void progressCaption_data();
+    void progressCaption();
+    void escapeClosesTheRealBoxes_data();
+    void escapeClosesTheRealBoxes();
     void longFinalMessageFitsTheScreen_data();
     void longFinalMessageFitsTheScreen();
     void textChoicesFromTheSettings_data();
@@ -101,6 +112,182 @@ void TestBatchRun::mixedBatchGivesTheExactFinalMessage()
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
     QVERIFY(!ui.window->batch().isRunning());
     QCOMPARE(ui.fileRows->count(), 6);
+}
+
+void TestBatchRun::finalBoxSavesTheListAndOpensTheFolder()
+{
+    WindowFixture fx;
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    const MadePdfs &p = *m_pdfs;
+    ui.fileRows->appendAll({p.text, p.image, QStringLiteral("/nowhere/gone.pdf")});
+    const QString list = fx.place.path(QStringLiteral("lists/run.csv"));
+    QDir().mkpath(QFileInfo(list).absolutePath());
+    // A file where the folder would be.
+    const QString unwritable = p.text + QStringLiteral("/run.csv");
+    fx.services.expectMessage(MessageAnswer::SaveList);
+    fx.services.expectSaveFile(unwritable);
+    fx.services.expectMessage(); // the save failed, with its reason
+    fx.services.expectMessage(MessageAnswer::SaveList);
+    fx.services.expectSaveFile(list);
+    fx.services.expectMessage(MessageAnswer::OpenFolder);
+    fx.services.expectOpenFolder(false);
+    fx.services.expectMessage(); // the folder could not be opened
+    fx.services.expectMessage(MessageAnswer::OpenFolder);
+    fx.services.expectOpenFolder(true);
+    fx.services.expectMessage(MessageAnswer::Ok);
+    clickStart(ui);
+    QVERIFY2(fx.services.pending() == 0, qPrintable(fx.services.describeBoxes()));
+
+    const QList<FakeServices::Box> boxes = fx.services.boxes();
+    QCOMPARE(boxes.size(), 11);
+    const QString final = boxes[0].text;
+    QVERIFY(final.startsWith(QStringLiteral("Done.")));
+    for (int i : {0, 3, 5, 8, 10}) {
+        QCOMPARE(boxes[i].text, final);
+        QCOMPARE(boxes[i].buttons, MessageButtons::OkSaveListOpenFolder);
+    }
+    // The list is offered in the output folder.
+    QCOMPARE(boxes[1].kind, FakeServices::Kind::SaveFile);
+    QCOMPARE(boxes[1].preset, QDir(out).filePath(QStringLiteral("morwenda-list.csv")));
+    QVERIFY2(boxes[2].text.startsWith(QStringLiteral("The list could not be saved as ") +
+                                      unwritable + QStringLiteral(": ")) &&
+                 boxes[2].text.size() > unwritable.size() + 34,
+             qPrintable(boxes[2].text));
+    QCOMPARE(boxes[2].icon, MessageIcon::Warning);
+    QVERIFY(!QFile::exists(unwritable));
+    QCOMPARE(boxes[6].kind, FakeServices::Kind::OpenFolder);
+    QCOMPARE(boxes[6].text, QDir::cleanPath(out));
+    QCOMPARE(boxes[7].text,
+             QStringLiteral("The folder %1 could not be opened.").arg(QDir::cleanPath(out)));
+
+    const QList<QByteArray> lines = readAll(list).split('\n');
+    QCOMPARE(lines.size(), 5); // the header, three files and the end
+    QCOMPARE(lines[0],
+             QByteArray("path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r"));
+    QVERIFY2(lines[1].startsWith(
+                 (p.text + u',' + out + QStringLiteral("text.txt,converted,,1,")).toUtf8()),
+             lines[1].constData());
+    QVERIFY2(lines[3].startsWith("/nowhere/gone.pdf,"), lines[3].constData());
+}
+
+void TestBatchRun::keyboardOnlyFromAddingFilesToTheFinalBox()
+{
+    WindowFixture fx;
+    const QString out = openSavingToOut(fx);
+    WindowControls &ui = fx.ui();
+    ui.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(ui.window));
+    const MadePdfs &p = *m_pdfs;
+    // Ctrl+O adds two files; Tab reaches the list, whose arrow keys preview the current file.
+    fx.services.expectFiles({p.image, p.text});
+    QTest::keyClick(ui.window, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(ui.fileRows->texts(), (QStringList{p.image, p.text}));
+    ui.helpButton->setFocus();
+    QTest::keyClick(ui.helpButton, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.fileList);
+    QTest::keyClick(ui.fileList, Qt::Key_Down);
+    QTest::keyClick(ui.fileList, Qt::Key_Down);
+    QVERIFY(QTest::qWaitFor([&] { return !ui.window->preview().isRunning(); }, 60000));
+    QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    // Alt+S starts the run, which ends with the final box.
+    fx.services.expectMessage();
+    QTest::keyClick(ui.fileList, Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.services.boxes().size(), 2, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui.window->batch().isRunning(), 5000);
+    QVERIFY(fx.services.boxes().last().text.startsWith(QStringLiteral("Done.")));
+    QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
+}
+
+void TestBatchRun::savedListIsTheReportOfTheCommandLine()
+{
+    const QList<FileOutcome> outcomes = {
+        {QStringLiteral("/a/plain.pdf"),
+         QStringLiteral("/out/plain.txt"),
+         Outcome::Converted,
+         {},
+         0.25,
+         3},
+        {QStringLiteral("/a/quote \"and\", comma.pdf"), QStringLiteral("/out/q.txt"),
+         Outcome::Damaged, reasons::Damaged, 1.5, -1},
+        {QStringLiteral("/a/line\nbreak.pdf"), QString(), Outcome::Stopped, reasons::Stopped, 0,
+         -1},
+    };
+    QList<ReportRow> rows;
+    for (const FileOutcome &file : outcomes) {
+        ReportRow row;
+        row.pdf = file.pdf;
+        row.output = file.output;
+        row.outcome = outcomeName(file.outcome);
+        row.reason =
+            file.reason.startsWith(QStringLiteral("  - ")) ? file.reason.mid(4) : file.reason;
+        row.pages = file.pages;
+        row.seconds = file.seconds;
+        rows.append(row);
+    }
+    QCOMPARE(finallist::toCsv(outcomes), batchreport::toCsv(rows));
+}
+
+void TestBatchRun::progressCaption_data()
+{
+    QTest::addColumn<int>("started");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<qint64>("secondsLeft");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("no pace yet") << 1 << 20 << qint64(-1) << "1 of 20: a.pdf";
+    QTest::newRow("under a second") << 3 << 20 << qint64(0) << "3 of 20: a.pdf (about 1 s left)";
+    QTest::newRow("seconds") << 3 << 20 << qint64(89) << "3 of 20: a.pdf (about 89 s left)";
+    QTest::newRow("minutes") << 3 << 20 << qint64(90) << "3 of 20: a.pdf (about 2 min left)";
+    QTest::newRow("hours") << 3 << 2000 << qint64(5400) << "3 of 2000: a.pdf (about 2 h left)";
+}
+
+void TestBatchRun::progressCaption()
+{
+    QFETCH(int, started);
+    QFETCH(int, total);
+    QFETCH(qint64, secondsLeft);
+    QFETCH(QString, caption);
+    QCOMPARE(BatchController::progressCaption(started, total, QStringLiteral("a.pdf"), secondsLeft),
+             caption);
+}
+
+void TestBatchRun::escapeClosesTheRealBoxes_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("lines"); // a long text takes the scrolling box
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK") << int(MessageButtons::Ok) << 1 << int(MessageAnswer::Ok);
+    QTest::newRow("Yes/No") << int(MessageButtons::YesNo) << 1 << int(MessageAnswer::No);
+    QTest::newRow("final box") << int(MessageButtons::OkSaveListOpenFolder) << 1
+                               << int(MessageAnswer::Ok);
+    QTest::newRow("long final box")
+        << int(MessageButtons::OkSaveListOpenFolder) << 3000 << int(MessageAnswer::Ok);
+    QTest::newRow("long Yes/No") << int(MessageButtons::YesNo) << 3000 << int(MessageAnswer::No);
+}
+
+void TestBatchRun::escapeClosesTheRealBoxes()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, lines);
+    QFETCH(int, answer);
+    WidgetServices services;
+    QStringList text;
+    for (int i = 0; i < lines; ++i)
+        text << QStringLiteral("line %1").arg(i);
+    int escapes = 0;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            ++escapes;
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    press.start(50);
+    const MessageAnswer answered =
+        services.messageBox(nullptr, QStringLiteral("Morwenda"), text.join(u'\r'),
+                            MessageButtons(buttons), MessageIcon::NoIcon);
+    QCOMPARE(int(answered), answer);
+    QCOMPARE(escapes, 1);
 }
 
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
@@ -342,8 +529,9 @@ void TestBatchRun::clickDuringARunAsksToStop()
     ui.fileRows->appendAll({m_pdfs->text, forms, m_pdfs->pages});
     const QString idleTip = ui.startButton->toolTip();
     QTest::mouseClick(ui.startButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.progressBar->text(), QStringLiteral("Processing: forms.pdf"),
-                              20000);
+    // The second file of three; the first one done sets the pace for the time left.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ui.progressBar->text().startsWith(QStringLiteral("2 of 3: forms.pdf (about ")), 20000);
     QVERIFY(QFile::exists(out + QStringLiteral("text.txt")));
     QCOMPARE(ui.progressBar->value(), 33); // one file of three is done
     QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
@@ -356,7 +544,7 @@ void TestBatchRun::clickDuringARunAsksToStop()
     clickStart(ui);
     const QList<FakeServices::Box> boxes = fx.services.boxes();
     QCOMPARE(boxes.size(), 2);
-    QCOMPARE(boxes[0].text, BatchController::StopQuestion);
+    QCOMPARE(boxes[0].text, BatchController::stopQuestion());
     QCOMPARE(boxes[0].buttons, MessageButtons::YesNo);
     if (stop) {
         // Stopped at once, long before the time limit; the finished text stays.
@@ -395,8 +583,7 @@ void TestBatchRun::boxesAndListChangesDuringARunChangeNothing()
         ui.fileRows->setText(2, p.text);
         ui.fileRows->removeAt(1);
         ui.fileRows->append(p.owner);
-        QVERIFY(QTest::qWaitFor([&] { return !ui.progressBar->text().startsWith("Processing"); },
-                                60000));
+        QVERIFY(QTest::qWaitFor([&] { return !ui.window->batch().isConverting(); }, 60000));
     });
     fx.services.expectMessage();
     QTest::mouseClick(ui.startButton, Qt::LeftButton);
@@ -424,15 +611,15 @@ void TestBatchRun::aPreviewRunsBesideTheRun()
     fixtures::writeFormBomb(forms, 6);
     ui.fileRows->appendAll({forms, m_pdfs->text});
     QTest::mouseClick(ui.startButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.progressBar->text(),
-                              QStringLiteral("Processing: forms-beside.pdf"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.progressBar->text(), QStringLiteral("1 of 2: forms-beside.pdf"),
+                              20000);
     // The run's converter is busy for minutes; the preview of another file comes meanwhile, and
     // its end gives the busy pointer back to the run, so the list cannot be cleared under it.
     const QRect row = ui.fileList->visualRect(ui.fileRows->index(1));
     QTest::mouseClick(ui.fileList->viewport(), Qt::LeftButton, {}, row.center());
     QTRY_VERIFY_WITH_TIMEOUT(
         ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")), 20000);
-    QCOMPARE(ui.progressBar->text(), QStringLiteral("Processing: forms-beside.pdf"));
+    QCOMPARE(ui.progressBar->text(), QStringLiteral("1 of 2: forms-beside.pdf"));
     QCOMPARE(ui.pointer->value(), int(PointerState::Busy));
     QTest::mouseClick(ui.clearButton, Qt::LeftButton);
     QCOMPARE(ui.fileRows->count(), 2);

@@ -58,6 +58,7 @@ private slots:
     void onlyTheFirstHundredPagesAreRead();
     void messageRows();
     void scannedFirstPageWithOcr();
+    void arrowKeysPreviewTheCurrentRow();
     void textFileBesideThePdfSurvives();
     void passwordBox();
     void previewRowsStayWhenTheListIsCleared();
@@ -168,7 +169,7 @@ void TestPreview::messageRows()
                  "proper PDF text.")});
     clickRow(ui, 2);
     QCOMPARE(ui.previewRows->texts(),
-             QStringList{QStringLiteral("The file damaged can not be read by this software  - "
+             QStringList{QStringLiteral("The file damaged can not be read by this software - "
                                         "damaged file or not a PDF file.")});
 }
 
@@ -200,6 +201,29 @@ void TestPreview::scannedFirstPageWithOcr()
     clickRow(ui, 0);
     QVERIFY2(ui.previewRows->texts().value(0).contains(QStringLiteral("text unreadable")),
              qPrintable(ui.previewRows->texts().join(u'|')));
+}
+
+void TestPreview::arrowKeysPreviewTheCurrentRow()
+{
+    WindowFixture fx;
+    fx.open();
+    WindowControls &ui = fx.ui();
+    ui.fileRows->appendAll({m_pdfs->image, m_pdfs->text});
+    clickRow(ui, 0);
+    const QStringList scan{PreviewController::unreadableRow(QStringLiteral("scan"))};
+    QCOMPARE(ui.previewRows->texts(), scan);
+    ui.fileList->setFocus();
+    QTest::keyClick(ui.fileList, Qt::Key_Down);
+    QVERIFY(previewEnds(ui));
+    QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    QTest::keyClick(ui.fileList, Qt::Key_Home);
+    QVERIFY(previewEnds(ui));
+    QCOMPARE(ui.previewRows->texts(), scan);
+    // A key that does not move leaves the preview as it is.
+    ui.previewRows->clear();
+    QTest::keyClick(ui.fileList, Qt::Key_Up);
+    QCOMPARE(ui.window->preview().isRunning(), false);
+    QVERIFY(ui.previewRows->texts().isEmpty());
 }
 
 void TestPreview::textFileBesideThePdfSurvives()

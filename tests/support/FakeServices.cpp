@@ -16,6 +16,8 @@ const char *kindName(FakeServices::Kind kind)
         return "open-files dialog";
     case FakeServices::Kind::OpenFolder:
         return "open folder";
+    case FakeServices::Kind::SaveFile:
+        return "save-file dialog";
     }
     return "?";
 }
@@ -24,6 +26,14 @@ void FakeServices::expectMessage(MessageAnswer answer, Hook hook)
 {
     Expectation e{Kind::Message};
     e.message = answer;
+    e.hook = std::move(hook);
+    m_queue.append(e);
+}
+
+void FakeServices::expectSaveFile(const QString &answer, Hook hook)
+{
+    Expectation e{Kind::SaveFile};
+    e.text = answer;
     e.hook = std::move(hook);
     m_queue.append(e);
 }
@@ -136,6 +146,16 @@ QStringList FakeServices::openFileNames(QWidget *, const QString &title, const Q
     if (!take({Kind::OpenFiles, title, filter, MessageButtons::Ok, MessageIcon::NoIcon, {}}, &e))
         return {};
     return e.files;
+}
+
+QString FakeServices::saveFileName(QWidget *, const QString &title, const QString &suggested,
+                                   const QString &filter)
+{
+    Expectation e;
+    if (!take({Kind::SaveFile, title, filter, MessageButtons::Ok, MessageIcon::NoIcon, suggested},
+              &e))
+        return QString();
+    return e.text;
 }
 
 bool FakeServices::openFolder(const QString &path)

@@ -20,17 +20,19 @@ public:
         Input,
         Folder,
         OpenFiles,
-        OpenFolder
+        OpenFolder,
+        SaveFile
     };
 
     struct Box
     {
         Kind kind;
         QString title;
-        QString text; // message text, input prompt, or the path given to open
+        QString text; // message text, input prompt, the path given to open, or a filter
         MessageButtons buttons = MessageButtons::Ok;
         MessageIcon icon = MessageIcon::NoIcon;
-        QString preset; // input preset, or the start folder of a folder chooser
+        QString preset; // input preset, the start folder of a folder chooser, or the path a
+                        // save-file dialog suggests
     };
 
     // Runs while the box is "open" (to click something during a modal box, say).
@@ -41,6 +43,7 @@ public:
     void expectFolder(const QString &answer, Hook hook = {});
     void expectFiles(const QStringList &answer, Hook hook = {});
     void expectOpenFolder(bool opened = true);
+    void expectSaveFile(const QString &answer, Hook hook = {});
 
     const QList<Box> &boxes() const { return m_boxes; }
     QList<Box> takeBoxes();
@@ -56,6 +59,8 @@ public:
     QString browseForFolder(QWidget *owner, const QString &title,
                             const QString &startFolder) override;
     QStringList openFileNames(QWidget *owner, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *owner, const QString &title, const QString &suggested,
+                         const QString &filter) override;
     bool openFolder(const QString &path) override;
 
 private:

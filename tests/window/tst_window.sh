@@ -6,6 +6,7 @@
 #   - a screenshot of it, saved as morwenda-window.png in the output folder;
 #   - the settings of a first start, written while the window is open: section [Morwenda] with
 #     Option1=True, Option2=False and the desktop folder as "Output Folder";
+#   - without a display, --help and --version answer and the window ends with a reason and 1;
 #   - a close request (as from the close box) ends the process with code 0 within 5 s, changes
 #     no setting and leaves no converter in the temporary folder.
 #
@@ -137,6 +138,22 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FON
 export QT_QPA_PLATFORM=xcb
 export HOME=$place/home XDG_CONFIG_HOME=$place/config TEMP=$place/tmp TMPDIR=$place/tmp
 export XDG_RUNTIME_DIR=$place/runtime
+
+# Without a display: --help and --version answer on the terminal, and the window itself ends
+# with a plain reason and status 1 (not an abort).
+no_display() {
+    env -u DISPLAY -u WAYLAND_DISPLAY "$program" "$@"
+}
+answer=$(no_display --version) || fail "--version without a display ended with $?"
+[[ $answer == "morwenda "[0-9]* ]] || fail "--version said '$answer'"
+answer=$(no_display --help) || fail "--help without a display ended with $?"
+[[ $answer == *"Usage: morwenda"* ]] || fail "--help said '$answer'"
+code=0
+answer=$(no_display 2>&1) || code=$?
+((code == 1)) || fail "without a display the program ended with $code, expected 1: $answer"
+[[ $answer == *"the window cannot be shown: no display could be opened"* ]] ||
+    fail "without a display the program said '$answer'"
+echo "without a display: --help, --version and a plain reason with status 1"
 
 xvfb-run -a -e "$place/xvfb.log" -s "-screen 0 1024x768x24 -dpi 96 -nolisten tcp" \
     bash "${BASH_SOURCE[0]}" --on-screen "$program" "$helper" "$out" "$place"

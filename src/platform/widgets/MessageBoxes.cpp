@@ -3,6 +3,24 @@
 
 #include "platform/PasswordPrompt.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+// The boxes' own titles, marked here for the translation tools (errorreport::Title and
+// passwordprompt::Title hold the same English texts).
+[[maybe_unused]] const char *const TitlesToTranslate[] = {
+    QT_TRANSLATE_NOOP("MessageBoxes", "Application Error"),
+    QT_TRANSLATE_NOOP("MessageBoxes", "Input Password"),
+};
+
+QString translatedTitle(const char16_t *title)
+{
+    return QCoreApplication::translate("MessageBoxes", QString::fromUtf16(title).toUtf8());
+}
+
+} // namespace
+
 MessageAnswer MessageBoxes::message(const QString &text, MessageButtons buttons,
                                     MessageIcon icon) const
 {
@@ -11,7 +29,7 @@ MessageAnswer MessageBoxes::message(const QString &text, MessageButtons buttons,
 
 void MessageBoxes::showErrorReport(const QString &tag, int line, const QString &description) const
 {
-    m_services.messageBox(m_owner, QString::fromUtf16(errorreport::Title),
+    m_services.messageBox(m_owner, translatedTitle(errorreport::Title),
                           errorreport::message(tag, line, description), MessageButtons::Ok,
                           MessageIcon::Warning);
 }
@@ -25,6 +43,6 @@ ReportFn MessageBoxes::reporter() const
 
 QString MessageBoxes::askPassword(const QString &pdf) const
 {
-    return m_services.inputBox(m_owner, QString::fromUtf16(passwordprompt::Title),
+    return m_services.inputBox(m_owner, translatedTitle(passwordprompt::Title),
                                passwordprompt::text(pdf), QString());
 }

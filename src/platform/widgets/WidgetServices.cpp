@@ -48,6 +48,16 @@ QMessageBox::Icon toQt(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QString saveListCaption()
+{
+    return QCoreApplication::translate("WidgetServices", "Save &list...");
+}
+
+QString openFolderCaption()
+{
+    return QCoreApplication::translate("WidgetServices", "Open output &folder");
+}
+
 QScreen *screenFor(QWidget *owner)
 {
     QScreen *screen = owner ? owner->screen() : nullptr;
@@ -96,6 +106,7 @@ MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const Q
     view->setPlainText(shown);
     row->addWidget(view);
     auto *buttonBox = new QDialogButtonBox(&dialog);
+    // Escape (a rejected dialog) answers No or OK.
     MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     if (buttons == MessageButtons::YesNo) {
         QPushButton *yes = buttonBox->addButton(QDialogButtonBox::Yes);
@@ -103,6 +114,14 @@ MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const Q
         QObject::connect(yes, &QPushButton::clicked, &dialog, [&] { answer = MessageAnswer::Yes; });
     } else {
         buttonBox->addButton(QDialogButtonBox::Ok);
+    }
+    if (buttons == MessageButtons::OkSaveListOpenFolder) {
+        QPushButton *save = buttonBox->addButton(saveListCaption(), QDialogButtonBox::ActionRole);
+        QPushButton *open = buttonBox->addButton(openFolderCaption(), QDialogButtonBox::ActionRole);
+        QObject::connect(save, &QPushButton::clicked, &dialog,
+                         [&] { answer = MessageAnswer::SaveList; });
+        QObject::connect(open, &QPushButton::clicked, &dialog,
+                         [&] { answer = MessageAnswer::OpenFolder; });
     }
     QObject::connect(buttonBox, &QDialogButtonBox::clicked, &dialog, &QDialog::accept);
     layout->addWidget(buttonBox);
@@ -137,6 +156,18 @@ MessageAnswer WidgetServices::messageBox(QWidget *owner, const QString &title, c
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.setWindowModality(Qt::ApplicationModal);
+    if (buttons == MessageButtons::OkSaveListOpenFolder) {
+        QPushButton *save = box.addButton(saveListCaption(), QMessageBox::ActionRole);
+        QPushButton *open = box.addButton(openFolderCaption(), QMessageBox::ActionRole);
+        // Escape closes the box as OK does.
+        box.setEscapeButton(box.button(QMessageBox::Ok));
+        box.exec();
+        if (box.clickedButton() == save)
+            return MessageAnswer::SaveList;
+        if (box.clickedButton() == open)
+            return MessageAnswer::OpenFolder;
+        return MessageAnswer::Ok;
+    }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MessageAnswer::Yes;
@@ -179,6 +210,12 @@ QStringList WidgetServices::openFileNames(QWidget *owner, const QString &title,
     for (QString &path : chosen)
         path = QDir::toNativeSeparators(path);
     return chosen;
+}
+
+QString WidgetServices::saveFileName(QWidget *owner, const QString &title, const QString &suggested,
+                                     const QString &filter)
+{
+    return QDir::toNativeSeparators(QFileDialog::getSaveFileName(owner, title, suggested, filter));
 }
 
 bool WidgetServices::openFolder(const QString &path)

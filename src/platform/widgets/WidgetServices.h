@@ -16,5 +16,7 @@ public:
     QString browseForFolder(QWidget *owner, const QString &title,
                             const QString &startFolder) override;
     QStringList openFileNames(QWidget *owner, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *owner, const QString &title, const QString &suggested,
+                         const QString &filter) override;
     bool openFolder(const QString &path) override;
 };

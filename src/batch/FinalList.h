@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/ConversionRun.h"
+
+#include <QByteArray>
+#include <QList>
+
+// The list a run ends with, as the final box's "Save list..." writes it: the CSV of
+// morwenda-batch's report (a header line, then one RFC 4180 row per file in row order: path,
+// output, outcome, reason, pages, seconds).
+namespace finallist {
+
+QByteArray toCsv(const QList<FileOutcome> &outcomes);
+
+// Writes the list whole or not at all. Returns "" or the system's reason for the failure.
+QString save(const QString &path, const QList<FileOutcome> &outcomes);
+
+} // namespace finallist
