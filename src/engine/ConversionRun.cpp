@@ -196,7 +196,7 @@ void ConversionRun::startPart(int index, int partIndex)
     // only when fewer files wait than there are converters to keep busy, as ranges add openings
     // of the file and gain nothing while every converter has a file of its own.
     if (!row.split && m_limits.converters > 1 && int(m_rows.size()) - m_next < m_limits.converters)
-        order.splitAbovePages = SplitAbovePages;
+        order.splitAbovePages = m_limits.ocr.isOn() ? OcrSplitAbovePages : SplitAbovePages;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;
     ++m_active;
@@ -265,7 +265,8 @@ void ConversionRun::splitRow(int index, int pageCount)
     const int first = std::max(1, text.firstPage);
     const int last = text.lastPage < 1 || text.lastPage > pageCount ? pageCount : text.lastPage;
     const int pages = last - first + 1;
-    const int count = std::clamp(pages / MinimumRangePages, 2,
+    const int count = std::clamp(
+        pages / (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages), 2,
                                  std::max(2, RangesPerConverter * m_limits.converters));
     QFile::remove(row.textPath); // the converter made it and wrote nothing
     row.split = true;

@@ -48,6 +48,10 @@ public:
     // takes the next range instead of waiting for the slowest.
     static constexpr int MinimumRangePages = 48;
     static constexpr int RangesPerConverter = 4;
+    // With OCR on, a scanned page takes seconds where a page of text takes milliseconds: a scan
+    // of a few pages is worth its ranges already.
+    static constexpr int OcrSplitAbovePages = 8;
+    static constexpr int OcrMinimumRangePages = 4;
 
     // Answers the password of one file ("" for none). Called one file at a time, in row order;
     // it may wait in a local event loop (a password box) while started converters keep running.

@@ -95,6 +95,7 @@ private slots:
     void realScansWithAndWithoutOcr_data();
     void realScansWithAndWithoutOcr();
     void lowConfidenceIsNamed();
+    void aScanIsSpreadOverTheConverters();
     void pageOverALimitThenTheNextFile_data();
     void pageOverALimitThenTheNextFile();
     void stopDuringOcrLeavesNoProcess();
@@ -207,6 +208,46 @@ void TestOcrRun::realScansWithAndWithoutOcr()
             QVERIFY2(text.contains(holds, Qt::CaseInsensitive), qPrintable(text));
         }
     }
+}
+
+// A scan of a dozen pages is read in page ranges on both converters, and its text is the one a
+// single converter gives. A split file shows no page progress of its own (its ranges end whole),
+// which tells the two runs apart.
+void TestOcrRun::aScanIsSpreadOverTheConverters()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("scan.pdf"));
+    QStringList pages;
+    QList<int> scanned;
+    for (int i = 0; i < 12; ++i) {
+        pages << QStringLiteral("Page %1 of the minutes.").arg(i + 1);
+        scanned << i;
+    }
+    fixtures::writeScannedPdf(pdf, pages, scanned);
+    const auto textWith = [&](int converters, const QString &folder, int &pagesSeen) {
+        const auto converter = service();
+        ConversionRun run(*converter);
+        pagesSeen = 0;
+        connect(&run, &ConversionRun::pagesDone, this, [&](int, int, int) { ++pagesSeen; });
+        ConversionLimits limits = ocrLimits(OcrChoice::Mode::Auto);
+        limits.converters = converters;
+        const QString out = place.path(folder);
+        QDir().mkpath(out);
+        const FinishedRun done = runToEnd(run, {pdf}, intoFolder(out), limits);
+        const FileOutcome &file = done.outcomes.at(0);
+        if (file.outcome != Outcome::Converted || file.ocrPages != 12 || file.pages != 12)
+            qWarning("%d pages, %d by OCR: %s", file.pages, file.ocrPages,
+                     qPrintable(done.message));
+        return contentOf(file.output);
+    };
+    int wholePages = 0;
+    int splitPages = 0;
+    const QByteArray whole = textWith(1, QStringLiteral("one"), wholePages);
+    const QByteArray split = textWith(2, QStringLiteral("two"), splitPages);
+    QVERIFY(whole.contains("Page 12 of the minutes."));
+    QCOMPARE(split, whole);
+    QVERIFY(wholePages > 0);
+    QCOMPARE(splitPages, 0);
 }
 
 void TestOcrRun::lowConfidenceIsNamed()
