@@ -17,6 +17,16 @@ QString section(const QString &header, const QStringList &lines)
 
 } // namespace
 
+bool noConverterRan(const QList<FileOutcome> &outcomes)
+{
+    if (outcomes.isEmpty())
+        return false;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome != Outcome::CannotStart)
+            return false;
+    return true;
+}
+
 bool leftAnyText(const QList<FileOutcome> &outcomes)
 {
     for (const FileOutcome &file : outcomes)
@@ -55,6 +65,8 @@ QStringList renamedLines(const QList<FileOutcome> &outcomes)
 
 QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped)
 {
+    if (noConverterRan(outcomes))
+        return NoConverter + section(FailureListHeader, failureLines(outcomes));
     if (!leftAnyText(outcomes))
         return stopped ? NoData + section(FailureListHeader, failureLines(outcomes)) : NoData;
     return Done + section(FailureListHeader, failureLines(outcomes)) +

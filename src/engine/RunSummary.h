@@ -14,10 +14,15 @@ namespace runsummary {
 
 inline const QString Done = QStringLiteral("Done.");
 inline const QString NoData = QStringLiteral("File(s) has no data.");
+inline const QString NoConverter =
+    QStringLiteral("No converter can be run, so no PDF can be converted to text.");
 inline const QString FailureListHeader = QStringLiteral("The following files could not be read:");
 inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from scanned pages:");
 inline const QString RenamedListHeader = QStringLiteral(
     "These texts were numbered, because a listed file or an earlier text has the same name:");
+
+// Every file ended because no converter could be started.
+bool noConverterRan(const QList<FileOutcome> &outcomes);
 
 // Some file left a text (a usable one or not).
 bool leftAnyText(const QList<FileOutcome> &outcomes);
@@ -33,7 +38,9 @@ QStringList readByOcrLines(const QList<FileOutcome> &outcomes);
 
 // The final message: "Done.", then the failures under their header, the files read by OCR and
 // the numbered texts under theirs; or "File(s) has no data." when no file left a text, naming the
-// files when the run was stopped (each says why it has none). Lines are separated by CR LF.
+// files when the run was stopped (each says why it has none); or, when no converter could be
+// started for any file, "No converter can be run ..." and the files with the system's reasons.
+// Lines are separated by CR LF.
 QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped);
 
 } // namespace runsummary

@@ -191,6 +191,7 @@ private slots:
     void serviceOutlivesItsFailingChildren();
     void fallsBackToPdftotextWhenTheServiceCannotStart_data();
     void fallsBackToPdftotextWhenTheServiceCannotStart();
+    void noConverterCanRunIsSaid();
     void pdftotextIsDeployedOnlyWhenChosen_data();
     void pdftotextIsDeployedOnlyWhenChosen();
     void stopKillsConvertersAndKeepsFinishedTexts();
@@ -564,6 +565,28 @@ void TestEngine::fallsBackToPdftotextWhenTheServiceCannotStart()
     QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(m_pdfs->text));
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 3);
     QTRY_COMPARE(childProcesses(), QList<int>());
+}
+
+// Neither the service nor pdftotext can be started: the final message says so first, then why for
+// each file, instead of the bare "File(s) has no data.".
+void TestEngine::noConverterCanRunIsSaid()
+{
+    TestPlace place;
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    ServiceConverter converter(place.path(QStringLiteral("no/service")),
+                               std::make_unique<PdftotextConverter>(
+                                   place.path(QStringLiteral("no/pdftotext"))));
+    ConversionRun run(converter);
+    const FinishedRun done = runToEnd(run, {m_pdfs->text, m_pdfs->image}, intoFolder(out),
+                                      limitsOf(2));
+    QCOMPARE(done.outcomes.at(0).outcome, Outcome::CannotStart);
+    QCOMPARE(done.outcomes.at(1).outcome, Outcome::CannotStart);
+    QVERIFY2(done.message.startsWith(QStringLiteral(
+                 "No converter can be run, so no PDF can be converted to text.\r\nThe following "
+                 "files could not be read:\r\n") +
+                                     m_pdfs->text + QStringLiteral("  - the converter could not "
+                                                                    "be started")),
+             qPrintable(done.message));
 }
 
 void TestEngine::pdftotextIsDeployedOnlyWhenChosen_data()
