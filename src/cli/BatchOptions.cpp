@@ -394,6 +394,10 @@ ParsedCommandLine parse(const QStringList &arguments)
             return usageError(*problem);
     if (const QString problem = textOptions.fill(parser, options.text); !problem.isEmpty())
         return usageError(problem);
+    if (options.ocr.isOn() && options.text.encoding != TextOptions::DefaultEncoding)
+        return usageError(QStringLiteral("--ocr reads pages into UTF-8 text: it cannot be used "
+                                         "with --encoding %1")
+                              .arg(options.text.encoding));
     parsed.options = options;
     return parsed;
 }

@@ -58,7 +58,10 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.memoryLimit = std::uint64_t(std::max(0, limits.memoryMegabytes)) * 1024 * 1024;
     request.idleLimitMs = std::uint32_t(ConversionLimits::idleMilliseconds(limits.idleSeconds));
     request.pdfPath = ConverterServiceClient::pathBytes(order.pdf);
-    request.ocrMode = limits.ocr.mode;
+    // OCR's text is UTF-8: a text in another encoding keeps poppler's pages only.
+    request.ocrMode = order.text.encoding == TextOptions::DefaultEncoding
+                          ? limits.ocr.mode
+                          : serviceprotocol::OcrMode::Off;
     request.ocrLanguages = limits.ocr.languages.toStdString();
     request.ocrDpi = limits.ocr.dpi;
     return request;

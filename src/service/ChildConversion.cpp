@@ -279,6 +279,25 @@ public:
     {
     }
 
+    // OCR's lines (LF) ended as the text's, and its page break where the text has them.
+    std::string inTextForm(const std::string &read) const
+    {
+        std::string text;
+        for (const char c : read) {
+            if (c != '\n')
+                text += c;
+            else if (m_request.endOfLine == serviceprotocol::EndOfLine::Dos)
+                text += "\r\n";
+            else if (m_request.endOfLine == serviceprotocol::EndOfLine::Mac)
+                text += '\r';
+            else
+                text += '\n';
+        }
+        if (m_request.pageBreaks)
+            text += '\f';
+        return text;
+    }
+
     bool active() const
     {
 #ifdef MORWENDA_OCR
@@ -292,8 +311,10 @@ public:
                          std::string popplerText)
     {
 #ifdef MORWENDA_OCR
+        // The page is judged with its form feed, also where the text has none.
         if ((m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
-             pagetextcheck::hasUsableText(popplerText)) ||
+             pagetextcheck::hasUsableText(m_request.pageBreaks ? popplerText
+                                                               : popplerText + '\f')) ||
             (m_request.ocrPageLimit > 0 && m_tried >= m_request.ocrPageLimit))
             return popplerText;
         ++m_tried;
@@ -312,7 +333,7 @@ public:
         m_outcome.ocrWords += read.words;
         m_outcome.ocrConfidenceSum +=
             static_cast<std::uint64_t>(std::llround(read.confidence * read.words));
-        return read.text + '\f';
+        return inTextForm(read.text);
 #else
         return popplerText;
 #endif

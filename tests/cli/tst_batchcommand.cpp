@@ -260,6 +260,10 @@ void TestBatchCommand::exitStatuses_data()
         << QStringList{} << 2 << QStringLiteral("--ocr-languages names like eng");
     QTest::newRow("OCR mode unknown") << QStringList{ocr, QStringLiteral("sometimes"), text}
                                       << QStringList{} << 2 << QStringLiteral("--ocr is off, auto");
+    QTest::newRow("OCR into another encoding")
+        << QStringList{ocr, QStringLiteral("auto"), QStringLiteral("--encoding"),
+                       QStringLiteral("Latin1"), text}
+        << QStringList{} << 2 << QStringLiteral("it cannot be used with --encoding Latin1");
     QTest::newRow("OCR dpi too low")
         << QStringList{ocr, QStringLiteral("auto"), QStringLiteral("--ocr-dpi"),
                        QStringLiteral("20"), text}
