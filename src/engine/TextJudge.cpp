@@ -4,48 +4,6 @@
 #include <QString>
 #include <utility>
 
-bool isPrintableCharacter(char32_t c)
-{
-    if (c < 32)
-        return false;
-    if (c <= 126)
-        return true;
-    if (c < 160)
-        return false;
-    if (c <= 255)
-        return true;
-    if (c == 0xFFFD)
-        return false;
-    switch (QChar::category(c)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-    case QChar::Number_Letter:
-    case QChar::Number_Other:
-    case QChar::Punctuation_Connector:
-    case QChar::Punctuation_Dash:
-    case QChar::Punctuation_Open:
-    case QChar::Punctuation_Close:
-    case QChar::Punctuation_InitialQuote:
-    case QChar::Punctuation_FinalQuote:
-    case QChar::Punctuation_Other:
-    case QChar::Symbol_Math:
-    case QChar::Symbol_Currency:
-    case QChar::Symbol_Modifier:
-    case QChar::Symbol_Other:
-    case QChar::Separator_Space:
-        return true;
-    default:
-        return false;
-    }
-}
-
 namespace {
 
 QStringDecoder decoderFor(const QString &encoding)

@@ -2,15 +2,10 @@
 #pragma once
 
 #include "TextOptions.h"
+#include "service/PageTextCheck.h" // isPrintableCharacter, the rule it applies
 
 #include <QByteArrayView>
 #include <QStringDecoder>
-
-// Printable: 32 to 126, 160 to 255, and above 255 every letter, mark, digit, punctuation, symbol
-// and space except the replacement character U+FFFD (which stands for bytes that were not text).
-// Controls (tab and form feed included), 127 to 159, format and private-use characters, line and
-// paragraph separators are not.
-bool isPrintableCharacter(char32_t c);
 
 // Judges a converter's text as it arrives, piece by piece, in constant memory: the text holds no
 // usable text exactly when it has at most 5 printable characters and at least one that is not

@@ -5,11 +5,7 @@
 #include <QList>
 #include <QString>
 
-namespace pagetextcheck {
-
-namespace {
-
-bool isPrintable(char32_t c)
+bool isPrintableCharacter(char32_t c)
 {
     if (c < 32)
         return false;
@@ -51,6 +47,10 @@ bool isPrintable(char32_t c)
     }
 }
 
+namespace pagetextcheck {
+
+namespace {
+
 // Printable characters of `text` up to `enough`; `other` tells whether one that is not was seen.
 int countPrintable(std::string_view text, int enough, bool &other)
 {
@@ -61,7 +61,7 @@ int countPrintable(std::string_view text, int enough, bool &other)
         if (c == u'\n' ||
             (c == u'\r' && i + 1 < characters.size() && characters.at(i + 1) == u'\n'))
             continue;
-        if (isPrintable(c))
+        if (isPrintableCharacter(c))
             ++printable;
         else
             other = true;
