@@ -62,6 +62,7 @@ expected=$(
     echo share/doc/morwenda/changelog.Debian.gz
     echo share/lintian/overrides/morwenda
     echo share/man/man1/morwenda-batch.1.gz
+    echo share/man/man1/morwenda-merge-reports.1.gz
     echo share/metainfo/$ID.metainfo.xml
     if [[ -d $build/Samples ]]; then
         (cd "$build/Samples" && find . -type f -name '*.pdf' -printf 'share/morwenda/Samples/%P\n')
@@ -120,7 +121,8 @@ if [[ -f $changelog ]]; then
         fail "the newest entry of the changelog is '$got', the project is $version"
 fi
 
-for man in "$prefix"/share/man/man1/morwenda.1.gz "$prefix"/share/man/man1/morwenda-batch.1.gz; do
+for man in "$prefix"/share/man/man1/morwenda.1.gz "$prefix"/share/man/man1/morwenda-batch.1.gz \
+    "$prefix"/share/man/man1/morwenda-merge-reports.1.gz; do
     [[ -f $man ]] || continue
     warnings=$(zcat "$man" | groff -man -ww -z 2>&1)
     [[ -z $warnings ]] || fail "the manual page $(basename "$man") gives warnings: $warnings"
