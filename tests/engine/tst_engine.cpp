@@ -281,7 +281,13 @@ void TestEngine::faultsKeepTheOldText()
                  qPrintable(run.outcomes.at(0).reason));
     else
         QCOMPARE(run.outcomes.at(0).reason, reason);
-    QCOMPARE(run.message, QStringLiteral("File(s) has no data."));
+    // A converter that cannot start for any file is said first, with each file's reason.
+    QCOMPARE(run.message, outcome == Outcome::CannotStart
+                              ? QStringLiteral("No converter can be run, so no PDF can be "
+                                               "converted to text.\r\nThe following files could "
+                                               "not be read:\r\n") +
+                                    pdf + run.outcomes.at(0).reason
+                              : QStringLiteral("File(s) has no data."));
     QCOMPARE(contentOf(old), OldText);
     // Only the old text is left: no staging folder, no partial text.
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
