@@ -15,7 +15,8 @@ bool built();
 // The languages installed for tesseract ("eng", "deu"), sorted; none without the library.
 std::vector<std::string> installedLanguages();
 
-// The names of `languages` ("eng+deu") that are not in `installed`, in the order given.
+// The names of `languages` ("eng+deu") that are not in `installed`, in the order given; an empty
+// name ("eng+", "") is reported as "". Empty: every language is there.
 std::vector<std::string> missingLanguages(std::string_view languages,
                                           const std::vector<std::string> &installed);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageOcr.h"
 
+#include "OcrSupport.h"
+
 #include <leptonica/allheaders.h>
 #include <PDFDoc.h>
 #include <splash/SplashBitmap.h>
@@ -204,7 +206,7 @@ bool PageOcr::loadEngine(std::string &failure)
             m_api->GetLoadedLanguagesAsVector(&loaded);
         std::erase_if(loaded, [](const std::string &name) { return !isTextLanguage(name); });
         // tesseract reads on with the languages that loaded and drops the others unsaid.
-        m_notLoaded = missingLanguages(m_languages, loaded);
+        m_notLoaded = ocrsupport::missingLanguages(m_languages, loaded);
         if (m_notLoaded.empty()) {
             m_api->SetPageSegMode(tesseract::PSM_AUTO);
             m_loaded = true;
@@ -304,22 +306,6 @@ std::vector<std::string> PageOcr::installedLanguages()
     std::erase_if(found, [](const std::string &name) { return !isTextLanguage(name); });
     std::sort(found.begin(), found.end());
     return found;
-}
-
-std::vector<std::string> PageOcr::missingLanguages(std::string_view languages,
-                                                   const std::vector<std::string> &installed)
-{
-    std::vector<std::string> missing;
-    while (true) {
-        const std::size_t plus = languages.find('+');
-        const std::string name(languages.substr(0, plus));
-        if (std::find(installed.begin(), installed.end(), name) == installed.end())
-            missing.push_back(name);
-        if (plus == std::string_view::npos)
-            break;
-        languages.remove_prefix(plus + 1);
-    }
-    return missing;
 }
 
 std::string PageOcr::dataFolder()

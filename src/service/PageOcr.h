@@ -48,7 +48,7 @@ public:
     };
 
     // `languages` as tesseract takes them: "eng", "eng+deu". Check them with
-    // missingLanguages() first; a language that does not load fails every page with a reason.
+    // ocrsupport::missingLanguages() first; a language that does not load fails every page with a reason.
     explicit PageOcr(std::string languages);
     ~PageOcr();
     PageOcr(const PageOcr &) = delete;
@@ -62,11 +62,6 @@ public:
     // the orientation and equation data ("osd", "equ") are no languages to read text in. Loads
     // no language.
     static std::vector<std::string> installedLanguages();
-
-    // The names in `languages` ("eng+deu") that are not in `installed`, in the order given; an
-    // empty name ("eng+", "") is reported as "". Empty: every language is there.
-    static std::vector<std::string> missingLanguages(std::string_view languages,
-                                                     const std::vector<std::string> &installed);
 
     // Where tesseract looks for its languages (its data folder, TESSDATA_PREFIX if set).
     static std::string dataFolder();

@@ -3,6 +3,7 @@
 #include "engine/FolderWalk.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "RawNames.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -80,7 +81,7 @@ public:
                                                {"level1 – en dash", "level1 – en dash/level2-b"},
                                                {BadFolder, QString()}};
         QStringList order = {QString()}, level2;
-        for (const QString &name : listing(m_dir.path())) {
+        for (const QString &name : rawnames::entries(m_dir.path())) {
             if (below.contains(name)) {
                 order.append(name);
                 if (!below.value(name).isEmpty())
@@ -97,29 +98,13 @@ public:
         QStringList rows;
         for (const QString &folder : walkedFolders()) {
             const QString full = m_dir.path() + (folder.isEmpty() ? "" : "/" + folder);
-            for (const QString &name : listing(full)) {
+            for (const QString &name : rawnames::entries(full)) {
                 if (name.contains("-in") && pattern.matches(name) && !folder.startsWith(missing) &&
                     files::isOrdinaryFile(full + u'/' + name))
                     rows.append(full + u'/' + name);
             }
         }
         return rows;
-    }
-
-    // The names in the system's order, each with its own bytes (platform/NativePath).
-    static QStringList listing(const QString &folder)
-    {
-        QStringList names;
-        DIR *dir = ::opendir(nativepath::encode(folder).constData());
-        if (!dir)
-            return names;
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.append(nativepath::decode(name));
-        }
-        ::closedir(dir);
-        return names;
     }
 
     QByteArray raw(const QByteArray &relative) const

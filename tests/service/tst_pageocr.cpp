@@ -3,6 +3,7 @@
 // draws the page, tesseract's library reads it. The scanned pages are pictures of known text.
 #include "PdfFixtures.h"
 #include "service/ChildConversion.h"
+#include "service/OcrSupport.h"
 #include "service/PageOcr.h"
 
 #include <goo/GooString.h>
@@ -261,7 +262,7 @@ void PageOcrTest::namesMissingLanguages()
     QFETCH(QStringList, missing);
     const std::vector<std::string> installed{"deu", "eng", "script/Latin"};
     QStringList named;
-    for (const std::string &name : PageOcr::missingLanguages(languages.toStdString(), installed))
+    for (const std::string &name : ocrsupport::missingLanguages(languages.toStdString(), installed))
         named << QString::fromStdString(name);
     QCOMPARE(named, missing);
 }
