@@ -7,8 +7,8 @@
 #include <QList>
 
 // The list a run ends with, as the final box's "Save list..." writes it: the CSV of
-// morwenda-batch's report (a header line, then one RFC 4180 row per file in row order: path,
-// output, outcome, reason, pages, seconds).
+// morwenda-batch's report, written by the same rows (engine/ReportRow): a header line, then one
+// RFC 4180 row per file in row order.
 namespace finallist {
 
 QByteArray toCsv(const QList<FileOutcome> &outcomes);

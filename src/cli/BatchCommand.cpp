@@ -70,15 +70,6 @@ QString keptFolder(const QString &outFolder, const QString &base, const QString 
     return outFolder + u'/' + relative;
 }
 
-// The reason's words as a report gives them: the window's text without its leading "  - ".
-QString reasonWords(const QString &reason)
-{
-    QString words = reason;
-    if (words.startsWith(QStringLiteral("  - ")))
-        words.remove(0, 4);
-    return words;
-}
-
 // Everything in a file, or standard input for "-"; throws Failure naming `what` and the reason.
 QByteArray readWhole(const QString &path, const QString &what)
 {
@@ -339,7 +330,7 @@ void BatchCommand::sortInputs(const QList<Input> &inputs)
         row.output = input.output;
         if (!input.missing.isEmpty()) {
             row.outcome = input.missing.contains(QStringLiteral("not found")) ? Missing : NotAFile;
-            row.reason = reasonWords(input.missing);
+            row.reason = reportrows::reasonWords(input.missing);
             addDecidedRow(row);
         } else if (isResumed(input, row) || isSkipped(input)) {
             if (row.outcome.isEmpty())
@@ -555,13 +546,11 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
 {
     const FileOutcome &file = run.outcomes().at(index);
     ReportRow &row = m_rows[m_rowOf.at(index)];
-    row.output = m_options.toStdout ? Stdin : file.output;
-    row.outcome = outcomeName(file.outcome);
-    row.reason = reasonWords(file.reason);
-    row.pages = leftText(file.outcome) ? file.pages : -1;
-    row.seconds = file.seconds;
-    row.ocrPages = file.ocrPages;
-    row.ocrConfidence = file.ocrConfidence;
+    const QString pdf = row.pdf;
+    row = reportrows::rowOf(file);
+    row.pdf = pdf;
+    if (m_options.toStdout)
+        row.output = Stdin;
     if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
         row.pdf = Stdin;
     if (m_report)

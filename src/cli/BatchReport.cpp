@@ -18,41 +18,11 @@ namespace batchreport {
 
 namespace {
 
-const QByteArray CsvHeader =
-    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
-// The header of reports written before OCR: still read for --append and --resume.
-const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
-
-QByteArray csvField(const QString &text)
-{
-    QByteArray bytes = nativepath::display(text).toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') ||
-        bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    return bytes;
-}
-
-QString secondsText(double seconds)
-{
-    return QString::number(seconds, 'f', 3);
-}
-
-// tesseract's mean word confidence, 0 to 100, with one decimal; "" when OCR gave no words.
-QString confidenceText(double confidence)
-{
-    return confidence >= 0 ? QString::number(confidence, 'f', 1) : QString();
-}
-
-QByteArray csvLine(const ReportRow &row)
-{
-    return csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
-           csvField(row.reason) + ',' +
-           (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-           secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
-           confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
-}
+using reportrows::confidenceText;
+using reportrows::CsvHeader;
+using reportrows::CsvHeaderBeforeOcr;
+using reportrows::csvLine;
+using reportrows::secondsText;
 
 QJsonObject jsonObject(const ReportRow &row)
 {

@@ -1,23 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/ReportRow.h"
+
 #include <optional>
 #include <QFile>
 #include <QList>
 #include <QString>
-
-// One row of a batch's report: how one input file ended.
-struct ReportRow
-{
-    QString pdf;
-    QString output;
-    QString outcome; // outcomeName(), or "skipped", "missing"
-    QString reason;  // the reason's words without the leading "  - "; "" when converted
-    int pages = -1;  // -1 when not known
-    double seconds = 0;
-    int ocrPages = 0;          // pages whose text OCR read
-    double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
-};
 
 // The report of a batch: one row per input file, as CSV (a header line, then RFC 4180 rows), JSON
 // (an array of objects) or JSON Lines (one object a line), chosen by the file's extension.

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Outcome.h"
+
+#include <QByteArray>
+#include <QString>
+
+// One row of a run's report: how one listed file ended, as morwenda-batch's report and the
+// window's saved list give it.
+struct ReportRow
+{
+    QString pdf;
+    QString output;
+    QString outcome; // outcomeName(), or "skipped", "missing"
+    QString reason;  // the reason's words without the leading "  - "; "" when converted
+    int pages = -1;  // -1 when not known
+    double seconds = 0;
+    int ocrPages = 0;          // pages whose text OCR read
+    double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
+};
+
+namespace reportrows {
+
+// The CSV header line, and the one of reports written before OCR (still read).
+inline const QByteArray CsvHeader =
+    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
+inline const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
+
+// The row of a file that a run converted (or tried to): pages only where a text is in place.
+ReportRow rowOf(const FileOutcome &file);
+
+// The reason's words as a report gives them: the final message's text without its "  - ".
+QString reasonWords(const QString &reason);
+
+// One RFC 4180 line, names shown readably (platform/NativePath), ended by CR LF.
+QByteArray csvLine(const ReportRow &row);
+
+// "0.250"; tesseract's confidence with one decimal, "" when OCR gave no words.
+QString secondsText(double seconds);
+QString confidenceText(double confidence);
+
+} // namespace reportrows
