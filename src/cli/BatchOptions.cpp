@@ -309,12 +309,14 @@ struct TextOptionSet
     const QCommandLineOption raw{
         QStringLiteral("raw"),
         QStringLiteral("Keeps the text in content stream order (pdftotext -raw).")};
-    const QCommandLineOption firstPage{{QStringLiteral("f"), QStringLiteral("first-page")},
-                                       QStringLiteral("Converts from page N on (pdftotext -f)."),
-                                       QStringLiteral("N")};
-    const QCommandLineOption lastPage{{QStringLiteral("l"), QStringLiteral("last-page")},
-                                      QStringLiteral("Converts up to page N (pdftotext -l)."),
-                                      QStringLiteral("N")};
+    const QCommandLineOption firstPage{
+        {QStringLiteral("f"), QStringLiteral("first-page")},
+        QStringLiteral("Converts from page N on (pdftotext -f; 0: from the first)."),
+        QStringLiteral("N")};
+    const QCommandLineOption lastPage{
+        {QStringLiteral("l"), QStringLiteral("last-page")},
+        QStringLiteral("Converts up to page N (pdftotext -l; 0: to the last)."),
+        QStringLiteral("N")};
     const QCommandLineOption encoding{
         QStringLiteral("encoding"),
         QStringLiteral("Writes the text in encoding NAME (pdftotext -enc; default UTF-8): %1.")
@@ -346,9 +348,10 @@ struct TextOptionSet
              {std::pair{&firstPage, &text.firstPage}, std::pair{&lastPage, &text.lastPage}}) {
             if (!parser.isSet(*option))
                 continue;
-            const std::optional<int> value = numberOf(parser.value(*option), 1);
+            // 0 is no limit, as pdftotext takes it.
+            const std::optional<int> value = numberOf(parser.value(*option), 0);
             if (!value)
-                return QStringLiteral("--%1 needs a page number of at least 1, "
+                return QStringLiteral("--%1 needs a page number (0 for no limit), "
                                       "not '%2'")
                     .arg(option->names().constLast(), parser.value(*option));
             *page = *value;

@@ -143,6 +143,8 @@ void TestBatchOptions::read_data()
     QTest::newRow("pdftotext's spellings of the text")
         << "-layout -f 2 -l 3 -enc latin1 -eol dos -nopgbrk -q a.pdf"
         << "paths=a.pdf layout pages=2-3 enc=Latin1 eol=dos nopgbrk quiet";
+    QTest::newRow("page 0: no limit, as pdftotext") << "-f 0 -l 0 a.pdf"
+                                                    << "paths=a.pdf";
     QTest::newRow("raw") << "-raw a.pdf"
                          << "paths=a.pdf raw";
     QTest::newRow("GNU's short options still group") << "-qj2 -f2 a.pdf"

@@ -131,10 +131,10 @@ void TestBatchText::refusedCommandLines_data()
 
     QTest::newRow("layout and raw")
         << QStringList{"--layout", "--raw"} << "--layout and --raw exclude each other";
-    QTest::newRow("page 0") << QStringList{"-f", "0"} << "--first-page needs a page number";
+    QTest::newRow("page -1") << QStringList{"-f", "-1"} << "--first-page needs a page number";
     QTest::newRow("a page that is no number")
         << QStringList{"--last-page", "x"}
-        << "--last-page needs a page number of at least 1, not 'x'";
+        << "--last-page needs a page number (0 for no limit), not 'x'";
     QTest::newRow("first page after the last")
         << QStringList{"-f", "5", "-l", "2"} << "the first page (5) is after the last page (2)";
     QTest::newRow("an encoding pdftotext does not list")
