@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionSpellings.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -188,6 +190,12 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
             if (argument == QStringLiteral("-listenc"))
                 result.problem += QStringLiteral(" The encodings are listed under --encoding in "
                                                  "--help.");
+            return result;
+        } else if (argument.contains(u'.') && files::fileExists(argument)) {
+            // "-notes.pdf" would be read as -n -o tes.pdf, or -l eading-dash.pdf.
+            result.problem = QStringLiteral("'%1' would be read as options; a file of that name "
+                                            "is given as ./%1 or after --.")
+                                 .arg(argument);
             return result;
         } else {
             // GNU short options, grouped: each letter is one, and a letter that takes a value

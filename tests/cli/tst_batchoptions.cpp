@@ -7,10 +7,12 @@
 #include "engine/TextOptions.h"
 #include "TestConfig.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -128,6 +130,7 @@ private slots:
     void read();
     void refused_data();
     void refused();
+    void aFileNamedLikeOptionsIsNoOption();
     void passwordsOnTheCommandLineAreWarnedOf();
     void helpNamesTheProgramAndEverySpelling();
     void manualAndCompletionNameEveryOption();
@@ -223,6 +226,22 @@ void TestBatchOptions::refused()
     QCOMPARE(read.exitStatus, batchoptions::UsageError);
     QVERIFY2(read.text.contains(said), qPrintable(read.text));
     QVERIFY2(read.text.endsWith(batchoptions::TryHelp + u'\n'), qPrintable(read.text));
+}
+
+// "-leading-dash.pdf" is no group of options -l eading-dash.pdf when such a file is there.
+void TestBatchOptions::aFileNamedLikeOptionsIsNoOption()
+{
+    QTemporaryDir folder;
+    QVERIFY(QFile(folder.filePath(QStringLiteral("-leading-dash.pdf"))).open(QIODevice::WriteOnly));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    const ParsedCommandLine read = parsed(QStringLiteral("-leading-dash.pdf"));
+    QDir::setCurrent(before);
+    QVERIFY2(read.text.contains(QStringLiteral("'-leading-dash.pdf' would be read as options; a "
+                                               "file of that name is given as "
+                                               "./-leading-dash.pdf or after --.")),
+             qPrintable(read.text));
+    QCOMPARE(read.exitStatus, batchoptions::UsageError);
 }
 
 void TestBatchOptions::passwordsOnTheCommandLineAreWarnedOf()
