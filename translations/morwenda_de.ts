@@ -108,6 +108,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <source>*extract an image representing text from a PDF (text within an image within a PDF).</source>
         <translation>*ein Bild, das Text darstellt, aus einer PDF-Datei lesen (Text in einem Bild in einer PDF-Datei).</translation>
     </message>
+    <message>
+        <source>With the OCR Option ticked, it does read the text within the images of scanned pages, by OCR in the chosen language.</source>
+        <translation>Ist die Texterkennung angekreuzt, liest es den Text in den Bildern gescannter Seiten doch, per OCR in der gewählten Sprache.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

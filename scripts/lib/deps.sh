@@ -47,6 +47,8 @@
 #   qt6-translations-l10n           Qt's own texts (dialog buttons) in the user's language
 #   parallel                        GNU parallel spreads morwenda-batch over many machines; the
 #                                   test of that recipe runs it on this one
+#   bash-completion                 the functions morwenda-batch's completion calls: its test
+#                                   completes command lines with them
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
@@ -55,7 +57,7 @@ MORWENDA_PACKAGES=(
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache
-    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n bash-completion
 )
 
 # Prints the packages of the list that are not installed, one per line.

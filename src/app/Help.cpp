@@ -13,7 +13,13 @@ QString helpText()
            QStringLiteral("\r\r") +
            QCoreApplication::translate("Help",
                                        "*extract an image representing text from a PDF (text "
-                                       "within an image within a PDF).");
+                                       "within an image within a PDF).") +
+           QStringLiteral("\r\r") +
+           // Reading scanned pages by OCR makes the sentence above untrue when it is on.
+           QCoreApplication::translate("Help",
+                                       "With the OCR Option ticked, it does read the text within "
+                                       "the images of scanned pages, by OCR in the chosen "
+                                       "language.");
 }
 
 void showHelp(const MessageBoxes &boxes)

@@ -5,9 +5,9 @@
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
 #include "engine/ConverterKind.h"
+#include "engine/FolderWalk.h"
 #include "engine/OutputChoice.h"
 #include "engine/RunSummary.h"
-#include "engine/FolderWalk.h"
 #include "engine/TextCheck.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -93,6 +94,20 @@ QString missingReason(const QString &path)
     return QStringLiteral("  - not a file or folder (a pipe, socket or device).");
 }
 
+// True when the file begins as a PDF does.
+bool startsAsPdf(const QString &path)
+{
+    const int descriptor =
+        ::open(nativepath::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return false;
+    char head[5] = {};
+    const bool isPdf = ::read(descriptor, head, sizeof head) == sizeof head &&
+                       std::memcmp(head, "%PDF-", sizeof head) == 0;
+    ::close(descriptor);
+    return isPdf;
+}
+
 } // namespace
 
 BatchCommand::BatchCommand(BatchOptions options, ConverterDeployment &deployment, QObject *parent)
@@ -143,8 +158,10 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
     }
     outputs = outputpaths::numberSameNames(outputs, outputpaths::ListedFiles(pdfs));
     for (int i = 0; i < inputs.size(); ++i)
-        if (inputs.at(i).missing.isEmpty())
+        if (inputs.at(i).missing.isEmpty()) {
+            inputs[i].numbered = outputs.at(i) != inputs.at(i).output;
             inputs[i].output = outputs.at(i);
+        }
     return inputs;
 }
 
@@ -241,8 +258,10 @@ void BatchCommand::readPathLists()
 
 void BatchCommand::readPasswords()
 {
+    m_passwords = m_options.passwords;
     if (m_options.passwordFile.isEmpty())
         return;
+    const qsizetype given = m_passwords.size();
     const QByteArray bytes = readWhole(m_options.passwordFile, QStringLiteral("the password file"));
     for (QByteArray line : bytes.split('\n')) {
         if (line.endsWith('\r'))
@@ -250,7 +269,7 @@ void BatchCommand::readPasswords()
         if (!line.isEmpty())
             m_passwords.append(QString::fromLocal8Bit(line));
     }
-    if (m_passwords.isEmpty())
+    if (m_passwords.size() == given)
         throw Failure(QStringLiteral("morwenda-batch: the password file %1 holds no password")
                           .arg(m_options.passwordFile));
 }
@@ -299,27 +318,46 @@ void BatchCommand::readResumeReport()
     m_resumeStamp = QFileInfo(m_options.resumeReport).lastModified().toMSecsSinceEpoch();
 }
 
-// The text of a PDF read from standard input is "stdin.txt" under --out; the text for standard
-// output goes to a private folder first.
+// The text of a PDF read from standard input is "stdin.txt" under --out; the text of
+// FILE.pdf OUT.txt is OUT.txt; the text for standard output goes to a private folder first.
 void BatchCommand::placeSpecialOutputs(QList<Input> &inputs)
 {
     for (Input &input : inputs)
-        if (!m_stdinCopy.isEmpty() && input.pdf == m_stdinCopy && !m_options.toStdout)
+        if (!m_stdinCopy.isEmpty() && input.pdf == m_stdinCopy && !m_options.toStdout &&
+            m_options.textFile.isEmpty())
             input.output = outputpaths::inFolder(QFileInfo(m_options.outFolder).absoluteFilePath(),
                                                  m_stdinCopy);
+    if (!m_options.textFile.isEmpty() && inputs.size() == 1)
+        placeTextFile(inputs.first());
     if (!m_options.toStdout)
         return;
     const qsizetype files = std::count_if(
         inputs.cbegin(), inputs.cend(), [](const Input &input) { return input.missing.isEmpty(); });
     if (files != 1 || inputs.size() != 1)
         throw Failure(QStringLiteral("morwenda-batch: -o - writes the text of one PDF, and the "
-                                     "paths name %1")
-                          .arg(inputs.size()));
+                                     "paths name %1\n%2")
+                          .arg(inputs.size())
+                          .arg(batchoptions::TryHelp));
     m_stdoutFolder = std::make_unique<QTemporaryDir>();
     if (!m_stdoutFolder->isValid())
         throw Failure(QStringLiteral("morwenda-batch: no private folder for the text: %1")
                           .arg(m_stdoutFolder->errorString()));
     inputs.first().output = m_stdoutFolder->filePath(QStringLiteral("text.txt"));
+}
+
+// FILE.pdf OUT.txt: the text goes to OUT.txt as named, never numbered. A PDF is not replaced by a
+// text: neither the PDF itself nor another PDF that OUT.txt names (two PDFs converted each beside
+// itself are asked for with --beside).
+void BatchCommand::placeTextFile(Input &input) const
+{
+    if (!input.missing.isEmpty())
+        return;
+    const QString text = nativepath::absolute(m_options.textFile);
+    if (outputpaths::ListedFiles({input.pdf}).contains(text) || startsAsPdf(text))
+        throw Failure(QStringLiteral("morwenda-batch: %1 is a PDF: its text would replace it "
+                                     "(--beside converts both PDFs, each text beside its PDF)")
+                          .arg(m_options.textFile));
+    input.output = text;
 }
 
 void BatchCommand::sortInputs(const QList<Input> &inputs)
@@ -364,8 +402,9 @@ bool BatchCommand::isSkipped(const Input &input) const
         files::lastChangeMs(input.output) <= files::lastChangeMs(input.pdf))
         return false;
     bool unreadable = false;
-    const bool unusable = hasNoUsableTextAs(
-        input.output, m_options.text, [&](const QString &, int, const QString &) { unreadable = true; });
+    const bool unusable =
+        hasNoUsableTextAs(input.output, m_options.text,
+                          [&](const QString &, int, const QString &) { unreadable = true; });
     return !unusable && !unreadable;
 }
 
@@ -473,6 +512,7 @@ int BatchCommand::convert(StopSignals &stopSignals)
     progress.finish();
 
     printFailures();
+    printNumberedTexts(run);
     printSummary(run, clock.elapsed());
     return exitStatus();
 }
@@ -605,6 +645,22 @@ void BatchCommand::printFailures() const
         printError(runsummary::FailureListHeader + u'\n' + text.chopped(1));
     if (stopped > 0)
         printError(QStringLiteral("%1 file(s) not converted: the run was stopped.").arg(stopped));
+}
+
+// The texts that got " (2)", " (3)" ... because a listed file or an earlier text has the same
+// name, as the window's final message names them.
+void BatchCommand::printNumberedTexts(const ConversionRun &run) const
+{
+    if (m_options.quiet || m_options.toStdout)
+        return;
+    QList<FileOutcome> outcomes = run.outcomes();
+    for (qsizetype i = 0; i < outcomes.size(); ++i) {
+        outcomes[i].numbered = outcomes.at(i).numbered || m_toConvert.at(i).numbered;
+        outcomes[i].pdf = shownPath(outcomes.at(i).pdf);
+    }
+    const QStringList lines = runsummary::renamedLines(outcomes);
+    if (!lines.isEmpty())
+        say(runsummary::RenamedListHeader + u'\n' + lines.join(u'\n'));
 }
 
 void BatchCommand::printSummary(const ConversionRun &run, qint64 elapsedMs) const

@@ -30,7 +30,8 @@ public:
     {
         QString pdf;
         QString output;
-        QString missing; // for a path that names no file: the final message's reason line
+        QString missing;       // for a path that names no file: the final message's reason line
+        bool numbered = false; // its text path got " (2)", " (3)" ...
     };
 
     // `deployment` is deployed here when there is anything to convert, and stays with the caller.
@@ -54,6 +55,7 @@ private:
     void checkOutFolder();
     void readResumeReport();
     void placeSpecialOutputs(QList<Input> &inputs);
+    void placeTextFile(Input &input) const;
 
     // Sorts the inputs into rows decided now (missing, skipped, resumed) and files to convert.
     void sortInputs(const QList<Input> &inputs);
@@ -71,6 +73,7 @@ private:
     void takeOutcome(const ConversionRun &run, int index);
     int writeStandardOutput() const;
     void printFailures() const;
+    void printNumberedTexts(const ConversionRun &run) const;
     void printSummary(const ConversionRun &run, qint64 elapsedMs) const;
     QString shownPath(const QString &pdf) const;
     void say(const QString &text) const;

@@ -3,9 +3,12 @@
 
 #include "engine/ConversionLimits.h"
 #include "engine/ConverterChoice.h"
+#include "OptionSpellings.h"
+#include "platform/FileSystem.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <climits>
 
@@ -18,8 +21,7 @@ const QString Stdin = QStringLiteral("-");
 ParsedCommandLine usageError(const QString &text)
 {
     ParsedCommandLine parsed;
-    parsed.text = QStringLiteral("morwenda-batch: ") + text +
-                  QStringLiteral("\nTry 'morwenda-batch --help' for more information.\n");
+    parsed.text = QStringLiteral("morwenda-batch: ") + text + u'\n' + TryHelp + u'\n';
     parsed.exitStatus = UsageError;
     return parsed;
 }
@@ -45,11 +47,17 @@ QCommandLineOption valued(const QStringList &names, const QString &description,
     return QCommandLineOption(names, description, valueName, defaultValue);
 }
 
+QCommandLineOption hidden(QCommandLineOption option)
+{
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
 // Every option, in the order --help lists them.
 struct Definitions
 {
     QCommandLineOption help = flag({"h", "help"}, "Shows this help.");
-    QCommandLineOption version = flag({"V", "version"}, "Shows the program's version.");
+    QCommandLineOption version = flag({"V", "v", "version"}, "Shows the program's version.");
     QCommandLineOption out =
         valued({"o", "out"},
                "Puts every text file into the folder DIR; '-' writes the text of one PDF to "
@@ -66,8 +74,8 @@ struct Definitions
                        "current folder (or its whole folder path when outside it).");
     QCommandLineOption jobs =
         valued({"j", "jobs"},
-               "Runs N converters at once (default: one per processor this program may use; "
-               "never more).",
+               "Runs N converters at once (default, and 0: one per processor this program may "
+               "use; never more).",
                "N");
     QCommandLineOption timeLimit =
         valued({"time-limit"},
@@ -128,16 +136,17 @@ struct Definitions
     QCommandLineOption ocrDpi =
         valued({"ocr-dpi"}, "Draws a page for OCR at DPI dots per inch (50 to 1200, default 300).",
                "DPI", "300");
+    // pdftotext's -opw and -upw; --help names them with pdftotext's other spellings.
+    QCommandLineOption ownerPassword = hidden(valued({"opw"}, "", "PASSWORD"));
+    QCommandLineOption userPassword = hidden(valued({"upw"}, "", "PASSWORD"));
 
-    void addTo(QCommandLineParser &parser) const
+    QList<QCommandLineOption> all() const
     {
-        for (const QCommandLineOption *option :
-             {&help,         &version,   &out,        &toStdout,     &parents,
-              &beside,       &keepTree,  &jobs,       &timeLimit,    &memoryLimit,
-              &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
-              &report,       &append,    &extension,  &converter,    &quiet,
-              &ocr,          &ocrLanguages, &ocrDpi})
-            parser.addOption(*option);
+        return {help,         version,      out,        toStdout,      parents,
+                beside,       keepTree,     jobs,       timeLimit,     memoryLimit,
+                passwordFile, filesFrom,    files0From, skipExisting,  resume,
+                report,       append,       extension,  converter,     quiet,
+                ocr,          ocrLanguages, ocrDpi,     ownerPassword, userPassword};
     }
 };
 
@@ -176,9 +185,10 @@ Problem readNumbers(const QCommandLineParser &parser, const Definitions &defined
         int least;
         int most; // what the converters can hold
     } numbers[] = {
-        {defined.jobs, options.jobs, 1, INT_MAX},
+        {defined.jobs, options.jobs, 0, INT_MAX},
         {defined.timeLimit, options.timeLimitSeconds, 0, ConversionLimits::MaxIdleSeconds},
-        {defined.memoryLimit, options.memoryLimitMegabytes, 0, ConversionLimits::MaxMemoryMegabytes}};
+        {defined.memoryLimit, options.memoryLimitMegabytes, 0,
+         ConversionLimits::MaxMemoryMegabytes}};
     for (const auto &number : numbers) {
         if (!parser.isSet(number.option))
             continue;
@@ -195,11 +205,36 @@ Problem readNumbers(const QCommandLineParser &parser, const Definitions &defined
     return std::nullopt;
 }
 
+// pdftotext's form FILE.pdf OUT.txt, or FILE.pdf - for standard output: meant when nothing else
+// says where the text goes and the second of exactly two operands is "-" or ends in ".txt". When
+// the first is a folder, both are paths to convert, as they always were.
+void readPdftotextForm(const QCommandLineParser &parser, const Definitions &defined,
+                       BatchOptions &options)
+{
+    if (options.paths.size() != 2 || options.toStdout || !options.outFolder.isEmpty())
+        return;
+    for (const QCommandLineOption *place :
+         {&defined.beside, &defined.filesFrom, &defined.files0From})
+        if (parser.isSet(*place))
+            return;
+    const QString text = options.paths.constLast();
+    if (text != Stdin && !text.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+        return;
+    if (files::isFolder(options.paths.constFirst()))
+        return;
+    options.paths.removeLast();
+    if (text == Stdin)
+        options.toStdout = true;
+    else
+        options.textFile = text;
+}
+
 // The paths and the lists and files they come from; standard input serves one of them at most.
 Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
                    BatchOptions &options)
 {
     options.paths = parser.positionalArguments();
+    readPdftotextForm(parser, defined, options);
     options.filesFrom = parser.value(defined.filesFrom);
     options.files0From = parser.value(defined.files0From);
     options.passwordFile = parser.value(defined.passwordFile);
@@ -212,8 +247,10 @@ Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
     if (readers > 1)
         return QStringLiteral("standard input ('-') can serve one path, list or password file "
                               "only");
-    if (options.paths.contains(Stdin) && options.outFolder.isEmpty() && !options.toStdout)
-        return QStringLiteral("a PDF on standard input ('-') needs --out DIR or -o -");
+    if (options.paths.contains(Stdin) && options.outFolder.isEmpty() && !options.toStdout &&
+        options.textFile.isEmpty())
+        return QStringLiteral("a PDF on standard input ('-') needs --out DIR, -o - or a text file "
+                              "(- OUT.txt)");
     for (const QCommandLineOption *option :
          {&defined.filesFrom, &defined.files0From, &defined.passwordFile, &defined.resume})
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
@@ -272,12 +309,14 @@ struct TextOptionSet
     const QCommandLineOption raw{
         QStringLiteral("raw"),
         QStringLiteral("Keeps the text in content stream order (pdftotext -raw).")};
-    const QCommandLineOption firstPage{{QStringLiteral("f"), QStringLiteral("first-page")},
-                                       QStringLiteral("Converts from page N on (pdftotext -f)."),
-                                       QStringLiteral("N")};
-    const QCommandLineOption lastPage{{QStringLiteral("l"), QStringLiteral("last-page")},
-                                      QStringLiteral("Converts up to page N (pdftotext -l)."),
-                                      QStringLiteral("N")};
+    const QCommandLineOption firstPage{
+        {QStringLiteral("f"), QStringLiteral("first-page")},
+        QStringLiteral("Converts from page N on (pdftotext -f; 0: from the first)."),
+        QStringLiteral("N")};
+    const QCommandLineOption lastPage{
+        {QStringLiteral("l"), QStringLiteral("last-page")},
+        QStringLiteral("Converts up to page N (pdftotext -l; 0: to the last)."),
+        QStringLiteral("N")};
     const QCommandLineOption encoding{
         QStringLiteral("encoding"),
         QStringLiteral("Writes the text in encoding NAME (pdftotext -enc; default UTF-8): %1.")
@@ -309,9 +348,10 @@ struct TextOptionSet
              {std::pair{&firstPage, &text.firstPage}, std::pair{&lastPage, &text.lastPage}}) {
             if (!parser.isSet(*option))
                 continue;
-            const std::optional<int> value = numberOf(parser.value(*option), 1);
+            // 0 is no limit, as pdftotext takes it.
+            const std::optional<int> value = numberOf(parser.value(*option), 0);
             if (!value)
-                return QStringLiteral("--%1 needs a page number of at least 1, "
+                return QStringLiteral("--%1 needs a page number (0 for no limit), "
                                       "not '%2'")
                     .arg(option->names().constLast(), parser.value(*option));
             *page = *value;
@@ -335,6 +375,73 @@ struct TextOptionSet
         return QString();
     }
 };
+
+// pdftotext's -opw and -upw, the owner's first as pdftotext tries it, before the lines of the
+// password file.
+Problem readCommandLinePasswords(const QCommandLineParser &parser, const Definitions &defined,
+                                 BatchOptions &options)
+{
+    for (const QCommandLineOption *option : {&defined.ownerPassword, &defined.userPassword})
+        for (const QString &password : parser.values(*option))
+            if (!password.isEmpty() && !options.passwords.contains(password))
+                options.passwords << password;
+    return std::nullopt;
+}
+
+// `text` broken into lines of at most `width` characters, each after `indent` spaces but the first.
+QString wrapped(const QString &text, qsizetype indent, qsizetype width)
+{
+    QString lines;
+    qsizetype lineLength = indent;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (lineLength > indent && lineLength + 1 + word.size() > width) {
+            lines += u'\n' + QString(indent, u' ');
+            lineLength = indent;
+        } else if (lineLength > indent) {
+            lines += u' ';
+            ++lineLength;
+        }
+        lines += word;
+        lineLength += word.size();
+    }
+    return lines;
+}
+
+// --help: Qt's text with the program's name in the usage line (not the path it was started by)
+// and pdftotext's form under it, then pdftotext's spellings.
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    text.replace(0, text.indexOf(u'\n'),
+                 QStringLiteral("Usage: morwenda-batch [options] PATH...\n"
+                                "       morwenda-batch [options] FILE.pdf [OUT.txt | -]"));
+    // The descriptions start where Qt starts them.
+    static const QRegularExpression firstOption(QStringLiteral("\n(  -h, --help +)"));
+    const qsizetype Column = std::max<qsizetype>(firstOption.match(text).capturedLength(1), 20);
+    constexpr qsizetype Width = 79;
+    text += u'\n' +
+            wrapped(QStringLiteral("As pdftotext spells them, these options work too, and so "
+                                   "does its form FILE.pdf OUT.txt (or FILE.pdf - for standard "
+                                   "output): the text of one PDF, written whole or not at all."),
+                    0, Width) +
+            u'\n';
+    for (const optionspellings::PdftotextSpelling &spelling :
+         optionspellings::pdftotextSpellings()) {
+        QString names = QStringLiteral("  ") + spelling.spelling;
+        if (!spelling.valueName.isEmpty())
+            names += QStringLiteral(" <%1>").arg(spelling.valueName);
+        const QString help = spelling.help.isEmpty()
+                                 ? QStringLiteral("As --%1.").arg(spelling.option)
+                                 : spelling.help;
+        text += names.leftJustified(Column - 1) + u' ' + wrapped(help, Column, Width) + u'\n';
+    }
+    text += QStringLiteral("  ") +
+            wrapped(QStringLiteral("-f, -l, -q and -v are the short forms of --first-page, "
+                                   "--last-page, --quiet and --version."),
+                    2, Width) +
+            u'\n';
+    return text;
+}
 
 } // namespace
 
@@ -367,18 +474,21 @@ ParsedCommandLine parse(const QStringList &arguments)
         "file gave usable text, 1 some did not (or none was found, or the run was stopped), 2 "
         "usage error, 3 the converter cannot run."));
     const Definitions defined;
-    defined.addTo(parser);
     const TextOptionSet textOptions;
-    parser.addOptions(textOptions.all());
+    const QList<QCommandLineOption> known = defined.all() + textOptions.all();
+    parser.addOptions(known);
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("PDF files and folders to convert."),
                                  QStringLiteral("PATH..."));
 
-    if (!parser.parse(arguments))
+    const optionspellings::Respelled respelled = optionspellings::respell(arguments, known);
+    if (!respelled.problem.isEmpty())
+        return usageError(respelled.problem);
+    if (!parser.parse(respelled.arguments))
         return usageError(parser.errorText());
     ParsedCommandLine parsed;
     if (parser.isSet(defined.help)) {
-        parsed.text = parser.helpText();
+        parsed.text = helpText(parser);
         return parsed;
     }
     if (parser.isSet(defined.version)) {
@@ -388,8 +498,8 @@ ParsedCommandLine parse(const QStringList &arguments)
     }
 
     BatchOptions options;
-    for (const auto step :
-         {readPlace, readNumbers, readInputs, readReport, readConverter, readOcr})
+    for (const auto step : {readPlace, readNumbers, readInputs, readCommandLinePasswords,
+                            readReport, readConverter, readOcr})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (const QString problem = textOptions.fill(parser, options.text); !problem.isEmpty())
@@ -398,8 +508,20 @@ ParsedCommandLine parse(const QStringList &arguments)
         return usageError(QStringLiteral("--ocr reads pages into UTF-8 text: it cannot be used "
                                          "with --encoding %1")
                               .arg(options.text.encoding));
+    if (!options.passwords.isEmpty())
+        parsed.warning = QStringLiteral(
+            "morwenda-batch: warning: every user of this machine can read a password on the "
+            "command line (-opw, -upw); --password-file FILE keeps it private ('-': standard "
+            "input).\n");
     parsed.options = options;
     return parsed;
+}
+
+QStringList optionSpellings()
+{
+    const Definitions defined;
+    const TextOptionSet textOptions;
+    return optionspellings::visibleSpellings(defined.all() + textOptions.all());
 }
 
 } // namespace batchoptions

@@ -24,6 +24,8 @@ int main(int argc, char *argv[])
         std::fputs(parsed.text.toLocal8Bit().constData(), parsed.exitStatus == 0 ? stdout : stderr);
         return parsed.exitStatus;
     }
+    if (!parsed.warning.isEmpty())
+        std::fputs(parsed.warning.toLocal8Bit().constData(), stderr);
     // Removed when the program ends, unless another running instance still uses it.
     ConverterDeployment deployment;
     BatchCommand command(*parsed.options, deployment);

@@ -549,7 +549,9 @@ void TestWindowShell::helpBox()
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.text, QStringLiteral("This program will:\r\r*extract text from a PDF.\r\rThis "
                                       "program will not:\r\r*extract an image representing text "
-                                      "from a PDF (text within an image within a PDF)."));
+                                      "from a PDF (text within an image within a PDF).\r\rWith "
+                                      "the OCR Option ticked, it does read the text within the "
+                                      "images of scanned pages, by OCR in the chosen language."));
 }
 
 void TestWindowShell::hoverRule()

@@ -2,9 +2,9 @@
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
 #include "engine/ConversionRun.h"
 #include "engine/ConverterChoice.h"
-#include "engine/PdftotextConverter.h"
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "engine/PdftotextConverter.h"
 #include "PdfFixtures.h"
 #include "RawNames.h"
 #include "TestConfig.h"
@@ -226,8 +226,9 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("tree without folder")
         << QStringList{QStringLiteral("--keep-tree"), text} << QStringList{} << 2
         << QStringLiteral("--keep-tree needs --out");
-    QTest::newRow("no jobs") << QStringList{QStringLiteral("--jobs"), QStringLiteral("0"), text}
-                             << QStringList{} << 2 << QStringLiteral("--jobs needs");
+    QTest::newRow("0 jobs: one per processor")
+        << QStringList{QStringLiteral("--jobs"), QStringLiteral("0"), text} << QStringList{} << 0
+        << QString();
     QTest::newRow("a time limit beyond what a timer holds")
         << QStringList{QStringLiteral("--time-limit"), QStringLiteral("4294968"), text}
         << QStringList{} << 2
@@ -638,9 +639,8 @@ void TestBatchCommand::reportSurvivesAKill()
     QCOMPARE(contentOf(report), QByteArray("an older report\n"));
     const QList<QStringList> rows = partialRows(place.root());
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
-    QCOMPARE(rows.first(),
-             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence"}));
+    QCOMPARE(rows.first(), (QStringList{"path", "output", "outcome", "reason", "pages", "seconds",
+                                        "ocr_pages", "ocr_confidence"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);

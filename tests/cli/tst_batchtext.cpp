@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// morwenda-batch's text options, as pdftotext's: the same bytes with either converter, and the
-// command lines it refuses.
+// morwenda-batch's text options, as pdftotext's: the same bytes with either converter, pdftotext's
+// own command lines with morwenda-batch in its place, and the command lines it refuses.
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
@@ -16,18 +16,25 @@ struct Finished
 {
     int status = -1;
     QString errors;
+    QByteArray output;
 };
+
+Finished run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    Finished done;
+    if (!process.waitForFinished(300000))
+        qWarning("%s did not end within five minutes", qPrintable(program));
+    done.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    done.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    done.output = process.readAllStandardOutput();
+    return done;
+}
 
 Finished runBatch(const QStringList &arguments)
 {
-    QProcess batch;
-    batch.start(QStringLiteral(MORWENDA_BATCH), arguments);
-    Finished done;
-    if (!batch.waitForFinished(300000))
-        qWarning("morwenda-batch did not end within five minutes");
-    done.status = batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
-    done.errors = QString::fromLocal8Bit(batch.readAllStandardError());
-    return done;
+    return run(QStringLiteral(MORWENDA_BATCH), arguments);
 }
 
 QByteArray contentOf(const QString &path)
@@ -49,6 +56,10 @@ private slots:
     void refusedCommandLines_data();
     void refusedCommandLines();
     void rangeWithoutPagesIsNamed();
+    void pdftotextCommandLinesGiveItsBytes_data();
+    void pdftotextCommandLinesGiveItsBytes();
+    void textFileIsWholeOrNothing();
+    void numberedTextsAreNamed();
 
 private:
     TestPlace m_place;
@@ -120,10 +131,10 @@ void TestBatchText::refusedCommandLines_data()
 
     QTest::newRow("layout and raw")
         << QStringList{"--layout", "--raw"} << "--layout and --raw exclude each other";
-    QTest::newRow("page 0") << QStringList{"-f", "0"} << "--first-page needs a page number";
+    QTest::newRow("page -1") << QStringList{"-f", "-1"} << "--first-page needs a page number";
     QTest::newRow("a page that is no number")
         << QStringList{"--last-page", "x"}
-        << "--last-page needs a page number of at least 1, not 'x'";
+        << "--last-page needs a page number (0 for no limit), not 'x'";
     QTest::newRow("first page after the last")
         << QStringList{"-f", "5", "-l", "2"} << "the first page (5) is after the last page (2)";
     QTest::newRow("an encoding pdftotext does not list")
@@ -162,6 +173,125 @@ void TestBatchText::rangeWithoutPagesIsNamed()
                  qPrintable(done.errors));
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("book.txt")});
     }
+}
+
+void TestBatchText::pdftotextCommandLinesGiveItsBytes_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("pdf"); // of the corpus; "" for the book of 100 pages
+    QTest::addColumn<bool>("toStandardOutput");
+
+    QTest::newRow("-layout") << "-layout"
+                             << "multicolumn.pdf" << false;
+    QTest::newRow("-raw") << "-raw"
+                          << "multicolumn.pdf" << false;
+    QTest::newRow("-f -l") << "-f 2 -l 3"
+                           << "tracemonkey.pdf" << false;
+    QTest::newRow("-enc -eol dos") << "-enc Latin1 -eol dos"
+                                   << "" << false;
+    QTest::newRow("-nopgbrk -eol mac") << "-nopgbrk -eol mac"
+                                       << "pdflatex-4-pages.pdf" << false;
+    QTest::newRow("-q") << "-q"
+                        << "simple1.pdf" << false;
+    QTest::newRow("-opw") << "-opw foo"
+                          << "rc4-40.pdf" << false;
+    QTest::newRow("-upw") << "-upw baz"
+                          << "rc4-40.pdf" << false;
+    QTest::newRow("-upw, not ASCII") << "-upw æøå"
+                                     << "issue6010_2.pdf" << false;
+    QTest::newRow("- for standard output") << "-layout"
+                                           << "multilang.pdf" << true;
+}
+
+// pdftotext's command line with morwenda-batch in its place: the same bytes, in the file named or
+// on standard output, where an old text is replaced.
+void TestBatchText::pdftotextCommandLinesGiveItsBytes()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, pdf);
+    QFETCH(bool, toStandardOutput);
+    if (!pdf.isEmpty()) {
+        pdf = fixtures::corpusFile(pdf);
+        if (!QFileInfo::exists(pdf))
+            QSKIP("the corpus is not beside the project");
+    } else {
+        pdf = m_book;
+    }
+    TestPlace place;
+    const QString theirs = toStandardOutput ? QStringLiteral("-") : place.path("pdftotext.txt");
+    const QString ours = toStandardOutput ? QStringLiteral("-") : place.path("morwenda.txt");
+    if (!toStandardOutput) {
+        QFile old(ours);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an old text\n") > 0);
+    }
+    const QStringList arguments = options.split(u' ');
+    const Finished pdftotext =
+        run(QStringLiteral(MORWENDA_PDFTOTEXT), arguments + QStringList{pdf, theirs});
+    QCOMPARE(pdftotext.status, 0);
+    const Finished done = runBatch(arguments + QStringList{pdf, ours});
+    QVERIFY2(done.status == 0, qPrintable(done.errors));
+    if (toStandardOutput)
+        QCOMPARE(done.output, pdftotext.output);
+    else
+        QCOMPARE(contentOf(ours), contentOf(theirs));
+    QCOMPARE(done.errors.contains(QStringLiteral("warning: every user of this machine can read a "
+                                                 "password")),
+             options.contains(QStringLiteral("pw ")));
+}
+
+// FILE.pdf OUT.txt as every text: an old text stays when the new one fails; a PDF named OUT.txt is
+// never replaced; -o - with two PDFs says how to ask.
+void TestBatchText::textFileIsWholeOrNothing()
+{
+    TestPlace place;
+    const QString damaged = place.path(QStringLiteral("damaged.pdf"));
+    QFile bad(damaged);
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("%PDF-1.4\ntrailer garbage\n") > 0);
+    bad.close();
+    const QString old = place.path(QStringLiteral("old.txt"));
+    QFile(m_short).copy(place.path(QStringLiteral("a PDF.txt")));
+    QFile oldText(old);
+    QVERIFY(oldText.open(QIODevice::WriteOnly) && oldText.write("kept\n") > 0);
+    oldText.close();
+
+    Finished done = runBatch({damaged, old});
+    QCOMPARE(done.status, 1);
+    QVERIFY2(done.errors.contains(damaged + QStringLiteral("  - ")), qPrintable(done.errors));
+    QCOMPARE(contentOf(old), QByteArray("kept\n"));
+
+    done = runBatch({m_short, place.path(QStringLiteral("a PDF.txt"))});
+    QCOMPARE(done.status, 2);
+    QVERIFY2(done.errors.contains(QStringLiteral("a PDF.txt is a PDF: its text would replace it")),
+             qPrintable(done.errors));
+    QCOMPARE(contentOf(place.path(QStringLiteral("a PDF.txt"))).left(5), QByteArray("%PDF-"));
+
+    done = runBatch({QStringLiteral("-o"), QStringLiteral("-"), m_short, m_book});
+    QCOMPARE(done.status, 2);
+    QVERIFY2(done.errors.endsWith(QStringLiteral("Try 'morwenda-batch --help' for more "
+                                                 "information.\n")),
+             qPrintable(done.errors));
+}
+
+// Two PDFs of one name into one folder: the second text is numbered, and the command line says
+// so as the window's final message does.
+void TestBatchText::numberedTextsAreNamed()
+{
+    TestPlace place;
+    const QString first = place.path(QStringLiteral("one/short.pdf"));
+    const QString second = place.path(QStringLiteral("two/short.pdf"));
+    QDir().mkpath(place.path(QStringLiteral("one")));
+    QDir().mkpath(place.path(QStringLiteral("two")));
+    QVERIFY(QFile::copy(m_short, first) && QFile::copy(m_short, second));
+    const QString out = place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const Finished done = runBatch({QStringLiteral("-o"), out, first, second});
+    QVERIFY2(done.status == 0, qPrintable(done.errors));
+    QVERIFY2(done.errors.contains(QStringLiteral("These texts were numbered, because a listed file "
+                                                 "or an earlier text has the same name:\n") +
+                                  second + QStringLiteral("  - its text is short (2).txt\n")),
+             qPrintable(done.errors));
+    QVERIFY2(!done.errors.contains(first + QStringLiteral("  - its text")),
+             qPrintable(done.errors));
 }
 
 int main(int argc, char *argv[])
