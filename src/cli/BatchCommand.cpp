@@ -5,9 +5,9 @@
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
 #include "engine/ConverterKind.h"
+#include "engine/FolderWalk.h"
 #include "engine/OutputChoice.h"
 #include "engine/RunSummary.h"
-#include "engine/FolderWalk.h"
 #include "engine/TextCheck.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
@@ -364,8 +364,9 @@ bool BatchCommand::isSkipped(const Input &input) const
         files::lastChangeMs(input.output) <= files::lastChangeMs(input.pdf))
         return false;
     bool unreadable = false;
-    const bool unusable = hasNoUsableTextAs(
-        input.output, m_options.text, [&](const QString &, int, const QString &) { unreadable = true; });
+    const bool unusable =
+        hasNoUsableTextAs(input.output, m_options.text,
+                          [&](const QString &, int, const QString &) { unreadable = true; });
     return !unusable && !unreadable;
 }
 
@@ -549,7 +550,7 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
     const QString pdf = row.pdf;
     row = reportrows::rowOf(file);
     row.pdf = pdf;
-    if (m_options.toStdout)
+    if (m_options.toStdout && !row.output.isEmpty())
         row.output = Stdin;
     if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
         row.pdf = Stdin;

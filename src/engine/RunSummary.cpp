@@ -35,12 +35,57 @@ bool leftAnyText(const QList<FileOutcome> &outcomes)
     return false;
 }
 
+namespace {
+
+QString shownName(const FileOutcome &file)
+{
+    return nativepath::display(file.pdf);
+}
+
+} // namespace
+
+QString stoppedHeader(int files)
+{
+    return files == 1 ? QStringLiteral("1 file was not converted, because the run was stopped:")
+                      : QStringLiteral("%1 files were not converted, because the run was stopped:")
+                            .arg(files);
+}
+
 QStringList failureLines(const QList<FileOutcome> &outcomes)
 {
     QStringList lines;
     for (const FileOutcome &file : outcomes)
-        if (file.outcome != Outcome::Converted)
-            lines << nativepath::display(file.pdf) + file.reason;
+        if (!leftText(file.outcome) || file.outcome == Outcome::NoUsableText)
+            if (file.outcome != Outcome::WriteFailed && file.outcome != Outcome::Stopped)
+                lines << shownName(file) + file.reason;
+    return lines;
+}
+
+QStringList writeFailedLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome == Outcome::WriteFailed)
+            lines << shownName(file) + file.reason;
+    return lines;
+}
+
+QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (leftText(file.outcome) && file.pagesUnread > 0)
+            lines << shownName(file) + reasons::pagesUnread(file.pagesUnread, file.pagesRequested,
+                                                            file.unreadPages);
+    return lines;
+}
+
+QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome == Outcome::LowConfidence)
+            lines << shownName(file) + file.reason;
     return lines;
 }
 
@@ -49,7 +94,8 @@ QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.outcome == Outcome::Converted && file.ocrPages > 0)
-            lines << nativepath::display(file.pdf) + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+            lines << shownName(file) +
+                         reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
     return lines;
 }
 
@@ -58,18 +104,31 @@ QStringList renamedLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.numbered && leftText(file.outcome))
-            lines << nativepath::display(file.pdf) + QStringLiteral("  - its text is ") +
+            lines << shownName(file) + QStringLiteral("  - its text is ") +
                          nativepath::display(paths::getFileName(file.output));
     return lines;
 }
 
-QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped)
+QStringList stoppedLines(const QList<FileOutcome> &outcomes)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (file.outcome == Outcome::Stopped)
+            lines << shownName(file);
+    return lines;
+}
+
+QString finalMessage(const QList<FileOutcome> &outcomes)
 {
     if (noConverterRan(outcomes))
         return NoConverter + section(FailureListHeader, failureLines(outcomes));
-    if (!leftAnyText(outcomes))
-        return stopped ? NoData + section(FailureListHeader, failureLines(outcomes)) : NoData;
-    return Done + section(FailureListHeader, failureLines(outcomes)) +
+    const QStringList stoppedFiles = stoppedLines(outcomes);
+    return (leftAnyText(outcomes) ? Done : NoData) +
+           section(FailureListHeader, failureLines(outcomes)) +
+           section(WriteFailedHeader, writeFailedLines(outcomes)) +
+           section(stoppedHeader(int(stoppedFiles.size())), stoppedFiles) +
+           section(PagesUnreadHeader, pagesUnreadLines(outcomes)) +
+           section(LowConfidenceHeader, lowConfidenceLines(outcomes)) +
            section(ReadByOcrHeader, readByOcrLines(outcomes)) +
            section(RenamedListHeader, renamedLines(outcomes));
 }

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/BatchController.h"
+#include "batch/FinalList.h"
 #include "batch/OcrOptionController.h"
 #include "BatchFixture.h"
-#include "engine/OcrChoice.h"
-#include "batch/FinalList.h"
-#include "BatchFixture.h"
 #include "cli/BatchReport.h"
-#include "preview/PreviewController.h"
+#include "engine/OcrChoice.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
+#include "engine/RunSummary.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"
+#include "preview/PreviewController.h"
 
 #include "platform/SettingKeys.h"
 #include "platform/widgets/WidgetServices.h"
@@ -626,10 +626,11 @@ void TestBatchRun::aPreviewRunsBesideTheRun()
     fx.services.expectMessage(MessageAnswer::Yes);
     fx.services.expectMessage();
     clickStart(ui);
-    // Stopped before any text was in place: the message says which files got none, and why.
+    // Stopped before any text was in place: the message names the files the stop left, apart
+    // from the failures.
     QCOMPARE(fx.services.boxes().last().text,
-             QStringLiteral("File(s) has no data.") + Header +
-                 failureLine(forms, reasons::Stopped) + failureLine(m_pdfs->text, reasons::Stopped));
+             QStringLiteral("File(s) has no data.\r\n") + runsummary::stoppedHeader(2) +
+                 QStringLiteral("\r\n") + forms + QStringLiteral("\r\n") + m_pdfs->text);
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
 }
 

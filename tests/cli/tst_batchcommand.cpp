@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
+#include "cli/ProgressDisplay.h"
 #include "engine/ConversionRun.h"
 #include "engine/ConverterChoice.h"
-#include "engine/PdftotextConverter.h"
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "engine/PdftotextConverter.h"
 #include "PdfFixtures.h"
 #include "RawNames.h"
 #include "TestConfig.h"
@@ -164,6 +165,7 @@ private slots:
     void passwordFromAFile();
     void rawNamesAndListedFilesFromTheCommandLine_data();
     void rawNamesAndListedFilesFromTheCommandLine();
+    void barCountsStoppedFilesApart();
 };
 
 void TestBatchCommand::exitStatuses_data()
@@ -638,9 +640,8 @@ void TestBatchCommand::reportSurvivesAKill()
     QCOMPARE(contentOf(report), QByteArray("an older report\n"));
     const QList<QStringList> rows = partialRows(place.root());
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
-    QCOMPARE(rows.first(),
-             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence"}));
+    QCOMPARE(rows.first(), (QStringList{"path", "output", "outcome", "reason", "pages", "seconds",
+                                        "ocr_pages", "ocr_confidence"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);
@@ -941,6 +942,21 @@ void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
         shownLoose + QStringLiteral(".pdf -> ") + shownLoose + QStringLiteral(".txt converted")};
     expectedRows.sort();
     QCOMPARE(reported, expectedRows);
+}
+
+// After a stop the terminal's line counts the files the stop left apart from those that failed.
+void TestBatchCommand::barCountsStoppedFilesApart()
+{
+    ProgressDisplay::State state;
+    state.total = state.done = 930;
+    state.failed = 2;
+    state.stopped = 927;
+    QVERIFY2(ProgressDisplay::barLine(state, 200)
+                 .contains(QStringLiteral(" 930/930, 2 failed, 927 stopped, ")),
+             qPrintable(ProgressDisplay::barLine(state, 200)));
+    state.stopped = 0;
+    QVERIFY(
+        ProgressDisplay::barLine(state, 200).contains(QStringLiteral(", 2 failed, 0.0 pages/s")));
 }
 
 QTEST_MAIN(TestBatchCommand)
