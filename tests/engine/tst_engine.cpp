@@ -193,12 +193,12 @@ void TestEngine::faultsKeepTheOldText()
     else
         QCOMPARE(run.outcomes.at(0).reason, reason);
     // A converter that cannot start for any file is said first, with each file's reason.
-    QCOMPARE(run.message, outcome == Outcome::CannotStart
-                              ? QStringLiteral("No converter can be run, so no PDF can be "
-                                               "converted to text.\r\nThe following files could "
-                                               "not be read:\r\n") +
-                                    pdf + run.outcomes.at(0).reason
-                              : QStringLiteral("File(s) has no data."));
+    QCOMPARE(run.message, (outcome == Outcome::CannotStart
+                               ? QStringLiteral("No converter can be run, so no PDF can be "
+                                                "converted to text.")
+                               : runsummary::NoData) +
+                              QStringLiteral("\r\nThe following files could not be read:\r\n") +
+                              pdf + run.outcomes.at(0).reason);
     QCOMPARE(contentOf(old), OldText);
     // Only the old text is left: no staging folder, no partial text.
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -534,10 +534,10 @@ void TestEngine::finalMessageSaysWhatEachFileLeft_data()
     QTest::addColumn<QList<FileOutcome>>("outcomes");
     QTest::addColumn<QString>("message");
     QTest::newRow("no text: every file is named with its reason")
-        << QList<FileOutcome>{damaged,
-                              file("/in/scan.pdf", Outcome::NoUsableText, reasons::Unreadable)}
+        << QList<FileOutcome>{damaged, file("/in/gone.pdf", Outcome::CannotRead,
+                                            reasons::cannotRead(QStringLiteral("No such file")))}
         << runsummary::NoData + failures + damaged.pdf + reasons::Damaged + br +
-               QStringLiteral("/in/scan.pdf") + reasons::Unreadable;
+               QStringLiteral("/in/gone.pdf  - the file could not be read: No such file.");
     QTest::newRow("a low-confidence OCR text is no failure")
         << QList<FileOutcome>{text, file("/in/faint.pdf", Outcome::LowConfidence, lowReason)}
         << runsummary::Done + br + runsummary::LowConfidenceHeader + br +
@@ -637,10 +637,9 @@ void TestEngine::stopKillsConvertersAndKeepsFinishedTexts()
     QCOMPARE(done.outcomes.at(0).outcome, Outcome::Converted);
     QVERIFY(contentOf(outputpaths::inFolder(out, slow)).startsWith("A line of text"));
     QCOMPARE(contentOf(old), OldText);
-    QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
-                               QStringLiteral("\r\n") + hang + reasons::Stopped +
-                               QStringLiteral("\r\n") + last + reasons::Stopped +
-                               QStringLiteral("\r\n") + hang + reasons::Stopped);
+    QCOMPARE(done.message, QStringLiteral("Done.\r\n") + runsummary::stoppedHeader(3) +
+                               QStringLiteral("\r\n") + hang + QStringLiteral("\r\n") + last +
+                               QStringLiteral("\r\n") + hang);
     QCOMPARE(childProcesses(), QList<int>());
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
@@ -981,7 +980,9 @@ void TestEngine::aTextThatCannotBePutInPlaceIsNotConverted()
     QCOMPARE(run.outcomes.at(0).reason,
              reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR))));
     QVERIFY(QFileInfo(target).isDir());
-    QCOMPARE(run.message, QStringLiteral("File(s) has no data."));
+    QCOMPARE(run.message, QStringLiteral("File(s) has no data.\r\n") +
+                              runsummary::WriteFailedHeader + QStringLiteral("\r\n") +
+                              m_pdfs->text + run.outcomes.at(0).reason);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("text.txt")});
 }

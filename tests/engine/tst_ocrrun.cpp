@@ -261,8 +261,8 @@ void TestOcrRun::aScanIsSpreadOverTheConverters()
     const QByteArray split = textWith(2, QStringLiteral("two"), splitPages);
     QVERIFY(whole.contains("Page 12 of the minutes."));
     QCOMPARE(split, whole);
-    QVERIFY(wholePages > 0);
-    QCOMPARE(splitPages, 0);
+    QVERIFY(wholePages >= 12);
+    QCOMPARE(splitPages, 3); // once per range as it ends, not page by page
 }
 
 void TestOcrRun::lowConfidenceIsNamed()
