@@ -42,6 +42,23 @@ QString shownName(const FileOutcome &file)
     return nativepath::display(file.pdf);
 }
 
+// A line for each file that `keep` takes, in row order.
+template <typename Keep, typename Line>
+QStringList linesOf(const QList<FileOutcome> &outcomes, Keep keep, Line line)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (keep(file))
+            lines << line(file);
+    return lines;
+}
+
+// The name followed by the file's own reason.
+QString withReason(const FileOutcome &file)
+{
+    return shownName(file) + file.reason;
+}
+
 } // namespace
 
 QString stoppedHeader(int files)
@@ -53,69 +70,68 @@ QString stoppedHeader(int files)
 
 QStringList failureLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (!leftText(file.outcome) || file.outcome == Outcome::NoUsableText)
-            if (file.outcome != Outcome::WriteFailed && file.outcome != Outcome::Stopped)
-                lines << shownName(file) + file.reason;
-    return lines;
+    return linesOf(
+        outcomes,
+        [](const FileOutcome &file) {
+            return (!leftText(file.outcome) || file.outcome == Outcome::NoUsableText) &&
+                   file.outcome != Outcome::WriteFailed && file.outcome != Outcome::Stopped;
+        },
+        withReason);
 }
 
 QStringList writeFailedLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (file.outcome == Outcome::WriteFailed)
-            lines << shownName(file) + file.reason;
-    return lines;
+    return linesOf(
+        outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::WriteFailed; },
+        withReason);
 }
 
 QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (leftText(file.outcome) && file.pagesUnread > 0)
-            lines << shownName(file) + reasons::pagesUnread(file.pagesUnread, file.pagesRequested,
-                                                            file.unreadPages);
-    return lines;
+    return linesOf(
+        outcomes,
+        [](const FileOutcome &file) { return leftText(file.outcome) && file.pagesUnread > 0; },
+        [](const FileOutcome &file) {
+            return shownName(file) +
+                   reasons::pagesUnread(file.pagesUnread, file.pagesRequested, file.unreadPages);
+        });
 }
 
 QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (file.outcome == Outcome::LowConfidence)
-            lines << shownName(file) + file.reason;
-    return lines;
+    return linesOf(
+        outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::LowConfidence; },
+        withReason);
 }
 
 QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (file.outcome == Outcome::Converted && file.ocrPages > 0)
-            lines << shownName(file) +
-                         reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
-    return lines;
+    return linesOf(
+        outcomes,
+        [](const FileOutcome &file) {
+            return file.outcome == Outcome::Converted && file.ocrPages > 0;
+        },
+        [](const FileOutcome &file) {
+            return shownName(file) +
+                   reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+        });
 }
 
 QStringList renamedLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (file.numbered && leftText(file.outcome))
-            lines << shownName(file) + QStringLiteral("  - its text is ") +
-                         nativepath::display(paths::getFileName(file.output));
-    return lines;
+    return linesOf(
+        outcomes, [](const FileOutcome &file) { return file.numbered && leftText(file.outcome); },
+        [](const FileOutcome &file) {
+            return shownName(file) + QStringLiteral("  - its text is ") +
+                   nativepath::display(paths::getFileName(file.output));
+        });
 }
 
 QStringList stoppedLines(const QList<FileOutcome> &outcomes)
 {
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (file.outcome == Outcome::Stopped)
-            lines << shownName(file);
-    return lines;
+    return linesOf(
+        outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::Stopped; },
+        shownName);
 }
 
 QString finalMessage(const QList<FileOutcome> &outcomes)
