@@ -589,7 +589,7 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
     const QString pdf = row.pdf;
     row = reportrows::rowOf(file);
     row.pdf = pdf;
-    if (m_options.toStdout)
+    if (m_options.toStdout && !row.output.isEmpty())
         row.output = Stdin;
     if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
         row.pdf = Stdin;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressDisplay.h"
 
+#include "platform/NativePath.h"
 #include <QFileInfo>
 #include <QTimer>
-#include "platform/NativePath.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -44,11 +44,13 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
                                bool failed, int pages, qint64 bytes)
 {
     ++m_state.done;
-    m_state.failed += failed ? 1 : 0;
+    const bool stopped = outcome == QStringLiteral("stopped");
+    m_state.stopped += stopped ? 1 : 0;
+    m_state.failed += failed && !stopped ? 1 : 0;
     m_state.doneBytes += bytes;
     m_state.pages += std::max(0, pages);
     m_working.removeOne(pdf);
-    if (m_style != Style::Lines || outcome == QStringLiteral("stopped"))
+    if (m_style != Style::Lines || stopped)
         return;
     const QString line = QStringLiteral("%1/%2 %3 %4%5\n")
                              .arg(m_state.done)
@@ -101,10 +103,13 @@ QString ProgressDisplay::barLine(const State &state, int width)
             (state.elapsedMs * (state.totalBytes - state.doneBytes) / state.doneBytes + 999) /
             1000);
     const double perSecond = state.elapsedMs > 0 ? state.pages * 1000.0 / state.elapsedMs : 0;
-    const QString counts = QStringLiteral(" %1/%2, %3 failed, %4 pages/s, %5 taken, %6 left")
+    const QString stopped =
+        state.stopped > 0 ? QStringLiteral(", %1 stopped").arg(state.stopped) : QString();
+    const QString counts = QStringLiteral(" %1/%2, %3 failed%4, %5 pages/s, %6 taken, %7 left")
                                .arg(state.done)
                                .arg(state.total)
                                .arg(state.failed)
+                               .arg(stopped)
                                .arg(perSecond, 0, 'f', perSecond < 100 ? 1 : 0)
                                .arg(durationText(state.elapsedMs / 1000), left);
     const QString atWork =

@@ -32,6 +32,7 @@ public:
         double filled = 0; // files done with the share of pages through of those converting
         int total = 0;
         int failed = 0;
+        int stopped = 0;       // not converted because the run was stopped: not failed
         qint64 doneBytes = 0;  // of the PDFs converted so far
         qint64 totalBytes = 0; // of every PDF to convert
         qint64 pages = 0;      // of the texts so far

@@ -68,6 +68,10 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
     m_judge->finish();
     // Without page breaks the pages are not known from the text.
     m_result.pages = m_form.pageBreaks ? m_pageBreaks : -1;
+    // Every page the converter reads ends with a page break: none at all means that not one page
+    // of the document could be read.
+    if (m_form.pageBreaks && m_result.bytes == 0)
+        return {Outcome::Damaged, reasons::Damaged};
     if (m_result.bytes == 0 || m_judge->hasNoUsableText())
         return {Outcome::NoUsableText, reasons::Unreadable};
     if (m_result.ocrPages > 0 && m_result.ocrConfidence >= 0 &&

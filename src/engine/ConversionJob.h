@@ -38,6 +38,11 @@ struct JobResult
     double ocrConfidence = -1; // tesseract's mean confidence over their words; -1: no words
     // The document's page count, when it was left to be split (see JobOrder).
     int pagesToSplit = 0;
+    // Pages of the range the converter went through, and those it could not read (their text is
+    // left out, as pdftotext leaves it out), as "5,12,31-40"; 0 and "" when it does not say.
+    int pagesRequested = 0;
+    int pagesUnread = 0;
+    QString unreadPages;
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and

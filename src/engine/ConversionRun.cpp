@@ -3,11 +3,11 @@
 
 #include "ConversionJob.h"
 #include "ConverterKind.h"
-#include "RunSummary.h"
-#include "StagingFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
+#include "RunSummary.h"
+#include "StagingFolder.h"
 #include "TextJoin.h"
 
 #include <algorithm>
@@ -37,7 +37,7 @@ ConversionRun::~ConversionRun()
 
 QString ConversionRun::finalMessage() const
 {
-    return runsummary::finalMessage(m_outcomes, m_stopping);
+    return runsummary::finalMessage(m_outcomes);
 }
 
 void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
@@ -156,6 +156,7 @@ bool ConversionRun::dispatch(int index)
     row.staging = staging;
     row.dispatched = true;
     row.clock.start();
+    row.identity = FileIdentity::ofPath(pdf);
     Part whole;
     whole.textPath = row.textPath;
     whole.firstPage = m_limits.text.firstPage;
@@ -240,8 +241,8 @@ void ConversionRun::onPartFinished(int index, int partIndex)
     ConversionJob *job = part.job.release();
     job->disconnect(this);
     job->deleteLater();
-    if (part.result.outcome == Outcome::WrongPassword && !row.split && !row.failed &&
-        !m_stopping && row.passwordTry + 1 < m_passwords.size()) {
+    if (part.result.outcome == Outcome::WrongPassword && !row.split && !row.failed && !m_stopping &&
+        row.passwordTry + 1 < m_passwords.size()) {
         // The next password of the list, in a fresh staging file.
         QFile::remove(part.textPath);
         row.password = m_passwords.at(++row.passwordTry);
@@ -250,12 +251,48 @@ void ConversionRun::onPartFinished(int index, int partIndex)
         startPart(index, partIndex);
         return;
     }
-    if (part.result.pagesToSplit > 0 && !row.failed && !m_stopping)
+    // A file replaced or written while it converted gives a text of two documents, or of none.
+    if (!m_stopping && pdfChanged(index))
+        failRow(index, Outcome::Changed, reasons::Changed);
+    else if (part.result.pagesToSplit > 0 && !row.failed && !m_stopping)
         splitRow(index, part.result.pagesToSplit);
-    else if (!leftText(part.result.outcome))
+    else if (!leftText(part.result.outcome) && !(row.split && noPageRead(part.result)))
         failRow(index, part.result.outcome, part.result.reason);
+    else if (row.split)
+        countSplitPages(index);
     finishRowIfDone(index);
     pump();
+}
+
+// A range none of whose pages could be read: the file's other ranges may hold text.
+bool ConversionRun::noPageRead(const JobResult &result)
+{
+    return result.outcome == Outcome::Damaged && result.pagesRequested > 0 &&
+           result.pagesUnread >= result.pagesRequested;
+}
+
+bool ConversionRun::pdfChanged(int index) const
+{
+    const FileIdentity &before = m_rows[size_t(index)].identity;
+    return before.isKnown() && !before.sameAs(FileIdentity::ofPath(m_outcomes.at(index).pdf));
+}
+
+// The ranges of a split file done so far move its share of the progress.
+void ConversionRun::countSplitPages(int index)
+{
+    Row &row = m_rows[size_t(index)];
+    int done = 0;
+    int total = 0;
+    for (const Part &part : row.parts) {
+        const int pages = part.lastPage - part.firstPage + 1;
+        total += pages;
+        if (part.ended)
+            done += pages;
+    }
+    if (row.ended || total <= 0)
+        return;
+    row.pageShare = double(done) / total;
+    emit pagesDone(index, done, total);
 }
 
 void ConversionRun::splitRow(int index, int pageCount)
@@ -265,9 +302,9 @@ void ConversionRun::splitRow(int index, int pageCount)
     const int first = std::max(1, text.firstPage);
     const int last = text.lastPage < 1 || text.lastPage > pageCount ? pageCount : text.lastPage;
     const int pages = last - first + 1;
-    const int count = std::clamp(
-        pages / (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages), 2,
-                                 std::max(2, RangesPerConverter * m_limits.converters));
+    const int count =
+        std::clamp(pages / (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages), 2,
+                   std::max(2, RangesPerConverter * m_limits.converters));
     QFile::remove(row.textPath); // the converter made it and wrote nothing
     row.split = true;
     row.parts.clear();
@@ -317,6 +354,9 @@ void ConversionRun::finishRowIfDone(int index)
         file.pages = result.pages;
         file.ocrPages = result.ocrPages;
         file.ocrConfidence = result.ocrConfidence;
+        file.pagesRequested = result.pagesRequested;
+        file.pagesUnread = result.pagesUnread;
+        file.unreadPages = result.unreadPages;
         settle(index, result.outcome, result.reason);
         return;
     }
@@ -326,14 +366,26 @@ void ConversionRun::finishRowIfDone(int index)
     for (const Part &part : row.parts) {
         if (part.textPath != row.textPath)
             rest << part.textPath;
-        file.pages = part.result.pages < 0 || file.pages < 0 ? -1 : file.pages + part.result.pages;
+        const int pages = noPageRead(part.result) ? 0 : part.result.pages;
+        file.pages = pages < 0 || file.pages < 0 ? -1 : file.pages + pages;
         if (part.result.ocrConfidence >= 0) {
             file.ocrPages += part.result.ocrPages;
             confidenceSum += part.result.ocrConfidence * part.result.ocrPages;
         }
+        file.pagesRequested += part.result.pagesRequested;
+        file.pagesUnread += part.result.pagesUnread;
+        if (!part.result.unreadPages.isEmpty())
+            file.unreadPages += (file.unreadPages.isEmpty() ? QString() : QStringLiteral(",")) +
+                                part.result.unreadPages;
     }
     if (file.ocrPages > 0)
         file.ocrConfidence = confidenceSum / file.ocrPages;
+    if (file.pagesRequested > 0 && file.pagesUnread >= file.pagesRequested) {
+        for (const QString &path : std::as_const(rest))
+            QFile::remove(path);
+        settle(index, Outcome::Damaged, reasons::Damaged);
+        return;
+    }
     const JoinedText joined = joinTexts(row.textPath, rest, m_limits.text);
     settle(index, joined.outcome, joined.reason);
 }

@@ -5,6 +5,7 @@
 #include "ConversionLimits.h"
 #include "Outcome.h"
 #include "OutputChoice.h"
+#include "platform/FileIdentity.h"
 
 #include <functional>
 #include <map>
@@ -95,7 +96,8 @@ signals:
     void fileDone(int row);
     // A file is done (`done` of `total`).
     void progressed(int done, int total);
-    // The file of row `row` is `done` of `total` pages through (converters that tell pages).
+    // The file of row `row` is `done` of `total` pages through (converters that tell pages; a
+    // file converted in page ranges says so as each range ends).
     void pagesDone(int row, int done, int total);
     // A converter starts on this file.
     void converting(const QString &pdf);
@@ -122,6 +124,8 @@ private:
         QString password;
         StagingFolder *staging = nullptr;
         QElapsedTimer clock;
+        // What the PDF was when its conversion began; each range's end compares the file with it.
+        FileIdentity identity;
         double pageShare = 0; // of its pages through, while it converts
         bool dispatched = false;
         bool ended = false;
@@ -139,6 +143,9 @@ private:
     void startPart(int index, int part);
     void onPartFinished(int index, int part);
     void splitRow(int index, int pageCount);
+    static bool noPageRead(const JobResult &result);
+    bool pdfChanged(int index) const;
+    void countSplitPages(int index);
     void failRow(int index, Outcome outcome, const QString &reason);
     void finishRowIfDone(int index);
     void settle(int index, Outcome outcome, const QString &reason);
@@ -156,7 +163,7 @@ private:
     std::map<QString, std::unique_ptr<StagingFolder>> m_staging;
     outputpaths::ListedFiles m_listed;         // never the place of a text
     std::map<QString, int> m_rowsLeftByFolder; // its staging folder goes with its last row
-    std::set<int> m_waitingParts; // split rows with a range not started yet
+    std::set<int> m_waitingParts;              // split rows with a range not started yet
     int m_next = 0;
     int m_active = 0;
     int m_done = 0;

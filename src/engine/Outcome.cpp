@@ -63,6 +63,8 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("ocr-low-confidence");
     case Outcome::PageRange:
         return QStringLiteral("page-range");
+    case Outcome::Changed:
+        return QStringLiteral("changed");
     }
     return QString();
 }
@@ -131,6 +133,15 @@ QString lowConfidence(int ocrPages, int pages, double confidence)
         .arg(ocrPages)
         .arg(pages)
         .arg(qRound(confidence));
+}
+
+QString pagesUnread(int unread, int requested, const QString &which)
+{
+    QString text =
+        QStringLiteral("  - %1 of %2 pages could not be read").arg(unread).arg(requested);
+    if (!which.isEmpty())
+        text += QStringLiteral(" (") + which + u')';
+    return text + QStringLiteral("; the text holds the others.");
 }
 
 QString pageRange(int firstPage, int lastPage)

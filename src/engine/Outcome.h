@@ -20,6 +20,7 @@ enum class Outcome
     Stopped,       // the user stopped the run before this file was done
     LowConfidence, // text in place, but OCR read its pages with low confidence
     PageRange,     // the page range asked for holds no page of the document
+    Changed,       // the PDF was replaced or changed while it was converted; the old text stays
 };
 
 // How one listed file ended in a run.
@@ -34,6 +35,9 @@ struct FileOutcome
     bool numbered = false;     // its text path got a number: an earlier row's text has its name
     int ocrPages = 0;          // pages whose text was read by OCR
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: no words
+    int pagesRequested = 0;    // pages of the range converted (0: not known)
+    int pagesUnread = 0;       // of them, pages the converter could not read (left out)
+    QString unreadPages;       // those pages, "5,12,31-40"
 };
 
 // A text file is in place for the file (also for NoUsableText).
@@ -59,6 +63,8 @@ inline const QString Unreadable = QStringLiteral(
     "text and not proper PDF text.");
 inline const QString Damaged = QStringLiteral("  - damaged file or not a PDF file.");
 inline const QString Stopped = QStringLiteral("  - not converted: the run was stopped.");
+inline const QString Changed =
+    QStringLiteral("  - the file changed while it was converted; its old text (if any) was kept.");
 
 // "  - the file could not be read: No such file or directory."
 QString cannotRead(const QString &systemReason);
@@ -80,6 +86,8 @@ QString serviceLost(const QString &why);
 QString readByOcr(int ocrPages, int pages, double confidence);
 // "  - text read by OCR with low confidence (3 of 4 pages, mean word confidence 41 %)."
 QString lowConfidence(int ocrPages, int pages, double confidence);
+// "  - 10 of 40 pages could not be read (31-40); the text holds the others." (not a failure)
+QString pagesUnread(int unread, int requested, const QString &which);
 // "  - no page to convert: the first page (10) is after the last page (5)."
 QString pageRange(int firstPage, int lastPage);
 // "  - the converter could not be started: it has no text encoding called Latin9."

@@ -24,13 +24,15 @@ ReportRow rowOf(const FileOutcome &file)
 {
     ReportRow row;
     row.pdf = file.pdf;
-    row.output = file.output;
+    row.output = leftText(file.outcome) ? file.output : QString();
     row.outcome = outcomeName(file.outcome);
     row.reason = reasonWords(file.reason);
     row.pages = leftText(file.outcome) ? file.pages : -1;
     row.seconds = file.seconds;
     row.ocrPages = file.ocrPages;
     row.ocrConfidence = file.ocrConfidence;
+    if (leftText(file.outcome))
+        row.unreadPages = file.unreadPages;
     return row;
 }
 
@@ -55,7 +57,7 @@ QByteArray csvLine(const ReportRow &row)
            csvField(row.reason) + ',' +
            (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
            secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
-           confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
+           confidenceText(row.ocrConfidence).toLatin1() + ',' + csvField(row.unreadPages) + "\r\n";
 }
 
 } // namespace reportrows

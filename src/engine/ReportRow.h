@@ -18,16 +18,21 @@ struct ReportRow
     double seconds = 0;
     int ocrPages = 0;          // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
+    QString unreadPages;       // pages left out of the text as unreadable, "5,12,31-40"
 };
 
 namespace reportrows {
 
-// The CSV header line, and the one of reports written before OCR (still read).
+// The CSV header line, and those of reports written before the unread pages and before OCR (still
+// read).
 inline const QByteArray CsvHeader =
+    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,unread_pages\r\n";
+inline const QByteArray CsvHeaderBeforeUnreadPages =
     "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
 inline const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
 
-// The row of a file that a run converted (or tried to): pages only where a text is in place.
+// The row of a file that a run converted (or tried to): its output, pages and unread pages only
+// where a text is in place.
 ReportRow rowOf(const FileOutcome &file);
 
 // The reason's words as a report gives them: the final message's text without its "  - ".

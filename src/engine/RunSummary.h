@@ -17,9 +17,15 @@ inline const QString NoData = QStringLiteral("File(s) has no data.");
 inline const QString NoConverter =
     QStringLiteral("No converter can be run, so no PDF can be converted to text.");
 inline const QString FailureListHeader = QStringLiteral("The following files could not be read:");
+inline const QString WriteFailedHeader = QStringLiteral("These texts could not be written:");
+inline const QString PagesUnreadHeader =
+    QStringLiteral("Some pages could not be read; the texts hold the other pages:");
+inline const QString LowConfidenceHeader = QStringLiteral("Text read by OCR with low confidence:");
 inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from scanned pages:");
 inline const QString RenamedListHeader = QStringLiteral(
     "These texts were numbered, because a listed file or an earlier text has the same name:");
+// "3 files were not converted, because the run was stopped:"
+QString stoppedHeader(int files);
 
 // Every file ended because no converter could be started.
 bool noConverterRan(const QList<FileOutcome> &outcomes);
@@ -27,8 +33,19 @@ bool noConverterRan(const QList<FileOutcome> &outcomes);
 // Some file left a text (a usable one or not).
 bool leftAnyText(const QList<FileOutcome> &outcomes);
 
-// "file  - reason" for each file that did not convert, in row order.
+// "file  - reason" for each file that could not be read, in row order: not the texts that could
+// not be written, the low-confidence OCR texts or the stopped files, which have sections of
+// their own.
 QStringList failureLines(const QList<FileOutcome> &outcomes);
+
+// "file  - the text could not be written: ..." for each such file.
+QStringList writeFailedLines(const QList<FileOutcome> &outcomes);
+
+// "file  - 10 of 40 pages could not be read (31-40); ..." for each text with pages left out.
+QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes);
+
+// "file  - text read by OCR with low confidence (...)" for each such text.
+QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes);
 
 // "file  - its text is NAME" for each text put in place under a numbered name, in row order.
 QStringList renamedLines(const QList<FileOutcome> &outcomes);
@@ -36,11 +53,15 @@ QStringList renamedLines(const QList<FileOutcome> &outcomes);
 // "file  - N of M pages read by OCR ..." for each converted file with pages read by OCR.
 QStringList readByOcrLines(const QList<FileOutcome> &outcomes);
 
-// The final message: "Done.", then the failures under their header, the files read by OCR and
-// the numbered texts under theirs; or "File(s) has no data." when no file left a text, naming the
-// files when the run was stopped (each says why it has none); or, when no converter could be
-// started for any file, "No converter can be run ..." and the files with the system's reasons.
+// The names of the files the run stopped before they were done.
+QStringList stoppedLines(const QList<FileOutcome> &outcomes);
+
+// The final message: "Done." when some file left a text, else "File(s) has no data."; below it
+// each file that gave no text with its reason, under its heading (could not be read, could not
+// be written, the files the stop left unconverted), then the texts with pages left out, the
+// low-confidence OCR texts, the files read by OCR and the numbered texts. When no converter could
+// be started for any file: "No converter can be run ..." and the files with the system's reasons.
 // Lines are separated by CR LF.
-QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped);
+QString finalMessage(const QList<FileOutcome> &outcomes);
 
 } // namespace runsummary

@@ -92,8 +92,10 @@ void ServiceJob::start()
             [this](quint32 id, int done, int total) {
                 if (id != m_id || m_aborted || m_ended)
                     return;
-                // A page read (by OCR too) is progress, whether or not it gave text.
-                watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+                // A page read (by OCR too) is progress, whether or not it gave text; the page
+                // count told at opening is not.
+                if (done > 0)
+                    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
                 emit pagesDone(done, total);
             });
     // The service's own clock restarts with its ready message.
@@ -185,6 +187,9 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_result.ocrPages = outcome.ocrPages;
     m_result.ocrConfidence =
         outcome.ocrWords > 0 ? double(outcome.ocrConfidenceSum) / outcome.ocrWords : -1;
+    m_result.pagesRequested = outcome.pagesRequested;
+    m_result.pagesUnread = outcome.pagesUnread;
+    m_result.unreadPages = QString::fromStdString(outcome.unreadPages);
     const bool served =
         m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
@@ -234,7 +239,7 @@ ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outc
                                  : text.lastPage;
             return {Outcome::PageRange, reasons::pageRange(std::max(1, text.firstPage), last)};
         }
-        [[fallthrough]]; // a document without pages
+        [[fallthrough]];         // a document without pages
     case OutcomeKind::Converted: // not a failure; handled before
     case OutcomeKind::Damaged:
         // pdftotext ends with 1 or 99 for these: a file that could not be read.

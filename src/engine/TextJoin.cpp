@@ -9,10 +9,16 @@ namespace {
 
 constexpr qint64 PieceBytes = 1024 * 1024;
 
-// Reads `from` to its end (or until the judge has decided, when `to` is null), feeding the judge
-// and appending to `to`. False with `error` set when reading or writing fails.
-bool carry(QFile &from, QFile *to, TextJudge &judge, QByteArray &buffer, QString &error)
+JoinedText failed(const QString &error)
 {
+    return {Outcome::WriteFailed, reasons::writeFailed(error)};
+}
+
+} // namespace
+
+bool carryJudgedText(QIODevice &from, QIODevice *to, TextJudge &judge, QString &error)
+{
+    QByteArray buffer(PieceBytes, Qt::Uninitialized);
     for (;;) {
         if (!to && judge.decided())
             return true;
@@ -35,23 +41,15 @@ bool carry(QFile &from, QFile *to, TextJudge &judge, QByteArray &buffer, QString
     }
 }
 
-JoinedText failed(const QString &error)
-{
-    return {Outcome::WriteFailed, reasons::writeFailed(error)};
-}
-
-} // namespace
-
 JoinedText joinTexts(const QString &target, const QStringList &rest, const TextOptions &form)
 {
     TextJudge judge(form);
-    QByteArray buffer(PieceBytes, Qt::Uninitialized);
     QString error;
     QFile whole(target);
     qint64 bytes = 0;
     {
         // Only as far as the judge needs: usually the first line.
-        if (!whole.open(QIODevice::ReadOnly) || !carry(whole, nullptr, judge, buffer, error))
+        if (!whole.open(QIODevice::ReadOnly) || !carryJudgedText(whole, nullptr, judge, error))
             return failed(error.isEmpty() ? whole.errorString() : error);
         bytes = whole.size();
         whole.close();
@@ -62,7 +60,7 @@ JoinedText joinTexts(const QString &target, const QStringList &rest, const TextO
     for (const QString &path : rest) {
         QFile part(path);
         if (ok) {
-            ok = part.open(QIODevice::ReadOnly) && carry(part, &whole, judge, buffer, error);
+            ok = part.open(QIODevice::ReadOnly) && carryJudgedText(part, &whole, judge, error);
             if (!ok && error.isEmpty())
                 error = part.errorString();
             bytes += part.size();

@@ -6,6 +6,9 @@
 
 #include <QStringList>
 
+class QIODevice;
+class TextJudge;
+
 // How a text joined from the texts of page ranges ended.
 struct JoinedText
 {
@@ -18,3 +21,8 @@ struct JoinedText
 // write that fails (or a part that cannot be read) is WriteFailed with the system's reason, and
 // the target is then incomplete.
 JoinedText joinTexts(const QString &target, const QStringList &rest, const TextOptions &form);
+
+// Reads `from` to its end, feeding `judge` and appending to `to` (a write cut short goes on with
+// the rest); without `to`, reads only until the judge has decided. False with `error` set when a
+// read or a write fails.
+bool carryJudgedText(QIODevice &from, QIODevice *to, TextJudge &judge, QString &error);

@@ -26,7 +26,7 @@ TextJudge::TextJudge(const TextOptions &form)
     : m_decoder(decoderFor(form.encoding)),
       m_utf8(form.encoding.isEmpty() || form.encoding == TextOptions::DefaultEncoding),
       m_utf16(form.encoding == QLatin1String("UTF-16")),
-      m_crEndsLine(form.endOfLine == TextOptions::EndOfLine::Mac)
+      m_crEndsLine(form.endOfLine == TextOptions::EndOfLine::Mac), m_pageBreaks(form.pageBreaks)
 {
 }
 
@@ -89,7 +89,8 @@ void TextJudge::finish()
         for (const QChar unit : std::as_const(rest))
             visit(unit.unicode());
     }
-    if (m_pendingHigh || m_pendingCR || (m_utf16 && m_oddLength))
+    // The page breaks the text was made without: a converted page ends with one.
+    if (m_pendingHigh || m_pendingCR || (m_utf16 && m_oddLength) || !m_pageBreaks)
         m_sawNonPrintable = true;
     m_finished = true;
 }

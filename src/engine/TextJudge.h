@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "TextOptions.h"
 #include "service/PageTextCheck.h" // isPrintableCharacter, the rule it applies
+#include "TextOptions.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>
 
 // Judges a converter's text as it arrives, piece by piece, in constant memory: the text holds no
 // usable text exactly when it has at most 5 printable characters and at least one that is not
-// (line breaks count neither way). A PDF whose pages hold no text gives page breaks only.
+// (line breaks count neither way). A PDF whose pages hold no text gives page breaks only. A text
+// made without page breaks is judged as the same text with them: each page ends with a form feed,
+// which is not printable, so the option never changes the judgement.
 //
 // The text is read in the form the converter wrote it: UTF-8 (the default), UTF-16 (big-endian,
 // as poppler writes it), Latin1 and ASCII7 exactly; another encoding of pdftotext's through the
@@ -42,6 +44,7 @@ private:
     bool m_utf16 = false;
     bool m_oddLength = false; // an odd number of bytes so far (half a UTF-16 unit pending)
     bool m_crEndsLine = false;
+    bool m_pageBreaks = true; // the text ends its pages with form feeds
     int m_printable = 0;
     bool m_sawNonPrintable = false;
     bool m_pendingCR = false;   // a CR is only a line break when LF follows it

@@ -14,6 +14,7 @@
 #include <poppler-config.h>
 #include <TextOutputDev.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -22,9 +23,11 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace childconversion {
 
@@ -181,8 +184,9 @@ public:
         ++m_pagesDone;
     }
 
-    // Pages whose text was handed on: a page poppler cannot read any more (the file was cut
-    // short while it converted) is left out without a word.
+    // Pages whose text was handed on: a page poppler cannot read (a page tree that names a
+    // missing object, or claims more pages than it holds) is left out without a word, as
+    // pdftotext leaves it out.
     int pagesDone() const { return m_pagesDone; }
 
 private:
@@ -441,10 +445,124 @@ int openTextTargetOrExit(const ConvertRequest &request, Outcome &outcome, int an
     return textFd;
 }
 
-// The last of the text is handed on and the outcome says whether all of it was written, and
-// whether it is whole: a text of fewer pages than the document had when it was opened is not.
-void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int pagesMissing,
-                Outcome &outcome)
+// The places (from 1, in the page tree's order) of the pages poppler cannot reach: an entry of
+// Kids that names no page (a missing object, another type, a node seen before) and the places the
+// root's /Count claims beyond the tree's leaves.
+void findUnreachable(const Object &node, int depth, int &place, std::vector<int> &unreachable,
+                     std::set<int> &seen)
+{
+    const Object kids = node.dictLookup("Kids");
+    if (!kids.isArray() || depth > 100)
+        return;
+    for (int i = 0; i < kids.arrayGetLength() && place < 10'000'000; ++i) {
+        const Object &ref = kids.arrayGetNF(i);
+        const Object kid = kids.arrayGet(i);
+        if (ref.isRef() && !seen.insert(ref.getRefNum()).second)
+            unreachable.push_back(++place);
+        else if (kid.isDict("Page") || (kid.isDict() && !kid.getDict()->hasKey("Kids")))
+            ++place;
+        else if (kid.isDict())
+            findUnreachable(kid, depth + 1, place, unreachable, seen);
+        else
+            unreachable.push_back(++place);
+    }
+}
+
+// poppler numbers the pages it reaches one after the other, and the pages it counts beyond them
+// give no text: its page n beyond them stands for the (n - reached)-th unreachable place of the
+// tree. The places, when the tree says as much as poppler counts; else nothing.
+std::vector<int> unreachablePlaces(PDFDoc &doc)
+{
+    XRef *xref = doc.getXRef();
+    if (!xref)
+        return {};
+    const Object catalog = xref->getCatalog();
+    const Object root = catalog.isDict() ? catalog.dictLookup("Pages") : Object();
+    if (!root.isDict())
+        return {};
+    std::vector<int> unreachable;
+    std::set<int> seen;
+    int place = 0;
+    findUnreachable(root, 0, place, unreachable, seen);
+    for (int claimed = place + 1; claimed <= doc.getNumPages(); ++claimed)
+        unreachable.push_back(claimed);
+    if (std::max(place, doc.getNumPages()) != doc.getNumPages())
+        return {};
+    return unreachable;
+}
+
+// The pages that could not be read, as "5,12,31-40" (in increasing order).
+class UnreadPages
+{
+public:
+    // poppler's numbers of the pages that gave no text are said as the places of the page tree
+    // they stand for, where the tree tells them.
+    void nameByTree(std::vector<int> places, int pageCount)
+    {
+        m_places = std::move(places);
+        m_pageCount = pageCount;
+    }
+
+    void add(int page)
+    {
+        ++m_count;
+        m_pages.push_back(page);
+    }
+
+    int count() const { return m_count; }
+
+    std::string text()
+    {
+        std::vector<int> pages = std::exchange(m_pages, {});
+        const int reached = m_pageCount - int(m_places.size());
+        bool byTree = !m_places.empty();
+        for (const int page : pages)
+            byTree = byTree && page > reached && page <= m_pageCount;
+        m_text.clear();
+        m_runStart = m_last = 0;
+        for (const int page : pages)
+            addToText(byTree ? m_places[std::size_t(page - reached - 1)] : page);
+        close();
+        return m_text;
+    }
+
+private:
+    void addToText(int page)
+    {
+        if (m_last == page - 1 && m_runStart > 0) {
+            m_last = page;
+            return;
+        }
+        close();
+        m_runStart = m_last = page;
+    }
+
+    void close()
+    {
+        if (m_runStart <= 0)
+            return;
+        if (!m_text.empty())
+            m_text += ',';
+        m_text += std::to_string(m_runStart);
+        if (m_last > m_runStart)
+            m_text += '-' + std::to_string(m_last);
+        m_runStart = m_last = 0;
+    }
+
+    std::vector<int> m_pages;
+    std::vector<int> m_places;
+    int m_pageCount = 0;
+    std::string m_text;
+    int m_count = 0;
+    int m_runStart = 0;
+    int m_last = 0;
+};
+
+// The last of the text is handed on and the outcome says whether all of it was written. The
+// text of the pages poppler read is kept (pdftotext gives the same), and the pages it could not
+// read are named; a document none of whose requested pages could be read is damaged.
+void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int pagesRequested,
+                UnreadPages &unread, Outcome &outcome)
 {
     const bool toFile = request.target == serviceprotocol::OutputTarget::File;
     sink.flush();
@@ -452,12 +570,14 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
     if (toFile && ::close(textFd) != 0 && outcome.systemError == 0)
         outcome.systemError = errno;
     outcome.textBytes = sink.written();
+    outcome.pagesRequested = pagesRequested;
+    outcome.pagesUnread = unread.count();
+    outcome.unreadPages = unread.text();
     if (outcome.systemError != 0) {
         outcome.kind = OutcomeKind::WriteFailed;
         outcome.exitCode = 2;
-    } else if (pagesMissing > 0) {
-        error(errSyntaxError, -1, "{0:d} pages could not be read: the file changed or is damaged",
-              pagesMissing);
+    } else if (outcome.pagesUnread >= pagesRequested) {
+        error(errSyntaxError, -1, "None of the {0:d} pages could be read", pagesRequested);
         outcome.kind = OutcomeKind::Damaged;
         outcome.exitCode = 1;
     } else {
@@ -486,27 +606,35 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
     const int textFd = openTextTargetOrExit(request, outcome, answerFd);
 
     TextSink sink(textFd, request.target != serviceprotocol::OutputTarget::File);
-    int pagesMissing = 0;
+    UnreadPages unread;
+    const int count = pages.last - pages.first + 1;
     {
         PageReader reader(request, outcome);
         PageFlushingTextDevice device(sink, request);
-        const int count = pages.last - pages.first + 1;
         sendPageProgress(answerFd, 0, count);
         for (int page = pages.first; page <= pages.last; ++page) {
             // A page that OCR may read is held until its end, when its text is judged.
             if (reader.active())
                 sink.holdPage(request.ocrMode == serviceprotocol::OcrMode::Always);
+            const int done = device.pagesDone();
             doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+            const bool read = device.pagesDone() > done;
+            if (!read)
+                unread.add(page);
             if (sink.holding()) {
-                const std::string text = reader.pageText(doc.get(), page, sink.takeHeldPage());
+                // A page poppler could not read has no picture for OCR either.
+                std::string text = sink.takeHeldPage();
+                if (read)
+                    text = reader.pageText(doc.get(), page, std::move(text));
                 sink.append(text.data(), text.size());
                 sink.flush();
             }
             sendPageProgress(answerFd, page - pages.first + 1, count);
         }
-        pagesMissing = count - device.pagesDone();
     }
-    finishText(sink, request, textFd, pagesMissing, outcome);
+    if (unread.count() > 0)
+        unread.nameByTree(unreachablePlaces(*doc), doc->getNumPages());
+    finishText(sink, request, textFd, count, unread, outcome);
     answerAndExit(answerFd, outcome);
 }
 

@@ -2,6 +2,7 @@
 #include "ConverterService.h"
 
 #include "ChildConversion.h"
+#include "IdleDeadline.h"
 #include "platform/ChildProcess.h"
 #include "ServiceProtocol.h"
 
@@ -46,8 +47,7 @@ struct Child
     std::optional<Outcome> answer;
     std::uint64_t textBytes = 0;
     bool textToFile = false; // the child writes the text itself and counts it
-    std::chrono::milliseconds idleLimit{0};
-    std::optional<Clock::time_point> deadline;
+    IdleDeadline deadline{std::chrono::milliseconds(0)};
     bool timedOut = false;
     bool cancelled = false;
 };
@@ -249,9 +249,7 @@ void Service::startChild(const ConvertRequest &request)
     child.errorFd = errorPipe[0];
     child.memoryLimited = request.memoryLimit > 0;
     child.textToFile = request.target == OutputTarget::File;
-    child.idleLimit = std::chrono::milliseconds(request.idleLimitMs);
-    if (request.idleLimitMs > 0)
-        child.deadline = Clock::now() + child.idleLimit;
+    child.deadline = IdleDeadline(std::chrono::milliseconds(request.idleLimitMs));
     m_children.push_back(std::move(child));
 }
 
@@ -297,14 +295,12 @@ void Service::readAnswer(Child &child)
                 writeAllOrThrow(encodeTextHeader(child.id, frame->payload.size()));
                 writeAllOrThrow(frame->payload);
                 child.textBytes += frame->payload.size();
-                if (child.deadline)
-                    child.deadline = Clock::now() + child.idleLimit;
+                child.deadline.textArrived();
             } else if (frame->kind == FrameKind::Page) {
                 // A finished page is progress, also when it gave no text.
                 const PageProgress page = decodePage(frame->payload);
                 writeAllOrThrow(encodePage(child.id, page.done, page.total));
-                if (child.deadline)
-                    child.deadline = Clock::now() + child.idleLimit;
+                child.deadline.pagesDone(page.done);
             } else if (frame->kind == FrameKind::Done) {
                 child.answer = decodeDone(frame->payload).second;
             }
@@ -376,11 +372,10 @@ void Service::finish(std::list<Child>::iterator child)
 
 void Service::killOverdue()
 {
-    const auto now = Clock::now();
     for (Child &child : m_children) {
-        if (child.deadline && *child.deadline <= now && !child.timedOut) {
+        if (child.deadline.passed() && !child.timedOut) {
             child.timedOut = true;
-            child.deadline.reset();
+            child.deadline.clear();
             ::kill(child.pid, SIGKILL);
         }
     }
@@ -390,8 +385,9 @@ int Service::pollTimeout() const
 {
     std::optional<Clock::time_point> first;
     for (const Child &child : m_children) {
-        if (child.deadline && (!first || *child.deadline < *first))
-            first = child.deadline;
+        const std::optional<Clock::time_point> due = child.deadline.due();
+        if (due && (!first || *due < *first))
+            first = due;
     }
     if (!first)
         return -1;

@@ -121,6 +121,9 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
     putI32(payload, outcome.ocrPages);
     putI32(payload, outcome.ocrWords);
     putU64(payload, outcome.ocrConfidenceSum);
+    putI32(payload, outcome.pagesRequested);
+    putI32(payload, outcome.pagesUnread);
+    putString(payload, outcome.unreadPages);
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
     return frame;
@@ -233,6 +236,9 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
     outcome.ocrPages = reader.i32();
     outcome.ocrWords = reader.i32();
     outcome.ocrConfidenceSum = reader.u64();
+    outcome.pagesRequested = reader.i32();
+    outcome.pagesUnread = reader.i32();
+    outcome.unreadPages = reader.string();
     return {id, outcome};
 }
 

@@ -42,7 +42,9 @@
 //                 i32 errno (0: none), i32 page count (-1: the file did not open), u64 text bytes,
 //                 string diagnostics (the first 64 KiB of the child's error output), i32 pages
 //                 read by OCR, i32 words OCR gave a confidence for, u64 the sum of those
-//                 confidences (0 to 100 each)
+//                 confidences (0 to 100 each), i32 pages requested, i32 pages poppler could not
+//                 read (their text is left out, as pdftotext leaves it out), string those pages
+//                 ("5,12,31-40")
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -106,10 +108,11 @@ enum class EndOfLine : std::uint8_t
 
 enum class OutcomeKind : std::uint8_t
 {
-    Converted = 0,     // every requested page's text was delivered; exit code 0
+    Converted = 0,     // the text of every readable page was delivered; exit code 0
     NeedsPassword = 1, // the file is encrypted and no password was given
     WrongPassword = 2, // the file is encrypted and the given password opens it in neither role
-    Damaged = 3,       // poppler could not read it as a PDF (damaged, not a PDF, bad catalog)
+    Damaged = 3,       // poppler could not read it as a PDF (damaged, not a PDF, bad catalog, or
+                       // not one of the requested pages)
     CannotOpen = 4,    // the file itself could not be opened (errno says why)
     PageRange = 5,     // the first page lies after the last (a file of 0 pages included)
     WriteFailed = 6,   // the text could not be written (errno says why); exit code 2
@@ -162,6 +165,9 @@ struct Outcome
     std::int32_t ocrPages = 0;
     std::int32_t ocrWords = 0;
     std::uint64_t ocrConfidenceSum = 0;
+    std::int32_t pagesRequested = 0;
+    std::int32_t pagesUnread = 0;
+    std::string unreadPages; // "5,12,31-40"; "" when every page was read
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.

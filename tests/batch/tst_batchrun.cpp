@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/BatchController.h"
+#include "batch/FinalList.h"
 #include "batch/OcrOptionController.h"
 #include "BatchFixture.h"
-#include "engine/OcrChoice.h"
-#include "batch/FinalList.h"
-#include "BatchFixture.h"
 #include "cli/BatchReport.h"
-#include "preview/PreviewController.h"
+#include "engine/OcrChoice.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
+#include "engine/RunSummary.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/PointerState.h"
+#include "preview/PreviewController.h"
 
 #include "platform/SettingKeys.h"
 #include "platform/widgets/WidgetServices.h"
@@ -163,8 +163,10 @@ void TestBatchRun::finalBoxSavesTheListAndOpensTheFolder()
 
     const QList<QByteArray> lines = readAll(list).split('\n');
     QCOMPARE(lines.size(), 5); // the header, three files and the end
-    QCOMPARE(lines[0],
-             QByteArray("path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r"));
+    QCOMPARE(
+        lines[0],
+        QByteArray(
+            "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,unread_pages\r"));
     QVERIFY2(lines[1].startsWith(
                  (p.text + u',' + out + QStringLiteral("text.txt,converted,,1,")).toUtf8()),
              lines[1].constData());
@@ -217,7 +219,7 @@ void TestBatchRun::savedListIsTheReportOfTheCommandLine()
     for (const FileOutcome &file : outcomes) {
         ReportRow row;
         row.pdf = file.pdf;
-        row.output = file.output;
+        row.output = leftText(file.outcome) ? file.output : QString(); // no text, no path
         row.outcome = outcomeName(file.outcome);
         row.reason =
             file.reason.startsWith(QStringLiteral("  - ")) ? file.reason.mid(4) : file.reason;
@@ -401,7 +403,8 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     fx.services.expectMessage();
     clickStart(fx.ui());
     // The converter wrote nothing this time: the earlier file is no result of this run...
-    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data."));
+    QCOMPARE(fx.services.boxes().last().text, QStringLiteral("File(s) has no data.") + Header +
+                                                  failureLine(m_pdfs->user, reasons::Protected));
     // ...and it is left exactly as it was.
     QCOMPARE(readAll(out + QStringLiteral("user.txt")), QByteArray("text of an earlier run\n"));
 
@@ -417,8 +420,10 @@ void TestBatchRun::staleOutputIsNeitherCountedNorTouched()
     fx.ui().fileRows->append(m_pdfs->pages);
     fx.services.expectMessage();
     clickStart(fx.ui());
+    // A text that could not be written is said under its own heading, not as a file unread.
     QCOMPARE(fx.services.boxes().last().text,
              QStringLiteral("Done.") + Header + failureLine(m_pdfs->user, reasons::Protected) +
+                 QStringLiteral("\r\n") + runsummary::WriteFailedHeader +
                  failureLine(m_pdfs->pages,
                              reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR)))));
 }
@@ -549,9 +554,9 @@ void TestBatchRun::clickDuringARunAsksToStop()
     if (stop) {
         // Stopped at once, long before the time limit; the finished text stays.
         QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(boxes[1].text, QStringLiteral("Done.") + Header +
-                                    failureLine(forms, reasons::Stopped) +
-                                    failureLine(m_pdfs->pages, reasons::Stopped));
+        QCOMPARE(boxes[1].text, QStringLiteral("Done.\r\n") + runsummary::stoppedHeader(2) +
+                                    QStringLiteral("\r\n") + forms + QStringLiteral("\r\n") +
+                                    m_pdfs->pages);
         QVERIFY(!QFile::exists(out + QStringLiteral("three pages.txt")));
     } else {
         QCOMPARE(boxes[1].text,
@@ -626,10 +631,11 @@ void TestBatchRun::aPreviewRunsBesideTheRun()
     fx.services.expectMessage(MessageAnswer::Yes);
     fx.services.expectMessage();
     clickStart(ui);
-    // Stopped before any text was in place: the message says which files got none, and why.
+    // Stopped before any text was in place: the message names the files the stop left, apart
+    // from the failures.
     QCOMPARE(fx.services.boxes().last().text,
-             QStringLiteral("File(s) has no data.") + Header +
-                 failureLine(forms, reasons::Stopped) + failureLine(m_pdfs->text, reasons::Stopped));
+             QStringLiteral("File(s) has no data.\r\n") + runsummary::stoppedHeader(2) +
+                 QStringLiteral("\r\n") + forms + QStringLiteral("\r\n") + m_pdfs->text);
     QCOMPARE(ui.pointer->value(), int(PointerState::Default));
 }
 

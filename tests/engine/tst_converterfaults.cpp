@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Faults of the converters that the engine must hold against, with the real converters on real
 // PDFs: a frozen service, a slow file that progresses, limits beyond what a timer holds, a file
-// whose encryption no password opens, a file cut short while it converts, a password that must
-// stay off every command line, an error output too noisy to keep whole.
+// whose encryption no password opens, pages poppler cannot read, a file cut short or replaced while
+// it converts, a password that must stay off every command line, an error output too noisy to keep
+// whole.
+#include "ConverterTesting.h"
 #include "engine/ConverterChoice.h"
 #include "engine/PdftotextJob.h"
+#include "engine/RunSummary.h"
 #include "engine/ServiceConverter.h"
 #include "engine/ServiceJob.h"
 #include "EngineTesting.h"
@@ -15,6 +18,7 @@
 #include "TestPlace.h"
 
 #include <csignal>
+#include <cstdio>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -25,74 +29,9 @@ namespace {
 
 const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
 const QString StandIn = QStringLiteral(STAND_IN_CONVERTER);
-const QString ServiceProgram = QStringLiteral(MORWENDA_BINARY);
 const QString HiddenPassword =
     QStringLiteral("Zq7-faults-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
 const QByteArray OldText = "A complete text of an earlier run.\n";
-
-std::unique_ptr<ConverterKind> converterOfKind(const QString &kind,
-                                               const QString &service = ServiceProgram)
-{
-    if (kind == converterchoice::Service)
-        return std::make_unique<ServiceConverter>(service,
-                                                  std::make_unique<PdftotextConverter>(Real));
-    return std::make_unique<PdftotextConverter>(Real);
-}
-
-void addKindRows(const std::function<void(const char *kind, const QByteArray &prefix)> &rows)
-{
-    rows("pdftotext", "pdftotext: ");
-    if (converterchoice::serviceBuilt())
-        rows("service", "service: ");
-}
-
-QList<int> childProcesses(int parent = int(getpid()))
-{
-    QList<int> children;
-    const QByteArray me = QByteArray::number(parent);
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("PPid:") && line.mid(5).trimmed() == me)
-                children << pid.toInt();
-    }
-    return children;
-}
-
-QStringList commandLinesShowing(const QByteArray &secret)
-{
-    QStringList showing;
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(secret))
-            showing << pid;
-    }
-    return showing;
-}
-
-QString describe(const FinishedRun &run)
-{
-    QString text = run.message + QStringLiteral("\n--");
-    for (const FileOutcome &file : run.outcomes)
-        text += QStringLiteral("\n%1 -> %2 [%3]%4")
-                    .arg(file.pdf, file.output, outcomeName(file.outcome), file.reason);
-    return text;
-}
-
-QString madeFolder(const TestPlace &place, const QString &name)
-{
-    const QString folder = place.path(name);
-    QDir().mkpath(folder);
-    return folder;
-}
-
-QByteArray streamObject(const QByteArray &dictionary, const QByteArray &data)
-{
-    return "<< " + dictionary + " /Length " + QByteArray::number(data.size()) + " >>\nstream\n" +
-           data + "\nendstream";
-}
 
 // `pages` pages, each with a line of text of its own and a form drawn 10^`depth` times: every
 // page keeps the converter busy for a while and then gives its text.
@@ -107,7 +46,7 @@ void writeSlowPagesPdf(const QString &path, int pages, int depth)
             data = QByteArray("q /Y Do Q 1 0 0 1 0.1 0.1 cm ").repeated(10);
             resources = "<< /XObject << /Y " + QByteArray::number(4 + level + 1) + " 0 R >> >>";
         }
-        objects << streamObject(
+        objects << fixtures::streamObject(
             "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " + resources, data);
     }
     QByteArray kids;
@@ -117,9 +56,9 @@ void writeSlowPagesPdf(const QString &path, int pages, int depth)
         objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
                    "/F1 3 0 R >> /XObject << /X 4 0 R >> >> /Contents " +
                        QByteArray::number(pageObject + 1) + " 0 R >>";
-        objects << streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Page " +
-                                                  QByteArray::number(page) +
-                                                  " of the slow file) Tj ET /X Do");
+        objects << fixtures::streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Page " +
+                                                            QByteArray::number(page) +
+                                                            " of the slow file) Tj ET /X Do");
     }
     objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>";
     QVERIFY(writeFile(path, fixtures::pdfOfObjects(objects)));
@@ -133,7 +72,8 @@ void writeEncryptedClaim(const QString &path, const QByteArray &encrypt)
          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 R "
          ">> >> /Contents 5 0 R >>",
          "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-         streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Locked away) Tj ET"), encrypt});
+         fixtures::streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Locked away) Tj ET"),
+         encrypt});
     pdf.replace("/Root 1 0 R >>",
                 "/Root 1 0 R /Encrypt 6 0 R /ID [<0123456789abcdef0123456789abcdef> "
                 "<0123456789abcdef0123456789abcdef>] >>");
@@ -155,7 +95,12 @@ private slots:
     void limitsBeyondATimerAreHeld();
     void encryptionNoPasswordOpensIsDamage_data();
     void encryptionNoPasswordOpensIsDamage();
-    void fileCutShortWhileConvertingIsDamaged();
+    void unreadablePagesAreLeftOut_data();
+    void unreadablePagesAreLeftOut();
+    void longFilesAreSplitAboveTheThreshold_data();
+    void longFilesAreSplitAboveTheThreshold();
+    void fileCutShortWhileConvertingKeepsTheOldText();
+    void fileReplacedBetweenRangesKeepsTheOldText();
     void noisyErrorOutputKeepsItsLastWords_data();
     void noisyErrorOutputKeepsItsLastWords();
 };
@@ -327,9 +272,106 @@ void TestConverterFaults::encryptionNoPasswordOpensIsDamage()
     QCOMPARE(done.outcomes.at(0).reason, reasons::Damaged);
 }
 
-// A file cut short while its text is being made: the pages left are fewer than it had when it
-// was opened, so the text is not complete and not put in place.
-void TestConverterFaults::fileCutShortWhileConvertingIsDamaged()
+void TestConverterFaults::unreadablePagesAreLeftOut_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("pages");   // pages the file holds
+    QTest::addColumn<int>("claimed"); // pages its page tree claims
+    QTest::addColumn<QList<int>>("missing");
+    QTest::addColumn<QString>("unread"); // the pages the service names; "-": none is readable
+    addKindRows([](const char *kind, const QByteArray &prefix) {
+        QTest::newRow(prefix + "a tree of 40 pages holding 30")
+            << QString(kind) << 30 << 40 << QList<int>{} << QStringLiteral("31-40");
+        QTest::newRow(prefix + "5 of 300 entries name no object")
+            << QString(kind) << 300 << 300 << QList<int>{3, 50, 51, 52, 300}
+            << QStringLiteral("3,50-52,300");
+        QTest::newRow(prefix + "exactly one page missing")
+            << QString(kind) << 5 << 5 << QList<int>{3} << QStringLiteral("3");
+        QTest::newRow(prefix + "no page readable")
+            << QString(kind) << 3 << 3 << QList<int>{1, 2, 3} << QStringLiteral("-");
+    });
+}
+
+// pdftotext gives the text of every page poppler can read and leaves the others out: so does the
+// service, and it names the pages left out. A file of no readable page has no text.
+void TestConverterFaults::unreadablePagesAreLeftOut()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, pages);
+    QFETCH(int, claimed);
+    QFETCH(QList<int>, missing);
+    QFETCH(QString, unread);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("tree.pdf"));
+    fixtures::writePageTreePdf(pdf, pages, claimed, missing);
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const FinishedRun done = convertWith(kind, {pdf}, intoFolder(out), limitsOf(1));
+    const FileOutcome &file = done.outcomes.at(0);
+    if (unread == u'-') {
+        QVERIFY2(file.outcome == Outcome::Damaged, qPrintable(describe(done)));
+        QVERIFY(!QFile::exists(file.output));
+        QCOMPARE(done.message, runsummary::NoData + QStringLiteral("\r\n") +
+                                   runsummary::FailureListHeader + QStringLiteral("\r\n") + pdf +
+                                   reasons::Damaged);
+        return;
+    }
+    QVERIFY2(file.outcome == Outcome::Converted, qPrintable(describe(done)));
+    QCOMPARE(contentOf(file.output), fixtures::convertDirectly(pdf));
+    if (kind != converterchoice::Service)
+        return; // pdftotext does not say which pages it left out
+    const int left = claimed - pages + int(missing.size());
+    QCOMPARE(file.pagesUnread, left);
+    QCOMPARE(file.pagesRequested, claimed);
+    QCOMPARE(file.unreadPages, unread);
+    QCOMPARE(done.message, runsummary::Done + QStringLiteral("\r\n") +
+                               runsummary::PagesUnreadHeader + QStringLiteral("\r\n") + pdf +
+                               reasons::pagesUnread(left, claimed, unread));
+}
+
+void TestConverterFaults::longFilesAreSplitAboveTheThreshold_data()
+{
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("claimed");
+    QTest::addColumn<bool>("split");
+    QTest::newRow("at the threshold: whole")
+        << ConversionRun::SplitAbovePages << ConversionRun::SplitAbovePages << false;
+    QTest::newRow("one page above: in ranges")
+        << ConversionRun::SplitAbovePages + 1 << ConversionRun::SplitAbovePages + 1 << true;
+    // The last ranges hold no readable page: the file keeps the text of the first ones.
+    QTest::newRow("in ranges, half of the tree missing") << 100 << 200 << true;
+}
+
+// A long file on two converters is converted in page ranges side by side, joined byte for byte as
+// pdftotext gives it whole; a file at the threshold is converted whole.
+void TestConverterFaults::longFilesAreSplitAboveTheThreshold()
+{
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    QFETCH(int, pages);
+    QFETCH(int, claimed);
+    QFETCH(bool, split);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("long.pdf"));
+    fixtures::writePageTreePdf(pdf, pages, claimed);
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(converterchoice::Service);
+    ConversionRun run(*converter);
+    QList<int> progress;
+    QObject::connect(&run, &ConversionRun::pagesDone,
+                     [&](int, int pagesDone, int) { progress << pagesDone; });
+    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(out), limitsOf(2));
+    const FileOutcome &file = done.outcomes.at(0);
+    QVERIFY2(file.outcome == Outcome::Converted, qPrintable(describe(done)));
+    QCOMPARE(contentOf(file.output), fixtures::convertDirectly(pdf));
+    QCOMPARE(file.pages, pages);
+    QCOMPARE(file.pagesUnread, claimed - pages);
+    // A whole file tells each page; a split one each range as it ends.
+    QCOMPARE(!progress.contains(1), split);
+}
+
+// A file cut short while its text is being made is no longer the file that was opened: the text
+// is not put in place and the old one stays.
+void TestConverterFaults::fileCutShortWhileConvertingKeepsTheOldText()
 {
     if (!converterchoice::serviceBuilt())
         QSKIP("this build has no converter service");
@@ -357,9 +399,40 @@ void TestConverterFaults::fileCutShortWhileConvertingIsDamaged()
             QVERIFY(QFile::resize(pdf, whole / 2));
             ::kill(children.first(), SIGCONT);
         });
-    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Damaged,
+    QVERIFY2(done.outcomes.size() == 1 && done.outcomes.at(0).outcome == Outcome::Changed,
              qPrintable(describe(done)));
     QCOMPARE(contentOf(outputpaths::inFolder(out, pdf)), OldText);
+}
+
+// A sync tool renames a new version over a PDF whose page ranges are converting: the text would
+// join pages of two documents. The file is named as changed, and the old text stays.
+void TestConverterFaults::fileReplacedBetweenRangesKeepsTheOldText()
+{
+    if (!converterchoice::serviceBuilt())
+        QSKIP("this build has no converter service");
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("report.pdf"));
+    const QString newer = place.path(QStringLiteral("report-new.pdf"));
+    fixtures::writePageTreePdf(pdf, 200, 200);
+    fixtures::writePageTreePdf(newer, 200, 200);
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    QVERIFY(writeFile(outputpaths::inFolder(out, pdf), OldText));
+    const std::unique_ptr<ConverterKind> converter = converterOfKind(converterchoice::Service);
+    ConversionRun run(*converter);
+    bool replaced = false;
+    // The first range done is the moment: the others are converting or waiting.
+    QObject::connect(&run, &ConversionRun::pagesDone, [&] {
+        if (!replaced)
+            replaced = std::rename(nativepath::encode(newer).constData(),
+                                   nativepath::encode(pdf).constData()) == 0;
+    });
+    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(out), limitsOf(2));
+    QVERIFY(replaced);
+    QVERIFY2(done.outcomes.at(0).outcome == Outcome::Changed, qPrintable(describe(done)));
+    QCOMPARE(done.outcomes.at(0).reason, reasons::Changed);
+    QCOMPARE(contentOf(outputpaths::inFolder(out, pdf)), OldText);
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("report.txt")});
 }
 
 void TestConverterFaults::noisyErrorOutputKeepsItsLastWords_data()

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion engine: a text replaces an old one only when complete, truthful reasons, limits,
 // stop, same-name clashes, staging left by a killed program, parallel runs as one at a time.
+#include "ConverterTesting.h"
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
 #include "engine/PdftotextJob.h"
 #include "engine/PreviewConversion.h"
+#include "engine/ReportRow.h"
+#include "engine/RunSummary.h"
 #include "engine/ServiceConverter.h"
 #include "engine/SessionConverters.h"
 #include "engine/StagingFolder.h"
@@ -34,7 +37,6 @@ namespace {
 
 const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
 const QString StandIn = QStringLiteral(STAND_IN_CONVERTER);
-const QString ServiceProgram = QStringLiteral(MORWENDA_BINARY);
 // Unique to this run, so a command line of another program cannot show it by chance.
 const QString HiddenPassword =
     QStringLiteral("Zq7-engine-%1").arg(QRandomGenerator::global()->generate64(), 0, 36);
@@ -71,105 +73,12 @@ struct Pdfs
     QString text, image, user, damaged;
 };
 
-QString madeFolder(const TestPlace &place, const QString &name)
-{
-    const QString folder = place.path(name);
-    QDir().mkpath(folder);
-    return folder;
-}
-
 // A file that the stand-in takes for a PDF; its name says what the stand-in does.
 QString standInPdf(const TestPlace &place, const QString &mode)
 {
     const QString path = place.path(QStringLiteral("in/%1.pdf").arg(mode));
     writeFile(path, "%PDF-1.4 stand-in\n");
     return path;
-}
-
-// The processes whose parent is `parent` (this test by default).
-QList<int> childProcesses(int parent = int(getpid()))
-{
-    QList<int> children;
-    const QString me = QString::number(parent);
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("PPid:") && line.mid(5).trimmed() == me.toLatin1())
-                children << pid.toInt();
-    }
-    return children;
-}
-
-bool processAlive(int pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    const qsizetype close = text.lastIndexOf(')');
-    return close > 0 && text.mid(close + 2, 1) != "Z";
-}
-
-// A process and all of its descendants.
-QList<int> familyOf(int pid)
-{
-    QList<int> family = {pid};
-    for (qsizetype i = 0; i < family.size(); ++i)
-        family << childProcesses(family.at(i));
-    return family;
-}
-
-// The processes whose command line holds `secret`.
-QStringList commandLinesShowing(const QByteArray &secret)
-{
-    QStringList showing;
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = cmdline.readAll();
-        if (line.contains(secret))
-            showing << pid + u':' + QString::fromLocal8Bit(line).replace(u'\0', u' ');
-    }
-    return showing;
-}
-
-// The converters the engine runs: pdftotext, or the program's own service with pdftotext behind
-// it. `service` is the program started with --converter-service.
-std::unique_ptr<ConverterKind> converterOfKind(const QString &kind,
-                                               const QString &service = ServiceProgram)
-{
-    if (kind == converterchoice::Service)
-        return std::make_unique<ServiceConverter>(service,
-                                                  std::make_unique<PdftotextConverter>(Real));
-    return std::make_unique<PdftotextConverter>(Real);
-}
-
-FinishedRun convertWith(const QString &kind, const QStringList &rows, const OutputChoice &choice,
-                        const ConversionLimits &limits)
-{
-    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
-    ConversionRun run(*converter);
-    return runToEnd(run, rows, choice, limits);
-}
-
-// A data column "kind" with a row per converter: the name of each row is prefixed with its kind.
-void addKindRows(const std::function<void(const char *kind, const QByteArray &prefix)> &rows)
-{
-    rows("pdftotext", "pdftotext: ");
-    if (converterchoice::serviceBuilt())
-        rows("service", "service: ");
-}
-
-QString describe(const FinishedRun &run)
-{
-    QString text = run.message + QStringLiteral("\n--");
-    for (const FileOutcome &file : run.outcomes)
-        text += QStringLiteral("\n%1 -> %2 [%3]%4")
-                    .arg(file.pdf, file.output, outcomeName(file.outcome), file.reason);
-    return text;
 }
 
 } // namespace
@@ -192,6 +101,8 @@ private slots:
     void fallsBackToPdftotextWhenTheServiceCannotStart_data();
     void fallsBackToPdftotextWhenTheServiceCannotStart();
     void noConverterCanRunIsSaid();
+    void finalMessageSaysWhatEachFileLeft_data();
+    void finalMessageSaysWhatEachFileLeft();
     void pdftotextIsDeployedOnlyWhenChosen_data();
     void pdftotextIsDeployedOnlyWhenChosen();
     void stopKillsConvertersAndKeepsFinishedTexts();
@@ -282,12 +193,12 @@ void TestEngine::faultsKeepTheOldText()
     else
         QCOMPARE(run.outcomes.at(0).reason, reason);
     // A converter that cannot start for any file is said first, with each file's reason.
-    QCOMPARE(run.message, outcome == Outcome::CannotStart
-                              ? QStringLiteral("No converter can be run, so no PDF can be "
-                                               "converted to text.\r\nThe following files could "
-                                               "not be read:\r\n") +
-                                    pdf + run.outcomes.at(0).reason
-                              : QStringLiteral("File(s) has no data."));
+    QCOMPARE(run.message, (outcome == Outcome::CannotStart
+                               ? QStringLiteral("No converter can be run, so no PDF can be "
+                                                "converted to text.")
+                               : runsummary::NoData) +
+                              QStringLiteral("\r\nThe following files could not be read:\r\n") +
+                              pdf + run.outcomes.at(0).reason);
     QCOMPARE(contentOf(old), OldText);
     // Only the old text is left: no staging folder, no partial text.
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -579,20 +490,86 @@ void TestEngine::noConverterCanRunIsSaid()
 {
     TestPlace place;
     const QString out = madeFolder(place, QStringLiteral("out"));
-    ServiceConverter converter(place.path(QStringLiteral("no/service")),
-                               std::make_unique<PdftotextConverter>(
-                                   place.path(QStringLiteral("no/pdftotext"))));
+    ServiceConverter converter(
+        place.path(QStringLiteral("no/service")),
+        std::make_unique<PdftotextConverter>(place.path(QStringLiteral("no/pdftotext"))));
     ConversionRun run(converter);
-    const FinishedRun done = runToEnd(run, {m_pdfs->text, m_pdfs->image}, intoFolder(out),
-                                      limitsOf(2));
+    const FinishedRun done =
+        runToEnd(run, {m_pdfs->text, m_pdfs->image}, intoFolder(out), limitsOf(2));
     QCOMPARE(done.outcomes.at(0).outcome, Outcome::CannotStart);
     QCOMPARE(done.outcomes.at(1).outcome, Outcome::CannotStart);
-    QVERIFY2(done.message.startsWith(QStringLiteral(
-                 "No converter can be run, so no PDF can be converted to text.\r\nThe following "
-                 "files could not be read:\r\n") +
-                                     m_pdfs->text + QStringLiteral("  - the converter could not "
-                                                                    "be started")),
-             qPrintable(done.message));
+    QVERIFY2(
+        done.message.startsWith(
+            QStringLiteral(
+                "No converter can be run, so no PDF can be converted to text.\r\nThe following "
+                "files could not be read:\r\n") +
+            m_pdfs->text +
+            QStringLiteral("  - the converter could not "
+                           "be started")),
+        qPrintable(done.message));
+}
+
+void TestEngine::finalMessageSaysWhatEachFileLeft_data()
+{
+    const auto file = [](const char *name, Outcome outcome, const QString &reason = QString()) {
+        FileOutcome one;
+        one.pdf = QString::fromLatin1(name);
+        one.output = one.pdf + QStringLiteral(".txt");
+        one.outcome = outcome;
+        one.reason = reason;
+        return one;
+    };
+    const FileOutcome text = file("/in/text.pdf", Outcome::Converted);
+    const FileOutcome damaged = file("/in/damaged.pdf", Outcome::Damaged, reasons::Damaged);
+    const FileOutcome stopped = file("/in/late.pdf", Outcome::Stopped, reasons::Stopped);
+    const QString denied = reasons::writeFailed(QStringLiteral("Permission denied"));
+    const QString lowReason = reasons::lowConfidence(2, 2, 41);
+    FileOutcome partly = file("/in/partly.pdf", Outcome::Converted);
+    partly.pagesRequested = 5;
+    partly.pagesUnread = 1;
+    partly.unreadPages = QStringLiteral("3");
+    const QString br = QStringLiteral("\r\n");
+    const QString failures = br + runsummary::FailureListHeader + br;
+
+    QTest::addColumn<QList<FileOutcome>>("outcomes");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no text: every file is named with its reason")
+        << QList<FileOutcome>{damaged, file("/in/gone.pdf", Outcome::CannotRead,
+                                            reasons::cannotRead(QStringLiteral("No such file")))}
+        << runsummary::NoData + failures + damaged.pdf + reasons::Damaged + br +
+               QStringLiteral("/in/gone.pdf  - the file could not be read: No such file.");
+    QTest::newRow("a low-confidence OCR text is no failure")
+        << QList<FileOutcome>{text, file("/in/faint.pdf", Outcome::LowConfidence, lowReason)}
+        << runsummary::Done + br + runsummary::LowConfidenceHeader + br +
+               QStringLiteral("/in/faint.pdf") + lowReason;
+    QTest::newRow("a text that could not be written, apart")
+        << QList<FileOutcome>{file("/usr/share/a.pdf", Outcome::WriteFailed, denied), damaged}
+        << runsummary::NoData + failures + damaged.pdf + reasons::Damaged + br +
+               runsummary::WriteFailedHeader + br + QStringLiteral("/usr/share/a.pdf") + denied;
+    QTest::newRow("stopped files are counted apart")
+        << QList<FileOutcome>{text, damaged, stopped,
+                              file("/in/later.pdf", Outcome::Stopped, reasons::Stopped)}
+        << runsummary::Done + failures + damaged.pdf + reasons::Damaged + br +
+               runsummary::stoppedHeader(2) + br + stopped.pdf + br +
+               QStringLiteral("/in/later.pdf");
+    QTest::newRow("stopped before any text")
+        << QList<FileOutcome>{stopped}
+        << runsummary::NoData + br + runsummary::stoppedHeader(1) + br + stopped.pdf;
+    QTest::newRow("pages that could not be read")
+        << QList<FileOutcome>{partly}
+        << runsummary::Done + br + runsummary::PagesUnreadHeader + br + partly.pdf +
+               QStringLiteral("  - 1 of 5 pages could not be read (3); the text holds the others.");
+}
+
+// The final message and the report's rows say what each file left: the report names an output
+// only where a text is in place.
+void TestEngine::finalMessageSaysWhatEachFileLeft()
+{
+    QFETCH(QList<FileOutcome>, outcomes);
+    QFETCH(QString, message);
+    QCOMPARE(runsummary::finalMessage(outcomes), message);
+    for (const FileOutcome &file : std::as_const(outcomes))
+        QCOMPARE(reportrows::rowOf(file).output.isEmpty(), !leftText(file.outcome));
 }
 
 void TestEngine::pdftotextIsDeployedOnlyWhenChosen_data()
@@ -660,10 +637,9 @@ void TestEngine::stopKillsConvertersAndKeepsFinishedTexts()
     QCOMPARE(done.outcomes.at(0).outcome, Outcome::Converted);
     QVERIFY(contentOf(outputpaths::inFolder(out, slow)).startsWith("A line of text"));
     QCOMPARE(contentOf(old), OldText);
-    QCOMPARE(done.message, QStringLiteral("Done.\r\nThe following files could not be read:") +
-                               QStringLiteral("\r\n") + hang + reasons::Stopped +
-                               QStringLiteral("\r\n") + last + reasons::Stopped +
-                               QStringLiteral("\r\n") + hang + reasons::Stopped);
+    QCOMPARE(done.message, QStringLiteral("Done.\r\n") + runsummary::stoppedHeader(3) +
+                               QStringLiteral("\r\n") + hang + QStringLiteral("\r\n") + last +
+                               QStringLiteral("\r\n") + hang);
     QCOMPARE(childProcesses(), QList<int>());
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
@@ -1004,7 +980,9 @@ void TestEngine::aTextThatCannotBePutInPlaceIsNotConverted()
     QCOMPARE(run.outcomes.at(0).reason,
              reasons::writeFailed(QString::fromLocal8Bit(std::strerror(EISDIR))));
     QVERIFY(QFileInfo(target).isDir());
-    QCOMPARE(run.message, QStringLiteral("File(s) has no data."));
+    QCOMPARE(run.message, QStringLiteral("File(s) has no data.\r\n") +
+                              runsummary::WriteFailedHeader + QStringLiteral("\r\n") +
+                              m_pdfs->text + run.outcomes.at(0).reason);
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("text.txt")});
 }

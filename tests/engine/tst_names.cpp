@@ -2,6 +2,7 @@
 // Names that are not UTF-8 from the walk to the text, listed files that no text replaces, the
 // system's reasons for a file that cannot be read and a folder that cannot be made, and a big tree
 // of output folders under a low open-file limit.
+#include "ConverterTesting.h"
 #include "engine/ConverterChoice.h"
 #include "engine/FolderWalk.h"
 #include "engine/ServiceConverter.h"
@@ -24,41 +25,6 @@
 namespace {
 
 const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
-const QString ServiceProgram = QStringLiteral(MORWENDA_BINARY);
-
-std::unique_ptr<ConverterKind> converterOfKind(const QString &kind)
-{
-    if (kind == converterchoice::Service)
-        return std::make_unique<ServiceConverter>(ServiceProgram,
-                                                  std::make_unique<PdftotextConverter>(Real));
-    return std::make_unique<PdftotextConverter>(Real);
-}
-
-FinishedRun convertWith(const QString &kind, const QStringList &rows, const OutputChoice &choice,
-                        const ConversionLimits &limits)
-{
-    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
-    ConversionRun run(*converter);
-    return runToEnd(run, rows, choice, limits);
-}
-
-void addKindColumn()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("pdftotext") << QString(converterchoice::Pdftotext);
-    if (converterchoice::serviceBuilt())
-        QTest::newRow("service") << QString(converterchoice::Service);
-}
-
-QString describe(const FinishedRun &run)
-{
-    QString text = nativepath::display(run.message) + QStringLiteral("\n--");
-    for (const FileOutcome &file : run.outcomes)
-        text += QStringLiteral("\n%1 -> %2 [%3]%4")
-                    .arg(nativepath::display(file.pdf), nativepath::display(file.output),
-                         outcomeName(file.outcome), file.reason);
-    return text;
-}
 
 const OutputChoice BesidePdf{OutputChoice::Mode::BesidePdf, QString(), false};
 
@@ -165,9 +131,9 @@ void TestNames::aListedFileIsNeverReplacedByAText()
     QVERIFY(QFile::copy(m_text, outTxt));
 
     // The final message says which text got a number.
-    const QString numbered = QStringLiteral(
-        "Done.\r\nThese texts were numbered, because a listed file or an earlier text has the same name:"
-        "\r\n%1  - its text is a (2).txt");
+    const QString numbered = QStringLiteral("Done.\r\nThese texts were numbered, because a listed "
+                                            "file or an earlier text has the same name:"
+                                            "\r\n%1  - its text is a (2).txt");
     const FinishedRun beside = convertWith(kind, {a, aTxt}, BesidePdf, limitsOf(2));
     QVERIFY2(beside.message == numbered.arg(a), qPrintable(describe(beside)));
     QCOMPARE(contentOf(aTxt), before);

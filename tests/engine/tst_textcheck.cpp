@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TextCheck.h"
+#include "engine/TextJoin.h"
 #include "engine/TextJudge.h"
+#include "FailingDevice.h"
 #include "TestPlace.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -39,6 +42,10 @@ private slots:
     void noUsableText();
     void noUsableTextInEachForm_data();
     void noUsableTextInEachForm();
+    void pageBreaksNeverChangeTheJudgement_data();
+    void pageBreaksNeverChangeTheJudgement();
+    void joinedTextChecksEveryWrite_data();
+    void joinedTextChecksEveryWrite();
     void readLines_data();
     void readLines();
     void unreadableFileIsReportedOnce();
@@ -109,24 +116,30 @@ void TestTextCheck::noUsableTextInEachForm_data()
     QTest::addColumn<bool>("noText");
 
     QTest::newRow("Latin1: six accented letters are text")
-        << QByteArray("\xe9\xe8\xe0\xf9\xe7\xea\f") << "Latin1" << "unix" << false;
+        << QByteArray("\xe9\xe8\xe0\xf9\xe7\xea\f") << "Latin1"
+        << "unix" << false;
     QTest::newRow("ASCII7: five letters and a page break are not")
-        << QByteArray("abcde\f") << "ASCII7" << "unix" << true;
+        << QByteArray("abcde\f") << "ASCII7"
+        << "unix" << true;
     QTest::newRow("UTF-16: six Japanese characters are text")
-        << QByteArray("\x65\xe5\x67\x2c\x8a\x9e\x65\x87\x5b\x57\x30\x6e\x00\x0c")
-        << "UTF-16" << "unix" << false;
+        << QByteArray("\x65\xe5\x67\x2c\x8a\x9e\x65\x87\x5b\x57\x30\x6e\x00\x0c") << "UTF-16"
+        << "unix" << false;
     QTest::newRow("UTF-16: page breaks only are not")
-        << QByteArray("\x00\x0c\x00\x0c", 4) << "UTF-16" << "unix" << true;
+        << QByteArray("\x00\x0c\x00\x0c", 4) << "UTF-16"
+        << "unix" << true;
     QTest::newRow("UTF-16: half a character at the end is not text")
-        << QByteArray("\x00a\x00b\x00", 5) << "UTF-16" << "unix" << true;
+        << QByteArray("\x00a\x00b\x00", 5) << "UTF-16"
+        << "unix" << true;
     QTest::newRow("KOI8-R: a Russian word is text")
-        << QByteArray("\xf0\xd2\xc9\xd7\xc5\xd4\f") << "KOI8-R" << "unix" << false;
+        << QByteArray("\xf0\xd2\xc9\xd7\xc5\xd4\f") << "KOI8-R"
+        << "unix" << false;
     QTest::newRow("Symbol: bytes taken one by one")
-        << QByteArray("\xe1\xe2\xe3\xe4\xe5\xe6\f") << "Symbol" << "unix" << false;
-    QTest::newRow("mac line ends: a CR alone ends a line")
-        << QByteArray("abc\r") << "UTF-8" << "mac" << false;
-    QTest::newRow("unix line ends: a CR alone is no line end")
-        << QByteArray("abc\r") << "UTF-8" << "unix" << true;
+        << QByteArray("\xe1\xe2\xe3\xe4\xe5\xe6\f") << "Symbol"
+        << "unix" << false;
+    QTest::newRow("mac line ends: a CR alone ends a line") << QByteArray("abc\r") << "UTF-8"
+                                                           << "mac" << false;
+    QTest::newRow("unix line ends: a CR alone is no line end") << QByteArray("abc\r") << "UTF-8"
+                                                               << "unix" << true;
 }
 
 // The text check reads a text in the encoding and with the line ends it was written in.
@@ -149,6 +162,75 @@ void TestTextCheck::noUsableTextInEachForm()
         judge.feed(QByteArrayView(&byte, 1));
     judge.finish();
     QCOMPARE(judge.hasNoUsableText(), noText);
+}
+
+void TestTextCheck::pageBreaksNeverChangeTheJudgement_data()
+{
+    QTest::addColumn<QByteArray>("page"); // one page's text without its form feed
+    QTest::addColumn<bool>("noText");
+    QTest::newRow("four letters") << QByteArray("Test\n\n") << true;
+    QTest::newRow("five letters") << QByteArray("Hello") << true;
+    QTest::newRow("six printable characters") << QByteArray("Page 1\n") << false;
+}
+
+// The same page judged as pdftotext writes it with page breaks and with -nopgbrk.
+void TestTextCheck::pageBreaksNeverChangeTheJudgement()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(bool, noText);
+    for (const bool pageBreaks : {true, false}) {
+        TextOptions form;
+        form.pageBreaks = pageBreaks;
+        TextJudge judge(form);
+        judge.feed(pageBreaks ? page + '\f' : page);
+        judge.finish();
+        QVERIFY2(judge.hasNoUsableText() == noText, pageBreaks ? "with page breaks" : "without");
+    }
+}
+
+void TestTextCheck::joinedTextChecksEveryWrite_data()
+{
+    QTest::addColumn<qint64>("room");  // bytes the target takes; -1: all
+    QTest::addColumn<qint64>("piece"); // bytes it takes a write; -1: all
+    QTest::addColumn<bool>("readFails");
+    QTest::addColumn<QString>("error"); // "" when the text is carried whole
+    QTest::newRow("writes cut short go on") << qint64(-1) << qint64(3) << false << QString();
+    QTest::newRow("a full disk at once")
+        << qint64(0) << qint64(-1) << false << QStringLiteral("No space left on device");
+    QTest::newRow("a full disk after a few bytes")
+        << qint64(10) << qint64(4) << false << QStringLiteral("No space left on device");
+    QTest::newRow("a range that cannot be read")
+        << qint64(-1) << qint64(-1) << true << QStringLiteral("Input/output error");
+}
+
+// A range's text is appended to the joined text with every write checked: a write cut short goes
+// on with the rest, a failed one (or a failed read) is said with its reason.
+void TestTextCheck::joinedTextChecksEveryWrite()
+{
+    QFETCH(qint64, room);
+    QFETCH(qint64, piece);
+    QFETCH(bool, readFails);
+    QFETCH(QString, error);
+    const QByteArray text = "Page 1 of the second range\n\f";
+    QBuffer range;
+    range.setData(text);
+    QVERIFY(range.open(QIODevice::ReadOnly));
+    FailingDevice failingRange(-1);
+    if (readFails) {
+        failingRange.failReading();
+        QVERIFY(failingRange.open(QIODevice::ReadOnly));
+    }
+    FailingDevice joined(room, piece);
+    QVERIFY(joined.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    TextJudge judge;
+    QString said;
+    const bool carried = carryJudgedText(readFails ? static_cast<QIODevice &>(failingRange)
+                                                   : static_cast<QIODevice &>(range),
+                                         &joined, judge, said);
+    QCOMPARE(carried, error.isEmpty());
+    QCOMPARE(said, error);
+    if (carried)
+        QCOMPARE(joined.written(), text);
 }
 
 void TestTextCheck::readLines_data()

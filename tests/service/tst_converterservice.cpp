@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The converter service against the real pdftotext, byte for byte, and what its children may do
 // to it: crash, hang, run out of memory, outlive their parent.
-#include "service/ConverterServiceClient.h"
 #include "PdfFixtures.h"
+#include "service/ConverterServiceClient.h"
+#include "service/IdleDeadline.h"
 #include "TestConfig.h"
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -190,6 +191,7 @@ private slots:
     void nothingOutlivesItsParent();
     void requestsAtTheEdges_data();
     void requestsAtTheEdges();
+    void idleLimitCountsFromTheLastPageDone();
 
 private:
     struct Result
@@ -565,6 +567,35 @@ void TestConverterService::nothingOutlivesItsParent()
     }
     QTRY_VERIFY_WITH_TIMEOUT(processGone(service), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(processGone(child), 10000);
+}
+
+// The time limit on a clock the test moves: the page count told after opening is no progress, so
+// a one-page file that opens slowly is stopped at the limit counted from its request.
+void TestConverterService::idleLimitCountsFromTheLastPageDone()
+{
+    using namespace std::chrono_literals;
+    IdleDeadline::Clock::time_point now{};
+    IdleDeadline deadline(10s, [&now] { return now; });
+    now += 6s;
+    deadline.pagesDone(0); // the count at opening
+    now += 4s;
+    QVERIFY(deadline.passed());
+
+    IdleDeadline pages(10s, [&now] { return now; });
+    now += 9s;
+    pages.pagesDone(1);
+    now += 9s;
+    pages.textArrived();
+    now += 9s;
+    QVERIFY(!pages.passed());
+    now += 1s;
+    QVERIFY(pages.passed());
+    pages.clear();
+    QVERIFY(!pages.passed() && !pages.due());
+
+    IdleDeadline none(0s, [&now] { return now; });
+    now += 1000h;
+    QVERIFY(!none.passed() && !none.due());
 }
 
 // The parent of the last test: starts a service on a conversion that never ends, says the

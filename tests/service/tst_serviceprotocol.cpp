@@ -76,7 +76,6 @@ std::vector<std::pair<FrameKind, std::string>> framesOf(const std::string &bytes
     return frames;
 }
 
-
 std::string payloadOf(const std::string &frame)
 {
     std::size_t consumed = 0;
@@ -238,12 +237,18 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     outcome.ocrPages = 3;
     outcome.ocrWords = 120;
     outcome.ocrConfidenceSum = 10'800;
+    outcome.pagesRequested = 40;
+    outcome.pagesUnread = 11;
+    outcome.unreadPages = "3,31-40";
     const auto [id, back] = decodeDone(payloadOf(encodeDone(9, outcome)));
     QCOMPARE(id, 9u);
     QCOMPARE(back.diagnostics, std::string("said"));
     QCOMPARE(back.ocrPages, 3);
     QCOMPARE(back.ocrWords, 120);
     QCOMPARE(back.ocrConfidenceSum, std::uint64_t(10'800));
+    QCOMPARE(back.pagesRequested, 40);
+    QCOMPARE(back.pagesUnread, 11);
+    QCOMPARE(back.unreadPages, std::string("3,31-40"));
 
     std::size_t consumed = 0;
     const std::string frame = encodePage(4, 2, 40);
@@ -281,7 +286,11 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     QByteArray unknownTextMode = bytes(request, request.size());
     unknownTextMode[qsizetype(request.size() - textFields)] = 3;
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
-    QTest::newRow("answer without its confidence sum") << QByteArray("D") << bytes(done, done.size() - 1);
+    // The last fields: pages requested, pages unread, which (an empty string: its length).
+    QTest::newRow("answer without its unread pages' names")
+        << QByteArray("D") << bytes(done, done.size() - 1);
+    QTest::newRow("answer without its page counts")
+        << QByteArray("D") << bytes(done, done.size() - 4 - 4 - 4);
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
 }
 

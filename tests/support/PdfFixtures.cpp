@@ -186,4 +186,34 @@ void writeFormBomb(const QString &path, int levels)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+QByteArray streamObject(const QByteArray &dictionary, const QByteArray &data)
+{
+    return "<< " + dictionary + " /Length " + QByteArray::number(data.size()) + " >>\nstream\n" +
+           data + "\nendstream";
+}
+
+void writePageTreePdf(const QString &path, int pages, int claimedPages, const QList<int> &missing)
+{
+    QList<QByteArray> objects = {"<< /Type /Catalog /Pages 2 0 R >>", QByteArray(),
+                                 "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    QByteArray kids;
+    for (int page = 1; page <= pages; ++page) {
+        const int pageObject = int(objects.size()) + 1;
+        // An object number beyond every object of the file: the page tree names nothing there.
+        kids += QByteArray::number(missing.contains(page) ? 100000 + page : pageObject) + " 0 R ";
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
+                   "/F1 3 0 R >> >> /Contents " +
+                       QByteArray::number(pageObject + 1) + " 0 R >>";
+        objects << streamObject(QByteArray(), "BT /F1 12 Tf 72 700 Td (Page " +
+                                                  QByteArray::number(page) +
+                                                  " of the page tree) Tj ET");
+    }
+    objects[1] =
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(claimedPages) + " >>";
+    const QByteArray pdf = pdfOfObjects(objects);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
 } // namespace fixtures

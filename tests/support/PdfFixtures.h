@@ -36,6 +36,15 @@ void writeFormBomb(const QString &path, int levels);
 // its cross-reference table and trailer.
 QByteArray pdfOfObjects(const QList<QByteArray> &objects);
 
+// The object of a PDF stream: its dictionary's entries (without << >>) and its data.
+QByteArray streamObject(const QByteArray &dictionary, const QByteArray &data);
+
+// `pages` pages of one line each ("Page N of the page tree") in a page tree that claims
+// `claimedPages` pages; the pages (numbered from 1) in `missing` are named in the tree by objects
+// the file does not hold. pdftotext gives the text of the others and exits 0.
+void writePageTreePdf(const QString &path, int pages, int claimedPages,
+                      const QList<int> &missing = {});
+
 QString corpusDir();
 QString corpusFile(const QString &name);
 
