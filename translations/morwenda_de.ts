@@ -55,6 +55,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <source>The folder %1 could not be opened.</source>
         <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
     </message>
+    <message>
+        <source>(no folder given)</source>
+        <translation>(kein Ordner angegeben)</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>
