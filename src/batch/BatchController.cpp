@@ -193,7 +193,7 @@ void BatchController::finishRun()
     m_finishWaiting = false;
     if (!m_run)
         return;
-    const QString text = m_run->finalMessage();
+    const QString text = m_run->finalMessage(runsummary::Words::UserLanguage);
     const bool leftText = runsummary::leftAnyText(m_run->outcomes());
     const QList<FileOutcome> outcomes = m_run->outcomes();
     m_run.reset(); // its converters are gone and its staging folders removed

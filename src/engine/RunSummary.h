@@ -21,6 +21,15 @@ inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from sca
 inline const QString RenamedListHeader = QStringLiteral(
     "These texts were numbered, because a listed file or an earlier text has the same name:");
 
+// The words of the final message: English on the command line, in reports and wherever scripts
+// read them; the user's language in the window (the translation contexts "RunSummary" and
+// "Reasons"; the file names and what the reasons quote stay as they are).
+enum class Words
+{
+    English,
+    UserLanguage,
+};
+
 // Every file ended because no converter could be started.
 bool noConverterRan(const QList<FileOutcome> &outcomes);
 
@@ -28,19 +37,20 @@ bool noConverterRan(const QList<FileOutcome> &outcomes);
 bool leftAnyText(const QList<FileOutcome> &outcomes);
 
 // "file  - reason" for each file that did not convert, in row order.
-QStringList failureLines(const QList<FileOutcome> &outcomes);
+QStringList failureLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - its text is NAME" for each text put in place under a numbered name, in row order.
-QStringList renamedLines(const QList<FileOutcome> &outcomes);
+QStringList renamedLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - N of M pages read by OCR ..." for each converted file with pages read by OCR.
-QStringList readByOcrLines(const QList<FileOutcome> &outcomes);
+QStringList readByOcrLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // The final message: "Done.", then the failures under their header, the files read by OCR and
 // the numbered texts under theirs; or "File(s) has no data." when no file left a text, naming the
 // files when the run was stopped (each says why it has none); or, when no converter could be
 // started for any file, "No converter can be run ..." and the files with the system's reasons.
 // Lines are separated by CR LF.
-QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped);
+QString finalMessage(const QList<FileOutcome> &outcomes, bool stopped,
+                     Words words = Words::English);
 
 } // namespace runsummary
