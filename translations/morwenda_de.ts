@@ -304,7 +304,7 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
     <message>
         <source>PDF Preview (Click on added PDF file above. This is how the file appears to me)</source>
-        <translation>PDF-Vorschau (Klicken Sie oben auf eine hinzugefügte PDF-Datei. So sieht dieses Programm die Datei)</translation>
+        <translation>PDF-Vorschau (oben auf eine Datei klicken – so sieht dieses Programm sie)</translation>
     </message>
 </context>
 <context>
@@ -354,7 +354,7 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
     <message>
         <source>Add All PDF File(s) In &amp;Folder</source>
-        <translation>Alle PDFs aus &amp;Ordner hinzufügen</translation>
+        <translation>PDFs aus &amp;Ordner hinzufügen</translation>
     </message>
     <message>
         <source>Adds every PDF file of a folder and its subfolders.</source>
@@ -477,10 +477,6 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <translation>Ob gescannte Seiten per Texterkennung gelesen werden, und in welcher Sprache.</translation>
     </message>
     <message>
-        <source>Read scanned pages by OC&amp;R in the language</source>
-        <translation>Gescannte Seiten per OC&amp;R lesen, Sprache:</translation>
-    </message>
-    <message>
         <source>Pages without usable text are read by tesseract (slower: seconds a page).</source>
         <translation>Seiten ohne brauchbaren Text liest tesseract (langsamer: Sekunden pro Seite).</translation>
     </message>
@@ -499,6 +495,14 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>The language OCR reads the scanned pages in.</source>
         <translation>Die Sprache, in der die Texterkennung die gescannten Seiten liest.</translation>
+    </message>
+    <message>
+        <source>Read scanned pages by OC&amp;R</source>
+        <translation>Scanseiten per OC&amp;R lesen</translation>
+    </message>
+    <message>
+        <source>La&amp;nguage:</source>
+        <translation>S&amp;prache:</translation>
     </message>
 </context>
 <context>

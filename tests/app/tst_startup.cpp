@@ -213,9 +213,21 @@ void TestStartUp::listColumns()
     QCOMPARE(ui.previewRows->headerData(0, Qt::Horizontal).toString(),
              QStringLiteral("PDF Preview (Click on added PDF file above. This is how the file "
                             "appears to me)"));
-    QCOMPARE(ui.fileList->header()->sectionSize(0), window.px(7000));
-    QCOMPARE(ui.previewList->header()->sectionSize(0), window.px(7000));
     QCOMPARE(ui.fileList->model()->columnCount(), 1);
+    // Each column is as wide as its list, and wide enough for its whole heading (CaptionFit
+    // checks the heading).
+    for (const QSize size : {window.size(), window.size() + QSize(700, 0)}) {
+        window.resize(size);
+        for (QTreeView *list : {ui.fileList, ui.previewList})
+            QVERIFY(list->header()->sectionSize(0) >= list->viewport()->width());
+        QCOMPARE(ui.fileList->header()->sectionSize(0), ui.fileList->viewport()->width());
+    }
+    QCOMPARE(ui.previewList->header()->sectionSize(0), ui.previewList->viewport()->width());
+    // A column the user drags wider stays so; the list scrolls sideways to it.
+    const int dragged = ui.fileList->viewport()->width() + 300;
+    ui.fileList->header()->resizeSection(0, dragged);
+    window.resize(window.size() - QSize(200, 0));
+    QCOMPARE(ui.fileList->header()->sectionSize(0), dragged);
 }
 
 void TestStartUp::handPointerIsLoadedFromTheInstallFolder()
