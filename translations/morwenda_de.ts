@@ -55,6 +55,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <source>The folder %1 could not be opened.</source>
         <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
     </message>
+    <message>
+        <source>(no folder given)</source>
+        <translation>(kein Ordner angegeben)</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>
@@ -188,6 +192,108 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
 </context>
 <context>
+    <name>Reasons</name>
+    <message>
+        <source>invalid password or no password protected.</source>
+        <translation>ungültiges Kennwort oder nicht kennwortgeschützt.</translation>
+    </message>
+    <message>
+        <source>password protected or text is protected.</source>
+        <translation>kennwortgeschützt oder der Text ist geschützt.</translation>
+    </message>
+    <message>
+        <source>text unreadable. Please view the file yourself to see if it is really a scanned image of text and not proper PDF text.</source>
+        <translation>Text unlesbar. Bitte sehen Sie sich die Datei selbst an, um zu prüfen, ob sie wirklich ein gescanntes Bild von Text ist und kein echter PDF-Text.</translation>
+    </message>
+    <message>
+        <source>damaged file or not a PDF file.</source>
+        <translation>beschädigte Datei oder keine PDF-Datei.</translation>
+    </message>
+    <message>
+        <source>not converted: the run was stopped.</source>
+        <translation>nicht umgewandelt: die Umwandlung wurde beendet.</translation>
+    </message>
+    <message>
+        <source>the file could not be read: %1.</source>
+        <translation>die Datei konnte nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>the text could not be written: %1.</source>
+        <translation>der Text konnte nicht geschrieben werden: %1.</translation>
+    </message>
+    <message>
+        <source>stopped after %1 seconds without new text (time limit).</source>
+        <translation>nach %1 Sekunden ohne neuen Text beendet (Zeitgrenze).</translation>
+    </message>
+    <message>
+        <source>stopped at the memory limit of %1 MB.</source>
+        <translation>an der Speichergrenze von %1 MB beendet.</translation>
+    </message>
+    <message>
+        <source>the converter crashed (signal %1).</source>
+        <translation>der Konverter ist abgestürzt (Signal %1).</translation>
+    </message>
+    <message>
+        <source>the converter could not be started: it has no text encoding called %1.</source>
+        <translation>der Konverter konnte nicht gestartet werden: er kennt keine Textkodierung namens %1.</translation>
+    </message>
+    <message>
+        <source>the converter could not be started: %1.</source>
+        <translation>der Konverter konnte nicht gestartet werden: %1.</translation>
+    </message>
+    <message>
+        <source>the converter stopped before the text was complete: %1.</source>
+        <translation>der Konverter endete, bevor der Text vollständig war: %1.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pages read by OCR, mean word confidence %3 %.</source>
+        <translation>%1 von %2 Seiten per Texterkennung gelesen, mittlere Wortsicherheit %3 %.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pages read by OCR.</source>
+        <translation>%1 von %2 Seiten per Texterkennung gelesen.</translation>
+    </message>
+    <message>
+        <source>text read by OCR with low confidence (%1 of %2 pages, mean word confidence %3 %).</source>
+        <translation>Text per Texterkennung mit geringer Sicherheit gelesen (%1 von %2 Seiten, mittlere Wortsicherheit %3 %).</translation>
+    </message>
+    <message>
+        <source>no page to convert: the first page (%1) is after the last page (%2).</source>
+        <translation>keine Seite umzuwandeln: die erste Seite (%1) liegt hinter der letzten Seite (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message>
+        <source>File(s) has no data.</source>
+        <translation>Die Datei(en) enthalten keine Daten.</translation>
+    </message>
+    <message>
+        <source>No converter can be run, so no PDF can be converted to text.</source>
+        <translation>Kein Konverter kann gestartet werden, daher kann keine PDF-Datei in Text umgewandelt werden.</translation>
+    </message>
+    <message>
+        <source>The following files could not be read:</source>
+        <translation>Die folgenden Dateien konnten nicht gelesen werden:</translation>
+    </message>
+    <message>
+        <source>Text read by OCR from scanned pages:</source>
+        <translation>Per Texterkennung aus gescannten Seiten gelesener Text:</translation>
+    </message>
+    <message>
+        <source>These texts were numbered, because a listed file or an earlier text has the same name:</source>
+        <translation>Diese Texte wurden nummeriert, weil eine aufgeführte Datei oder ein früherer Text denselben Namen hat:</translation>
+    </message>
+    <message>
+        <source>  - its text is %1</source>
+        <translation>  - ihr Text ist %1</translation>
+    </message>
+</context>
+<context>
     <name>SampleFilesController</name>
     <message>
         <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
@@ -202,7 +308,7 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
     <message>
         <source>PDF Preview (Click on added PDF file above. This is how the file appears to me)</source>
-        <translation>PDF-Vorschau (Klicken Sie oben auf eine hinzugefügte PDF-Datei. So sieht dieses Programm die Datei)</translation>
+        <translation>PDF-Vorschau (oben auf eine Datei klicken – so sieht dieses Programm sie)</translation>
     </message>
 </context>
 <context>
@@ -252,7 +358,7 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
     <message>
         <source>Add All PDF File(s) In &amp;Folder</source>
-        <translation>Alle PDFs aus &amp;Ordner hinzufügen</translation>
+        <translation>PDFs aus &amp;Ordner hinzufügen</translation>
     </message>
     <message>
         <source>Adds every PDF file of a folder and its subfolders.</source>
@@ -375,10 +481,6 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <translation>Ob gescannte Seiten per Texterkennung gelesen werden, und in welcher Sprache.</translation>
     </message>
     <message>
-        <source>Read scanned pages by OC&amp;R in the language</source>
-        <translation>Gescannte Seiten per OC&amp;R lesen, Sprache:</translation>
-    </message>
-    <message>
         <source>Pages without usable text are read by tesseract (slower: seconds a page).</source>
         <translation>Seiten ohne brauchbaren Text liest tesseract (langsamer: Sekunden pro Seite).</translation>
     </message>
@@ -397,6 +499,14 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>The language OCR reads the scanned pages in.</source>
         <translation>Die Sprache, in der die Texterkennung die gescannten Seiten liest.</translation>
+    </message>
+    <message>
+        <source>Read scanned pages by OC&amp;R</source>
+        <translation>Scanseiten per OC&amp;R lesen</translation>
+    </message>
+    <message>
+        <source>La&amp;nguage:</source>
+        <translation>S&amp;prache:</translation>
     </message>
 </context>
 <context>

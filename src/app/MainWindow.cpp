@@ -30,11 +30,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTreeView>
@@ -69,6 +72,8 @@ void setCaption(QWidget *control, const QString &caption)
         frame->setTitle(caption);
     else if (auto *bar = qobject_cast<CaptionProgressBar *>(control))
         bar->setText(caption);
+    else if (auto *label = qobject_cast<QLabel *>(control))
+        label->setText(caption);
 }
 
 // A caption as a screen reader says it: without its mnemonic marks.
@@ -111,6 +116,15 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
     connect(m_pointer, &PointerState::changed, this, &MainWindow::mousePointerChanged);
 
     resize(defaultSize());
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls, not to the area
+    m_scrollArea->setWidgetResizable(true);
+    m_scrollArea->setGeometry(rect());
+    m_client = new QWidget;
+    m_client->resize(defaultSize());
+    m_client->installEventFilter(this); // its resize lays out the controls
+    m_scrollArea->setWidget(m_client);
     const Controls controls = createControls();
     createControllers(controls, settings);
     connectControls(controls);
@@ -158,7 +172,7 @@ QSize MainWindow::defaultSize() const
 template <class Control> Control *MainWindow::createControl(const char *objectName)
 {
     const ControlLayout &layout = windowlayout::control(objectName);
-    QWidget *parent = this;
+    QWidget *parent = m_client;
     if (layout.parentName)
         parent = findChild<QWidget *>(QString::fromLatin1(layout.parentName));
     auto *control = new Control(parent);
@@ -225,10 +239,14 @@ MainWindow::Controls MainWindow::createControls()
     controls.progressBar->setValue(0);
     createControl<QGroupBox>("Frame4");
     createControl<QCheckBox>("Check2");
-    createControl<QComboBox>("Combo1");
+    m_languageLabel = createControl<QLabel>("Label1");
+    m_languageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *languageList = createControl<QComboBox>("Combo1");
+    m_languageLabel->setBuddy(languageList);
+    languageList->installEventFilter(this); // the label is greyed with its box
     layOutControls();
 
-    watchHover(this, PointerState::Default);
+    watchHover(m_client, PointerState::Default);
     for (const char *area : {"Frame1", "Frame2", "Frame3", "Frame4", "Text1"})
         watchHover(findChild<QWidget *>(QString::fromLatin1(area)), PointerState::Default);
     watchHover(m_previewListView->viewport(), PointerState::Default);
@@ -311,14 +329,10 @@ void MainWindow::previewCurrentFile()
 
 void MainWindow::layOutControls()
 {
-    // Table order puts every frame before the controls inside it, so a parent's size is final
-    // when its children are placed.
-    for (const ControlLayout &row : windowlayout::controls()) {
-        auto *control = findChild<QWidget *>(QString::fromLatin1(row.objectName));
-        if (!control)
-            continue;
-        QWidget *parent = control->parentWidget();
-        const QSize parentDefault = parent == this ? defaultSize() : [&] {
+    // A row's place in its parent: its twips at the default size, and its share of the parent's
+    // extra size.
+    const auto placeOf = [this](const ControlLayout &row, const QWidget *parent) {
+        const QSize parentDefault = parent == m_client ? defaultSize() : [&] {
             const QRect t = windowlayout::control(row.parentName).twips;
             return QSize(px(t.width()), px(t.height()));
         }();
@@ -326,13 +340,32 @@ void MainWindow::layOutControls()
         const int extraHeight = parent->height() - parentDefault.height();
         const QRect &t = row.twips;
         const Stretch &s = row.stretch;
-        QRect place(px(t.x()) + qRound(s.x * extraWidth), px(t.y()) + qRound(s.y * extraHeight),
-                    px(t.width()) + qRound(s.width * extraWidth),
-                    px(t.height()) + qRound(s.height * extraHeight));
+        return QRect(px(t.x()) + qRound(s.x * extraWidth), px(t.y()) + qRound(s.y * extraHeight),
+                     px(t.width()) + qRound(s.width * extraWidth),
+                     px(t.height()) + qRound(s.height * extraHeight));
+    };
+    // Table order puts every frame before the controls inside it, so a parent's size is final
+    // when its children are placed.
+    for (const ControlLayout &row : windowlayout::controls()) {
+        auto *control = findChild<QWidget *>(QString::fromLatin1(row.objectName));
+        if (!control)
+            continue;
+        QWidget *parent = control->parentWidget();
+        QRect place = placeOf(row, parent);
         // A check box or option button whose caption is wider than its place (a larger font, a
-        // longer translation) reaches further right, keeping the margin of its left side.
+        // longer translation) reaches further right, up to the next control of its row or the
+        // last few pixels of its parent.
         if (qobject_cast<QCheckBox *>(control) || qobject_cast<QRadioButton *>(control)) {
-            const int room = parent->width() - 2 * place.x();
+            int room = parent->width() - place.x() - px(60);
+            for (const ControlLayout &other : windowlayout::controls()) {
+                if (&other == &row || qstrcmp(other.parentName, row.parentName) != 0)
+                    continue;
+                const QRect there = placeOf(other, parent);
+                // Of its row: the other control's middle is level with it.
+                if (there.left() > place.left() && there.center().y() >= place.top() &&
+                    there.center().y() <= place.bottom())
+                    room = std::min(room, there.left() - place.left() - px(60));
+            }
             place.setWidth(std::max(place.width(), std::min(control->sizeHint().width(), room)));
         }
         control->setGeometry(place);
@@ -342,7 +375,8 @@ void MainWindow::layOutControls()
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    layOutControls();
+    // The area gives the controls' area this size, or its least size and scroll bars.
+    m_scrollArea->setGeometry(rect());
     if (isVisible())
         m_storeSize.start();
 }
@@ -351,14 +385,17 @@ void MainWindow::restoreSizeOnScreen()
 {
     // Smaller than its default size, the window loses height from its two lists only, down to a
     // few rows each; its width stays.
+    const QSize full = defaultSize();
     int leastHeight = 0;
     for (const ControlLayout &row : windowlayout::controls()) {
         if (row.parentName || row.stretch.height <= 0)
             continue;
         const int room = px(row.twips.height()) - px(windowlayout::ListMinimumHeight);
-        leastHeight = std::max(leastHeight, height() - int(room / row.stretch.height));
+        leastHeight = std::max(leastHeight, full.height() - int(room / row.stretch.height));
     }
-    setMinimumSize(width(), leastHeight);
+    m_leastSize = QSize(full.width(), leastHeight);
+    m_client->setMinimumSize(m_leastSize);
+    setMinimumSize(m_leastSize);
 
     QSize size = defaultSize();
     try {
@@ -375,12 +412,34 @@ void MainWindow::restoreSizeOnScreen()
     // The frame is not known before the window is shown; a title bar's height is kept free.
     const QRect area = screen->availableGeometry();
     const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    size = size.boundedTo(area.size() - QSize(0, titleBar)).expandedTo(minimumSize());
+    const QSize room = area.size() - QSize(0, titleBar);
+    setMinimumSize(leastSizeWithin(room));
+    m_wantedSize = size;
+    size = withScrollBarRoom(size.boundedTo(room).expandedTo(minimumSize()), room);
+    if (size != m_wantedSize)
+        m_fittedSize = size; // the screen's choice, not the user's: not stored
     resize(size);
     QPoint topLeft = area.center() - QPoint(size.width() / 2, (size.height() + titleBar) / 2);
     topLeft.setX(std::max(area.left(), topLeft.x()));
     topLeft.setY(std::max(area.top(), topLeft.y()));
     move(topLeft);
+}
+
+QSize MainWindow::leastSizeWithin(QSize room) const
+{
+    // A screen too small for the controls still shows a window a user can grab and move.
+    return m_leastSize.boundedTo(room).expandedTo(QSize(160, 120));
+}
+
+QSize MainWindow::withScrollBarRoom(QSize size, QSize room) const
+{
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scrollArea);
+    if (size.height() < m_leastSize.height())
+        size.setWidth(std::max(size.width(), std::min(room.width(), m_leastSize.width() + bar)));
+    if (size.width() < m_leastSize.width())
+        size.setHeight(
+            std::max(size.height(), std::min(room.height(), m_leastSize.height() + bar)));
+    return size;
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -401,12 +460,14 @@ void MainWindow::keepOnScreen()
     const QRect area = screen->availableGeometry();
     const QRect frame = frameGeometry();
     const QSize frameExtra = frame.size() - size();
-    const QSize fitting = size().boundedTo(area.size() - frameExtra).expandedTo(minimumSize());
-    if (fitting != size()) {
-        // A size the screen forced is not the user's choice: it is not stored.
+    const QSize room = area.size() - frameExtra;
+    setMinimumSize(leastSizeWithin(room));
+    const QSize fitting = withScrollBarRoom(size().boundedTo(room).expandedTo(minimumSize()), room);
+    // A size the screen forced is not the user's choice: it is not stored.
+    if (fitting != m_wantedSize)
         m_fittedSize = fitting;
+    if (fitting != size())
         resize(fitting);
-    }
     const QSize whole = fitting + frameExtra;
     QPoint topLeft = frame.topLeft();
     topLeft.setX(std::clamp(topLeft.x(), area.left(),
@@ -446,7 +507,12 @@ void MainWindow::watchHover(QWidget *widget, int pointer)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    if (watched == m_client && event->type() == QEvent::Resize) {
+        layOutControls();
+    } else if (event->type() == QEvent::EnabledChange && m_languageLabel &&
+               watched == m_languageLabel->buddy()) {
+        m_languageLabel->setEnabled(m_languageLabel->buddy()->isEnabled());
+    } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         auto *button = qobject_cast<QAbstractButton *>(watched);
         // Return and Enter press the focused button, as Space does.

@@ -22,7 +22,9 @@ class OptionsController;
 class PointerState;
 class PreviewController;
 class QAbstractButton;
+class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTreeView;
 class RowListModel;
 class SampleFilesController;
@@ -33,7 +35,8 @@ struct ControlLayout;
 // per feature and joins the controls' signals to them, runs the start-up sequence, and ends the
 // process when it is closed. At its default size every control is where the table puts it; the
 // window can be made smaller down to lists of a few rows, and larger without limit (the two lists
-// take the room). It keeps the size the user gave it between sessions.
+// take the room). On a screen lower or narrower than that least size the window fits the screen
+// and its controls scroll. It keeps the size the user gave it between sessions.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -59,8 +62,15 @@ public:
     int mousePointer() const;
     // Pixels for a length in twips at the screen's logical resolution.
     int px(int twips) const;
-    // The client size of the layout table, and the least size the window can be given.
+    // The client size of the layout table.
     QSize defaultSize() const;
+    // The least size of the controls' area: lists of a few rows. The window itself may be smaller
+    // on a small screen; the area then scrolls.
+    QSize leastSize() const { return m_leastSize; }
+    // The parent of the controls the layout table places in the window; it fills the window, or
+    // scrolls inside it when the window is smaller than the least size.
+    QWidget *clientArea() const { return m_client; }
+    QScrollArea *scrollArea() const { return m_scrollArea; }
 
     PointerState &pointer() { return *m_pointer; }
     MessageBoxes &boxes() { return m_boxes; }
@@ -114,6 +124,11 @@ private:
     void layOutControls();
     void watchHover(QWidget *widget, int pointer);
     void restoreSizeOnScreen();
+    // The least size of the window on a screen that leaves `room` for it.
+    QSize leastSizeWithin(QSize room) const;
+    // A window lower than the controls' least size gets the width of a scroll bar more (and a
+    // narrower one the height), within `room`, so that it scrolls one way only.
+    QSize withScrollBarRoom(QSize size, QSize room) const;
     // Once the window is shown and its frame known: shrinks and moves it so that it is whole on
     // its screen.
     void keepOnScreen();
@@ -127,6 +142,10 @@ private:
     std::unique_ptr<SessionConverters> m_converters;
     MessageBoxes m_boxes;
     qreal m_dpi = 96;
+    QScrollArea *m_scrollArea = nullptr;
+    QLabel *m_languageLabel = nullptr;
+    QWidget *m_client = nullptr;
+    QSize m_leastSize;
     PointerState *m_pointer = nullptr;
     RowListModel *m_fileRows = nullptr;
     RowListModel *m_previewRows = nullptr;
@@ -138,7 +157,8 @@ private:
     // The size is stored a moment after the user stops resizing, not at shutdown.
     QTimer m_storeSize;
     bool m_keptOnScreen = false;
-    QSize m_fittedSize; // the size keepOnScreen gave the window, if any
+    QSize m_wantedSize; // the stored size, or the default one
+    QSize m_fittedSize; // the size the screen forced on the window, if any
 
     FileListController *m_fileList = nullptr;
     FolderScanController *m_folderScan = nullptr;

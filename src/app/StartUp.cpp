@@ -6,6 +6,7 @@
 #include "batch/OptionsController.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/widgets/FullWidthColumn.h"
 #include "platform/widgets/MessageBoxes.h"
 #include "platform/widgets/PointerState.h"
 #include "ProductIcon.h"
@@ -24,22 +25,16 @@
 
 namespace {
 
-constexpr int ColumnWidthTwips = 7000;
-
-int twipsToPixels(const QWidget *widget, int twips)
-{
-    return qRound(twips * widget->logicalDpiX() / 1440.0);
-}
-
 void addColumn(QTreeView *list, const QString &heading)
 {
     // The row models have one column; its heading is the view's header text.
     list->model()->setHeaderData(0, Qt::Horizontal, heading, Qt::DisplayRole);
 }
 
-void setColumnWidth(QTreeView *list, int twips)
+// The column follows the list's width from now on, never narrower than its heading.
+void followListWidth(QTreeView *list)
 {
-    list->header()->resizeSection(0, twipsToPixels(list, twips));
+    new FullWidthColumn(*list);
 }
 
 // The hot spot of a Windows cursor file (type 2), from its first directory entry.
@@ -122,13 +117,13 @@ void runStartUp(const StartUpParts &parts, const QString &installFolder)
     QTreeView *previewList = &parts.previewList;
     proc.run(132,
              [&] { addColumn(fileList, QCoreApplication::translate("StartUp", "PDF File(s)")); });
-    proc.run(134, [&] { setColumnWidth(fileList, ColumnWidthTwips); });
+    proc.run(134, [&] { followListWidth(fileList); });
     proc.run(136, [&] {
         addColumn(previewList, QCoreApplication::translate(
                                    "StartUp", "PDF Preview (Click on added PDF file above. This "
                                               "is how the file appears to me)"));
     });
-    proc.run(138, [&] { setColumnWidth(previewList, ColumnWidthTwips); });
+    proc.run(138, [&] { followListWidth(previewList); });
     parts.options.restoreChoices(proc);
     // The converter service needs nothing in place; pdftotext is put in place here when it is the
     // chosen converter, and otherwise only if a job ever falls back to it.

@@ -48,7 +48,7 @@ namespace windowlayout {
 
 // The client area of the window at its default size, in twips.
 inline constexpr int ClientWidth = 8040;
-inline constexpr int ClientHeight = 10335;
+inline constexpr int ClientHeight = 10515;
 // The least height of a list that takes the window's extra height, in twips.
 inline constexpr int ListMinimumHeight = 600;
 

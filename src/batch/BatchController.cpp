@@ -126,8 +126,12 @@ bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
         return true;
     }
     if (!files::isFolder(choice.folder) && choice.mode != OutputChoice::Mode::BesidePdf) {
+        // The folder is named: a first start may show a folder the user never chose.
+        const QString folder =
+            choice.folder.isEmpty() ? tr("(no folder given)") : nativepath::display(choice.folder);
         proc.run(112, [&] {
-            m_boxes.message(tr("Folder does not exist. Please select another folder."));
+            m_boxes.message(tr("Folder does not exist. Please select another folder.") +
+                            QStringLiteral("\r\r") + folder);
         });
         return true;
     }
@@ -189,7 +193,7 @@ void BatchController::finishRun()
     m_finishWaiting = false;
     if (!m_run)
         return;
-    const QString text = m_run->finalMessage();
+    const QString text = m_run->finalMessage(runsummary::Words::UserLanguage);
     const bool leftText = runsummary::leftAnyText(m_run->outcomes());
     const QList<FileOutcome> outcomes = m_run->outcomes();
     m_run.reset(); // its converters are gone and its staging folders removed

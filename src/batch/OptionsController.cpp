@@ -88,9 +88,8 @@ void OptionsController::restoreChoices(Procedure &proc)
         m_controls.askPasswordBox->setCheckState(state);
     });
     proc.run(142, [&] {
-        const QString desktop = files::desktopFolder();
         m_controls.outputFolderEdit->setText(
-            m_settings.getSetting(settingkeys::OutputFolder, desktop));
+            m_settings.getSetting(settingkeys::OutputFolder, files::desktopOrHomeFolder()));
     });
     proc.run(144, [&] {
         m_controls.saveToFolderOption->setChecked(

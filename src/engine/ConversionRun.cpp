@@ -35,9 +35,9 @@ ConversionRun::~ConversionRun()
     m_staging.clear();
 }
 
-QString ConversionRun::finalMessage() const
+QString ConversionRun::finalMessage(runsummary::Words words) const
 {
-    return runsummary::finalMessage(m_outcomes);
+    return runsummary::finalMessage(m_outcomes, words);
 }
 
 void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,

@@ -6,6 +6,7 @@
 #include "Outcome.h"
 #include "OutputChoice.h"
 #include "platform/FileIdentity.h"
+#include "RunSummary.h"
 
 #include <functional>
 #include <map>
@@ -85,8 +86,8 @@ public:
     // One entry per row, in row order (complete after finished()).
     const QList<FileOutcome> &outcomes() const { return m_outcomes; }
 
-    // The final message as the window shows it (runsummary::finalMessage).
-    QString finalMessage() const;
+    // The final message (runsummary::finalMessage), in English or the user's language.
+    QString finalMessage(runsummary::Words words = runsummary::Words::English) const;
 
     // The files done, with the share of pages through of the files converting now.
     double filesDone() const;

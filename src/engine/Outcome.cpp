@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Outcome.h"
 
+#include <QCoreApplication>
+#include <QList>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -79,7 +81,82 @@ QString sentence(QString text)
         text.chop(1);
     return text + u'.';
 }
+
+// The words of every reason after its "  - ", as the functions below make them, for the
+// translation tools; %1, %2, %3 stand for what a reason quotes. A reason that quotes another
+// comes before it.
+const char *const ReasonWords[] = {
+    QT_TRANSLATE_NOOP("Reasons", "invalid password or no password protected."),
+    QT_TRANSLATE_NOOP("Reasons", "password protected or text is protected."),
+    QT_TRANSLATE_NOOP("Reasons", "text unreadable. Please view the file yourself to see if it is "
+                                 "really a scanned image of text and not proper PDF text."),
+    QT_TRANSLATE_NOOP("Reasons", "damaged file or not a PDF file."),
+    QT_TRANSLATE_NOOP("Reasons", "not converted: the run was stopped."),
+    QT_TRANSLATE_NOOP("Reasons", "the file could not be read: %1."),
+    QT_TRANSLATE_NOOP("Reasons", "the text could not be written: %1."),
+    QT_TRANSLATE_NOOP("Reasons", "stopped after %1 seconds without new text (time limit)."),
+    QT_TRANSLATE_NOOP("Reasons", "stopped at the memory limit of %1 MB."),
+    QT_TRANSLATE_NOOP("Reasons", "the converter crashed (signal %1)."),
+    QT_TRANSLATE_NOOP("Reasons",
+                      "the converter could not be started: it has no text encoding called %1."),
+    QT_TRANSLATE_NOOP("Reasons", "the converter could not be started: %1."),
+    QT_TRANSLATE_NOOP("Reasons", "the converter stopped before the text was complete: %1."),
+    QT_TRANSLATE_NOOP("Reasons", "%1 of %2 pages read by OCR, mean word confidence %3 %."),
+    QT_TRANSLATE_NOOP("Reasons", "%1 of %2 pages read by OCR."),
+    QT_TRANSLATE_NOOP("Reasons", "text read by OCR with low confidence (%1 of %2 pages, mean word "
+                                 "confidence %3 %)."),
+    QT_TRANSLATE_NOOP("Reasons",
+                      "no page to convert: the first page (%1) is after the last page (%2)."),
+    QT_TRANSLATE_NOOP("Reasons",
+                      "%1 of %2 pages could not be read (%3); the text holds the others."),
+    QT_TRANSLATE_NOOP("Reasons", "%1 of %2 pages could not be read; the text holds the others."),
+    QT_TRANSLATE_NOOP("Reasons",
+                      "the file changed while it was converted; its old text (if any) was kept."),
+};
+
+const QString Lead = QStringLiteral("  - ");
+
+// The reason's words as a pattern that captures what it quotes.
+QRegularExpression wordsPattern(const char *words)
+{
+    static const QRegularExpression place(QStringLiteral("%[1-9]"));
+    QStringList parts = QString::fromUtf8(words).split(place);
+    for (QString &part : parts)
+        part = QRegularExpression::escape(part);
+    const QString pattern = parts.join(QStringLiteral("(.*)"));
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern),
+                              QRegularExpression::DotMatchesEverythingOption);
+}
 } // namespace
+
+QString translated(const QString &reason)
+{
+    if (!reason.startsWith(Lead))
+        return reason;
+    const QString words = reason.mid(Lead.size());
+    static const QList<QRegularExpression> patterns = [] {
+        QList<QRegularExpression> made;
+        for (const char *each : ReasonWords)
+            made << wordsPattern(each);
+        return made;
+    }();
+    for (qsizetype i = 0; i < patterns.size(); ++i) {
+        const QRegularExpressionMatch match = patterns.at(i).match(words);
+        if (!match.hasMatch())
+            continue;
+        QString text = QCoreApplication::translate("Reasons", ReasonWords[i]);
+        const QStringList quoted = match.capturedTexts().mid(1);
+        // In one pass, so a quoted "%1" in a file's or the system's words stays as it is.
+        if (quoted.size() == 1)
+            text = text.arg(quoted.at(0));
+        else if (quoted.size() == 2)
+            text = text.arg(quoted.at(0), quoted.at(1));
+        else if (quoted.size() == 3)
+            text = text.arg(quoted.at(0), quoted.at(1), quoted.at(2));
+        return Lead + text;
+    }
+    return reason;
+}
 
 QString cannotRead(const QString &systemReason)
 {

@@ -92,6 +92,11 @@ QString pagesUnread(int unread, int requested, const QString &which);
 QString pageRange(int firstPage, int lastPage);
 // "  - the converter could not be started: it has no text encoding called Latin9."
 QString noTextEncoding(const QString &encoding);
+
+// A reason above in the user's language, for the window's final message (the translation
+// context "Reasons"); what it quotes (a number, the system's words) stays as it is. Reports keep
+// the English reason, which scripts read; a text that is no reason comes back unchanged.
+QString translated(const QString &reason);
 } // namespace reasons
 
 // What the converters write on their error output (pdftotext's words; the service's child uses

@@ -4,15 +4,71 @@
 #include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
+#include <QCoreApplication>
+
 namespace runsummary {
 
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
 
+// The message's own words (the English constants of the header) for the translation tools.
+[[maybe_unused]] const char *const MessageTexts[] = {
+    QT_TRANSLATE_NOOP("RunSummary", "Done."),
+    QT_TRANSLATE_NOOP("RunSummary", "File(s) has no data."),
+    QT_TRANSLATE_NOOP("RunSummary", "No converter can be run, so no PDF can be converted to text."),
+    QT_TRANSLATE_NOOP("RunSummary", "The following files could not be read:"),
+    QT_TRANSLATE_NOOP("RunSummary", "These texts could not be written:"),
+    QT_TRANSLATE_NOOP("RunSummary",
+                      "Some pages could not be read; the texts hold the other pages:"),
+    QT_TRANSLATE_NOOP("RunSummary", "Text read by OCR with low confidence:"),
+    QT_TRANSLATE_NOOP("RunSummary", "Text read by OCR from scanned pages:"),
+    QT_TRANSLATE_NOOP("RunSummary", "These texts were numbered, because a listed file or an "
+                                    "earlier text has the same name:"),
+    QT_TRANSLATE_NOOP("RunSummary", "1 file was not converted, because the run was stopped:"),
+    QT_TRANSLATE_NOOP("RunSummary", "%1 files were not converted, because the run was stopped:"),
+    QT_TRANSLATE_NOOP("RunSummary", "  - its text is %1"),
+};
+
+// One of the message's own texts in the words asked for.
+QString say(Words words, const QString &english)
+{
+    return words == Words::English
+               ? english
+               : QCoreApplication::translate("RunSummary", english.toUtf8().constData());
+}
+
+QString reasonIn(Words words, const QString &reason)
+{
+    return words == Words::English ? reason : reasons::translated(reason);
+}
+
 QString section(const QString &header, const QStringList &lines)
 {
     return lines.isEmpty() ? QString() : LineBreak + header + LineBreak + lines.join(LineBreak);
+}
+
+QString shownName(const FileOutcome &file)
+{
+    return nativepath::display(file.pdf);
+}
+
+// A line for each file that `keep` takes, in row order.
+template <typename Keep, typename Line>
+QStringList linesOf(const QList<FileOutcome> &outcomes, Keep keep, Line line)
+{
+    QStringList lines;
+    for (const FileOutcome &file : outcomes)
+        if (keep(file))
+            lines << line(file);
+    return lines;
+}
+
+// The name followed by the file's own reason, in the words asked for.
+auto withReason(Words words)
+{
+    return
+        [words](const FileOutcome &file) { return shownName(file) + reasonIn(words, file.reason); };
 }
 
 } // namespace
@@ -35,40 +91,17 @@ bool leftAnyText(const QList<FileOutcome> &outcomes)
     return false;
 }
 
-namespace {
-
-QString shownName(const FileOutcome &file)
+QString stoppedHeader(int files, Words words)
 {
-    return nativepath::display(file.pdf);
+    return files == 1
+               ? say(words,
+                     QStringLiteral("1 file was not converted, because the run was stopped:"))
+               : say(words,
+                     QStringLiteral("%1 files were not converted, because the run was stopped:"))
+                     .arg(files);
 }
 
-// A line for each file that `keep` takes, in row order.
-template <typename Keep, typename Line>
-QStringList linesOf(const QList<FileOutcome> &outcomes, Keep keep, Line line)
-{
-    QStringList lines;
-    for (const FileOutcome &file : outcomes)
-        if (keep(file))
-            lines << line(file);
-    return lines;
-}
-
-// The name followed by the file's own reason.
-QString withReason(const FileOutcome &file)
-{
-    return shownName(file) + file.reason;
-}
-
-} // namespace
-
-QString stoppedHeader(int files)
-{
-    return files == 1 ? QStringLiteral("1 file was not converted, because the run was stopped:")
-                      : QStringLiteral("%1 files were not converted, because the run was stopped:")
-                            .arg(files);
-}
-
-QStringList failureLines(const QList<FileOutcome> &outcomes)
+QStringList failureLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes,
@@ -76,54 +109,55 @@ QStringList failureLines(const QList<FileOutcome> &outcomes)
             return (!leftText(file.outcome) || file.outcome == Outcome::NoUsableText) &&
                    file.outcome != Outcome::WriteFailed && file.outcome != Outcome::Stopped;
         },
-        withReason);
+        withReason(words));
 }
 
-QStringList writeFailedLines(const QList<FileOutcome> &outcomes)
+QStringList writeFailedLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::WriteFailed; },
-        withReason);
+        withReason(words));
 }
 
-QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes)
+QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes,
         [](const FileOutcome &file) { return leftText(file.outcome) && file.pagesUnread > 0; },
-        [](const FileOutcome &file) {
+        [words](const FileOutcome &file) {
             return shownName(file) +
-                   reasons::pagesUnread(file.pagesUnread, file.pagesRequested, file.unreadPages);
+                   reasonIn(words, reasons::pagesUnread(file.pagesUnread, file.pagesRequested,
+                                                        file.unreadPages));
         });
 }
 
-QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes)
+QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::LowConfidence; },
-        withReason);
+        withReason(words));
 }
 
-QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
+QStringList readByOcrLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes,
         [](const FileOutcome &file) {
             return file.outcome == Outcome::Converted && file.ocrPages > 0;
         },
-        [](const FileOutcome &file) {
-            return shownName(file) +
-                   reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+        [words](const FileOutcome &file) {
+            return shownName(file) + reasonIn(words, reasons::readByOcr(file.ocrPages, file.pages,
+                                                                        file.ocrConfidence));
         });
 }
 
-QStringList renamedLines(const QList<FileOutcome> &outcomes)
+QStringList renamedLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
         outcomes, [](const FileOutcome &file) { return file.numbered && leftText(file.outcome); },
-        [](const FileOutcome &file) {
-            return shownName(file) + QStringLiteral("  - its text is ") +
-                   nativepath::display(paths::getFileName(file.output));
+        [words](const FileOutcome &file) {
+            return shownName(file) + say(words, QStringLiteral("  - its text is %1"))
+                                         .arg(nativepath::display(paths::getFileName(file.output)));
         });
 }
 
@@ -134,19 +168,20 @@ QStringList stoppedLines(const QList<FileOutcome> &outcomes)
         shownName);
 }
 
-QString finalMessage(const QList<FileOutcome> &outcomes)
+QString finalMessage(const QList<FileOutcome> &outcomes, Words words)
 {
     if (noConverterRan(outcomes))
-        return NoConverter + section(FailureListHeader, failureLines(outcomes));
+        return say(words, NoConverter) +
+               section(say(words, FailureListHeader), failureLines(outcomes, words));
     const QStringList stoppedFiles = stoppedLines(outcomes);
-    return (leftAnyText(outcomes) ? Done : NoData) +
-           section(FailureListHeader, failureLines(outcomes)) +
-           section(WriteFailedHeader, writeFailedLines(outcomes)) +
-           section(stoppedHeader(int(stoppedFiles.size())), stoppedFiles) +
-           section(PagesUnreadHeader, pagesUnreadLines(outcomes)) +
-           section(LowConfidenceHeader, lowConfidenceLines(outcomes)) +
-           section(ReadByOcrHeader, readByOcrLines(outcomes)) +
-           section(RenamedListHeader, renamedLines(outcomes));
+    return say(words, leftAnyText(outcomes) ? Done : NoData) +
+           section(say(words, FailureListHeader), failureLines(outcomes, words)) +
+           section(say(words, WriteFailedHeader), writeFailedLines(outcomes, words)) +
+           section(stoppedHeader(int(stoppedFiles.size()), words), stoppedFiles) +
+           section(say(words, PagesUnreadHeader), pagesUnreadLines(outcomes, words)) +
+           section(say(words, LowConfidenceHeader), lowConfidenceLines(outcomes, words)) +
+           section(say(words, ReadByOcrHeader), readByOcrLines(outcomes, words)) +
+           section(say(words, RenamedListHeader), renamedLines(outcomes, words));
 }
 
 } // namespace runsummary

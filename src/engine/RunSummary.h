@@ -24,8 +24,18 @@ inline const QString LowConfidenceHeader = QStringLiteral("Text read by OCR with
 inline const QString ReadByOcrHeader = QStringLiteral("Text read by OCR from scanned pages:");
 inline const QString RenamedListHeader = QStringLiteral(
     "These texts were numbered, because a listed file or an earlier text has the same name:");
+
+// The words of the final message: English on the command line, in reports and wherever scripts
+// read them; the user's language in the window (the translation contexts "RunSummary" and
+// "Reasons"; the file names and what the reasons quote stay as they are).
+enum class Words
+{
+    English,
+    UserLanguage,
+};
+
 // "3 files were not converted, because the run was stopped:"
-QString stoppedHeader(int files);
+QString stoppedHeader(int files, Words words = Words::English);
 
 // Every file ended because no converter could be started.
 bool noConverterRan(const QList<FileOutcome> &outcomes);
@@ -36,22 +46,22 @@ bool leftAnyText(const QList<FileOutcome> &outcomes);
 // "file  - reason" for each file that could not be read, in row order: not the texts that could
 // not be written, the low-confidence OCR texts or the stopped files, which have sections of
 // their own.
-QStringList failureLines(const QList<FileOutcome> &outcomes);
+QStringList failureLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - the text could not be written: ..." for each such file.
-QStringList writeFailedLines(const QList<FileOutcome> &outcomes);
+QStringList writeFailedLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - 10 of 40 pages could not be read (31-40); ..." for each text with pages left out.
-QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes);
+QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - text read by OCR with low confidence (...)" for each such text.
-QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes);
+QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - its text is NAME" for each text put in place under a numbered name, in row order.
-QStringList renamedLines(const QList<FileOutcome> &outcomes);
+QStringList renamedLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // "file  - N of M pages read by OCR ..." for each converted file with pages read by OCR.
-QStringList readByOcrLines(const QList<FileOutcome> &outcomes);
+QStringList readByOcrLines(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 // The names of the files the run stopped before they were done.
 QStringList stoppedLines(const QList<FileOutcome> &outcomes);
@@ -62,6 +72,6 @@ QStringList stoppedLines(const QList<FileOutcome> &outcomes);
 // low-confidence OCR texts, the files read by OCR and the numbered texts. When no converter could
 // be started for any file: "No converter can be run ..." and the files with the system's reasons.
 // Lines are separated by CR LF.
-QString finalMessage(const QList<FileOutcome> &outcomes);
+QString finalMessage(const QList<FileOutcome> &outcomes, Words words = Words::English);
 
 } // namespace runsummary

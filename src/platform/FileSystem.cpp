@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileSystem.h"
 
-#include "Failure.h"
 #include "NativePath.h"
 
 #include <QDateTime>
@@ -81,12 +80,13 @@ void deleteFileSafe(const QString &path)
     ::unlink(bytes.constData());
 }
 
-QString desktopFolder()
+QString desktopOrHomeFolder()
 {
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
-        throw Failure(QStringLiteral("The desktop folder cannot be found"));
-    return QDir::toNativeSeparators(desktop) + QDir::separator();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    folder = QDir::toNativeSeparators(folder);
+    return folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
 }
 
 } // namespace files

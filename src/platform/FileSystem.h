@@ -34,8 +34,9 @@ bool hasUnsafeChars(const QString &name);
 // A file that cannot be deleted stays; nothing is reported.
 void deleteFileSafe(const QString &path);
 
-// The user's desktop folder followed by one separator. Throws Failure when the platform names no
-// desktop folder.
-QString desktopFolder();
+// The folder texts go to until the user chooses one: the user's desktop folder when it exists
+// (a first start on a desktop without one must not point at a missing folder), else the home
+// folder; followed by one separator.
+QString desktopOrHomeFolder();
 
 } // namespace files

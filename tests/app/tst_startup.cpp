@@ -14,6 +14,7 @@
 #include <QImageWriter>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTreeView>
 
@@ -57,6 +58,7 @@ class TestStartUp : public QObject
     Q_OBJECT
 
 private slots:
+    void firstStartWithAnEmptyStore_data();
     void firstStartWithAnEmptyStore();
     void storedChoicesAreRestored();
     void storedOutputFolderWinsOverTheDesktop();
@@ -70,9 +72,26 @@ private slots:
     void applicationTitle();
 };
 
+void TestStartUp::firstStartWithAnEmptyStore_data()
+{
+    QTest::addColumn<bool>("hasDesktop");
+    QTest::newRow("a desktop folder") << true;
+    QTest::newRow("no desktop folder: the home folder") << false;
+}
+
 void TestStartUp::firstStartWithAnEmptyStore()
 {
+    QFETCH(bool, hasDesktop);
     WindowFixture fx;
+    const QByteArray oldHome = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    const QString home = fx.place.path(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home));
+    qputenv("HOME", QFile::encodeName(home));
+    if (hasDesktop)
+        QVERIFY(QDir(home).mkpath(QStringLiteral("Desktop")));
+    const QString desktop = hasDesktop ? home + QStringLiteral("/Desktop/") : home + u'/';
+    QCOMPARE(files::desktopOrHomeFolder(), desktop);
     fx.open();
     WindowControls &ui = fx.ui();
     QCOMPARE(fx.services.boxes().size(), 0);
@@ -80,9 +99,6 @@ void TestStartUp::firstStartWithAnEmptyStore()
     QVERIFY(ui.saveToFolderOption->isChecked());
     QVERIFY(!ui.saveBesidePdfOption->isChecked());
     QVERIFY(ui.outputFolderFrame->isEnabled());
-    const QString desktop = files::desktopFolder();
-    QVERIFY(desktop.endsWith(QDir::separator()));
-    QVERIFY(!desktop.endsWith(QString(2, QDir::separator())));
     QCOMPARE(ui.outputFolderEdit->text(), desktop);
     // The restore runs the change handlers, so the store now holds what the window shows.
     QCOMPARE(fx.settings.getSetting(QStringLiteral("Output Folder"), QString()), desktop);
@@ -169,7 +185,7 @@ void TestStartUp::unconvertibleValuesAreReportedAndKeepTheControl()
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.text, errorreport::message(tags::FormLoad, line, description));
     // Start-up went on past the failing step.
-    QCOMPARE(ui.outputFolderEdit->text(), files::desktopFolder());
+    QCOMPARE(ui.outputFolderEdit->text(), files::desktopOrHomeFolder());
     if (key == QLatin1String("Check1")) {
         QCOMPARE(ui.askPasswordBox->checkState(), Qt::Unchecked);
         QCOMPARE(fx.settings.getSetting(key, QString()), stored);
@@ -197,9 +213,21 @@ void TestStartUp::listColumns()
     QCOMPARE(ui.previewRows->headerData(0, Qt::Horizontal).toString(),
              QStringLiteral("PDF Preview (Click on added PDF file above. This is how the file "
                             "appears to me)"));
-    QCOMPARE(ui.fileList->header()->sectionSize(0), window.px(7000));
-    QCOMPARE(ui.previewList->header()->sectionSize(0), window.px(7000));
     QCOMPARE(ui.fileList->model()->columnCount(), 1);
+    // Each column is as wide as its list, and wide enough for its whole heading (CaptionFit
+    // checks the heading).
+    for (const QSize size : {window.size(), window.size() + QSize(700, 0)}) {
+        window.resize(size);
+        for (QTreeView *list : {ui.fileList, ui.previewList})
+            QVERIFY(list->header()->sectionSize(0) >= list->viewport()->width());
+        QCOMPARE(ui.fileList->header()->sectionSize(0), ui.fileList->viewport()->width());
+    }
+    QCOMPARE(ui.previewList->header()->sectionSize(0), ui.previewList->viewport()->width());
+    // A column the user drags wider stays so; the list scrolls sideways to it.
+    const int dragged = ui.fileList->viewport()->width() + 300;
+    ui.fileList->header()->resizeSection(0, dragged);
+    window.resize(window.size() - QSize(200, 0));
+    QCOMPARE(ui.fileList->header()->sectionSize(0), dragged);
 }
 
 void TestStartUp::handPointerIsLoadedFromTheInstallFolder()

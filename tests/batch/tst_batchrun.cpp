@@ -442,7 +442,14 @@ void TestBatchRun::refusals()
     fx.services.expectMessage();
     clickStart(ui);
     QCOMPARE(fx.services.boxes().last().text,
-             QStringLiteral("Folder does not exist. Please select another folder."));
+             QStringLiteral("Folder does not exist. Please select another folder.\r\r") +
+                 fx.place.path(QStringLiteral("missing")));
+    ui.outputFolderEdit->clear();
+    fx.services.expectMessage();
+    clickStart(ui);
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("Folder does not exist. Please select another folder.\r\r"
+                            "(no folder given)"));
 
     // Neither option selected cannot be reached by clicking, but must not write anywhere.
     const QString out = fx.place.path(QStringLiteral("out"));

@@ -2,6 +2,7 @@
 #include "ListTesting.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QImageWriter>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -79,6 +80,8 @@ private slots:
         WindowControls &ui = openWith(fx, before);
         ui.pointer->set(busy ? PointerState::Busy : PointerState::Default);
         const QSize area = ui.fileList->viewport()->size();
+        // A column the user made narrower than the list leaves room beside it.
+        ui.fileList->header()->resizeSection(0, area.width() / 2);
         QVERIFY(!ui.fileList->indexAt(QPoint(area.width() - 3, 5)).isValid());
         {
             Drag drag(ui, 0);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,5 +53,6 @@ struct WindowControls
     QPushButton *startButton = find<QPushButton>("PushButton2");
     CaptionProgressBar *progressBar = find<CaptionProgressBar>("ProgressBar1");
     QCheckBox *ocrBox = find<QCheckBox>("Check2");
+    QLabel *ocrLanguageLabel = find<QLabel>("Label1");
     QComboBox *ocrLanguageList = find<QComboBox>("Combo1");
 };

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window on a screen lower than its least size: a laptop's or an office monitor's screen at a
+// large scale factor, set by the test's environment (an offscreen screen of that size,
+// QT_SCALE_FACTOR, and MORWENDA_TEST_LANGUAGE for the window's language).
+#include "app/Translations.h"
+#include "app/WindowLayout.h"
+#include "CaptionFit.h"
+#include "WindowFixture.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+class TestSmallScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void windowLiesWhollyOnTheScreen();
+    void tabScrollsEveryControlIntoView();
+    void captionsFitAtThisScale();
+
+private:
+    // The window after it has been fitted to its screen.
+    MainWindow &openFitted(WindowFixture &fx);
+};
+
+void TestSmallScreen::initTestCase()
+{
+    const QString language = qEnvironmentVariable("MORWENDA_TEST_LANGUAGE");
+    if (!language.isEmpty())
+        QVERIFY(installTranslations(QLocale(language)));
+    qInfo("screen %dx%d (logical), scale %s, language %s",
+          QGuiApplication::primaryScreen()->availableGeometry().width(),
+          QGuiApplication::primaryScreen()->availableGeometry().height(),
+          qgetenv("QT_SCALE_FACTOR").constData(), qPrintable(language));
+}
+
+void TestSmallScreen::cleanupTestCase()
+{
+    removeTranslations();
+}
+
+MainWindow &TestSmallScreen::openFitted(WindowFixture &fx)
+{
+    MainWindow &window = fx.open();
+    const QRect area = window.screen()->availableGeometry();
+    // Without this the test would prove nothing.
+    if (area.height() >= window.leastSize().height())
+        qFatal("the screen (%d high) is not lower than the window's least height (%d)",
+               area.height(), window.leastSize().height());
+    // Fitted once shown, when the frame is known; the test checks the outcome.
+    (void)QTest::qWaitFor([&] { return area.contains(window.frameGeometry()); });
+    return window;
+}
+
+void TestSmallScreen::windowLiesWhollyOnTheScreen()
+{
+    WindowFixture fx;
+    MainWindow &window = openFitted(fx);
+    const QRect area = window.screen()->availableGeometry();
+    QVERIFY2(area.contains(window.frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                            .arg(window.frameGeometry().x())
+                            .arg(window.frameGeometry().y())
+                            .arg(window.frameGeometry().width())
+                            .arg(window.frameGeometry().height())
+                            .arg(area.width())
+                            .arg(area.height())));
+    // The controls keep their least size and scroll up and down, not sideways.
+    QCOMPARE(window.clientArea()->size(), window.leastSize());
+    QVERIFY(window.scrollArea()->verticalScrollBar()->isVisible());
+    QVERIFY(!window.scrollArea()->horizontalScrollBar()->isVisible());
+    // The size the screen forced is not stored as the user's choice.
+    QTest::qWait(700);
+    QCOMPARE(fx.settings.getSetting(QStringLiteral("Window Size"), QStringLiteral("(none)")),
+             QStringLiteral("(none)"));
+}
+
+void TestSmallScreen::tabScrollsEveryControlIntoView()
+{
+    WindowFixture fx;
+    MainWindow &window = openFitted(fx);
+    WindowControls &ui = fx.ui();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget *viewport = window.scrollArea()->viewport();
+    const QRect area = window.screen()->availableGeometry();
+    ui.helpButton->setFocus();
+    QList<QWidget *> reached;
+    while (!reached.contains(QApplication::focusWidget()) && reached.size() < 40) {
+        QWidget *focused = QApplication::focusWidget();
+        reached << focused;
+        // Whole in the scrolled view, so whole on the screen.
+        const QRect shown(focused->mapTo(viewport, QPoint(0, 0)), focused->size());
+        const bool list = focused == ui.fileList || focused == ui.previewList;
+        // A list taller than the view shows its top at least.
+        const QRect wanted = list ? shown.adjusted(0, 0, 0, -(shown.height() - 20)) : shown;
+        QVERIFY2(viewport->rect().contains(wanted), qPrintable(focused->objectName()));
+        QVERIFY(area.contains(QRect(focused->mapToGlobal(QPoint(0, 0)), wanted.size())));
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    // Every control that takes the focus, down to the OCR option.
+    for (const ControlLayout &row : windowlayout::controls()) {
+        auto *control = window.findChild<QWidget *>(QString::fromLatin1(row.objectName));
+        if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus))
+            QVERIFY2(reached.contains(control), row.objectName);
+    }
+    QVERIFY(reached.contains(ui.startButton));
+    // Start works from there.
+    ui.startButton->setFocus();
+    QTest::keyClick(ui.startButton, Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.startButton);
+    fx.services.expectMessage();
+    QTest::keyClick(ui.startButton, Qt::Key_Return);
+    QCOMPARE(fx.services.boxes().size(), 1);
+}
+
+void TestSmallScreen::captionsFitAtThisScale()
+{
+    WindowFixture fx;
+    MainWindow &window = openFitted(fx);
+    const QStringList cut = cutCaptions(window);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u'\n')));
+}
+
+QTEST_MAIN(TestSmallScreen)
+#include "tst_smallscreen.moc"
