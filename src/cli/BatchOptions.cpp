@@ -128,15 +128,21 @@ struct Definitions
     QCommandLineOption ocrDpi =
         valued({"ocr-dpi"}, "Draws a page for OCR at DPI dots per inch (50 to 1200, default 300).",
                "DPI", "300");
+    QCommandLineOption shard =
+        valued({"shard"},
+               "Converts part K of N of the files the PATHs and lists name (1 <= K <= N, as split "
+               "-n K/N): runs given the same inputs take disjoint parts, cut in the order of the "
+               "paths and balanced by size, and name their texts as one run of all the files "
+               "would.",
+               "K/N");
 
     void addTo(QCommandLineParser &parser) const
     {
         for (const QCommandLineOption *option :
-             {&help,         &version,   &out,        &toStdout,     &parents,
-              &beside,       &keepTree,  &jobs,       &timeLimit,    &memoryLimit,
-              &passwordFile, &filesFrom, &files0From, &skipExisting, &resume,
-              &report,       &append,    &extension,  &converter,    &quiet,
-              &ocr,          &ocrLanguages, &ocrDpi})
+             {&help,       &version,      &out,       &toStdout,     &parents,      &beside,
+              &keepTree,   &jobs,         &timeLimit, &memoryLimit,  &passwordFile, &filesFrom,
+              &files0From, &skipExisting, &resume,    &report,       &append,       &extension,
+              &converter,  &quiet,        &ocr,       &ocrLanguages, &ocrDpi,       &shard})
             parser.addOption(*option);
     }
 };
@@ -178,7 +184,8 @@ Problem readNumbers(const QCommandLineParser &parser, const Definitions &defined
     } numbers[] = {
         {defined.jobs, options.jobs, 1, INT_MAX},
         {defined.timeLimit, options.timeLimitSeconds, 0, ConversionLimits::MaxIdleSeconds},
-        {defined.memoryLimit, options.memoryLimitMegabytes, 0, ConversionLimits::MaxMemoryMegabytes}};
+        {defined.memoryLimit, options.memoryLimitMegabytes, 0,
+         ConversionLimits::MaxMemoryMegabytes}};
     for (const auto &number : numbers) {
         if (!parser.isSet(number.option))
             continue;
@@ -228,6 +235,23 @@ Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
         options.extension.remove(0, 1);
     if (options.extension.isEmpty())
         return QStringLiteral("--extension needs an extension");
+    return std::nullopt;
+}
+
+// --shard K/N: refused before anything is read when it is not a part of a whole, or when the
+// run converts one PDF only.
+Problem readShard(const QCommandLineParser &parser, const Definitions &defined,
+                  BatchOptions &options)
+{
+    if (!parser.isSet(defined.shard))
+        return std::nullopt;
+    const std::optional<Shard> shard = shards::parse(parser.value(defined.shard));
+    if (!shard)
+        return QStringLiteral("--shard needs K/N, whole numbers with 1 <= K <= N, not '%1'")
+            .arg(parser.value(defined.shard));
+    if (options.toStdout || options.paths.contains(Stdin))
+        return QStringLiteral("--shard splits many files; standard input and -o - hold one");
+    options.shard = *shard;
     return std::nullopt;
 }
 
@@ -389,7 +413,7 @@ ParsedCommandLine parse(const QStringList &arguments)
 
     BatchOptions options;
     for (const auto step :
-         {readPlace, readNumbers, readInputs, readReport, readConverter, readOcr})
+         {readPlace, readNumbers, readInputs, readShard, readReport, readConverter, readOcr})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (const QString problem = textOptions.fill(parser, options.text); !problem.isEmpty())
