@@ -6,8 +6,9 @@
 # submitted as an array of 4 tasks over a tree of PDFs of mixed sizes. Every PDF must then have
 # exactly one text, equal to pdftotext's, the merged report one row per PDF, and no part more than
 # a quarter of the bytes plus the largest file. Then one part is rerun alone: it resumes from its
-# report, converts only the text that is gone, and the reports are merged again. The daemons the
-# test started are stopped by their process ids.
+# report, converts only the text that is gone, and the reports are merged again; a merge with a
+# killed part's partial report says so. The daemons the test started are stopped by their process
+# ids.
 #
 # Usage: tst_slurm.sh BUILD_DIR CORPUS_DIR PDFTOTEXT
 set -uo pipefail
@@ -154,7 +155,12 @@ cp "$corpus/naacl06-shinyama.pdf" "$pdfs/with space/"
 count=$(find "$pdfs" -name '*.pdf' | wc -l)
 
 cd "$work" || exit 1
-sbatch --wait --quiet --array=1-4 --cpus-per-task=1 "$example" "$pdfs" "$work/text" \
+# A job and its wait; a job that cannot be scheduled fails the test instead of holding it (the
+# cleanup cancels it).
+submit() {
+    timeout 120 sbatch --wait --quiet "$@"
+}
+submit --array=1-4 --cpus-per-task=1 "$example" "$pdfs" "$work/text" \
     "$work/reports"
 status=$?
 # The merging job was submitted by the first task; it may still be waiting or running.
@@ -162,7 +168,7 @@ wait_for_merge() {
     local merge
     merge=$(squeue -h -t all -n morwenda-merge -o %i | sort -n | tail -n 1)
     [[ -n $merge ]] || { fail "no merging job was submitted"; return; }
-    sbatch --wait --quiet --dependency="afterany:$merge" --output=/dev/null --wrap true
+    submit --dependency="afterany:$merge" --output=/dev/null --wrap true
 }
 wait_for_merge
 ((status == 0)) || fail "the array ended with $status"
@@ -219,12 +225,22 @@ mapfile -t outputs < <(field_of "$work/reports/part-$rerun.csv" 2)
 victim=${outputs[0]}
 stamps=$(stat -c '%n %y' "${outputs[@]:1}")
 rm -f "$victim" "$work/reports/report.csv"
-sbatch --wait --quiet --array=$rerun --cpus-per-task=1 --export=ALL,MORWENDA_PARTS=4 "$example" \
+submit --array=$rerun --cpus-per-task=1 --export=ALL,MORWENDA_PARTS=4 "$example" \
     "$pdfs" "$work/text" "$work/reports" || fail "the rerun of part $rerun failed"
 wait_for_merge
 [[ -f $victim ]] || fail "the rerun did not convert $victim again"
 [[ $(stat -c '%n %y' "${outputs[@]:1}") == "$stamps" ]] || fail "the rerun converted kept texts"
 texts_match
+report_rows_once
+
+# A part that was killed has only its partial report: the merge takes its rows, names the part
+# and ends with 1.
+mv "$work/reports/part-1.csv" "$work/reports/part-1.csv.999.part"
+rm -f "$work/reports/report.csv"
+submit --cpus-per-task=1 --output="$work/merge-by-hand.log" "$example" --merge "$work/reports"
+status=$?
+((status == 1)) && grep -q "part 1 of 4 did not finish" "$work/merge-by-hand.log" ||
+    fail "a merge with a partial report ended with $status: $(cat "$work/merge-by-hand.log")"
 report_rows_once
 
 if ((failed)); then
