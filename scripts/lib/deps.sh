@@ -49,6 +49,9 @@
 #                                   test of that recipe runs it on this one
 #   bash-completion                 the functions morwenda-batch's completion calls: its test
 #                                   completes command lines with them
+#   slurmctld slurmd slurm-client   a one-node Slurm cluster on which the test of the installed
+#   munge                           job-array example runs (controller, node daemon, sbatch and
+#                                   squeue; munge authenticates them to each other)
 MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
@@ -57,6 +60,7 @@ MORWENDA_PACKAGES=(
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache
+    slurmctld slurmd slurm-client munge
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n bash-completion
 )
 

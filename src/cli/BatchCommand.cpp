@@ -8,6 +8,7 @@
 #include "engine/FolderWalk.h"
 #include "engine/OutputChoice.h"
 #include "engine/RunSummary.h"
+#include "engine/Shard.h"
 #include "engine/TextCheck.h"
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
@@ -178,6 +179,7 @@ int BatchCommand::exec()
         if (const QString missing = m_options.ocr.missingLanguagesMessage(); !missing.isEmpty())
             throw Failure(QStringLiteral("morwenda-batch: ") + missing);
         inputs = gatherInputs(m_options);
+        keepShard(inputs);
         placeSpecialOutputs(inputs);
         if (!m_options.reportFile.isEmpty()) {
             m_report = std::make_unique<ReportLog>(m_options.reportFile, m_options.appendReport);
@@ -194,7 +196,14 @@ int BatchCommand::exec()
     sortInputs(inputs);
     const bool nothingFound = m_toConvert.isEmpty() && m_skipped == 0;
     int status = batchoptions::AllUsable;
-    if (nothingFound) {
+    if (m_rows.isEmpty() && m_filesOfAllShards > 0) {
+        // More parts than the files fill: this part has nothing to do, and that is no failure.
+        if (!m_options.quiet)
+            say(QStringLiteral("morwenda-batch: part %1 of %2 holds none of the %3 files")
+                    .arg(m_options.shard.part)
+                    .arg(m_options.shard.parts)
+                    .arg(m_filesOfAllShards));
+    } else if (nothingFound) {
         printFailures();
         printError(QStringLiteral("morwenda-batch: no PDF found"));
         status = batchoptions::SomeNotUsable;
@@ -358,6 +367,24 @@ void BatchCommand::placeTextFile(Input &input) const
                                      "(--beside converts both PDFs, each text beside its PDF)")
                           .arg(m_options.textFile));
     input.output = text;
+}
+
+// --shard K/N: only the inputs of part K stay, in their gathered order. The whole list has been
+// numbered already, so every part names its texts as one run of all the inputs would.
+void BatchCommand::keepShard(QList<Input> &inputs)
+{
+    if (m_options.shard.isWhole())
+        return;
+    QList<shards::Input> sized;
+    sized.reserve(inputs.size());
+    for (const Input &input : std::as_const(inputs)) {
+        sized.append({input.pdf, input.missing.isEmpty() ? files::sizeOf(input.pdf) : 0});
+        m_filesOfAllShards += input.missing.isEmpty() ? 1 : 0;
+    }
+    QList<Input> part;
+    for (const int index : shards::indexesIn(sized, m_options.shard))
+        part.append(inputs.at(index));
+    inputs = part;
 }
 
 void BatchCommand::sortInputs(const QList<Input> &inputs)

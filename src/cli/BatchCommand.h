@@ -56,6 +56,7 @@ private:
     void readResumeReport();
     void placeSpecialOutputs(QList<Input> &inputs);
     void placeTextFile(Input &input) const;
+    void keepShard(QList<Input> &inputs);
 
     // Sorts the inputs into rows decided now (missing, skipped, resumed) and files to convert.
     void sortInputs(const QList<Input> &inputs);
@@ -92,5 +93,6 @@ private:
     std::unique_ptr<ReportLog> m_report;
     QStringList m_madeFolders; // made for --keep-tree, in the order made
     int m_skipped = 0;
-    bool m_converted = false; // the converter ran (a report follows)
+    int m_filesOfAllShards = 0; // --shard: the files the inputs name, in every part
+    bool m_converted = false;   // the converter ran (a report follows)
 };

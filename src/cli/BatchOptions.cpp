@@ -139,14 +139,21 @@ struct Definitions
     // pdftotext's -opw and -upw; --help names them with pdftotext's other spellings.
     QCommandLineOption ownerPassword = hidden(valued({"opw"}, "", "PASSWORD"));
     QCommandLineOption userPassword = hidden(valued({"upw"}, "", "PASSWORD"));
+    QCommandLineOption shard =
+        valued({"shard"},
+               "Converts part K of N of the files the PATHs and lists name (1 <= K <= N, as split "
+               "-n K/N): runs given the same inputs take disjoint parts, cut in the order of the "
+               "paths and balanced by size, and name their texts as one run of all the files "
+               "would.",
+               "K/N");
 
     QList<QCommandLineOption> all() const
     {
-        return {help,         version,      out,        toStdout,      parents,
-                beside,       keepTree,     jobs,       timeLimit,     memoryLimit,
-                passwordFile, filesFrom,    files0From, skipExisting,  resume,
-                report,       append,       extension,  converter,     quiet,
-                ocr,          ocrLanguages, ocrDpi,     ownerPassword, userPassword};
+        return {help,         version,      out,       toStdout,     parents,      beside,
+                keepTree,     jobs,         timeLimit, memoryLimit,  passwordFile, filesFrom,
+                files0From,   skipExisting, resume,    report,       append,       extension,
+                converter,    quiet,        ocr,       ocrLanguages, ocrDpi,       ownerPassword,
+                userPassword, shard};
     }
 };
 
@@ -265,6 +272,23 @@ Problem readInputs(const QCommandLineParser &parser, const Definitions &defined,
         options.extension.remove(0, 1);
     if (options.extension.isEmpty())
         return QStringLiteral("--extension needs an extension");
+    return std::nullopt;
+}
+
+// --shard K/N: refused before anything is read when it is not a part of a whole, or when the
+// run converts one PDF only.
+Problem readShard(const QCommandLineParser &parser, const Definitions &defined,
+                  BatchOptions &options)
+{
+    if (!parser.isSet(defined.shard))
+        return std::nullopt;
+    const std::optional<Shard> shard = shards::parse(parser.value(defined.shard));
+    if (!shard)
+        return QStringLiteral("--shard needs K/N, whole numbers with 1 <= K <= N, not '%1'")
+            .arg(parser.value(defined.shard));
+    if (options.toStdout || options.paths.contains(Stdin))
+        return QStringLiteral("--shard splits many files; standard input and -o - hold one");
+    options.shard = *shard;
     return std::nullopt;
 }
 
@@ -498,7 +522,7 @@ ParsedCommandLine parse(const QStringList &arguments)
     }
 
     BatchOptions options;
-    for (const auto step : {readPlace, readNumbers, readInputs, readCommandLinePasswords,
+    for (const auto step : {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords,
                             readReport, readConverter, readOcr})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/OcrChoice.h"
+#include "engine/Shard.h"
 #include "engine/TextOptions.h"
 
 #include <optional>
@@ -33,6 +34,7 @@ struct BatchOptions
     QString converter; // "service" or "pdftotext"
     OcrChoice ocr;     // --ocr, --ocr-languages, --ocr-dpi
     TextOptions text;  // --layout, --raw, -f, -l, --encoding, --eol, --no-page-breaks
+    Shard shard;       // --shard K/N: the part of the inputs this run converts
 };
 
 // The outcome of reading the command line: options to run with, or text to print and the exit

@@ -38,6 +38,12 @@ qint64 lastChangeMs(const QString &path)
     return qint64(facts.st_mtim.tv_sec) * 1000 + facts.st_mtim.tv_nsec / 1000000;
 }
 
+qint64 sizeOf(const QString &path)
+{
+    struct stat facts;
+    return statOf(path, facts) ? qint64(facts.st_size) : 0;
+}
+
 bool isFolder(const QString &path)
 {
     struct stat facts;

@@ -13,6 +13,9 @@ bool fileExists(const QString &path);
 // cannot be read.
 qint64 lastChangeMs(const QString &path);
 
+// The size in bytes of the file (after following links); 0 when that cannot be read.
+qint64 sizeOf(const QString &path);
+
 // True when the path names an existing folder.
 bool isFolder(const QString &path);
 

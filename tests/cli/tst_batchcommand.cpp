@@ -154,6 +154,7 @@ private slots:
     void scannedPagesReadByOcr();
     void foldersInTheWindowsOrderAndKeptTrees_data();
     void foldersInTheWindowsOrderAndKeptTrees();
+    void shardsNameAndReportAsOneWholeRun();
     void interruptedThenResumed_data();
     void interruptedThenResumed();
     void reportSurvivesAKill();
@@ -251,6 +252,20 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("unknown converter")
         << QStringList{QStringLiteral("--converter"), QStringLiteral("xpdf"), text} << QStringList{}
         << 2 << QStringLiteral("--converter is one of");
+    QTest::newRow("shard beyond its parts")
+        << QStringList{QStringLiteral("--shard"), QStringLiteral("4/3"), text} << QStringList{} << 2
+        << QStringLiteral("--shard needs K/N, whole numbers with 1 <= K <= N, not '4/3'");
+    QTest::newRow("shard not a fraction")
+        << QStringList{QStringLiteral("--shard=2"), text} << QStringList{} << 2
+        << QStringLiteral("--shard needs K/N");
+    QTest::newRow("shard of standard output")
+        << QStringList{QStringLiteral("--shard"), QStringLiteral("1/2"), QStringLiteral("-o"),
+                       QStringLiteral("-"), text}
+        << QStringList{} << 2 << QStringLiteral("--shard splits many files");
+    // More parts than files: a part with nothing to do is no failure.
+    QTest::newRow("shard without a file")
+        << QStringList{QStringLiteral("--shard"), QStringLiteral("2/2"), text} << QStringList{} << 0
+        << QStringLiteral("part 2 of 2 holds none of the 1 files");
     const QString ocr = QStringLiteral("--ocr");
     const QString ocrLanguages = QStringLiteral("--ocr-languages");
     QTest::newRow("OCR language not installed")
@@ -497,6 +512,63 @@ void TestBatchCommand::foldersInTheWindowsOrderAndKeptTrees()
     // The second tree's index.pdf comes after the first's and takes the next name.
     QCOMPARE(QDir(out).relativeFilePath(rows.last()[QStringLiteral("output")].toString()),
              keepTree ? u"index (2).txt"_qs : u"index (5).txt"_qs);
+}
+
+// Machines that each take a part of the same tree give, between them, the texts and the report of
+// one run of the whole tree: every file in one part, the same numbered names in a shared folder.
+void TestBatchCommand::shardsNameAndReportAsOneWholeRun()
+{
+    TestPlace place;
+    const QString tree = place.path(QStringLiteral("tree"));
+    const QStringList made = {"tree/index.pdf",     "tree/b/index.pdf", "tree/a/index.pdf",
+                              "tree/a/c/index.pdf", "tree/long.pdf",    "tree/a/notes.pdf"};
+    for (int i = 0; i < made.size(); ++i) {
+        QStringList pages;
+        for (int page = 0; page <= i * i; ++page) // sizes from one page to 26
+            pages << QStringLiteral("Page %1 of %2").arg(page + 1).arg(made.at(i));
+        fixtures::writeTextPdf(place.path(made.at(i)), pages);
+    }
+    const QString gone = place.path(QStringLiteral("gone.pdf"));
+    const auto rowsOf = [](const QString &report, const QString &out) {
+        QMap<QString, QString> rows; // path: output relative to `out`, and outcome
+        for (const QJsonValue &value : jsonRows(report)) {
+            const QJsonObject row = value.toObject();
+            const QString output = row[QStringLiteral("output")].toString();
+            rows.insert(row[QStringLiteral("path")].toString(),
+                        (output.isEmpty() ? output : QDir(out).relativeFilePath(output)) + u' ' +
+                            row[QStringLiteral("outcome")].toString());
+        }
+        return rows;
+    };
+
+    const QString wholeOut = madeFolder(place, QStringLiteral("whole"));
+    const QString wholeReport = place.path(QStringLiteral("whole.json"));
+    Finished done = runBatch(
+        {QStringLiteral("-o"), wholeOut, QStringLiteral("--report"), wholeReport, tree, gone});
+    QVERIFY2(done.status == 1, qPrintable(done.errors)); // gone.pdf names nothing
+    const QMap<QString, QString> whole = rowsOf(wholeReport, wholeOut);
+    QCOMPARE(whole.size(), made.size() + 1);
+
+    const QString partsOut = madeFolder(place, QStringLiteral("parts"));
+    QMap<QString, QString> fromParts;
+    for (int part = 1; part <= 3; ++part) {
+        const QString report = place.path(QStringLiteral("part-%1.json").arg(part));
+        done = runBatch({QStringLiteral("--shard"), QStringLiteral("%1/3").arg(part),
+                         QStringLiteral("-o"), partsOut, QStringLiteral("--report"), report, tree,
+                         gone});
+        QVERIFY2(done.status <= 1, qPrintable(done.errors));
+        const QMap<QString, QString> rows = rowsOf(report, partsOut);
+        QVERIFY2(rows.size() < whole.size(), "one part holds every file");
+        for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
+            QVERIFY2(!fromParts.contains(row.key()), qPrintable(row.key() + " in two parts"));
+            fromParts.insert(row.key(), row.value());
+        }
+    }
+    QCOMPARE(fromParts, whole);
+    const QStringList texts = QDir(wholeOut).entryList(QDir::Files);
+    QCOMPARE(QDir(partsOut).entryList(QDir::Files), texts);
+    for (const QString &text : texts)
+        QCOMPARE(contentOf(partsOut + u'/' + text), contentOf(wholeOut + u'/' + text));
 }
 
 void TestBatchCommand::interruptedThenResumed_data()

@@ -60,6 +60,7 @@ expected=$(
     echo share/man/man1/morwenda.1.gz
     echo share/doc/morwenda/copyright
     echo share/doc/morwenda/changelog.Debian.gz
+    echo share/doc/morwenda/examples/morwenda-array.sbatch
     echo share/lintian/overrides/morwenda
     echo share/man/man1/morwenda-batch.1.gz
     echo share/man/man1/morwenda-merge-reports.1.gz
@@ -79,6 +80,8 @@ fi
 [[ -x $prefix/bin/morwenda-merge-reports ]] || fail "bin/morwenda-merge-reports is not executable"
 bash -n "$prefix/share/bash-completion/completions/morwenda-batch" ||
     fail "the bash completion is not valid bash"
+bash -n "$prefix/share/doc/morwenda/examples/morwenda-array.sbatch" ||
+    fail "the Slurm example is not valid bash"
 if [[ ! -d $build/Samples ]]; then
     echo "note: this build made no Samples folder, so none is installed"
 fi
