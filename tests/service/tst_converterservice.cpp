@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The converter service against the real pdftotext, byte for byte, and what its children may do
 // to it: crash, hang, run out of memory, outlive their parent.
-#include "service/ConverterServiceClient.h"
 #include "PdfFixtures.h"
+#include "service/ConverterServiceClient.h"
 #include "TestConfig.h"
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -164,7 +164,7 @@ ConvertRequest requestFor(const QString &pdf, const QString &password = {})
     request.pdfPath = ConverterServiceClient::pathBytes(pdf);
     if (!password.isEmpty()) {
         request.passwordUse = PasswordUse::OwnerThenUser;
-        request.password = ConverterServiceClient::textBytes(password);
+        request.password = ConverterServiceClient::passwordBytes(password);
     }
     return request;
 }
