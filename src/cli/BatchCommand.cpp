@@ -14,7 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "ProgressDisplay.h"
-#include "StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include <cerrno>
 #include <cstdio>
