@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <climits>
 
 namespace batchoptions {
@@ -32,6 +33,18 @@ std::optional<int> numberOf(const QString &text, int least, int most = INT_MAX)
     if (!ok || value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+// A whole number past what an int holds ("99999999999").
+bool isTooLarge(const QString &text)
+{
+    const QString digits = text.startsWith(u'+') ? text.mid(1) : text;
+    if (digits.isEmpty() ||
+        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    bool ok = false;
+    const qlonglong value = digits.toLongLong(&ok);
+    return !ok || value > INT_MAX;
 }
 
 QCommandLineOption flag(const QStringList &names, const QString &description)
@@ -79,7 +92,9 @@ struct Definitions
                "Address space of one converter in MB (default 1024; 0: no limit).", "MB");
     QCommandLineOption passwordFile = valued(
         {"password-file"},
-        "Tries each line of FILE, in order, as the password of every file ('-': standard input).",
+        "Tries each line of FILE, in order, as the password of every file ('-': standard input). "
+        "A password is never handed to pdftotext unless --converter pdftotext is chosen: then "
+        "pdftotext sees it on its command line, where every user of the machine can read it.",
         "FILE");
     QCommandLineOption filesFrom = valued(
         {"files-from"}, "Reads more PATHs from FILE, one a line ('-': standard input).", "FILE");
@@ -310,6 +325,10 @@ struct TextOptionSet
             if (!parser.isSet(*option))
                 continue;
             const std::optional<int> value = numberOf(parser.value(*option), 1);
+            if (!value && isTooLarge(parser.value(*option)))
+                return QStringLiteral("--%1: the page number %2 is too large (at most %3)")
+                    .arg(option->names().constLast(), parser.value(*option))
+                    .arg(INT_MAX);
             if (!value)
                 return QStringLiteral("--%1 needs a page number of at least 1, "
                                       "not '%2'")

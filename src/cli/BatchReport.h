@@ -36,6 +36,9 @@ QByteArray partialLine(Format format, const ReportRow &row);
 // system's reason for the failure.
 QString write(const QString &path, const QList<ReportRow> &rows);
 
+// Writes all of `bytes` to `device`; "" or the device's reason why not.
+QString writeAll(QIODevice &device, const QByteArray &bytes);
+
 // The rows of a report (also of a partial file, whose last line may be cut short: it is left
 // out), or nullopt with the reason in `error`.
 std::optional<QList<ReportRow>> read(const QString &path, QString &error);
@@ -68,13 +71,15 @@ public:
     // is then kept when it holds every row, and the old report is untouched.
     QString finish(const QList<ReportRow> &rows);
 
-    QString partialPath() const { return m_partial.fileName(); }
+    QString partialPath() const { return m_partialPath; }
 
 private:
     bool keep(const QByteArray &bytes);
+    void removePartial();
 
     QString m_path;
     bool m_append;
+    QString m_partialPath;
     QFile m_partial;
     qint64 m_whole = 0; // bytes of whole rows in the partial file
     QString m_partialError;
