@@ -135,6 +135,14 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
     return rows;
 }
 
+// Writes all of `bytes` to `device`; "" or the device's reason why not.
+QString writeAll(QIODevice &device, const QByteArray &bytes)
+{
+    if (device.write(bytes) != bytes.size())
+        return device.errorString().isEmpty() ? systemError(EIO) : device.errorString();
+    return QString();
+}
+
 std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error)
 {
     QList<ReportRow> rows;
@@ -260,12 +268,6 @@ QString write(const QString &path, const QList<ReportRow> &rows)
     return error;
 }
 
-QString writeAll(QIODevice &device, const QByteArray &bytes)
-{
-    if (device.write(bytes) != bytes.size())
-        return device.errorString().isEmpty() ? systemError(EIO) : device.errorString();
-    return QString();
-}
 
 std::optional<QList<ReportRow>> read(const QString &path, QString &error)
 {

@@ -36,9 +36,6 @@ QByteArray partialLine(Format format, const ReportRow &row);
 // system's reason for the failure.
 QString write(const QString &path, const QList<ReportRow> &rows);
 
-// Writes all of `bytes` to `device`; "" or the device's reason why not.
-QString writeAll(QIODevice &device, const QByteArray &bytes);
-
 // The rows of a report (also of a partial file, whose last line may be cut short: it is left
 // out), or nullopt with the reason in `error`.
 std::optional<QList<ReportRow>> read(const QString &path, QString &error);
