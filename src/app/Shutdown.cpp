@@ -3,7 +3,10 @@
 
 #include "engine/ConverterDeployment.h"
 #include "platform/ChildProcess.h"
+#include "platform/StopSignals.h"
 #include "platform/TemporaryFolder.h"
+
+#include <QWidget>
 
 void shutDown(ConverterDeployment &deployment)
 {
@@ -12,4 +15,11 @@ void shutDown(ConverterDeployment &deployment)
     // A run or preview cut short leaves its private folders behind; the text being written there
     // is lost with them, and the file it would have replaced stays as it was.
     TemporaryFolder::removeAll();
+}
+
+void closeOnStopSignals(QWidget &window)
+{
+    auto *stopSignals = new StopSignals(&window);
+    QObject::connect(stopSignals, &StopSignals::stopRequested, &window, &QWidget::close,
+                     Qt::QueuedConnection);
 }

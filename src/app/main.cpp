@@ -2,13 +2,14 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductIcon.h"
+#include "app/Shutdown.h"
 #include "app/Translations.h"
 #include "engine/ConverterChoice.h"
 #include "engine/ConverterDeployment.h"
-#include "service/ConverterService.h"
 #include "platform/ProcessLimits.h"
 #include "platform/SettingsStore.h"
 #include "platform/widgets/WidgetServices.h"
+#include "service/ConverterService.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +108,7 @@ int main(int argc, char *argv[])
                        },
                        commandLineFiles(commandLineArguments(argc, argv)),
                        converterchoice::ownServiceProgram()});
+    closeOnStopSignals(window);
     window.show();
     return QApplication::exec();
 }

@@ -14,13 +14,16 @@
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/ProcessLimits.h"
+#include "platform/StopSignals.h"
+#include "platform/SystemError.h"
 #include "ProgressDisplay.h"
-#include "StopSignals.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,8 +32,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
-#include <sched.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,7 +47,7 @@ const QString Stdin = QStringLiteral("-");
 
 void printError(const QString &text)
 {
-    std::fputs((nativepath::display(text) + u'\n').toLocal8Bit().constData(), stderr);
+    std::fputs((nativepath::forTerminal(text) + u'\n').toUtf8().constData(), stderr);
     std::fflush(stderr);
 }
 
@@ -51,11 +55,6 @@ void printError(const QString &text)
 void reportOnStandardError(const QString &, int, const QString &description)
 {
     printError(QStringLiteral("morwenda-batch: ") + description);
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The folder a file's text goes to under --out DIR --keep-tree: its folder relative to the
@@ -73,26 +72,87 @@ QString keptFolder(const QString &outFolder, const QString &base, const QString 
 }
 
 // Everything in a file, or standard input for "-"; throws Failure naming `what` and the reason.
-QByteArray readWhole(const QString &path, const QString &what)
+// A stop asked for while it is read (SIGTERM to a run fed by a slow pipe) ends the reading:
+// `stopped` is then set and the bytes read so far are returned.
+QByteArray readWhole(const QString &path, const QString &what, const StopSignals &stop,
+                     bool &stopped)
 {
-    QFile file;
-    const bool opened = path == Stdin ? file.open(stdin, QIODevice::ReadOnly)
-                                      : (file.setFileName(path), file.open(QIODevice::ReadOnly));
-    QByteArray bytes = opened ? file.readAll() : QByteArray();
-    if (!opened || file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("morwenda-batch: %1 %2 cannot be read: %3")
-                          .arg(what, path == Stdin ? QStringLiteral("on standard input") : path,
-                               file.errorString()));
+    QString reason;
+    // Any file that can be read: also a pipe, as `--files-from <(find ...)` gives one.
+    const int fd = path == Stdin
+                       ? STDIN_FILENO
+                       : ::open(nativepath::encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        reason = systemError(errno);
+    QByteArray bytes;
+    stopped = false;
+    while (fd >= 0) {
+        pollfd waits[] = {{fd, POLLIN, 0}, {stop.wakeDescriptor(), POLLIN, 0}};
+        if (StopSignals::requested()) {
+            stopped = true;
+            break;
+        }
+        if (::poll(waits, waits[1].fd >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) {
+            reason = systemError(errno);
+            break;
+        }
+        if (waits[1].revents != 0 || StopSignals::requested()) {
+            stopped = true;
+            break;
+        }
+        if (waits[0].revents == 0)
+            continue;
+        char piece[65536];
+        const ssize_t count = ::read(fd, piece, sizeof piece);
+        if (count < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (count < 0)
+            reason = systemError(errno);
+        if (count <= 0)
+            break;
+        bytes.append(piece, count);
+    }
+    if (fd > STDIN_FILENO)
+        ::close(fd);
+    if (!reason.isEmpty())
+        throw Failure(
+            QStringLiteral("morwenda-batch: %1 %2 cannot be read: %3")
+                .arg(what, path == Stdin ? QStringLiteral("on standard input") : path, reason));
     return bytes;
+}
+
+// The lines of a list or a password file: ended by `end`, a CR before a line end taken away (a
+// file written on Windows), empty lines left out.
+QList<QByteArray> linesOf(const QByteArray &bytes, char end)
+{
+    QList<QByteArray> lines;
+    for (QByteArray line : bytes.split(end)) {
+        if (end == '\n' && line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(line);
+    }
+    return lines;
 }
 
 // Why a path names no file or folder that can be converted, as the final message says it.
 QString missingReason(const QString &path)
 {
     struct stat facts = {};
-    if (::stat(nativepath::encode(path).constData(), &facts) != 0)
+    if (::stat(nativepath::encode(path).constData(), &facts) == 0)
+        return QStringLiteral("  - not a file or folder (a pipe, socket or device).");
+    if (errno == ENOENT || errno == ENOTDIR)
         return QStringLiteral("  - not found: %1.").arg(systemError(errno));
-    return QStringLiteral("  - not a file or folder (a pipe, socket or device).");
+    return reasons::cannotRead(systemError(errno)); // a folder on the way that may not be entered
+}
+
+// The outcome of a path that names nothing to convert, by its reason.
+QString missingOutcome(const QString &reason)
+{
+    if (reason.startsWith(QStringLiteral("  - not found")))
+        return Missing;
+    return reason.startsWith(QStringLiteral("  - not a file")) ? NotAFile
+                                                               : outcomeName(Outcome::CannotRead);
 }
 
 // True when the file begins as a PDF does.
@@ -112,11 +172,12 @@ bool startsAsPdf(const QString &path)
 } // namespace
 
 BatchCommand::BatchCommand(BatchOptions options, ConverterDeployment &deployment, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_deployment(deployment)
+    : QObject(parent), m_options(std::move(options)), m_deployment(deployment),
+      // Taken now: once the program file is gone (a package upgrade during a run), the system
+      // no longer names it, and the service that cannot start then must still be the one chosen.
+      m_serviceProgram(converterchoice::ownServiceProgram())
 {
 }
-
-BatchCommand::~BatchCommand() = default;
 
 QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &options)
 {
@@ -168,6 +229,10 @@ QList<BatchCommand::Input> BatchCommand::gatherInputs(const BatchOptions &option
 
 int BatchCommand::exec()
 {
+    // From here on a stop keeps what is done and still writes the report, also while the lists
+    // are read.
+    StopSignals stopSignals;
+    m_stopSignals = &stopSignals;
     QList<Input> inputs;
     try {
         readStandardInputPdf();
@@ -208,14 +273,10 @@ int BatchCommand::exec()
         printError(QStringLiteral("morwenda-batch: no PDF found"));
         status = batchoptions::SomeNotUsable;
     } else {
-        // From here on a stop keeps what is done and still writes the report.
-        StopSignals stopSignals;
         status = convert(stopSignals);
         if (status == batchoptions::ConverterCannotRun && !m_converted)
             return status; // nothing was tried: no report
         removeEmptyTextFolders();
-        if (m_options.toStdout)
-            status = std::max(status, writeStandardOutput());
     }
 
     if (m_report) {
@@ -234,17 +295,32 @@ void BatchCommand::readStandardInputPdf()
         return;
     if (m_options.paths.count(Stdin) > 1)
         throw Failure(QStringLiteral("morwenda-batch: standard input ('-') holds one PDF"));
-    m_stdinFolder = std::make_unique<QTemporaryDir>();
-    if (!m_stdinFolder->isValid())
-        throw Failure(QStringLiteral("morwenda-batch: no private folder for the PDF on standard "
-                                     "input: %1")
-                          .arg(m_stdinFolder->errorString()));
-    m_stdinCopy = m_stdinFolder->filePath(QStringLiteral("stdin.pdf"));
-    QFile copy(m_stdinCopy);
-    const QByteArray pdf = readWhole(Stdin, QStringLiteral("the PDF"));
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(pdf) != pdf.size() || !copy.flush())
+    // A file in memory without a name in any folder: nothing of it stays when the program is
+    // killed. The converters open it by its place among this process's descriptors.
+    bool stopped = false;
+    const QByteArray pdf = readWhole(Stdin, QStringLiteral("the PDF"), *m_stopSignals, stopped);
+    if (stopped)
+        throw Failure(QStringLiteral("morwenda-batch: stopped while the PDF on standard input "
+                                     "was read"));
+    m_stdinFd = ::memfd_create("stdin.pdf", MFD_CLOEXEC);
+    for (qsizetype written = 0; m_stdinFd >= 0 && written < pdf.size();) {
+        const ssize_t count =
+            ::write(m_stdinFd, pdf.constData() + written, size_t(pdf.size() - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            const int error = errno;
+            ::close(m_stdinFd);
+            m_stdinFd = -1;
+            errno = error;
+            break;
+        }
+        written += count;
+    }
+    if (m_stdinFd < 0)
         throw Failure(QStringLiteral("morwenda-batch: the PDF on standard input cannot be kept: %1")
-                          .arg(copy.errorString()));
+                          .arg(systemError(errno)));
+    m_stdinCopy = QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(m_stdinFd);
     m_options.paths.replace(m_options.paths.indexOf(Stdin), m_stdinCopy);
 }
 
@@ -258,10 +334,16 @@ void BatchCommand::readPathLists()
     for (const auto &list : lists) {
         if (list.file.isEmpty())
             continue;
-        for (const QByteArray &path :
-             readWhole(list.file, QStringLiteral("the list")).split(list.end))
-            if (!path.isEmpty())
-                m_options.paths.append(QFile::decodeName(path));
+        bool stopped = false;
+        QByteArray bytes =
+            readWhole(list.file, QStringLiteral("the list"), *m_stopSignals, stopped);
+        // A stop while the list is read: the paths read whole are reported as not converted.
+        if (stopped)
+            bytes.truncate(bytes.lastIndexOf(list.end) + 1);
+        for (const QByteArray &path : linesOf(bytes, list.end))
+            m_options.paths.append(nativepath::decode(path));
+        if (stopped)
+            return;
     }
 }
 
@@ -271,13 +353,13 @@ void BatchCommand::readPasswords()
     if (m_options.passwordFile.isEmpty())
         return;
     const qsizetype given = m_passwords.size();
-    const QByteArray bytes = readWhole(m_options.passwordFile, QStringLiteral("the password file"));
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            m_passwords.append(QString::fromLocal8Bit(line));
-    }
+    bool stopped = false;
+    const QByteArray bytes = readWhole(m_options.passwordFile, QStringLiteral("the password file"),
+                                       *m_stopSignals, stopped);
+    // A password is bytes, as pdftotext takes it on its command line: a line in Latin-1 is kept
+    // as it is (platform/NativePath holds the bytes that are not UTF-8).
+    for (const QByteArray &line : linesOf(bytes, '\n'))
+        m_passwords.append(nativepath::decode(line));
     if (m_passwords.size() == given)
         throw Failure(QStringLiteral("morwenda-batch: the password file %1 holds no password")
                           .arg(m_options.passwordFile));
@@ -288,16 +370,16 @@ void BatchCommand::checkOutFolder()
     const QString folder = m_options.outFolder;
     if (folder.isEmpty())
         return;
-    if (!QFileInfo::exists(folder) && m_options.makeParents && !QDir().mkpath(folder))
+    if (!files::fileExists(folder) && m_options.makeParents && !nativepath::makePath(folder))
         throw Failure(QStringLiteral("morwenda-batch: %1: the folder cannot be made: %2")
                           .arg(folder, systemError(errno)));
     struct stat facts = {};
-    if (::stat(QFile::encodeName(folder).constData(), &facts) != 0)
+    if (::stat(nativepath::encode(folder).constData(), &facts) != 0)
         throw Failure(QStringLiteral("morwenda-batch: %1: %2 (--parents makes the folder)")
                           .arg(folder, systemError(errno)));
     if (!S_ISDIR(facts.st_mode))
         throw Failure(QStringLiteral("morwenda-batch: %1: %2").arg(folder, systemError(ENOTDIR)));
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+    if (::access(nativepath::encode(folder).constData(), W_OK | X_OK) != 0)
         throw Failure(QStringLiteral("morwenda-batch: %1: no text can be written there: %2")
                           .arg(folder, systemError(errno)));
 }
@@ -305,13 +387,13 @@ void BatchCommand::checkOutFolder()
 void BatchCommand::readResumeReport()
 {
     if (!m_options.reportFile.isEmpty() &&
-        !QFileInfo(QFileInfo(m_options.reportFile).absolutePath()).isDir())
+        !files::isFolder(QFileInfo(nativepath::absolute(m_options.reportFile)).absolutePath()))
         throw Failure(QStringLiteral("morwenda-batch: %1: the report's folder does not exist")
                           .arg(m_options.reportFile));
     QString error;
     // The report that --append adds to is read again at the end; one that cannot be read is
     // said now, before anything is converted.
-    if (m_options.appendReport && QFileInfo::exists(m_options.reportFile) &&
+    if (m_options.appendReport && files::fileExists(m_options.reportFile) &&
         !batchreport::read(m_options.reportFile, error))
         throw Failure(QStringLiteral("morwenda-batch: the report %1 cannot be added to: %2")
                           .arg(m_options.reportFile, error));
@@ -324,7 +406,9 @@ void BatchCommand::readResumeReport()
     for (const ReportRow &row : *rows)
         if (row.outcome == outcomeName(Outcome::Converted) || row.outcome == Skipped)
             m_resumable.insert(row.pdf, row);
-    m_resumeStamp = QFileInfo(m_options.resumeReport).lastModified().toMSecsSinceEpoch();
+    struct stat facts = {};
+    if (::stat(nativepath::encode(m_options.resumeReport).constData(), &facts) == 0)
+        m_resumeStamp = facts.st_mtim;
 }
 
 // The text of a PDF read from standard input is "stdin.txt" under --out; the text of
@@ -334,8 +418,8 @@ void BatchCommand::placeSpecialOutputs(QList<Input> &inputs)
     for (Input &input : inputs)
         if (!m_stdinCopy.isEmpty() && input.pdf == m_stdinCopy && !m_options.toStdout &&
             m_options.textFile.isEmpty())
-            input.output = outputpaths::inFolder(QFileInfo(m_options.outFolder).absoluteFilePath(),
-                                                 m_stdinCopy);
+            input.output = outputpaths::inFolder(nativepath::absolute(m_options.outFolder),
+                                                 QStringLiteral("stdin.pdf"));
     if (!m_options.textFile.isEmpty() && inputs.size() == 1)
         placeTextFile(inputs.first());
     if (!m_options.toStdout)
@@ -394,7 +478,7 @@ void BatchCommand::sortInputs(const QList<Input> &inputs)
         row.pdf = input.pdf;
         row.output = input.output;
         if (!input.missing.isEmpty()) {
-            row.outcome = input.missing.contains(QStringLiteral("not found")) ? Missing : NotAFile;
+            row.outcome = missingOutcome(input.missing);
             row.reason = reportrows::reasonWords(input.missing);
             addDecidedRow(row);
         } else if (isResumed(input, row) || isSkipped(input)) {
@@ -435,14 +519,24 @@ bool BatchCommand::isSkipped(const Input &input) const
     return !unusable && !unreadable;
 }
 
-// --resume REPORT: the report says the file was converted, the PDF has not changed since the
-// report was written, and the text is still there, newer than the PDF. Its old row is kept.
+// --resume REPORT: the report says the file was converted into the text this run would write,
+// the PDF is the same file as when the report was written, and the text is still there, newer
+// than the PDF. Its old row is kept. A PDF replaced since (a copy with its old time kept by
+// cp -p or rsync -t, a rename over it) has a status change after the report's time, whatever its
+// modification time says; so has one whose size or contents changed.
 bool BatchCommand::isResumed(const Input &input, ReportRow &row) const
 {
     const auto found = m_resumable.constFind(input.pdf);
-    if (found == m_resumable.cend())
+    if (found == m_resumable.cend() || found->output != input.output)
         return false;
-    if (files::lastChangeMs(input.pdf) > m_resumeStamp || !files::isOrdinaryFile(found->output) ||
+    struct stat pdf = {};
+    if (::stat(nativepath::encode(input.pdf).constData(), &pdf) != 0)
+        return false;
+    const auto notBefore = [](const timespec &a, const timespec &b) {
+        return a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec >= b.tv_nsec);
+    };
+    if (notBefore(pdf.st_ctim, m_resumeStamp) || notBefore(pdf.st_mtim, m_resumeStamp) ||
+        !files::isOrdinaryFile(found->output) ||
         files::lastChangeMs(found->output) < files::lastChangeMs(input.pdf))
         return false;
     row = *found;
@@ -451,11 +545,7 @@ bool BatchCommand::isResumed(const Input &input, ReportRow &row) const
 
 int BatchCommand::converterCount() const
 {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    const int processors = ::sched_getaffinity(0, sizeof allowed, &allowed) == 0
-                               ? std::max(1, CPU_COUNT(&allowed))
-                               : ConversionLimits::coreCount();
+    const int processors = processlimits::usableProcessors();
     if (m_options.jobs == 0)
         return processors;
     if (m_options.jobs > processors) {
@@ -517,7 +607,8 @@ int BatchCommand::convert(StopSignals &stopSignals)
         int(m_rows.size()), bytes);
     for (const ReportRow &row : std::as_const(m_rows))
         if (!row.outcome.isEmpty()) {
-            const bool missing = row.outcome == Missing || row.outcome == NotAFile;
+            const bool missing = row.outcome == Missing || row.outcome == NotAFile ||
+                                 row.outcome == outcomeName(Outcome::CannotRead);
             progress.fileDone(row.pdf, missing ? row.outcome : Skipped,
                               missing ? QStringLiteral("  - ") + row.reason : QString(), missing);
         }
@@ -535,7 +626,12 @@ int BatchCommand::convert(StopSignals &stopSignals)
     });
     QElapsedTimer clock;
     clock.start();
+    // -o - into a pipe whose reader is gone: the run stops at once and the file is write-failed.
+    std::unique_ptr<QSocketNotifier> readerGone = watchStandardOutput(run);
     runToItsEnd(run, stopSignals);
+    readerGone.reset();
+    if (m_options.toStdout)
+        writeStandardOutput(run);
     progress.finish();
 
     printFailures();
@@ -555,7 +651,7 @@ std::unique_ptr<ConverterKind> BatchCommand::makeConverter()
     // The converter service is this program itself started with --converter-service; when it
     // cannot start, pdftotext takes over (put in place then).
     std::unique_ptr<ConverterKind> converter =
-        makeConverterKind(m_options.converter, m_deployment, converterchoice::ownServiceProgram());
+        makeConverterKind(m_options.converter, m_deployment, m_serviceProgram);
     if (!converter)
         printError(
             QStringLiteral("morwenda-batch: no converter called %1").arg(m_options.converter));
@@ -620,40 +716,68 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
         row.output = Stdin;
     if (!m_stdinCopy.isEmpty() && row.pdf == m_stdinCopy)
         row.pdf = Stdin;
-    if (m_report)
+    if (m_report && !m_options.toStdout) // with -o -, once the text is written out
         m_report->add(row);
 }
 
-// -o -: the text, when there is one, to standard output.
-int BatchCommand::writeStandardOutput() const
+// -o - into a pipe: the reader going away (a closed pipe shows as an error on its writing end)
+// stops the run at once. Only a pipe is watched: a terminal's or a socket's side may be read from
+// too.
+std::unique_ptr<QSocketNotifier> BatchCommand::watchStandardOutput(ConversionRun &run)
 {
-    if (m_toConvert.isEmpty() || !m_stdoutFolder)
-        return batchoptions::AllUsable;
+    struct stat facts = {};
+    if (!m_options.toStdout || ::fstat(STDOUT_FILENO, &facts) != 0 || !S_ISFIFO(facts.st_mode))
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(STDOUT_FILENO, QSocketNotifier::Read);
+    connect(notifier.get(), &QSocketNotifier::activated, this, [this, &run, n = notifier.get()] {
+        pollfd out{STDOUT_FILENO, POLLOUT, 0};
+        if (::poll(&out, 1, 0) != 1 || !(out.revents & (POLLERR | POLLHUP)))
+            return;
+        n->setEnabled(false);
+        m_stdoutError = EPIPE;
+        run.stop();
+    });
+    return notifier;
+}
+
+// -o -: the text, when there is one, to standard output. A write that fails (a reader gone, a
+// full disk) makes the file write-failed: the text did not arrive where it was asked for.
+void BatchCommand::writeStandardOutput(const ConversionRun &run)
+{
+    if (m_toConvert.isEmpty() || !m_stdoutFolder || run.outcomes().isEmpty())
+        return;
     QFile text(m_toConvert.first().output);
-    if (!text.exists())
-        return batchoptions::SomeNotUsable;
-    if (!text.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("morwenda-batch: the text cannot be read back: %1")
-                       .arg(text.errorString()));
-        return batchoptions::SomeNotUsable;
-    }
-    while (!text.atEnd()) {
-        const QByteArray piece = text.read(1 << 20);
-        for (qsizetype written = 0; written < piece.size();) {
-            const ssize_t count =
-                ::write(STDOUT_FILENO, piece.constData() + written, size_t(piece.size() - written));
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count < 0) {
-                if (errno != EPIPE) // a reader that stopped reading wants no more
-                    printError(QStringLiteral("morwenda-batch: standard output: %1")
-                                   .arg(systemError(errno)));
-                return batchoptions::SomeNotUsable;
-            }
-            written += count;
+    if (m_stdoutError == 0 && text.exists()) {
+        if (!text.open(QIODevice::ReadOnly)) {
+            printError(QStringLiteral("morwenda-batch: the text cannot be read back: %1")
+                           .arg(text.errorString()));
+            m_stdoutError = EIO;
         }
+        while (m_stdoutError == 0 && !text.atEnd()) {
+            const QByteArray piece = text.read(1 << 20);
+            for (qsizetype written = 0; m_stdoutError == 0 && written < piece.size();) {
+                const ssize_t count = ::write(STDOUT_FILENO, piece.constData() + written,
+                                              size_t(piece.size() - written));
+                if (count < 0 && errno != EINTR)
+                    m_stdoutError = errno;
+                written += std::max<ssize_t>(count, 0);
+            }
+        }
+        if (m_stdoutError == 0 && ::fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS)
+            m_stdoutError = errno; // a file on a disk that filled as it was written back
     }
-    return batchoptions::AllUsable;
+    ReportRow &row = m_rows[m_rowOf.first()];
+    if (m_stdoutError != 0) {
+        FileOutcome file = run.outcomes().first();
+        file.outcome = Outcome::WriteFailed;
+        file.reason =
+            reasons::writeFailed(QStringLiteral("standard output: ") + systemError(m_stdoutError));
+        row = reportrows::rowOf(file);
+        row.pdf = shownPath(file.pdf);
+        row.output = Stdin;
+    }
+    if (m_report && !row.outcome.isEmpty())
+        m_report->add(row);
 }
 
 // The files without usable text in list order, with the window's reasons; the stopped files in
@@ -694,12 +818,15 @@ void BatchCommand::printSummary(const ConversionRun &run, qint64 elapsedMs) cons
 {
     if (m_options.quiet || m_options.toStdout || m_rows.isEmpty())
         return;
+    const auto files = [](qsizetype count) {
+        return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+    };
     int converted = 0;
     for (const FileOutcome &file : run.outcomes())
         converted += file.outcome == Outcome::Converted ? 1 : 0;
-    say(QStringLiteral("morwenda-batch: %1 files: %2 converted, %3 skipped, %4 not usable%5, "
+    say(QStringLiteral("morwenda-batch: %1: %2 converted, %3 skipped, %4 not usable%5, "
                        "in %6 s")
-            .arg(m_rows.size())
+            .arg(files(m_rows.size()))
             .arg(converted)
             .arg(m_skipped)
             .arg(m_rows.size() - converted - m_skipped)
@@ -710,6 +837,12 @@ void BatchCommand::printSummary(const ConversionRun &run, qint64 elapsedMs) cons
 QString BatchCommand::shownPath(const QString &pdf) const
 {
     return !m_stdinCopy.isEmpty() && pdf == m_stdinCopy ? Stdin : pdf;
+}
+
+BatchCommand::~BatchCommand()
+{
+    if (m_stdinFd >= 0)
+        ::close(m_stdinFd);
 }
 
 void BatchCommand::say(const QString &text) const

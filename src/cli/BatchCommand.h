@@ -4,6 +4,7 @@
 #include "BatchOptions.h"
 #include "BatchReport.h"
 
+#include <ctime>
 #include <memory>
 #include <QHash>
 #include <QList>
@@ -13,6 +14,7 @@
 class ConverterDeployment;
 class ConverterKind;
 class ConversionRun;
+class QSocketNotifier;
 class QTemporaryDir;
 class StopSignals;
 
@@ -72,7 +74,8 @@ private:
     void makeTextFolders();
     void removeEmptyTextFolders();
     void takeOutcome(const ConversionRun &run, int index);
-    int writeStandardOutput() const;
+    std::unique_ptr<QSocketNotifier> watchStandardOutput(ConversionRun &run);
+    void writeStandardOutput(const ConversionRun &run);
     void printFailures() const;
     void printNumberedTexts(const ConversionRun &run) const;
     void printSummary(const ConversionRun &run, qint64 elapsedMs) const;
@@ -81,17 +84,20 @@ private:
 
     BatchOptions m_options;
     ConverterDeployment &m_deployment;
+    QString m_serviceProgram; // this program, which is also the converter service
     QStringList m_passwords;
-    QHash<QString, ReportRow> m_resumable;        // --resume: converted rows by path
-    qint64 m_resumeStamp = 0;                     // the resumed report's time (ms since the epoch)
-    std::unique_ptr<QTemporaryDir> m_stdinFolder; // the PDF read from standard input
-    QString m_stdinCopy;
+    QHash<QString, ReportRow> m_resumable;         // --resume: converted rows by path
+    timespec m_resumeStamp = {};                   // the resumed report's time
+    int m_stdinFd = -1;                            // the PDF read from standard input, in memory
+    QString m_stdinCopy;                           // its path for the converters
+    int m_stdoutError = 0;                         // -o -: why the text could not be written there
     std::unique_ptr<QTemporaryDir> m_stdoutFolder; // the text for standard output
     QList<ReportRow> m_rows;
     QList<Input> m_toConvert;
     QList<int> m_rowOf; // the row of each file to convert
     std::unique_ptr<ReportLog> m_report;
-    QStringList m_madeFolders; // made for --keep-tree, in the order made
+    StopSignals *m_stopSignals = nullptr; // for the whole of exec()
+    QStringList m_madeFolders;            // made for --keep-tree, in the order made
     int m_skipped = 0;
     int m_filesOfAllShards = 0; // --shard: the files the inputs name, in every part
     bool m_converted = false;   // the converter ran (a report follows)

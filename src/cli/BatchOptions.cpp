@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <climits>
 
 namespace batchoptions {
@@ -34,6 +35,18 @@ std::optional<int> numberOf(const QString &text, int least, int most = INT_MAX)
     if (!ok || value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+// A whole number past what an int holds ("99999999999").
+bool isTooLarge(const QString &text)
+{
+    const QString digits = text.startsWith(u'+') ? text.mid(1) : text;
+    if (digits.isEmpty() ||
+        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    bool ok = false;
+    const qlonglong value = digits.toLongLong(&ok);
+    return !ok || value > INT_MAX;
 }
 
 QCommandLineOption flag(const QStringList &names, const QString &description)
@@ -87,7 +100,9 @@ struct Definitions
                "Address space of one converter in MB (default 1024; 0: no limit).", "MB");
     QCommandLineOption passwordFile = valued(
         {"password-file"},
-        "Tries each line of FILE, in order, as the password of every file ('-': standard input).",
+        "Tries each line of FILE, in order, as the password of every file ('-': standard input). "
+        "A password is never handed to pdftotext unless --converter pdftotext is chosen: then "
+        "pdftotext sees it on its command line, where every user of the machine can read it.",
         "FILE");
     QCommandLineOption filesFrom = valued(
         {"files-from"}, "Reads more PATHs from FILE, one a line ('-': standard input).", "FILE");
@@ -374,6 +389,10 @@ struct TextOptionSet
                 continue;
             // 0 is no limit, as pdftotext takes it.
             const std::optional<int> value = numberOf(parser.value(*option), 0);
+            if (!value && isTooLarge(parser.value(*option)))
+                return QStringLiteral("--%1: the page number %2 is too large (at most %3)")
+                    .arg(option->names().constLast(), parser.value(*option))
+                    .arg(INT_MAX);
             if (!value)
                 return QStringLiteral("--%1 needs a page number (0 for no limit), "
                                       "not '%2'")

@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchReport.h"
 
+#include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/SystemError.h"
 #include <fcntl.h>
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace batchreport {
@@ -68,7 +71,7 @@ ReportRow rowOf(const QJsonObject &object)
 // The records of RFC 4180 text; a last record without its line end is left out (cut short).
 QList<QStringList> csvRecords(const QByteArray &bytes)
 {
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = nativepath::decode(bytes); // names as the bytes they were written as
     QList<QStringList> records;
     QStringList record;
     QString field;
@@ -138,14 +141,29 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
     return rows;
 }
 
+// Writes all of `bytes` to `device`; "" or the device's reason why not.
+QString writeAll(QIODevice &device, const QByteArray &bytes)
+{
+    if (device.write(bytes) != bytes.size())
+        return device.errorString().isEmpty() ? systemError(EIO) : device.errorString();
+    return QString();
+}
+
 std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error)
 {
     QList<ReportRow> rows;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (document.isArray()) {
-        for (const QJsonValue &value : document.array())
+        for (const QJsonValue &value : document.array()) {
+            if (!value.isObject() || !value.toObject().contains(QStringLiteral("path"))) {
+                error = QStringLiteral("not a morwenda-batch report (row %1 is not an object "
+                                       "with a path)")
+                            .arg(rows.size() + 1);
+                return std::nullopt;
+            }
             rows << rowOf(value.toObject());
+        }
         return rows;
     }
     // JSON Lines (also a JSON report's partial file): an object a line, a cut last line left out.
@@ -158,9 +176,12 @@ std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error
         if (!object.isObject()) {
             if (i == lines.size() - 1)
                 break;
+            // Valid JSON that is no row (a number, an array) has no parse error to tell.
             error = QStringLiteral("not a morwenda-batch report (line %1: %2)")
                         .arg(i + 1)
-                        .arg(parseError.errorString());
+                        .arg(parseError.error != QJsonParseError::NoError
+                                 ? parseError.errorString()
+                                 : QStringLiteral("not a row, which is a JSON object"));
             return std::nullopt;
         }
         rows << rowOf(object.object());
@@ -216,12 +237,6 @@ QByteArray partialLine(Format format, const ReportRow &row)
 
 QString write(const QString &path, const QList<ReportRow> &rows)
 {
-    QSaveFile file(path);
-    // Unbuffered: a write the disk refuses is seen by the save file itself. Buffered, it would
-    // fail only in the flush on commit, which QSaveFile does not check, and an empty file would
-    // replace the old report.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
     QByteArray bytes;
     switch (formatFor(path)) {
     case Format::Csv:
@@ -234,18 +249,39 @@ QString write(const QString &path, const QList<ReportRow> &rows)
         bytes = toJsonLines(rows);
         break;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return QString();
+    // A new file beside the report, renamed over it once it is whole on the disk; by the name's
+    // own bytes, which Qt's files would spell otherwise when they are not UTF-8.
+    const QByteArray target = nativepath::encode(path);
+    QByteArray partName = target + ".XXXXXX";
+    const int fd = ::mkostemp(partName.data(), O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat old = {};
+    const mode_t mode =
+        ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
+    QFile file;
+    file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    QString error = writeAll(file, bytes);
+    if (error.isEmpty() && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
+        error = systemError(errno);
+    file.close();
+    if (error.isEmpty() && ::rename(partName.constData(), target.constData()) != 0)
+        error = systemError(errno);
+    if (!error.isEmpty())
+        ::unlink(partName.constData());
+    return error;
 }
+
 
 std::optional<QList<ReportRow>> read(const QString &path, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    QFile file;
+    const int fd = nativepath::openForReading(path, error);
+    if (fd < 0)
         return std::nullopt;
-    }
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
@@ -258,23 +294,32 @@ std::optional<QList<ReportRow>> read(const QString &path, QString &error)
 
 } // namespace batchreport
 
-ReportLog::ReportLog(QString path, bool append) : m_path(std::move(path)), m_append(append)
+ReportLog::ReportLog(QString path, bool append)
+    : m_path(std::move(path)), m_append(append),
+      m_partialPath(QStringLiteral("%1.%2.part").arg(nativepath::absolute(m_path)).arg(::getpid()))
 {
-    m_partial.setFileName(
-        QStringLiteral("%1.%2.part").arg(QFileInfo(m_path).absoluteFilePath()).arg(::getpid()));
 }
 
 ReportLog::~ReportLog()
 {
     // A run that never reached finish() (nothing could be converted) leaves no partial file.
     if (m_partial.isOpen())
-        m_partial.remove();
+        removePartial();
+}
+
+void ReportLog::removePartial()
+{
+    m_partial.close();
+    ::unlink(nativepath::encode(m_partialPath).constData());
 }
 
 QString ReportLog::open()
 {
-    if (!m_partial.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return m_partial.errorString();
+    const int fd = ::open(nativepath::encode(m_partialPath).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        return systemError(errno);
+    m_partial.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     keep(batchreport::partialHeader(batchreport::formatFor(m_path)));
     return m_partialError;
 }
@@ -303,11 +348,11 @@ QString ReportLog::finish(const QList<ReportRow> &rows)
     int lockHandle = -1;
     if (m_append) {
         // Two runs appending to one report at the end of their runs: one after the other.
-        lockHandle = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+        lockHandle = ::open(nativepath::encode(QFileInfo(m_path).absolutePath()).constData(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (lockHandle >= 0)
             ::flock(lockHandle, LOCK_EX);
-        if (QFileInfo::exists(m_path)) {
+        if (files::fileExists(m_path)) {
             QString error;
             const std::optional<QList<ReportRow>> old = batchreport::read(m_path, error);
             if (!old) {
@@ -328,18 +373,15 @@ QString ReportLog::finish(const QList<ReportRow> &rows)
     if (lockHandle >= 0)
         ::close(lockHandle);
     if (error.isEmpty()) {
-        m_partial.close();
-        m_partial.remove();
+        removePartial();
         return QString();
     }
     QString said = QStringLiteral("the report %1 could not be written: %2").arg(m_path, error);
     if (m_partialError.isEmpty() && m_partial.isOpen()) {
-        said +=
-            QStringLiteral(" (the rows of the finished files are in %1)").arg(m_partial.fileName());
+        said += QStringLiteral(" (the rows of the finished files are in %1)").arg(m_partialPath);
         m_partial.close();
     } else {
-        m_partial.close();
-        m_partial.remove();
+        removePartial();
     }
     return said;
 }

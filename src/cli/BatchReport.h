@@ -68,13 +68,15 @@ public:
     // is then kept when it holds every row, and the old report is untouched.
     QString finish(const QList<ReportRow> &rows);
 
-    QString partialPath() const { return m_partial.fileName(); }
+    QString partialPath() const { return m_partialPath; }
 
 private:
     bool keep(const QByteArray &bytes);
+    void removePartial();
 
     QString m_path;
     bool m_append;
+    QString m_partialPath;
     QFile m_partial;
     qint64 m_whole = 0; // bytes of whole rows in the partial file
     QString m_partialError;

@@ -2,6 +2,7 @@
 #include "cli/BatchCommand.h"
 #include "cli/BatchOptions.h"
 #include "engine/ConverterDeployment.h"
+#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "platform/ProcessLimits.h"
 
@@ -28,6 +29,13 @@ int main(int argc, char *argv[])
         std::fputs(parsed.warning.toLocal8Bit().constData(), stderr);
     // Removed when the program ends, unless another running instance still uses it.
     ConverterDeployment deployment;
-    BatchCommand command(*parsed.options, deployment);
-    return command.exec();
+    int status = 0;
+    {
+        BatchCommand command(*parsed.options, deployment);
+        status = command.exec();
+    }
+    // The converter services (and what their groups still run) end and are reaped before the
+    // program: none is left to init, and their time counts in this program's.
+    ChildProcess::endAll();
+    return status;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/SystemError.h"
 
 #include <QCoreApplication>
@@ -72,7 +73,7 @@ QString unsafeReason(const QString &path, Entry entry)
     return {};
 #else
     struct stat facts;
-    if (::lstat(QFile::encodeName(path).constData(), &facts) != 0)
+    if (::lstat(nativepath::encode(path).constData(), &facts) != 0)
         return what + path + QStringLiteral(" cannot be examined: ") + systemError(errno);
     if (S_ISLNK(facts.st_mode))
         return what + path + QStringLiteral(" is a symbolic link");
@@ -132,7 +133,7 @@ QString noExecReason(const QString &folder)
     return {};
 #else
     struct statvfs facts;
-    if (::statvfs(QFile::encodeName(folder).constData(), &facts) != 0)
+    if (::statvfs(nativepath::encode(folder).constData(), &facts) != 0)
         return QStringLiteral("The converter folder ") + folder +
                QStringLiteral(" cannot be examined: ") + systemError(errno);
     if (facts.f_flag & ST_NOEXEC)
@@ -148,7 +149,7 @@ void prepareFolder(const QString &folder)
     if (!QFileInfo(folder).exists() && !QDir().mkdir(folder))
         throw Failure(QStringLiteral("The converter folder %1 cannot be created").arg(folder));
 #else
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(nativepath::encode(folder).constData(), 0700) != 0 && errno != EEXIST)
         throw Failure(QStringLiteral("The converter folder %1 cannot be created: %2")
                           .arg(folder, systemError(errno)));
 #endif

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionLimits.h"
 
+#include "platform/ProcessLimits.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 
 #include <algorithm>
-#include <QThread>
 
 namespace {
 
@@ -34,7 +34,7 @@ int readNumber(const SettingsStore &store, const QString &key, int fallback, int
 
 int ConversionLimits::coreCount()
 {
-    return std::max(1, QThread::idealThreadCount());
+    return processlimits::usableProcessors();
 }
 
 ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)

@@ -8,6 +8,7 @@
 #include "ServiceConverter.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace converterchoice {
 
@@ -42,7 +43,16 @@ QString fromSettings(const SettingsStore &store)
 
 QString ownServiceProgram()
 {
-    return serviceBuilt() ? QCoreApplication::applicationFilePath() : QString();
+    if (!serviceBuilt())
+        return QString();
+    const QString program = QCoreApplication::applicationFilePath();
+    if (!program.isEmpty())
+        return program;
+    // The program file was removed since the start (a package upgrade): Qt no longer names it.
+    // The service is still this program, which now cannot start; pdftotext takes over, but
+    // never for a file with a password.
+    const QString gone = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return gone.isEmpty() ? QStringLiteral("/proc/self/exe (removed)") : gone;
 }
 
 } // namespace converterchoice

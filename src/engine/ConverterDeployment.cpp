@@ -6,6 +6,8 @@
 #include "platform/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
+#include "platform/SystemError.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,13 +57,12 @@ QString makeFreshFolder(const QString &base, QString &why)
         why += QStringLiteral("; ") + base + QStringLiteral(" cannot be created");
         return {};
     }
-    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/morwenda-XXXXXX"));
+    QByteArray pattern = nativepath::encode(base + QStringLiteral("/morwenda-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
-        why += QStringLiteral("; ") + base + QStringLiteral(": ") +
-               QString::fromLocal8Bit(std::strerror(errno));
+        why += QStringLiteral("; ") + base + QStringLiteral(": ") + systemError(errno);
         return {};
     }
-    return QFile::decodeName(pattern);
+    return nativepath::decode(pattern);
 #endif
 }
 

@@ -2,6 +2,8 @@
 #include "InstanceLock.h"
 
 #include "platform/Failure.h"
+#include "platform/NativePath.h"
+#include "platform/SystemError.h"
 
 #include <QFile>
 
@@ -79,10 +81,10 @@ void InstanceLock::open()
     if (m_fd >= 0)
         return;
     // Close-on-exec: a converter that outlives this instance must not keep the lock alive.
-    const int fd = ::open(QFile::encodeName(m_path).constData(),
+    const int fd = ::open(nativepath::encode(m_path).constData(),
                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        throw lockFailure(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw lockFailure(m_path, systemError(errno));
     m_fd = fd;
 }
 
@@ -94,7 +96,7 @@ void InstanceLock::holdShared()
         result = ::flock(m_fd, LOCK_SH);
     } while (result != 0 && errno == EINTR);
     if (result != 0)
-        throw lockFailure(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw lockFailure(m_path, systemError(errno));
 }
 
 bool InstanceLock::tryExclusive()

@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 OcrChoice OcrChoice::fromSettings(const SettingsStore &store)
 {
     OcrChoice choice;
@@ -75,17 +77,41 @@ QString OcrChoice::missingLanguagesMessage() const
         ocrsupport::missingLanguages(languages.toStdString(), installed);
     if (missing.empty())
         return QString();
+    const QStringList installedNames = installedLanguages();
+    QStringList said; // for names that are there in another form: what they are
     QStringList names;
     QStringList packages;
     for (const std::string &name : missing) {
-        names.append(QStringLiteral("\"%1\"").arg(QString::fromStdString(name)));
-        packages.append(QString::fromStdString(ocrsupport::debianPackage(name)));
+        const QString shown = QString::fromStdString(name);
+        const auto sameButCase =
+            std::find_if(installedNames.cbegin(), installedNames.cend(), [&](const QString &one) {
+                return one.compare(shown, Qt::CaseInsensitive) == 0;
+            });
+        if (name == "osd" || name == "equ") {
+            said.append(QStringLiteral("\"%1\" is tesseract's %2 data, not a language that "
+                                       "reads text.")
+                            .arg(shown, name == "osd"
+                                            ? QStringLiteral("page orientation and script")
+                                            : QStringLiteral("equation detection")));
+        } else if (sameButCase != installedNames.cend()) {
+            said.append(QStringLiteral("tesseract's language names are case-sensitive: "
+                                       "\"%1\" is installed, \"%2\" is not a language.")
+                            .arg(*sameButCase, shown));
+        } else {
+            names.append(QStringLiteral("\"%1\"").arg(shown));
+            packages.append(QString::fromStdString(ocrsupport::debianPackage(name)));
+        }
     }
-    QString installedText;
-    for (const QString &name : installedLanguages())
-        installedText += (installedText.isEmpty() ? QString() : QStringLiteral(", ")) + name;
-    return QStringLiteral("OCR can not read the language %1: it is not installed. Install the "
-                          "Debian package %2, or choose an installed language (%3).")
-        .arg(names.join(QStringLiteral(", ")), packages.join(QStringLiteral(", ")),
-             installedText.isEmpty() ? QStringLiteral("none") : installedText);
+    const QString installedText = installedNames.isEmpty()
+                                      ? QStringLiteral("none")
+                                      : installedNames.join(QStringLiteral(", "));
+    if (!names.isEmpty())
+        said.prepend(QStringLiteral("OCR can not read the language %1: it is not installed. "
+                                    "Install the Debian package %2, or choose an installed "
+                                    "language (%3).")
+                         .arg(names.join(QStringLiteral(", ")), packages.join(QStringLiteral(", ")),
+                              installedText));
+    else
+        said.append(QStringLiteral("Choose an installed language (%1).").arg(installedText));
+    return said.join(u' ');
 }

@@ -4,7 +4,11 @@
 #include "ConverterKind.h"
 
 #include <functional>
+#include <QList>
+#include <QPointer>
 #include <QString>
+
+class PdftotextJob;
 
 // The pdftotext program as the converter: it writes the text to its standard output, and the job
 // writes that to the staging file itself, so every failed write is seen.
@@ -28,6 +32,8 @@ public:
 
 private:
     ProgramSource m_source;
+    bool m_placing = false;                  // m_source is at work
+    QList<QPointer<PdftotextJob>> m_waiting; // jobs made meanwhile, to start once it is done
     QString m_program;
     QString m_missingReason;
 };

@@ -75,8 +75,21 @@ QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
     return args;
 }
 
+void PdftotextJob::programPlaced(const QString &program, const QString &why)
+{
+    m_program = program;
+    m_missingReason = why;
+    m_waitingForProgram = false;
+    if (m_startWanted && !m_aborted && !m_ended)
+        start();
+}
+
 void PdftotextJob::start()
 {
+    if (m_waitingForProgram) {
+        m_startWanted = true;
+        return;
+    }
     // A file that is gone or cannot be read is named with the system's reason, not as damage.
     QString unreadable;
     m_pdfFd = nativepath::openForReading(m_order.pdf, unreadable);

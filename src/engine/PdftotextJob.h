@@ -14,8 +14,8 @@
 // One pdftotext run (two when a typed password is first refused as the owner password and then
 // tried as the one that opens the file). The text streams from the converter's standard output
 // into the staging file through checked writes and the text check; the last 64 KB of its error
-// output are kept. The converter runs under the memory limit, dies with this process, and is stopped when it
-// goes the time limit without new text.
+// output are kept. The converter runs under the memory limit, dies with this process, and is
+// stopped when it goes the time limit without new text.
 class PdftotextJob : public ConversionJob
 {
     Q_OBJECT
@@ -33,6 +33,11 @@ public:
 
     // Why there is no program, for a job made with none ("no converter is available" if unset).
     void setMissingReason(const QString &why) { m_missingReason = why; }
+
+    // The program is still being put in place (a job made while an earlier one put it there):
+    // start() waits for programPlaced(), which starts the job when it was asked to start.
+    void waitForProgram() { m_waitingForProgram = true; }
+    void programPlaced(const QString &program, const QString &why);
 
     // The converter's arguments for a password role; the text goes to standard output ("-").
     static QStringList arguments(const JobOrder &order, PasswordRole role);
@@ -57,4 +62,6 @@ private:
     int m_pdfFd = -1; // the PDF, open for a name QProcess cannot pass: given as /dev/fd/N
     bool m_aborted = false;
     bool m_ended = false;
+    bool m_waitingForProgram = false;
+    bool m_startWanted = false;
 };

@@ -7,9 +7,11 @@ namespace reportrows {
 
 namespace {
 
+// A name's own bytes (platform/NativePath), also when they are not UTF-8: the row stands for
+// that file and no other, when the report is read again (--resume, --append) or merged.
 QByteArray csvField(const QString &text)
 {
-    QByteArray bytes = nativepath::display(text).toUtf8();
+    QByteArray bytes = nativepath::encode(text);
     if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') ||
         bytes.contains('\r')) {
         bytes.replace("\"", "\"\"");

@@ -38,7 +38,7 @@ ReportRow rowOf(const FileOutcome &file);
 // The reason's words as a report gives them: the final message's text without its "  - ".
 QString reasonWords(const QString &reason);
 
-// One RFC 4180 line, names shown readably (platform/NativePath), ended by CR LF.
+// One RFC 4180 line, names as their bytes (platform/NativePath), ended by CR LF.
 QByteArray csvLine(const ReportRow &row);
 
 // "0.250"; tesseract's confidence with one decimal, "" when OCR gave no words.

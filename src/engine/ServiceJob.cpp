@@ -37,7 +37,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     ConvertRequest request;
     request.target = OutputTarget::Stream;
     request.passwordUse = order.password.isEmpty() ? PasswordUse::None : PasswordUse::OwnerThenUser;
-    request.password = ConverterServiceClient::textBytes(order.password);
+    request.password = ConverterServiceClient::passwordBytes(order.password);
     const TextOptions &text = order.text;
     request.firstPage = order.firstHundredPages ? 1 : text.firstPage;
     request.lastPage = order.firstHundredPages ? 100 : text.lastPage;
@@ -307,20 +307,24 @@ void ServiceJob::turnToFallback()
         endLater(Outcome::Stopped, reasons::Stopped);
         return;
     }
-    if (!m_order.password.isEmpty()) {
-        // pdftotext takes a password only on its command line, where every user of the machine
-        // can read it: the user did not choose that.
-        const QString why = m_pool ? m_pool->unavailableReason() : QString();
-        endLater(Outcome::CannotStart,
-                 reasons::cannotStart(
-                     (why.isEmpty() ? QStringLiteral("the converter service did not start") : why) +
-                     QStringLiteral("; the file was not converted, since pdftotext would show its "
-                                    "password on its command line")));
-        return;
-    }
-    m_fallback = m_fallbackKind.makeJob(m_order, m_limits);
+    // pdftotext takes a password only on its command line, where every user of the machine can
+    // read it: the user did not choose that. It converts without the password, so a file that
+    // needs none is converted; one that needs it stays closed. pdftotext could run, so that is
+    // not a converter that cannot start.
+    JobOrder order = m_order;
+    order.password.clear();
+    m_fallback = m_fallbackKind.makeJob(order, m_limits);
     connect(m_fallback.get(), &ConversionJob::finished, this, [this] {
         m_result = m_fallback->result();
+        if (!m_order.password.isEmpty() && (m_result.outcome == Outcome::Protected ||
+                                            m_result.outcome == Outcome::WrongPassword)) {
+            const QString why = m_pool ? m_pool->unavailableReason() : QString();
+            m_result.outcome = Outcome::Protected;
+            m_result.reason =
+                QStringLiteral("  - the file was not opened with its password: ") +
+                (why.isEmpty() ? QStringLiteral("the converter service did not start") : why) +
+                QStringLiteral(", and pdftotext would show the password on its command line.");
+        }
         m_ended = true;
         emit finished();
     });

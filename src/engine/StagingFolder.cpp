@@ -100,7 +100,7 @@ StagingFolder::StagingFolder(const QString &outputFolder) : m_outputFolder(outpu
         m_error = whyNotMade(place, outputFolder);
         return;
     }
-    const QByteArray lock = QFile::encodeName(m_dir->filePath(QString::fromUtf16(LockFileName)));
+    const QByteArray lock = nativepath::encode(m_dir->filePath(QString::fromUtf16(LockFileName)));
     m_lockFd = ::open(lock.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
         m_error = systemError(errno);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NativePath.h"
+#include "SystemError.h"
 
 #include <QDir>
 #include <QFile>
@@ -169,6 +170,22 @@ QString display(const QString &path)
     return out;
 }
 
+QString forTerminal(const QString &text)
+{
+    const QString shown = display(text);
+    QString out;
+    out.reserve(shown.size());
+    for (const QChar c : shown) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\n' && code != u'\t') || (code >= 0x7F && code < 0xA0))
+            out += QStringLiteral("\\x") +
+                   QString::number(uint(code), 16).toUpper().rightJustified(2, u'0');
+        else
+            out += c;
+    }
+    return out;
+}
+
 QStringList arguments(int argc, const char *const *argv)
 {
     QStringList all;
@@ -274,7 +291,7 @@ bool makePath(const QString &path)
 
 QString systemReason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return systemError(error);
 }
 
 } // namespace nativepath

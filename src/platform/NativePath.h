@@ -25,6 +25,11 @@ bool holdsKeptBytes(const QString &path);
 // The path as people read it: each kept byte shown as U+FFFD.
 QString display(const QString &path);
 
+// The text (a message that may hold names) for a terminal: as display() gives it, each control
+// character but the line break (ESC, BEL, CR, DEL, the C1 controls) written as \xHH, so that no
+// name can move the cursor, ring the bell or hide itself.
+QString forTerminal(const QString &text);
+
 // The program's arguments as given (argv[0] first), without loss.
 QStringList arguments(int argc, const char *const *argv);
 

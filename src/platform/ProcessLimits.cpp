@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProcessLimits.h"
 
+#include <QThread>
+
+#include <algorithm>
+#include <sched.h>
 #include <sys/resource.h>
 
 namespace processlimits {
@@ -17,6 +21,15 @@ long raiseOpenFileLimit()
             limit = raised;
     }
     return limit.rlim_cur == RLIM_INFINITY ? -1 : long(limit.rlim_cur);
+}
+
+int usableProcessors()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
+    return std::max(1, QThread::idealThreadCount());
 }
 
 } // namespace processlimits

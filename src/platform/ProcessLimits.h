@@ -9,4 +9,8 @@ namespace processlimits {
 // soft limit in force afterwards (-1 when it cannot be read).
 long raiseOpenFileLimit();
 
+// The processors this program may run on (its CPU affinity, as taskset or a container's cpuset
+// gives it), at least 1.
+int usableProcessors();
+
 } // namespace processlimits

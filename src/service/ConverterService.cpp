@@ -4,6 +4,7 @@
 #include "ChildConversion.h"
 #include "IdleDeadline.h"
 #include "platform/ChildProcess.h"
+#include "platform/SystemError.h"
 #include "ServiceProtocol.h"
 
 #include <algorithm>
@@ -129,7 +130,7 @@ int Service::serve()
                 fds.push_back({child.errorFd, POLLIN, 0});
         }
         if (::poll(fds.data(), fds.size(), pollTimeout()) < 0 && errno != EINTR)
-            throw std::runtime_error(std::string("poll: ") + std::strerror(errno));
+            throw std::runtime_error("poll: " + systemError(errno).toStdString());
         for (const pollfd &ready : fds) {
             if (ready.revents == 0)
                 continue;

@@ -105,9 +105,10 @@ std::string ConverterServiceClient::pathBytes(const QString &path)
     return nativepath::encode(path).toStdString(); // the name's own bytes, also when not UTF-8
 }
 
-std::string ConverterServiceClient::textBytes(const QString &text)
+std::string ConverterServiceClient::passwordBytes(const QString &password)
 {
-    return text.toUtf8().toStdString();
+    // A password from a file is its bytes, also when they are not UTF-8 (a Latin-1 line).
+    return nativepath::encode(password).toStdString();
 }
 
 void ConverterServiceClient::readAnswers()

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ServiceProtocol.h"
 #include "platform/ChildProcess.h"
+#include "ServiceProtocol.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -55,9 +55,10 @@ public:
     // starts it again.
     void killUnanswering();
 
-    // A path or password as the service takes it: the system's bytes of a file name, UTF-8 text.
+    // A path or password as the service takes it: the bytes it stands for (platform/NativePath),
+    // UTF-8 for a typed password, the bytes of a line in a password file as they are.
     static std::string pathBytes(const QString &path);
-    static std::string textBytes(const QString &text);
+    static std::string passwordBytes(const QString &password);
 
 signals:
     void ready(const QString &libraryVersion);

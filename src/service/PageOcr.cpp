@@ -2,6 +2,7 @@
 #include "PageOcr.h"
 
 #include "OcrSupport.h"
+#include "platform/SystemError.h"
 
 #include <leptonica/allheaders.h>
 #include <PDFDoc.h>
@@ -251,7 +252,7 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
         ErrorOutputCatch errors;
         if (errors.error() != 0) {
             result.failure = "OCR could not draw page " + std::to_string(page) + ": " +
-                             std::strerror(errors.error());
+                             systemError(errors.error()).toStdString();
             return result;
         }
         device.startDoc(doc);

@@ -3,12 +3,13 @@
 // minutes) two at a time, and is closed while the third file's password box is open. Closing must
 // stop every converter before the process ends: the program prints how many of its children are
 // still alive at that moment ("children N"), and "after" only if it went on past the close.
-// With "kill" as third argument it prints its children's ids ("converters ID ...") instead and
-// waits to be killed.
+// With "kill" or "term" as third argument it prints its children's ids ("converters ID ...")
+// instead and waits to be killed, or to be closed by SIGTERM.
+#include "app/Shutdown.h"
 #include "engine/ConverterDeployment.h"
 #include "FakeServices.h"
-#include "platform/RowListModel.h"
 #include "PdfFixtures.h"
+#include "platform/RowListModel.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 #include "TestConfig.h"
@@ -76,6 +77,7 @@ int main(int argc, char *argv[])
                        },
                        {},
                        QStringLiteral(MORWENDA_BINARY)});
+    closeOnStopSignals(window);
     window.show();
     WindowControls ui(window);
     ui.outputFolderEdit->setText(place + QStringLiteral("/out"));
@@ -89,7 +91,7 @@ int main(int argc, char *argv[])
                              20000))
             std::puts("the first text did not come");
         std::printf("waiting with %d children\n", childCount());
-        if (argc > 3 && QByteArray(argv[3]) == "kill") {
+        if (argc > 3 && (QByteArray(argv[3]) == "kill" || QByteArray(argv[3]) == "term")) {
             std::printf("converters %s\n", qPrintable(children().join(u' ')));
             std::fflush(stdout);
             QTest::qWait(120000);

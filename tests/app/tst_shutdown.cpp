@@ -28,6 +28,7 @@ class TestShutdown : public QObject
 private slots:
     void closingInsideARunStopsTheConvertersAndEndsTheProcess();
     void killingTheProgramEndsItsConverters();
+    void terminatingTheProgramClosesItAsItsUserWould();
 };
 
 void TestShutdown::closingInsideARunStopsTheConvertersAndEndsTheProcess()
@@ -84,6 +85,28 @@ void TestShutdown::killingTheProgramEndsItsConverters()
     };
     for (const QString &pid : converters)
         QTRY_VERIFY2_WITH_TIMEOUT(gone(pid), qPrintable(pid), 5000);
+}
+
+// SIGTERM (a logout, a service manager) closes the window as its user would: the converters end,
+// and the run's staging folder with its partial texts goes, as Stop has it go.
+void TestShutdown::terminatingTheProgramClosesItAsItsUserWould()
+{
+    TestPlace place;
+    QProcess program;
+    program.setProcessEnvironment(environmentFor(place));
+    program.start(QStringLiteral(CLOSE_DURING_RUN),
+                  {place.installFolder(), place.root(), QStringLiteral("term")});
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += program.readAllStandardOutput()).contains("converters "),
+                             60000);
+    program.terminate();
+    QVERIFY(program.waitForFinished(30000));
+    said += program.readAllStandardOutput();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(said.contains("children 0\n"), said.constData());
+    QCOMPARE(QDir(place.root() + QStringLiteral("/out"))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("a.txt")});
 }
 
 QTEST_GUILESS_MAIN(TestShutdown)

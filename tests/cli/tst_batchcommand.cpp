@@ -7,11 +7,13 @@
 #include "engine/FolderWalk.h"
 #include "engine/PdftotextConverter.h"
 #include "PdfFixtures.h"
+#include "platform/SystemError.h"
 #include "RawNames.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -22,7 +24,10 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -159,11 +164,19 @@ private slots:
     void interruptedThenResumed();
     void reportSurvivesAKill();
     void appendedOverThreeBatches();
+    void appendWaitsForAnotherRun();
+    void noConverterOutlivesTheProgram_data();
+    void noConverterOutlivesTheProgram();
     void skipExistingConvertsFailuresAgain();
     void reportOnAFullDisk();
     void listsAndStandardStreams();
     void passwordFromAFile_data();
     void passwordFromAFile();
+    void passwordStaysWhenTheServiceIsGone();
+    void stoppedWhileTheListIsRead();
+    void standardOutputThatFails_data();
+    void standardOutputThatFails();
+    void resumeComparesThePlaceAndTheFile();
     void rawNamesAndListedFilesFromTheCommandLine_data();
     void rawNamesAndListedFilesFromTheCommandLine();
     void barCountsStoppedFilesApart();
@@ -209,7 +222,16 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("extension with its dot")
         << QStringList{QStringLiteral("--extension"), QStringLiteral(".pdf"),
                        QStringLiteral("@/texts")}
-        << QStringList{} << 0 << QStringLiteral("1 files: 1 converted");
+        << QStringList{} << 0 << QStringLiteral("1 file: 1 converted");
+    QTest::newRow("page number past any page")
+        << QStringList{QStringLiteral("-f"), QStringLiteral("99999999999"), text} << QStringList{}
+        << 2 << QStringLiteral("--first-page: the page number 99999999999 is too large");
+    QTest::newRow("a name with terminal controls")
+        << QStringList{text, QStringLiteral("@/gone\x1b[2J\a")} << QStringList{} << 1
+        << QStringLiteral("gone\\x1B[2J\\x07  - not found");
+    QTest::newRow("a report to resume holding no rows")
+        << QStringList{QStringLiteral("--resume"), QStringLiteral("@/numbers.jsonl"), text}
+        << QStringList{} << 2 << QStringLiteral("(line 1: not a row, which is a JSON object)");
     QTest::newRow("more jobs than processors")
         << QStringList{QStringLiteral("-j"), QStringLiteral("4096"), text} << QStringList{} << 0
         << QStringLiteral("is more than the");
@@ -276,6 +298,13 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("OCR language list of another form")
         << QStringList{ocr, QStringLiteral("auto"), ocrLanguages, QStringLiteral("eng,deu"), text}
         << QStringList{} << 2 << QStringLiteral("--ocr-languages names like eng");
+    QTest::newRow("OCR orientation data is no language")
+        << QStringList{ocr, QStringLiteral("auto"), ocrLanguages, QStringLiteral("osd"), text}
+        << QStringList{} << 2
+        << QStringLiteral("\"osd\" is tesseract's page orientation and script data");
+    QTest::newRow("OCR language names are case-sensitive")
+        << QStringList{ocr, QStringLiteral("auto"), ocrLanguages, QStringLiteral("ENG"), text}
+        << QStringList{} << 2 << QStringLiteral("\"eng\" is installed, \"ENG\" is not a language");
     QTest::newRow("OCR mode unknown") << QStringList{ocr, QStringLiteral("sometimes"), text}
                                       << QStringList{} << 2 << QStringLiteral("--ocr is off, auto");
     QTest::newRow("OCR into another encoding")
@@ -313,6 +342,10 @@ void TestBatchCommand::exitStatuses()
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.write("name,phone\nAnna,123\n");
     notes.close();
+    QFile numbers(place.path(QStringLiteral("numbers.jsonl")));
+    QVERIFY(numbers.open(QIODevice::WriteOnly));
+    numbers.write("[5]\n{\"path\":\"/a.pdf\"}\n");
+    numbers.close();
     fixtures::writeTextPdf(place.path(QStringLiteral("texts/text.pdf")),
                            {QStringLiteral("Plain words")});
     for (QString &argument : arguments)
@@ -852,6 +885,105 @@ void TestBatchCommand::reportOnAFullDisk()
         QVERIFY(QFileInfo::exists(outputpaths::besidePdf(pdf)));
 }
 
+// Another run adding to the same report at the same time: the report's folder is locked while the
+// rows are read and the report is written, so neither run's rows are lost.
+void TestBatchCommand::appendWaitsForAnotherRun()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/a.pdf"));
+    fixtures::writeTextPdf(pdf, {QStringLiteral("File a")});
+    const QString report = place.path(QStringLiteral("reports/r.jsonl"));
+    const QString folder = madeFolder(place, QStringLiteral("reports"));
+    // The other run: it holds the lock while this one converts.
+    const int lock =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+    QProcess *batch =
+        startBatch({QStringLiteral("--append"), QStringLiteral("--report"), report, pdf});
+    // Its file is done (the row is in the partial file); the other run writes its report now.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty() &&
+            contentOf(folder + u'/' +
+                      QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files).value(0))
+                .contains("a.pdf"),
+        60000);
+    QFile other(report);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("{\"path\":\"/elsewhere/b.pdf\",\"outcome\":\"converted\"}\n");
+    other.close();
+    ::close(lock);
+    const Finished done = waitFor(batch);
+    delete batch;
+    QVERIFY2(done.status == 0, qPrintable(done.errors));
+    const QByteArray rows = contentOf(report);
+    QVERIFY2(rows.contains("/elsewhere/b.pdf") && rows.contains(QFile::encodeName(pdf)),
+             rows.constData());
+}
+
+// The processes whose parent is `parent`, zombies left out.
+static QStringList liveChildrenOf(qint64 parent)
+{
+    QStringList found;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest.at(0) != "Z" && rest.at(1).toLongLong() == parent)
+            found << pid;
+    }
+    return found;
+}
+
+void TestBatchCommand::noConverterOutlivesTheProgram_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("stopped") << int(SIGTERM);
+    QTest::newRow("killed") << int(SIGKILL);
+}
+
+// Stopped or killed while the service's child converts a slow file: the program ends after its
+// service (or they die with it), and the service's child, a grandchild, is gone too. This test
+// adopts what would be left to init.
+void TestBatchCommand::noConverterOutlivesTheProgram()
+{
+    QFETCH(int, signal);
+    if (!converterchoice::serviceBuilt())
+        QSKIP("built without the converter service");
+    TestPlace place;
+    const QString forms = place.path(QStringLiteral("forms.pdf"));
+    fixtures::writeFormBomb(forms, 6);
+    QVERIFY(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+    const auto noLongerAdopting = qScopeGuard([] { ::prctl(PR_SET_CHILD_SUBREAPER, 0); });
+    QProcess *batch = startBatch({QStringLiteral("-j"), QStringLiteral("1"), forms});
+    QStringList services;
+    QStringList grandchildren;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            grandchildren.clear();
+            services = liveChildrenOf(batch->processId());
+            for (const QString &service : services)
+                grandchildren << liveChildrenOf(service.toLongLong());
+            return !grandchildren.isEmpty();
+        }(),
+        60000);
+    const auto alive = [](const QString &pid) {
+        const QByteArray stat = contentOf(QStringLiteral("/proc/%1/stat").arg(pid));
+        return stat != "(none)" && !stat.contains(") Z ");
+    };
+    ::kill(pid_t(batch->processId()), signal);
+    const Finished done = waitFor(batch);
+    delete batch;
+    if (signal == SIGTERM) {
+        QVERIFY2(done.status == 1, qPrintable(done.errors));
+        for (const QString &pid : services) // ended and reaped before the program ended
+            QVERIFY2(!alive(pid), qPrintable(pid));
+    }
+    for (const QString &pid : services + grandchildren)
+        QTRY_VERIFY2(!alive(pid), qPrintable(pid));
+    QTRY_COMPARE(liveChildrenOf(::getpid()), QStringList());
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+}
+
 void TestBatchCommand::listsAndStandardStreams()
 {
     TestPlace place;
@@ -862,9 +994,13 @@ void TestBatchCommand::listsAndStandardStreams()
     }
     const QString plain = place.path(QStringLiteral("plain.pdf"));
     fixtures::writeTextPdf(plain, {QStringLiteral("Words of a plain name")});
+    // A listed file reached through a link; a list written on Windows (CR LF).
+    const QString linked = place.path(QStringLiteral("links/linked.pdf"));
+    QVERIFY(QDir().mkpath(place.path(QStringLiteral("links"))));
+    QVERIFY(QFile::link(plain, linked));
     QFile list(place.path(QStringLiteral("list")));
     QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QFile::encodeName(plain) + "\n\n");
+    list.write(QFile::encodeName(plain) + "\r\n" + QFile::encodeName(linked) + "\r\n\r\n");
     list.close();
 
     // Names holding a line break come through a NUL-ended list on standard input.
@@ -878,10 +1014,14 @@ void TestBatchCommand::listsAndStandardStreams()
     delete batch;
     QVERIFY2(listed.status == 0, qPrintable(listed.errors));
     const QList<QStringList> rows = csvRows(report);
-    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows.size(), 6);
     QCOMPARE(rows.at(1).at(0), plain); // the command line's lists in their order
+    QCOMPARE(rows.at(2).at(0), linked);
+    QCOMPARE(rows.at(2).at(2), QStringLiteral("converted"));
+    QCOMPARE(contentOf(place.path(QStringLiteral("links/linked.txt"))),
+             fixtures::convertDirectly(plain));
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(rows.at(i + 2).at(0), pdfs.at(i));
+        QCOMPARE(rows.at(i + 3).at(0), pdfs.at(i));
 
     // A PDF on standard input, its text on standard output, as pdftotext - - gives it.
     batch = startBatch({QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-")});
@@ -912,18 +1052,23 @@ void TestBatchCommand::passwordFromAFile()
     const QString wrong = place.path(QStringLiteral("wrong.pdf"));
     fixtures::encryptPdf(plain, locked, QStringLiteral("s3cret word"), QStringLiteral("owner"));
     fixtures::encryptPdf(plain, wrong, QStringLiteral("another"), QStringLiteral("owner"));
+    // AES-128 keeps the password as Latin-1 bytes; pdftotext opens it with "p\xe4sswort".
+    const QString latin = place.path(QStringLiteral("latin.pdf"));
+    fixtures::encryptPdf(plain, latin, QStringLiteral("p\u00e4sswort"), QStringLiteral("owner"),
+                         {QStringLiteral("--use-aes=y")}, 128);
     const QString passwordFile = place.path(QStringLiteral("password"));
     QFile file(passwordFile);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    // Each line is a password, tried in order until one opens the file.
-    const QByteArray passwords = "not this one\r\ns3cret word\n\nnor this\n";
+    // Each line is a password, tried in order until one opens the file; a file written on
+    // Windows ends its lines with CR LF.
+    const QByteArray passwords = "not this one\r\ns3cret word\r\n\nnor this\np\xe4sswort\n";
     file.write(passwords);
     file.close();
     const QString report = place.path(QStringLiteral("r.json"));
     QProcess *batch =
         startBatch({QStringLiteral("--converter"), converter, QStringLiteral("--password-file"),
                     onStandardInput ? QStringLiteral("-") : passwordFile,
-                    QStringLiteral("--report"), report, locked, wrong, plain});
+                    QStringLiteral("--report"), report, locked, wrong, plain, latin});
     if (onStandardInput)
         batch->write(passwords);
     batch->closeWriteChannel();
@@ -934,8 +1079,147 @@ void TestBatchCommand::passwordFromAFile()
     QCOMPARE(rows.at(0)[QStringLiteral("outcome")].toString(), u"converted"_qs);
     QCOMPARE(rows.at(1)[QStringLiteral("outcome")].toString(), u"wrong-password"_qs);
     QCOMPARE(rows.at(2)[QStringLiteral("outcome")].toString(), u"converted"_qs);
+    // pdftotext takes its arguments as Qt spells them (UTF-8): only the service has the bytes.
+    if (converter == QStringLiteral("service"))
+        QCOMPARE(rows.at(3)[QStringLiteral("outcome")].toString(), u"converted"_qs);
     QCOMPARE(contentOf(place.path(QStringLiteral("locked.txt"))), fixtures::convertDirectly(plain));
     QVERIFY(done.errors.contains(wrong + reasons::WrongPassword));
+}
+
+// The program file removed during a run (a package upgrade): the service cannot start, and the
+// file with a password is not handed to pdftotext, whose command line every user can read.
+void TestBatchCommand::passwordStaysWhenTheServiceIsGone()
+{
+    if (!converterchoice::serviceBuilt())
+        QSKIP("built without the converter service");
+    TestPlace place;
+    const QString plain = place.path(QStringLiteral("plain.pdf"));
+    fixtures::writeTextPdf(plain, {QStringLiteral("Opened with the password")});
+    const QString locked = place.path(QStringLiteral("locked.pdf"));
+    fixtures::encryptPdf(plain, locked, QStringLiteral("s3cret"), QStringLiteral("owner"));
+    const QString program = place.path(QStringLiteral("bin/morwenda-batch"));
+    QVERIFY(QDir().mkpath(place.path(QStringLiteral("bin"))));
+    QVERIFY(QFile::copy(QStringLiteral(MORWENDA_BATCH), program));
+    const QString report = place.path(QStringLiteral("r.json"));
+    QProcess batch;
+    batch.start(program, {QStringLiteral("--password-file"), QStringLiteral("-"),
+                          QStringLiteral("--report"), report, locked, plain});
+    QVERIFY(batch.waitForStarted());
+    // It waits for its passwords; the program file goes before any converter starts.
+    QVERIFY(QFile::remove(program));
+    batch.write("s3cret\n");
+    batch.closeWriteChannel();
+    QVERIFY(batch.waitForFinished(120000));
+    const QString errors = QString::fromLocal8Bit(batch.readAllStandardError());
+    QVERIFY2(batch.exitCode() == 1, qPrintable(errors)); // not "the converter cannot run"
+    const QJsonArray rows = jsonRows(report);
+    QCOMPARE(rows.at(0)[QStringLiteral("outcome")].toString(), u"protected"_qs);
+    QVERIFY2(rows.at(0)[QStringLiteral("reason")].toString().contains(
+                 QStringLiteral("pdftotext would show the password")),
+             qPrintable(errors));
+    QCOMPARE(rows.at(1)[QStringLiteral("outcome")].toString(), u"converted"_qs); // by pdftotext
+    QVERIFY(!QFile::exists(place.path(QStringLiteral("locked.txt"))));
+    QVERIFY2(!errors.contains(QStringLiteral("No converter can be run")), qPrintable(errors));
+}
+
+// SIGTERM while a list is still coming through a pipe: the run ends as a stopped one, with its
+// report, instead of dying with nothing written.
+void TestBatchCommand::stoppedWhileTheListIsRead()
+{
+    TestPlace place;
+    const QString report = place.path(QStringLiteral("r.json"));
+    QProcess *batch = startBatch(
+        {QStringLiteral("--files-from"), QStringLiteral("-"), QStringLiteral("--report"), report});
+    const auto catchesStops = [&] {
+        // SigCgt: the signals it handles itself; SIGTERM is bit 15 - 1.
+        for (const QByteArray &line :
+             contentOf(QStringLiteral("/proc/%1/status").arg(batch->processId())).split('\n'))
+            if (line.startsWith("SigCgt:"))
+                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+        return 0ULL;
+    };
+    QTRY_VERIFY(catchesStops());
+    batch->write(QFile::encodeName(place.path(QStringLiteral("never.pdf"))) + '\n');
+    ::kill(pid_t(batch->processId()), SIGTERM);
+    const Finished done = waitFor(batch);
+    delete batch;
+    QVERIFY2(done.status == 1, qPrintable(done.errors));
+    QVERIFY2(QFile::exists(report), qPrintable(done.errors));
+}
+
+void TestBatchCommand::standardOutputThatFails_data()
+{
+    QTest::addColumn<bool>("closedPipe");
+    QTest::newRow("a pipe nobody reads") << true;
+    QTest::newRow("a full disk") << false;
+}
+
+// -o - whose text cannot arrive: write-failed, a status that says so, and the report agrees.
+void TestBatchCommand::standardOutputThatFails()
+{
+    QFETCH(bool, closedPipe);
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("text.pdf"));
+    fixtures::writeTextPdf(pdf, {QStringLiteral("Words nobody reads")});
+    const QString report = place.path(QStringLiteral("r.json"));
+    int ends[2] = {-1, -1};
+    QVERIFY(::pipe(ends) == 0);
+    ::close(ends[0]); // the reader is gone before the first byte
+    const int writer = ends[1];
+    QProcess batch;
+    batch.setProgram(QStringLiteral(MORWENDA_BATCH));
+    batch.setArguments(
+        {QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("--report"), report, pdf});
+    if (closedPipe)
+        batch.setChildProcessModifier([writer] { ::dup2(writer, STDOUT_FILENO); });
+    else
+        batch.setStandardOutputFile(QStringLiteral("/dev/full"));
+    batch.start();
+    QVERIFY(batch.waitForFinished(120000));
+    ::close(writer);
+    const QString errors = QString::fromLocal8Bit(batch.readAllStandardError());
+    QVERIFY2(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 1,
+             qPrintable(errors));
+    const QJsonArray rows = jsonRows(report);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0)[QStringLiteral("outcome")].toString(), u"write-failed"_qs);
+    QCOMPARE(rows.at(0)[QStringLiteral("path")].toString(), pdf);
+    QVERIFY2(errors.contains(QStringLiteral("could not be written: standard output: ") +
+                             systemError(closedPipe ? EPIPE : ENOSPC)),
+             qPrintable(errors));
+}
+
+// --resume keeps a row only for the same text place and the same PDF: another --out converts,
+// and a PDF replaced by a copy with an older time (cp -p, rsync -t) is converted again.
+void TestBatchCommand::resumeComparesThePlaceAndTheFile()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/a.pdf"));
+    fixtures::writeTextPdf(pdf, {QStringLiteral("The first words")});
+    const QString report = place.path(QStringLiteral("r.csv"));
+    const QString first = madeFolder(place, QStringLiteral("first"));
+    const QString second = madeFolder(place, QStringLiteral("second"));
+    const auto resume = [&](const QString &out) {
+        const Finished done = runBatch({QStringLiteral("--resume"), report, QStringLiteral("--out"),
+                                        out, QStringLiteral("--report"), report, pdf});
+        return done.status == 0 ? csvRows(report).value(1).value(1) : done.errors;
+    };
+    QCOMPARE(
+        runBatch({QStringLiteral("--out"), first, QStringLiteral("--report"), report, pdf}).status,
+        0);
+    QCOMPARE(resume(first), first + QStringLiteral("/a.txt")); // kept
+    QCOMPARE(resume(second), second + QStringLiteral("/a.txt"));
+    QCOMPARE(contentOf(second + QStringLiteral("/a.txt")), fixtures::convertDirectly(pdf));
+
+    // Another PDF in its place, with a time long before the report's.
+    const QString other = place.path(QStringLiteral("other.pdf"));
+    fixtures::writeTextPdf(other, {QStringLiteral("Other words altogether")});
+    const timespec old[2] = {{946684800, 0}, {946684800, 0}};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), old, 0) == 0);
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(pdf).constData()) ==
+            0);
+    QCOMPARE(resume(second), second + QStringLiteral("/a.txt"));
+    QCOMPARE(contentOf(second + QStringLiteral("/a.txt")), fixtures::convertDirectly(pdf));
 }
 
 void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine_data()
@@ -1004,6 +1288,18 @@ void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine()
     QCOMPARE(again.exitCode(), 0);
     QCOMPARE(csvRows(place.path(QStringLiteral("again.csv"))).value(1).value(2),
              QStringLiteral("skipped"));
+
+    // The raw name again from a list (CR LF), added to the report: its row is replaced, not
+    // doubled, and the name's bytes stay in the report.
+    QFile list(place.path(QStringLiteral("list")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(nativepath::encode(loose) + "\r\n");
+    list.close();
+    const Finished appended =
+        runBatch({QStringLiteral("--converter"), kind, QStringLiteral("--files-from"),
+                  list.fileName(), QStringLiteral("--append"), QStringLiteral("--report"), report});
+    QVERIFY2(appended.status == 0, qPrintable(appended.errors));
+    QVERIFY(contentOf(report).contains(nativepath::encode(loose)));
 
     QStringList reported;
     for (const QStringList &row : csvRows(report).mid(1))

@@ -48,6 +48,20 @@ private slots:
         QCOMPARE(nativepath::decode(QByteArray("caf\xc3\xa9")), QStringLiteral("caf\u00e9"));
         QCOMPARE(nativepath::display(nativepath::decode(QByteArray("caf\xe9 \xf0\x9f\x98\x80"))),
                  QStringLiteral("caf\uFFFD \U0001F600"));
+        // A lone surrogate that stands for no byte (typed, or from another program) is no name
+        // on disk: U+FFFD's bytes, and shown so; a high and a low one together are one character.
+        for (const char16_t lone : {u'\xDC00', u'\xDC7F', u'\xDD00', u'\xDFFF', u'\xD800'}) {
+            const QString name = QStringLiteral("a") + QChar(lone) + QStringLiteral("b");
+            QCOMPARE(nativepath::encode(name), QByteArray("a\xef\xbf\xbd"
+                                                          "b"));
+            QVERIFY(nativepath::holdsKeptBytes(name));
+            QCOMPARE(nativepath::display(name), QStringLiteral("a\uFFFDb"));
+        }
+        QCOMPARE(nativepath::encode(QStringLiteral("\U0001F600")), QByteArray("\xf0\x9f\x98\x80"));
+        // For a terminal, no control character of a name gets through as itself.
+        QCOMPARE(
+            nativepath::forTerminal(nativepath::decode(QByteArray("a\x1b[2J\a\r\xc2\x9b\xff\n"))),
+            QStringLiteral("a\\x1B[2J\\x07\\x0D\\x9B\uFFFD\n"));
     }
 
     // A dropped folder and file, a file or folder chosen in a dialog (whose name Qt gave with

@@ -65,6 +65,8 @@ private slots:
     void foldersIncludeOnlyFoldersBelow();
     void coreLibraryIncludesNoGuiOrWidgetHeader();
     void onlyTheServiceIncludesPoppler();
+    void systemRulesOnlyInPlatform_data();
+    void systemRulesOnlyInPlatform();
 };
 
 void TestCodeBoundaries::noDirectDialogsOutsidePlatform()
@@ -207,6 +209,32 @@ void TestCodeBoundaries::onlyTheServiceIncludesPoppler()
             }
             return false;
         },
+        &scanned);
+    QVERIFY2(scanned > 10, "the sources were not found");
+    QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
+}
+
+// Names are bytes (platform/NativePath), the system's words for an error and the processors the
+// program may use have one rule each, in platform.
+void TestCodeBoundaries::systemRulesOnlyInPlatform_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("lossy name encoding") << QStringLiteral(R"(\bQFile::(en|de)codeName\b)");
+    QTest::newRow("error words") << QStringLiteral(R"(\bstrerror(_r)?\s*\()");
+    QTest::newRow("processor count")
+        << QStringLiteral(R"(\bsched_getaffinity\b|\bidealThreadCount\b)");
+}
+
+void TestCodeBoundaries::systemRulesOnlyInPlatform()
+{
+    QFETCH(QString, pattern);
+    const QRegularExpression call(pattern);
+    int scanned = 0;
+    const QStringList offenders = flagLines(
+        [](const QString &path) {
+            return !path.startsWith(SourceRoot + QStringLiteral("/platform/"));
+        },
+        [&](const QString &, const QString &line) { return call.match(line).hasMatch(); },
         &scanned);
     QVERIFY2(scanned > 10, "the sources were not found");
     QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));

@@ -165,7 +165,7 @@ ConvertRequest requestFor(const QString &pdf, const QString &password = {})
     request.pdfPath = ConverterServiceClient::pathBytes(pdf);
     if (!password.isEmpty()) {
         request.passwordUse = PasswordUse::OwnerThenUser;
-        request.password = ConverterServiceClient::textBytes(password);
+        request.password = ConverterServiceClient::passwordBytes(password);
     }
     return request;
 }

@@ -93,11 +93,11 @@ void writeImagePdf(const QString &path, int pages)
 }
 
 void encryptPdf(const QString &in, const QString &out, const QString &userPassword,
-                const QString &ownerPassword, const QStringList &restrictions)
+                const QString &ownerPassword, const QStringList &restrictions, int keyBits)
 {
     QProcess qpdf;
     qpdf.start(QStringLiteral(MORWENDA_QPDF), QStringList{QStringLiteral("--encrypt"), userPassword,
-                                                          ownerPassword, QStringLiteral("256")} +
+                                                          ownerPassword, QString::number(keyBits)} +
                                                   restrictions +
                                                   QStringList{QStringLiteral("--"), in, out});
     qpdf.waitForFinished(30000);

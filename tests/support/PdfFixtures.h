@@ -21,9 +21,12 @@ void writeScannedPdf(const QString &path, const QStringList &pages, const QList<
 void writeImagePdf(const QString &path, int pages = 1);
 
 // Protects `in` with qpdf (AES-256). An empty user password gives a file that opens without one
-// and only carries an owner password; `restrictions` are qpdf's (such as "--extract=n").
+// and only carries an owner password; `restrictions` are qpdf's (such as "--extract=n"). With
+// `keyBits` 128 (AES-128, whose passwords are Latin-1 bytes) qpdf stores a password it can spell
+// in Latin-1 that way.
 void encryptPdf(const QString &in, const QString &out, const QString &userPassword,
-                const QString &ownerPassword, const QStringList &restrictions = {});
+                const QString &ownerPassword, const QStringList &restrictions = {},
+                int keyBits = 256);
 
 // What the converter itself writes for the file (bytes), or a null array when it writes nothing.
 QByteArray convertDirectly(const QString &pdf, const QStringList &extraArguments = {});

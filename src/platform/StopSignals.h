@@ -6,8 +6,9 @@
 class QSocketNotifier;
 
 // SIGINT, SIGTERM and SIGHUP turned into a signal of the event loop: the handler only writes a byte
-// to a pipe, and the loop reads it and emits stopRequested(). Only one object may exist at a time;
-// the signals' earlier handling comes back when it goes.
+// to a pipe, and the loop reads it and emits stopRequested(). morwenda-batch stops its run on it,
+// the window closes as its user would close it (so its staging folders go as with Stop). Only one
+// object may exist at a time; the signals' earlier handling comes back when it goes.
 class StopSignals : public QObject
 {
     Q_OBJECT
@@ -18,6 +19,10 @@ public:
 
     // A stop was asked for since this object was made (also before the event loop ran).
     static bool requested();
+
+    // A descriptor that becomes readable when a stop is asked for (for a blocking read that must
+    // end then); -1 when the signals could not be caught.
+    int wakeDescriptor() const;
 
 signals:
     void stopRequested(int signal);

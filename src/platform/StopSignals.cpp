@@ -68,6 +68,11 @@ bool StopSignals::requested()
     return g_requested;
 }
 
+int StopSignals::wakeDescriptor() const
+{
+    return g_pipe[0];
+}
+
 void StopSignals::readPipe()
 {
     char bytes[16];
