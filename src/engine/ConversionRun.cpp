@@ -317,6 +317,7 @@ void ConversionRun::finishRowIfDone(int index)
         file.pages = result.pages;
         file.ocrPages = result.ocrPages;
         file.ocrConfidence = result.ocrConfidence;
+        file.ocr = result.ocr;
         settle(index, result.outcome, result.reason);
         return;
     }
@@ -327,6 +328,7 @@ void ConversionRun::finishRowIfDone(int index)
         if (part.textPath != row.textPath)
             rest << part.textPath;
         file.pages = part.result.pages < 0 || file.pages < 0 ? -1 : file.pages + part.result.pages;
+        file.ocr.add(part.result.ocr);
         if (part.result.ocrConfidence >= 0) {
             file.ocrPages += part.result.ocrPages;
             confidenceSum += part.result.ocrConfidence * part.result.ocrPages;
@@ -335,7 +337,10 @@ void ConversionRun::finishRowIfDone(int index)
     if (file.ocrPages > 0)
         file.ocrConfidence = confidenceSum / file.ocrPages;
     const JoinedText joined = joinTexts(row.textPath, rest, m_limits.text);
-    settle(index, joined.outcome, joined.reason);
+    if (joined.outcome == Outcome::Converted && !file.ocr.doubtful.isEmpty())
+        settle(index, Outcome::OcrDoubtful, reasons::ocrDoubtful(file.ocr.doubtful));
+    else
+        settle(index, joined.outcome, joined.reason);
 }
 
 void ConversionRun::settle(int index, Outcome outcome, const QString &reason)

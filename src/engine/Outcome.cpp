@@ -2,6 +2,8 @@
 #include "Outcome.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <QStringList>
 
 bool saysOutOfMemory(const QString &errorOutput)
@@ -63,8 +65,23 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("ocr-low-confidence");
     case Outcome::PageRange:
         return QStringLiteral("page-range");
+    case Outcome::OcrDoubtful:
+        return QStringLiteral("ocr-doubtful");
     }
     return QString();
+}
+
+void OcrPages::add(const OcrPages &other)
+{
+    const auto merged = [](QList<int> &into, const QList<int> &pages) {
+        into += pages;
+        std::sort(into.begin(), into.end());
+        into.erase(std::unique(into.begin(), into.end()), into.end());
+    };
+    merged(turned, other.turned);
+    merged(deskewed, other.deskewed);
+    merged(doubtful, other.doubtful);
+    orientationUnknown = orientationUnknown || other.orientationUnknown;
 }
 
 namespace reasons {
@@ -131,6 +148,45 @@ QString lowConfidence(int ocrPages, int pages, double confidence)
         .arg(ocrPages)
         .arg(pages)
         .arg(qRound(confidence));
+}
+
+QString pageList(const QList<int> &pages)
+{
+    QStringList runs;
+    for (qsizetype i = 0; i < pages.size();) {
+        qsizetype end = i;
+        while (end + 1 < pages.size() && pages.at(end + 1) == pages.at(end) + 1)
+            ++end;
+        runs << (end == i ? QString::number(pages.at(i))
+                          : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(end)));
+        i = end + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
+namespace {
+QString pagesNamed(const QList<int> &pages)
+{
+    return (pages.size() == 1 ? QStringLiteral("page ") : QStringLiteral("pages ")) +
+           pageList(pages);
+}
+} // namespace
+
+QString ocrDoubtful(const QList<int> &pages)
+{
+    return QStringLiteral("  - OCR doubtful on %1: some words were read with low confidence or "
+                          "not read where the page has ink; the text is kept.")
+        .arg(pagesNamed(pages));
+}
+
+QString ocrCorrections(const OcrPages &ocr)
+{
+    QString text;
+    if (!ocr.turned.isEmpty())
+        text += QStringLiteral(" Turned upright: %1.").arg(pagesNamed(ocr.turned));
+    if (!ocr.deskewed.isEmpty())
+        text += QStringLiteral(" Straightened: %1.").arg(pagesNamed(ocr.deskewed));
+    return text;
 }
 
 QString pageRange(int firstPage, int lastPage)

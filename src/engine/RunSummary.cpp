@@ -49,7 +49,15 @@ QStringList readByOcrLines(const QList<FileOutcome> &outcomes)
     QStringList lines;
     for (const FileOutcome &file : outcomes)
         if (file.outcome == Outcome::Converted && file.ocrPages > 0)
-            lines << nativepath::display(file.pdf) + reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence);
+            lines << nativepath::display(file.pdf) +
+                         reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence) +
+                         reasons::ocrCorrections(file.ocr);
+    // Once, however many files it concerns.
+    for (const FileOutcome &file : outcomes)
+        if (file.ocrPages > 0 && file.ocr.orientationUnknown) {
+            lines << reasons::OrientationUnknown;
+            break;
+        }
     return lines;
 }
 

@@ -121,6 +121,13 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
     putI32(payload, outcome.ocrPages);
     putI32(payload, outcome.ocrWords);
     putU64(payload, outcome.ocrConfidenceSum);
+    for (const auto *pages :
+         {&outcome.ocrTurnedPages, &outcome.ocrDeskewedPages, &outcome.ocrDoubtfulPages}) {
+        putU32(payload, static_cast<std::uint32_t>(pages->size()));
+        for (const std::int32_t page : *pages)
+            putI32(payload, page);
+    }
+    putU8(payload, outcome.ocrOrientationUnknown ? 1 : 0);
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
     return frame;
@@ -233,6 +240,18 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
     outcome.ocrPages = reader.i32();
     outcome.ocrWords = reader.i32();
     outcome.ocrConfidenceSum = reader.u64();
+    for (auto *pages :
+         {&outcome.ocrTurnedPages, &outcome.ocrDeskewedPages, &outcome.ocrDoubtfulPages}) {
+        const std::uint32_t count = reader.u32();
+        // Each page takes four bytes: a count the payload cannot hold is refused before any
+        // memory is asked for it.
+        if (count > reader.rest().size() / 4)
+            throw std::out_of_range("page list longer than its message");
+        pages->reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            pages->push_back(reader.i32());
+    }
+    outcome.ocrOrientationUnknown = reader.u8() != 0;
     return {id, outcome};
 }
 

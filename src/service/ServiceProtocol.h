@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The converter service's wire format, spoken over the service's standard input (requests) and
 // standard output (answers). Plain C++ so the service, which makes no QCoreApplication, and the
@@ -42,7 +43,10 @@
 //                 i32 errno (0: none), i32 page count (-1: the file did not open), u64 text bytes,
 //                 string diagnostics (the first 64 KiB of the child's error output), i32 pages
 //                 read by OCR, i32 words OCR gave a confidence for, u64 the sum of those
-//                 confidences (0 to 100 each)
+//                 confidences (0 to 100 each), then three page lists (each a u32 count and that
+//                 many i32 page numbers): the pages OCR turned upright, those it straightened, and
+//                 those whose OCR is doubtful; u8 1 when OCR could not tell pages' orientation
+//                 (tesseract's orientation data is not installed)
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -162,6 +166,10 @@ struct Outcome
     std::int32_t ocrPages = 0;
     std::int32_t ocrWords = 0;
     std::uint64_t ocrConfidenceSum = 0;
+    std::vector<std::int32_t> ocrTurnedPages;
+    std::vector<std::int32_t> ocrDeskewedPages;
+    std::vector<std::int32_t> ocrDoubtfulPages;
+    bool ocrOrientationUnknown = false;
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.

@@ -76,7 +76,6 @@ std::vector<std::pair<FrameKind, std::string>> framesOf(const std::string &bytes
     return frames;
 }
 
-
 std::string payloadOf(const std::string &frame)
 {
     std::size_t consumed = 0;
@@ -238,12 +237,19 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     outcome.ocrPages = 3;
     outcome.ocrWords = 120;
     outcome.ocrConfidenceSum = 10'800;
+    outcome.ocrTurnedPages = {2};
+    outcome.ocrDeskewedPages = {1, 3};
+    outcome.ocrOrientationUnknown = true;
     const auto [id, back] = decodeDone(payloadOf(encodeDone(9, outcome)));
     QCOMPARE(id, 9u);
     QCOMPARE(back.diagnostics, std::string("said"));
     QCOMPARE(back.ocrPages, 3);
     QCOMPARE(back.ocrWords, 120);
     QCOMPARE(back.ocrConfidenceSum, std::uint64_t(10'800));
+    QCOMPARE(back.ocrTurnedPages, std::vector<std::int32_t>{2});
+    QCOMPARE(back.ocrDeskewedPages, (std::vector<std::int32_t>{1, 3}));
+    QVERIFY(back.ocrDoubtfulPages.empty());
+    QVERIFY(back.ocrOrientationUnknown);
 
     std::size_t consumed = 0;
     const std::string frame = encodePage(4, 2, 40);
@@ -281,7 +287,15 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     QByteArray unknownTextMode = bytes(request, request.size());
     unknownTextMode[qsizetype(request.size() - textFields)] = 3;
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
-    QTest::newRow("answer without its confidence sum") << QByteArray("D") << bytes(done, done.size() - 1);
+    // After the confidence sum: three empty page lists (their counts) and the orientation note.
+    const std::size_t pageLists = 3 * 4 + 1;
+    QTest::newRow("answer without its confidence sum")
+        << QByteArray("D") << bytes(done, done.size() - pageLists - 1);
+    QTest::newRow("answer without its orientation note")
+        << QByteArray("D") << bytes(done, done.size() - 1);
+    QByteArray longList = bytes(done, done.size());
+    longList[qsizetype(done.size() - pageLists)] = char(0xff);
+    QTest::newRow("answer with a page list longer than itself") << QByteArray("D") << longList;
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
 }
 
