@@ -21,6 +21,7 @@ namespace {
 using reportrows::confidenceText;
 using reportrows::CsvHeader;
 using reportrows::CsvHeaderBeforeOcr;
+using reportrows::CsvHeaderBeforeOcrPages;
 using reportrows::csvLine;
 using reportrows::secondsText;
 
@@ -38,6 +39,8 @@ QJsonObject jsonObject(const ReportRow &row)
     object.insert(QStringLiteral("ocr_confidence"),
                   row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
                                          : QJsonValue(QJsonValue::Null));
+    object.insert(QStringLiteral("ocr_turned"), row.ocrTurned);
+    object.insert(QStringLiteral("ocr_deskewed"), row.ocrDeskewed);
     return object;
 }
 
@@ -59,6 +62,8 @@ ReportRow rowOf(const QJsonObject &object)
     row.ocrPages = object.value(QStringLiteral("ocr_pages")).toInt();
     const QJsonValue confidence = object.value(QStringLiteral("ocr_confidence"));
     row.ocrConfidence = confidence.isDouble() ? confidence.toDouble() : -1;
+    row.ocrTurned = object.value(QStringLiteral("ocr_turned")).toString();
+    row.ocrDeskewed = object.value(QStringLiteral("ocr_deskewed")).toString();
     return row;
 }
 
@@ -104,9 +109,10 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
     const QList<QStringList> records = csvRecords(bytes);
     const QString header =
         records.isEmpty() ? QString() : records.first().join(u',') + QStringLiteral("\r\n");
-    const qsizetype fields = header == QString::fromLatin1(CsvHeader)             ? 8
-                             : header == QString::fromLatin1(CsvHeaderBeforeOcr) ? 6
-                                                                                  : 0;
+    const qsizetype fields = header == QString::fromLatin1(CsvHeader)                 ? 10
+                             : header == QString::fromLatin1(CsvHeaderBeforeOcrPages) ? 8
+                             : header == QString::fromLatin1(CsvHeaderBeforeOcr)      ? 6
+                                                                                      : 0;
     if (fields == 0) {
         error = QStringLiteral("not a morwenda-batch report");
         return std::nullopt;
@@ -123,9 +129,13 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
         bool numeric = false;
         const int pages = record.at(4).toInt(&numeric);
         row.pages = numeric ? pages : -1;
-        if (fields == 8) {
+        if (fields >= 8) {
             row.ocrPages = record.at(6).toInt();
             row.ocrConfidence = record.at(7).isEmpty() ? -1 : record.at(7).toDouble();
+        }
+        if (fields >= 10) {
+            row.ocrTurned = record.at(8);
+            row.ocrDeskewed = record.at(9);
         }
         rows << row;
     }

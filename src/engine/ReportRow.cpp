@@ -31,6 +31,8 @@ ReportRow rowOf(const FileOutcome &file)
     row.seconds = file.seconds;
     row.ocrPages = file.ocrPages;
     row.ocrConfidence = file.ocrConfidence;
+    row.ocrTurned = reasons::pageList(file.ocr.turned);
+    row.ocrDeskewed = reasons::pageList(file.ocr.deskewed);
     return row;
 }
 
@@ -55,7 +57,8 @@ QByteArray csvLine(const ReportRow &row)
            csvField(row.reason) + ',' +
            (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
            secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
-           confidenceText(row.ocrConfidence).toLatin1() + "\r\n";
+           confidenceText(row.ocrConfidence).toLatin1() + ',' + csvField(row.ocrTurned) + ',' +
+           csvField(row.ocrDeskewed) + "\r\n";
 }
 
 } // namespace reportrows

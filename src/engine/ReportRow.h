@@ -18,12 +18,17 @@ struct ReportRow
     double seconds = 0;
     int ocrPages = 0;          // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
+    QString ocrTurned = {};    // the pages OCR turned upright ("1-4, 7"); "" none
+    QString ocrDeskewed = {};  // the pages OCR straightened; "" none
 };
 
 namespace reportrows {
 
-// The CSV header line, and the one of reports written before OCR (still read).
-inline const QByteArray CsvHeader =
+// The CSV header line, and those of reports written before OCR named its turned and straightened
+// pages, and before OCR (still read).
+inline const QByteArray CsvHeader = "path,output,outcome,reason,pages,seconds,ocr_pages,"
+                                    "ocr_confidence,ocr_turned,ocr_deskewed\r\n";
+inline const QByteArray CsvHeaderBeforeOcrPages =
     "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
 inline const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
 

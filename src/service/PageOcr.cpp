@@ -218,7 +218,10 @@ PixPointer drawPage(PDFDoc *doc, int page, int dpi, int &drawnDpi)
 
 } // namespace
 
-PageOcr::PageOcr(std::string languages) : m_languages(std::move(languages))
+PageOcr::PageOcr(std::string languages) : PageOcr(std::move(languages), Steps()) {}
+
+PageOcr::PageOcr(std::string languages, Steps steps)
+    : m_languages(std::move(languages)), m_steps(steps)
 {
     setPixMemoryManager(&allocatePicture, &freePicture);
     // leptonica's own complaints ("pix not defined") are no part of the converter's messages.
@@ -325,7 +328,9 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
                              std::strerror(errors.error());
             return result;
         }
-        pagepicture::Survey survey = pagepicture::survey(doc, page, true);
+        pagepicture::Survey survey;
+        if (m_steps.storedPicture)
+            survey = pagepicture::survey(doc, page, true);
         if (survey.picture && survey.pictureDpi >= 1) {
             picture = std::move(survey.picture);
             result.storedPicture = true;
@@ -341,7 +346,8 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
         return result;
     }
     // Noise is measured at the picture's own resolution, where a speck is one pixel.
-    if (scancleanup::impulseShare(picture.get()) > scancleanup::SpeckledShare) {
+    if (m_steps.despeckle &&
+        scancleanup::impulseShare(picture.get()) > scancleanup::SpeckledShare) {
         picture = scancleanup::removeImpulses(picture.get(), result.dpi);
         result.despeckled = true;
     }
@@ -351,18 +357,20 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
         double factor = result.dpi < dpi ? static_cast<double>(dpi) / result.dpi : 1.0;
         const int fitting = fittingDpi(width * 72.0 / result.dpi, height * 72.0 / result.dpi,
                                        std::max(dpi, result.dpi));
-        factor = std::min(factor * 1.0, static_cast<double>(fitting) / result.dpi);
+        factor = std::min(factor, static_cast<double>(fitting) / result.dpi);
         if (std::abs(factor - 1.0) > 1e-3) {
             picture = scancleanup::scaled(picture.get(), factor);
             result.dpi = static_cast<int>(std::lround(result.dpi * factor));
         }
     }
-    if (const int quarters = uprightQuarters(picture.get(), result.dpi, result.orientationUnknown);
+    if (const int quarters =
+            m_steps.orient ? uprightQuarters(picture.get(), result.dpi, result.orientationUnknown)
+                           : 0;
         quarters != 0) {
         picture = scancleanup::turn(picture.get(), quarters);
         result.turnedDegrees = quarters * 90;
     }
-    if (const double skew = scancleanup::skewDegrees(picture.get());
+    if (const double skew = m_steps.deskew ? scancleanup::skewDegrees(picture.get()) : 0.0;
         std::abs(skew) >= scancleanup::LeastSkew) {
         picture = scancleanup::straighten(picture.get(), skew);
         result.skewDegrees = skew;
@@ -433,6 +441,17 @@ std::vector<std::string> PageOcr::installedLanguages()
     std::erase_if(found, [](const std::string &name) { return !isTextLanguage(name); });
     std::sort(found.begin(), found.end());
     return found;
+}
+
+bool PageOcr::hasOrientationData()
+{
+    tesseract::TessBaseAPI api;
+    quietenTesseract(api);
+    api.Init(nullptr, "", tesseract::OEM_DEFAULT);
+    std::vector<std::string> found;
+    api.GetAvailableLanguagesAsVector(&found);
+    api.End();
+    return std::find(found.begin(), found.end(), "osd") != found.end();
 }
 
 std::string PageOcr::dataFolder()

@@ -74,10 +74,21 @@ public:
     // The least confidence in an orientation other than upright for the page to be turned.
     static constexpr float LeastTurnConfidence = 2.0f;
 
+    // The steps taken before a page is read, each where the picture calls for it; all by default.
+    // The benchmark turns them off one by one to weigh each.
+    struct Steps
+    {
+        bool storedPicture = true; // read a scan's own picture rather than a drawing of the page
+        bool despeckle = true;
+        bool orient = true;
+        bool deskew = true;
+    };
+
     // `languages` as tesseract takes them: "eng", "eng+deu". Check them with
     // ocrsupport::missingLanguages() first; a language that does not load fails every page with a
     // reason.
     explicit PageOcr(std::string languages);
+    PageOcr(std::string languages, Steps steps);
     ~PageOcr();
     PageOcr(const PageOcr &) = delete;
     PageOcr &operator=(const PageOcr &) = delete;
@@ -91,6 +102,9 @@ public:
     // no language.
     static std::vector<std::string> installedLanguages();
 
+    // tesseract's orientation data ("osd") is in its data folder. Loads nothing.
+    static bool hasOrientationData();
+
     // Where tesseract looks for its languages (its data folder, TESSDATA_PREFIX if set).
     static std::string dataFolder();
 
@@ -102,6 +116,7 @@ private:
     void judgeWords(PageText &result);
 
     std::string m_languages;
+    Steps m_steps;
     std::unique_ptr<tesseract::TessBaseAPI> m_api;
     std::unique_ptr<tesseract::TessBaseAPI> m_orientation; // loaded at the first page read
     bool m_orientationMissing = false;

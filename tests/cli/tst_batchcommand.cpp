@@ -2,9 +2,9 @@
 // morwenda-batch as a user runs it: the real program, the real converter, real PDFs.
 #include "engine/ConversionRun.h"
 #include "engine/ConverterChoice.h"
-#include "engine/PdftotextConverter.h"
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "engine/PdftotextConverter.h"
 #include "PdfFixtures.h"
 #include "RawNames.h"
 #include "TestConfig.h"
@@ -392,8 +392,9 @@ void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
     const QList<QStringList> csvLines = csvRows(csv);
     QCOMPARE(rows.size(), pdfs.size());
     QCOMPARE(csvLines.size(), pdfs.size() + 1);
-    QCOMPARE(csvLines.first(), (QStringList{"path", "output", "outcome", "reason", "pages",
-                                            "seconds", "ocr_pages", "ocr_confidence"}));
+    QCOMPARE(csvLines.first(),
+             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
+                          "ocr_confidence", "ocr_turned", "ocr_deskewed"}));
     QSet<QString> categoriesSeen;
     for (int i = 0; i < pdfs.size(); ++i) {
         const QJsonObject row = rows.at(i).toObject();
@@ -640,7 +641,7 @@ void TestBatchCommand::reportSurvivesAKill()
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
     QCOMPARE(rows.first(),
              (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence"}));
+                          "ocr_confidence", "ocr_turned", "ocr_deskewed"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);
