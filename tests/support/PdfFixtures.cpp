@@ -3,6 +3,8 @@
 
 #include "TestConfig.h"
 
+#include <cmath>
+
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -40,11 +42,13 @@ QImage scannedSheet(const QSizeF &pagePoints, const QString &text, const Scan &s
     sheet.fill(Qt::white);
     {
         QPainter on(&sheet);
-        // Turned about the middle of the square at the sheet's top, where the text is: turned by
-        // a quarter or a half, it stays on the sheet.
-        on.translate(sheet.width() / 2.0, sheet.width() / 2.0);
+        // Turned about the sheet's middle; a quarter turn about the middle of the square at the
+        // sheet's top, where a short page's text is, so that it stays on the sheet.
+        const bool quarter = std::abs(std::remainder(scan.turnDegrees, 180.0)) > 45;
+        const QPointF pivot(sheet.width() / 2.0, (quarter ? sheet.width() : sheet.height()) / 2.0);
+        on.translate(pivot);
         on.rotate(scan.turnDegrees);
-        on.translate(-sheet.width() / 2.0, -sheet.width() / 2.0);
+        on.translate(-pivot);
         on.scale(scan.dpi / 72.0, scan.dpi / 72.0);
         drawPageText(on, text);
     }
