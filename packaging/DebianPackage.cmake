@@ -44,8 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarvenik.example/morwenda")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # perl: morwenda-merge-reports (JSON::PP is part of perl).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "poppler-data, perl")
-# tesseract's English data: scanned pages are read by OCR only where it is installed.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils, tesseract-ocr-eng")
+# tesseract's English data: scanned pages are read by OCR only where it is installed; its
+# orientation data: pages scanned upside down or sideways are turned upright only where it is.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils, tesseract-ocr-eng, tesseract-ocr-osd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

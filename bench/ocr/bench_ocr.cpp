@@ -1,17 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times reading scanned pages by OCR through the engine (the converter service's children draw
-// each page with poppler and read it with tesseract's library) against, in the same run, a
-// sequential loop of the `tesseract` command over the same pages drawn beforehand with
-// `pdftoppm -r 300 -gray`, and `ocrmypdf --skip-text --sidecar -j <workers>` where it is
-// installed. Prints the times, their ratios, pages per second and each way's character error
-// rate against the text the pages were made from (whitespace folded).
+// Times reading scanned pages by OCR through the engine (the converter service's children read
+// each scan's picture with tesseract's library) against, in the same run, a sequential loop of
+// the `tesseract` command over the same pages drawn beforehand with `pdftoppm -r 300 -gray`, and
+// `ocrmypdf --skip-text --sidecar -j <workers>` where it is installed. Prints the times, their
+// ratios, pages per second and each way's character error rate against the text the pages were
+// made from (whitespace folded).
 //
-//   bench_ocr [pages] [workers]     (default 8 and the number of cores)
+// Then the damaged scans: the same prose scanned clean, upside down, skewed 2 degrees, speckled
+// and at 200 dpi, each kind read by the engine, the tesseract loop and `ocrmypdf --rotate-pages
+// --deskew` where installed; and each step the reader takes before tesseract reads (the picture
+// as stored, despeckling, turning, straightening) weighed by reading every kind without it.
+//
+//   bench_ocr [pages] [workers] [damaged pages]     (default 8, the number of cores, 3)
 
 #include "engine/ConversionRun.h"
 #include "engine/OcrChoice.h"
 #include "engine/PdftotextConverter.h"
 #include "engine/ServiceConverter.h"
+#ifdef MORWENDA_OCR
+#include "service/ChildConversion.h"
+#include "service/PageOcr.h"
+
+#include <goo/GooString.h>
+#include <PDFDoc.h>
+#endif
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 
@@ -121,6 +133,148 @@ bool engineRun(ConverterKind &converter, const QStringList &pdfs, const QString 
         }
     }
     return all;
+}
+
+struct Damage
+{
+    const char *name;
+    fixtures::Scan scan;
+};
+
+QList<Damage> damages()
+{
+    const auto scan = [](int dpi, double turn, double speckles) {
+        fixtures::Scan made;
+        made.dpi = dpi;
+        made.turnDegrees = turn;
+        made.speckles = speckles;
+        return made;
+    };
+    return {{"clean", scan(300, 0, 0)},
+            {"upside down", scan(300, 180, 0)},
+            {"skewed 2 degrees", scan(300, 2, 0)},
+            {"speckled 3 %", scan(300, 0, 0.03)},
+            {"200 dpi", scan(200, 0, 0)}};
+}
+
+double pagesErrors(const QStringList &texts, const QStringList &read)
+{
+    double errors = 0;
+    for (int page = 0; page < texts.size(); ++page)
+        errors += errorRate(texts.at(page), read.value(page));
+    return errors;
+}
+
+#ifdef MORWENDA_OCR
+// Reads every page of every kind in this process with the reader's steps as given: seconds and
+// the error summed over the pages.
+void weighStep(const char *name, PageOcr::Steps steps, const QStringList &pdfs,
+               const QStringList &texts)
+{
+    PageOcr ocr("eng", steps);
+    std::printf("  %-24s", name);
+    for (const QString &pdf : pdfs) {
+        PDFDoc doc(std::make_unique<GooString>(pdf.toStdString()));
+        double errors = 0;
+        const double seconds = secondsOf([&] {
+            for (int page = 1; page <= doc.getNumPages(); ++page)
+                errors += errorRate(texts.at(page - 1),
+                                    QString::fromStdString(ocr.read(&doc, page).text));
+        });
+        std::printf(" %6.2f s %6.2f%%", seconds / doc.getNumPages(),
+                    100.0 * errors / doc.getNumPages());
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+#endif
+
+// The damaged scans, each kind one PDF of the same pages, read every way.
+void benchDamage(const QDir &root, ConverterKind &converter, const QStringList &texts, int workers)
+{
+    const bool withOcrmypdf = !QStandardPaths::findExecutable(QStringLiteral("ocrmypdf")).isEmpty();
+    std::printf("\ndamaged scans: %lld pages of 45 lines per kind, %d workers\n",
+                static_cast<long long>(texts.size()), workers);
+    std::printf("%-18s %24s %24s %24s\n", "kind", "engine s / CER", "tesseract loop s / CER",
+                withOcrmypdf ? "ocrmypdf s / CER" : "(no ocrmypdf)");
+    double engineTotal = 0, loopTotal = 0, ocrmypdfTotal = 0;
+    QStringList pdfs;
+    for (const Damage &damage : damages()) {
+        const QString name = QString::fromLatin1(damage.name).replace(u' ', u'-');
+        const QString folder = root.filePath(QStringLiteral("damaged/") + name);
+        QDir().mkpath(folder + QStringLiteral("/pgm"));
+        QDir().mkpath(folder + QStringLiteral("/engine"));
+        const QString pdf = folder + QStringLiteral("/scan.pdf");
+        fixtures::writeScanPdf(pdf, texts, damage.scan);
+        pdfs << pdf;
+
+        const double engine = secondsOf(
+            [&] { engineRun(converter, {pdf}, folder + QStringLiteral("/engine"), workers); });
+        const double engineErrors =
+            pagesErrors(texts, readText(folder + QStringLiteral("/engine/scan.txt")).split(u'\f'));
+
+        runShell(QStringLiteral("pdftoppm -r 300 -gray scan.pdf pgm/page"), folder);
+        const double loop = secondsOf([&] {
+            runShell(QStringLiteral("for f in pgm/*.pgm; do tesseract \"$f\" \"${f%.pgm}\" "
+                                    "2>/dev/null || exit 1; done"),
+                     folder);
+        });
+        QStringList loopRead;
+        for (const QString &picture :
+             QDir(folder + QStringLiteral("/pgm"))
+                 .entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
+            loopRead << readText(folder + QStringLiteral("/pgm/") + picture);
+        const double loopErrors = pagesErrors(texts, loopRead);
+
+        double ocrmypdf = 0, ocrmypdfErrors = 0;
+        if (withOcrmypdf) {
+            ocrmypdf = secondsOf([&] {
+                runShell(QStringLiteral("ocrmypdf -q --rotate-pages --deskew -j %1 --sidecar "
+                                        "sidecar.txt scan.pdf ocrmypdf.pdf")
+                             .arg(workers),
+                         folder);
+            });
+            ocrmypdfErrors =
+                pagesErrors(texts, readText(folder + QStringLiteral("/sidecar.txt")).split(u'\f'));
+        }
+        const double pages = texts.size();
+        std::printf("%-18s %14.2f %8.2f%% %14.2f %8.2f%% %14.2f %8.2f%%\n", damage.name, engine,
+                    100 * engineErrors / pages, loop, 100 * loopErrors / pages, ocrmypdf,
+                    100 * ocrmypdfErrors / pages);
+        std::fflush(stdout);
+        engineTotal += engine;
+        loopTotal += loop;
+        ocrmypdfTotal += ocrmypdf;
+    }
+    const QString setOut = root.filePath(QStringLiteral("damaged/set"));
+    QDir().mkpath(setOut);
+    const double engineSet = secondsOf([&] { engineRun(converter, pdfs, setOut, workers); });
+    std::printf("the set, one file after another: engine %.2f s, tesseract loop %.2f s",
+                engineTotal, loopTotal);
+    if (withOcrmypdf)
+        std::printf(", ocrmypdf %.2f s", ocrmypdfTotal);
+    std::printf("\nthe set in one engine run (files side by side): %.2f s; / tesseract loop "
+                "%.3fx",
+                engineSet, engineSet / loopTotal);
+    if (withOcrmypdf)
+        std::printf("; / ocrmypdf %.3fx (one file after another: %.3fx)", engineSet / ocrmypdfTotal,
+                    engineTotal / ocrmypdfTotal);
+    std::printf("\n");
+
+#ifdef MORWENDA_OCR
+    // In this process, one page after another: seconds a page and CER for each kind.
+    childconversion::loadLibrary();
+    std::printf("\neach step weighed: seconds a page / CER per kind (");
+    const QList<Damage> kinds = damages();
+    for (qsizetype i = 0; i < kinds.size(); ++i)
+        std::printf("%s%s", kinds.at(i).name, i + 1 == kinds.size() ? ")\n" : ", ");
+    weighStep("all steps", {}, pdfs, texts);
+    weighStep("page drawn, not stored", {false, true, true, true}, pdfs, texts);
+    weighStep("without despeckling", {true, false, true, true}, pdfs, texts);
+    weighStep("without turning", {true, true, false, true}, pdfs, texts);
+    weighStep("without straightening", {true, true, true, false}, pdfs, texts);
+    weighStep("no step", {false, false, false, false}, pdfs, texts);
+#endif
 }
 
 } // namespace
@@ -236,5 +390,8 @@ int main(int argc, char **argv)
     } else {
         std::printf("ocrmypdf is not installed: no comparison with it\n");
     }
+    const int damagedPages = arguments.size() > 3 ? arguments.at(3).toInt() : 3;
+    if (damagedPages > 0)
+        benchDamage(root, converter, texts.mid(0, damagedPages), workers);
     return 0;
 }

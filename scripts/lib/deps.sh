@@ -17,6 +17,9 @@
 #                                   tesseract's library (leptonica holds its images)
 #   tesseract-ocr-eng               English for tesseract: the language the OCR tests read
 #   tesseract-ocr                   the tesseract command: the baseline loop of bench/ocr
+#   tesseract-ocr-osd               tesseract's orientation data: OCR turns pages scanned upside
+#                                   down or sideways upright; the tests read such pages
+#   tesseract-ocr-deu               German for tesseract: a test reads a German scan's umlauts
 #   qpdf                            protects the password sample and the tests' PDF fixtures
 #   xvfb xauth                      a screen for the window where there is none (xvfb-run)
 #   x11-utils                       xwininfo, to wait for the window and read its size
@@ -56,7 +59,8 @@ MORWENDA_PACKAGES=(
     g++ cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
-    libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr
+    libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr tesseract-ocr-osd
+    tesseract-ocr-deu
     xvfb xauth x11-utils imagemagick xdotool fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache

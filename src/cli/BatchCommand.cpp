@@ -243,6 +243,9 @@ int BatchCommand::exec()
         // A language that is not there is said once, before any file is converted.
         if (const QString missing = m_options.ocr.missingLanguagesMessage(); !missing.isEmpty())
             throw Failure(QStringLiteral("morwenda-batch: ") + missing);
+        // Said once; the run goes on and reads the pages unturned.
+        if (const QString note = m_options.ocr.missingOrientationNote(); !note.isEmpty())
+            printError(QStringLiteral("morwenda-batch: ") + note);
         inputs = gatherInputs(m_options);
         keepShard(inputs);
         placeSpecialOutputs(inputs);

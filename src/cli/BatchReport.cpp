@@ -43,6 +43,8 @@ QJsonObject jsonObject(const ReportRow &row)
                   row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
                                          : QJsonValue(QJsonValue::Null));
     object.insert(QStringLiteral("unread_pages"), row.unreadPages);
+    object.insert(QStringLiteral("ocr_turned"), row.ocrTurned);
+    object.insert(QStringLiteral("ocr_deskewed"), row.ocrDeskewed);
     return object;
 }
 
@@ -65,6 +67,8 @@ ReportRow rowOf(const QJsonObject &object)
     const QJsonValue confidence = object.value(QStringLiteral("ocr_confidence"));
     row.ocrConfidence = confidence.isDouble() ? confidence.toDouble() : -1;
     row.unreadPages = object.value(QStringLiteral("unread_pages")).toString();
+    row.ocrTurned = object.value(QStringLiteral("ocr_turned")).toString();
+    row.ocrDeskewed = object.value(QStringLiteral("ocr_deskewed")).toString();
     return row;
 }
 
@@ -110,7 +114,7 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
     const QList<QStringList> records = csvRecords(bytes);
     const QString header =
         records.isEmpty() ? QString() : records.first().join(u',') + QStringLiteral("\r\n");
-    const qsizetype fields = header == QString::fromLatin1(CsvHeader)                    ? 9
+    const qsizetype fields = header == QString::fromLatin1(CsvHeader)                    ? 11
                              : header == QString::fromLatin1(CsvHeaderBeforeUnreadPages) ? 8
                              : header == QString::fromLatin1(CsvHeaderBeforeOcr)         ? 6
                                                                                          : 0;
@@ -134,8 +138,11 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
             row.ocrPages = record.at(6).toInt();
             row.ocrConfidence = record.at(7).isEmpty() ? -1 : record.at(7).toDouble();
         }
-        if (fields >= 9)
+        if (fields >= 11) {
             row.unreadPages = record.at(8);
+            row.ocrTurned = record.at(9);
+            row.ocrDeskewed = record.at(10);
+        }
         rows << row;
     }
     return rows;
@@ -273,7 +280,6 @@ QString write(const QString &path, const QList<ReportRow> &rows)
         ::unlink(partName.constData());
     return error;
 }
-
 
 std::optional<QList<ReportRow>> read(const QString &path, QString &error)
 {

@@ -78,5 +78,7 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
         m_result.ocrConfidence < OcrChoice::LowConfidence)
         return {Outcome::LowConfidence,
                 reasons::lowConfidence(m_result.ocrPages, m_result.pages, m_result.ocrConfidence)};
+    if (!m_result.ocr.doubtful.isEmpty())
+        return {Outcome::OcrDoubtful, reasons::ocrDoubtful(m_result.ocr.doubtful)};
     return {Outcome::Converted, QString()};
 }

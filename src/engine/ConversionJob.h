@@ -36,6 +36,7 @@ struct JobResult
     QString errorOutput; // the first 64 KB of what the converter said on its error output
     int ocrPages = 0;    // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean confidence over their words; -1: no words
+    OcrPages ocr;              // pages OCR turned, straightened or read doubtfully
     // The document's page count, when it was left to be split (see JobOrder).
     int pagesToSplit = 0;
     // Pages of the range the converter went through, and those it could not read (their text is

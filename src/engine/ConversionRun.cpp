@@ -357,6 +357,7 @@ void ConversionRun::finishRowIfDone(int index)
         file.pagesRequested = result.pagesRequested;
         file.pagesUnread = result.pagesUnread;
         file.unreadPages = result.unreadPages;
+        file.ocr = result.ocr;
         settle(index, result.outcome, result.reason);
         return;
     }
@@ -368,6 +369,7 @@ void ConversionRun::finishRowIfDone(int index)
             rest << part.textPath;
         const int pages = noPageRead(part.result) ? 0 : part.result.pages;
         file.pages = pages < 0 || file.pages < 0 ? -1 : file.pages + pages;
+        file.ocr.add(part.result.ocr);
         if (part.result.ocrConfidence >= 0) {
             file.ocrPages += part.result.ocrPages;
             confidenceSum += part.result.ocrConfidence * part.result.ocrPages;
@@ -387,7 +389,10 @@ void ConversionRun::finishRowIfDone(int index)
         return;
     }
     const JoinedText joined = joinTexts(row.textPath, rest, m_limits.text);
-    settle(index, joined.outcome, joined.reason);
+    if (joined.outcome == Outcome::Converted && !file.ocr.doubtful.isEmpty())
+        settle(index, Outcome::OcrDoubtful, reasons::ocrDoubtful(file.ocr.doubtful));
+    else
+        settle(index, joined.outcome, joined.reason);
 }
 
 void ConversionRun::settle(int index, Outcome outcome, const QString &reason)

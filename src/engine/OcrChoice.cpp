@@ -64,6 +64,15 @@ QStringList OcrChoice::installedLanguages()
     return names;
 }
 
+QString OcrChoice::missingOrientationNote() const
+{
+    if (!isOn() || !ocrsupport::built() || ocrsupport::orientationInstalled())
+        return QString();
+    return QStringLiteral("OCR reads pages as they lie: tesseract's orientation data is not "
+                          "installed. Install the Debian package tesseract-ocr-osd to turn pages "
+                          "scanned upside down or sideways upright.");
+}
+
 QString OcrChoice::missingLanguagesMessage() const
 {
     if (!isOn())

@@ -46,4 +46,8 @@ struct OcrChoice
     // "" when OCR is off or every language is installed; else one message that names the
     // missing languages and the Debian packages that bring them (or tesseract itself).
     QString missingLanguagesMessage() const;
+
+    // "" when OCR is off (or not built) or tesseract's orientation data is installed; else the
+    // note that pages will be read as they lie, naming the Debian package that turns them upright.
+    QString missingOrientationNote() const;
 };

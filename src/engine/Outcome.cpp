@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <QStringList>
 
 bool saysOutOfMemory(const QString &errorOutput)
@@ -67,8 +69,23 @@ QString outcomeName(Outcome outcome)
         return QStringLiteral("page-range");
     case Outcome::Changed:
         return QStringLiteral("changed");
+    case Outcome::OcrDoubtful:
+        return QStringLiteral("ocr-doubtful");
     }
     return QString();
+}
+
+void OcrPages::add(const OcrPages &other)
+{
+    const auto merged = [](QList<int> &into, const QList<int> &pages) {
+        into += pages;
+        std::sort(into.begin(), into.end());
+        into.erase(std::unique(into.begin(), into.end()), into.end());
+    };
+    merged(turned, other.turned);
+    merged(deskewed, other.deskewed);
+    merged(doubtful, other.doubtful);
+    orientationUnknown = orientationUnknown || other.orientationUnknown;
 }
 
 namespace reasons {
@@ -112,6 +129,10 @@ const char *const ReasonWords[] = {
     QT_TRANSLATE_NOOP("Reasons", "%1 of %2 pages could not be read; the text holds the others."),
     QT_TRANSLATE_NOOP("Reasons",
                       "the file changed while it was converted; its old text (if any) was kept."),
+    QT_TRANSLATE_NOOP("Reasons", "OCR doubtful on %1: some words were read with low confidence or "
+                                 "not read where the page has ink; the text is kept."),
+    QT_TRANSLATE_NOOP("Reasons", "OCR turned no page upright: tesseract's orientation data is not "
+                                 "installed (Debian package tesseract-ocr-osd)."),
 };
 
 const QString Lead = QStringLiteral("  - ");
@@ -219,6 +240,57 @@ QString pagesUnread(int unread, int requested, const QString &which)
     if (!which.isEmpty())
         text += QStringLiteral(" (") + which + u')';
     return text + QStringLiteral("; the text holds the others.");
+}
+
+QString pageList(const QList<int> &pages)
+{
+    QStringList runs;
+    for (qsizetype i = 0; i < pages.size();) {
+        qsizetype end = i;
+        while (end + 1 < pages.size() && pages.at(end + 1) == pages.at(end) + 1)
+            ++end;
+        runs << (end == i ? QString::number(pages.at(i))
+                          : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(end)));
+        i = end + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
+namespace {
+QString pagesNamed(const QList<int> &pages)
+{
+    return (pages.size() == 1 ? QStringLiteral("page ") : QStringLiteral("pages ")) +
+           pageList(pages);
+}
+} // namespace
+
+QString ocrDoubtful(const QList<int> &pages)
+{
+    return QStringLiteral("  - OCR doubtful on %1: some words were read with low confidence or "
+                          "not read where the page has ink; the text is kept.")
+        .arg(pagesNamed(pages));
+}
+
+QString ocrCorrections(const OcrPages &ocr, bool inUserLanguage)
+{
+    static const char *const Words[] = {
+        QT_TRANSLATE_NOOP("Reasons", " Turned upright: page %1."),
+        QT_TRANSLATE_NOOP("Reasons", " Turned upright: pages %1."),
+        QT_TRANSLATE_NOOP("Reasons", " Straightened: page %1."),
+        QT_TRANSLATE_NOOP("Reasons", " Straightened: pages %1."),
+    };
+    const auto named = [inUserLanguage](const QList<int> &pages, int words) {
+        const char *english = Words[words + (pages.size() == 1 ? 0 : 1)];
+        return (inUserLanguage ? QCoreApplication::translate("Reasons", english)
+                               : QString::fromUtf8(english))
+            .arg(pageList(pages));
+    };
+    QString text;
+    if (!ocr.turned.isEmpty())
+        text += named(ocr.turned, 0);
+    if (!ocr.deskewed.isEmpty())
+        text += named(ocr.deskewed, 2);
+    return text;
 }
 
 QString pageRange(int firstPage, int lastPage)

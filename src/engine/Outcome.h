@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // How the conversion of one file ended.
@@ -21,6 +22,19 @@ enum class Outcome
     LowConfidence, // text in place, but OCR read its pages with low confidence
     PageRange,     // the page range asked for holds no page of the document
     Changed,       // the PDF was replaced or changed while it was converted; the old text stays
+    OcrDoubtful,   // text in place, but OCR may have missed text on some of its pages
+};
+
+// What OCR did to a file's pages besides reading them (page numbers from 1, ascending).
+struct OcrPages
+{
+    QList<int> turned;               // turned upright before they were read
+    QList<int> deskewed;             // straightened before they were read
+    QList<int> doubtful;             // read doubtfully: text may be missing
+    bool orientationUnknown = false; // tesseract's orientation data is not installed
+
+    // Adds the pages of another part of the same file.
+    void add(const OcrPages &other);
 };
 
 // How one listed file ended in a run.
@@ -38,13 +52,14 @@ struct FileOutcome
     int pagesRequested = 0;    // pages of the range converted (0: not known)
     int pagesUnread = 0;       // of them, pages the converter could not read (left out)
     QString unreadPages;       // those pages, "5,12,31-40"
+    OcrPages ocr;
 };
 
 // A text file is in place for the file (also for NoUsableText).
 inline bool leftText(Outcome outcome)
 {
     return outcome == Outcome::Converted || outcome == Outcome::NoUsableText ||
-           outcome == Outcome::LowConfidence;
+           outcome == Outcome::LowConfidence || outcome == Outcome::OcrDoubtful;
 }
 
 // What a converter writes on its error output when it cannot get the memory it asks for.
@@ -88,6 +103,18 @@ QString readByOcr(int ocrPages, int pages, double confidence);
 QString lowConfidence(int ocrPages, int pages, double confidence);
 // "  - 10 of 40 pages could not be read (31-40); the text holds the others." (not a failure)
 QString pagesUnread(int unread, int requested, const QString &which);
+// "  - OCR doubtful on pages 4, 7-9: some words were read with low confidence or not read where
+// the page has ink; the text is kept."
+QString ocrDoubtful(const QList<int> &pages);
+// " Turned upright: page 3. Straightened: pages 1-4." (after a readByOcr line; "" when none)
+// In the user's language when asked (the window), else in English.
+QString ocrCorrections(const OcrPages &ocr, bool inUserLanguage = false);
+// Said once in the final message when pages could not be turned upright.
+inline const QString OrientationUnknown = QStringLiteral(
+    "  - OCR turned no page upright: tesseract's orientation data is not installed (Debian "
+    "package tesseract-ocr-osd).");
+// "1-4, 7": ascending page numbers, runs joined.
+QString pageList(const QList<int> &pages);
 // "  - no page to convert: the first page (10) is after the last page (5)."
 QString pageRange(int firstPage, int lastPage);
 // "  - the converter could not be started: it has no text encoding called Latin9."

@@ -58,7 +58,8 @@ void PreviewConversion::onJobFinished()
 {
     m_outcome = m_job->result().outcome;
     m_reason = m_job->result().reason;
-    if (m_outcome == Outcome::Converted || m_outcome == Outcome::LowConfidence)
+    if (m_outcome == Outcome::Converted || m_outcome == Outcome::LowConfidence ||
+        m_outcome == Outcome::OcrDoubtful)
         // A text that cannot be read back shows as far as it was read, and why it stops there.
         m_lines = readTextLines(
             m_textPath,

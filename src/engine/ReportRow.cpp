@@ -35,6 +35,8 @@ ReportRow rowOf(const FileOutcome &file)
     row.ocrConfidence = file.ocrConfidence;
     if (leftText(file.outcome))
         row.unreadPages = file.unreadPages;
+    row.ocrTurned = reasons::pageList(file.ocr.turned);
+    row.ocrDeskewed = reasons::pageList(file.ocr.deskewed);
     return row;
 }
 
@@ -59,7 +61,8 @@ QByteArray csvLine(const ReportRow &row)
            csvField(row.reason) + ',' +
            (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
            secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
-           confidenceText(row.ocrConfidence).toLatin1() + ',' + csvField(row.unreadPages) + "\r\n";
+           confidenceText(row.ocrConfidence).toLatin1() + ',' + csvField(row.unreadPages) + ',' +
+           csvField(row.ocrTurned) + ',' + csvField(row.ocrDeskewed) + "\r\n";
 }
 
 } // namespace reportrows

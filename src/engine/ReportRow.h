@@ -19,14 +19,16 @@ struct ReportRow
     int ocrPages = 0;          // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
     QString unreadPages;       // pages left out of the text as unreadable, "5,12,31-40"
+    QString ocrTurned = {};    // the pages OCR turned upright ("1-4, 7"); "" none
+    QString ocrDeskewed = {};  // the pages OCR straightened; "" none
 };
 
 namespace reportrows {
 
-// The CSV header line, and those of reports written before the unread pages and before OCR (still
-// read).
-inline const QByteArray CsvHeader =
-    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,unread_pages\r\n";
+// The CSV header line, and those of reports written before the unread pages and OCR's turned and
+// straightened pages, and before OCR (still read).
+inline const QByteArray CsvHeader = "path,output,outcome,reason,pages,seconds,ocr_pages,"
+                                    "ocr_confidence,unread_pages,ocr_turned,ocr_deskewed\r\n";
 inline const QByteArray CsvHeaderBeforeUnreadPages =
     "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
 inline const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";

@@ -28,6 +28,7 @@ const QString LineBreak = QStringLiteral("\r\n");
     QT_TRANSLATE_NOOP("RunSummary", "1 file was not converted, because the run was stopped:"),
     QT_TRANSLATE_NOOP("RunSummary", "%1 files were not converted, because the run was stopped:"),
     QT_TRANSLATE_NOOP("RunSummary", "  - its text is %1"),
+
 };
 
 // One of the message's own texts in the words asked for.
@@ -134,21 +135,33 @@ QStringList pagesUnreadLines(const QList<FileOutcome> &outcomes, Words words)
 QStringList lowConfidenceLines(const QList<FileOutcome> &outcomes, Words words)
 {
     return linesOf(
-        outcomes, [](const FileOutcome &file) { return file.outcome == Outcome::LowConfidence; },
+        outcomes,
+        [](const FileOutcome &file) {
+            return file.outcome == Outcome::LowConfidence || file.outcome == Outcome::OcrDoubtful;
+        },
         withReason(words));
 }
 
 QStringList readByOcrLines(const QList<FileOutcome> &outcomes, Words words)
 {
-    return linesOf(
+    QStringList lines = linesOf(
         outcomes,
         [](const FileOutcome &file) {
             return file.outcome == Outcome::Converted && file.ocrPages > 0;
         },
         [words](const FileOutcome &file) {
-            return shownName(file) + reasonIn(words, reasons::readByOcr(file.ocrPages, file.pages,
-                                                                        file.ocrConfidence));
+            return shownName(file) +
+                   reasonIn(words,
+                            reasons::readByOcr(file.ocrPages, file.pages, file.ocrConfidence)) +
+                   reasons::ocrCorrections(file.ocr, words == Words::UserLanguage);
         });
+    // Once, however many files it concerns.
+    for (const FileOutcome &file : outcomes)
+        if (file.ocrPages > 0 && file.ocr.orientationUnknown) {
+            lines << reasonIn(words, reasons::OrientationUnknown);
+            break;
+        }
+    return lines;
 }
 
 QStringList renamedLines(const QList<FileOutcome> &outcomes, Words words)

@@ -190,6 +190,12 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_result.pagesRequested = outcome.pagesRequested;
     m_result.pagesUnread = outcome.pagesUnread;
     m_result.unreadPages = QString::fromStdString(outcome.unreadPages);
+    m_result.ocr.turned = QList<int>(outcome.ocrTurnedPages.begin(), outcome.ocrTurnedPages.end());
+    m_result.ocr.deskewed =
+        QList<int>(outcome.ocrDeskewedPages.begin(), outcome.ocrDeskewedPages.end());
+    m_result.ocr.doubtful =
+        QList<int>(outcome.ocrDoubtfulPages.begin(), outcome.ocrDoubtfulPages.end());
+    m_result.ocr.orientationUnknown = outcome.ocrOrientationUnknown;
     const bool served =
         m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();

@@ -94,6 +94,7 @@ void PreviewController::showResult()
     switch (m_conversion->outcome()) {
     case Outcome::Converted:
     case Outcome::LowConfidence:
+    case Outcome::OcrDoubtful:
         for (const QString &line : m_conversion->lines())
             m_previewRows.append(line);
         if (!m_conversion->readError().isEmpty())

@@ -5,6 +5,7 @@
 #include "ServiceProtocol.h"
 #ifdef MORWENDA_OCR
 #include "PageOcr.h"
+#include "PagePicture.h"
 #endif
 
 #include <ErrorCodes.h>
@@ -272,9 +273,11 @@ void sendPageProgress(int answerFd, int done, int total)
 }
 
 // What stands for a page's text when the request asks for OCR: poppler's text when it is usable
-// (mode auto), else what tesseract reads on the page, followed by the page's form feed. A page
-// OCR finds nothing on, or cannot read, keeps poppler's text; a page it cannot read says why on
-// the error output. The reader is made at the first page it reads, after the memory limit is set.
+// (mode auto) and not a stamp on a scan, else what tesseract reads on the page, followed by the
+// page's form feed. A page OCR finds nothing on, or cannot read, keeps poppler's text; a page it
+// cannot read says why on the error output. The pages OCR turned, straightened or read
+// doubtfully are counted in the outcome. The reader is made at the first page it reads, after the
+// memory limit is set.
 class PageReader
 {
 public:
@@ -311,12 +314,30 @@ public:
 #endif
     }
 
+    // Looks at the page before its text is taken: true when the whole of its text must wait for
+    // the page's end (mode always, or a scan whose text layer is only a stamp).
+    bool holdsWholePage([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] int page)
+    {
+#ifdef MORWENDA_OCR
+        m_stamped = false;
+        if (m_request.ocrMode == serviceprotocol::OcrMode::Always)
+            return true;
+        if (m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
+            pagepicture::mayHoldPicture(doc, page))
+            m_stamped = pagepicture::isStampedScan(pagepicture::survey(doc, page, false));
+        return m_stamped;
+#else
+        return false;
+#endif
+    }
+
     std::string pageText([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] int page,
                          std::string popplerText)
     {
 #ifdef MORWENDA_OCR
-        // The page is judged with its form feed, also where the text has none.
-        if ((m_request.ocrMode == serviceprotocol::OcrMode::Auto &&
+        // The page is judged with its form feed, also where the text has none. A stamp's text is
+        // no page's text: the stamp is read with the scan it is on.
+        if ((m_request.ocrMode == serviceprotocol::OcrMode::Auto && !m_stamped &&
              pagetextcheck::hasUsableText(m_request.pageBreaks ? popplerText
                                                                : popplerText + '\f')) ||
             (m_request.ocrPageLimit > 0 && m_tried >= m_request.ocrPageLimit))
@@ -331,6 +352,14 @@ public:
             error(errInternal, -1, "{0:s}", read.failure.c_str());
             return popplerText;
         }
+        m_outcome.ocrOrientationUnknown |= read.orientationUnknown;
+        if (read.turnedDegrees != 0)
+            m_outcome.ocrTurnedPages.push_back(page);
+        if (read.skewDegrees != 0)
+            m_outcome.ocrDeskewedPages.push_back(page);
+        // Also a page where nothing was read while letters are to be seen.
+        if (read.doubtful)
+            m_outcome.ocrDoubtfulPages.push_back(page);
         if (read.text.empty())
             return popplerText;
         ++m_outcome.ocrPages;
@@ -348,7 +377,8 @@ private:
     Outcome &m_outcome;
 #ifdef MORWENDA_OCR
     std::unique_ptr<PageOcr> m_ocr;
-    int m_tried = 0; // pages given to OCR
+    int m_tried = 0;        // pages given to OCR
+    bool m_stamped = false; // the page at hand is a scan with a stamp for its text
 #endif
 };
 
@@ -615,7 +645,7 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
         for (int page = pages.first; page <= pages.last; ++page) {
             // A page that OCR may read is held until its end, when its text is judged.
             if (reader.active())
-                sink.holdPage(request.ocrMode == serviceprotocol::OcrMode::Always);
+                sink.holdPage(reader.holdsWholePage(doc.get(), page));
             const int done = device.pagesDone();
             doc->displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
             const bool read = device.pagesDone() > done;

@@ -28,6 +28,15 @@ std::vector<std::string> installedLanguages()
 #endif
 }
 
+bool orientationInstalled()
+{
+#ifdef MORWENDA_OCR
+    return PageOcr::hasOrientationData();
+#else
+    return false;
+#endif
+}
+
 std::vector<std::string> missingLanguages(std::string_view languages,
                                           const std::vector<std::string> &installed)
 {

@@ -15,6 +15,9 @@ bool built();
 // The languages installed for tesseract ("eng", "deu"), sorted; none without the library.
 std::vector<std::string> installedLanguages();
 
+// tesseract's orientation data ("osd") is installed: pages can be turned upright.
+bool orientationInstalled();
+
 // The names of `languages` ("eng+deu") that are not in `installed`, in the order given; an empty
 // name ("eng+", "") is reported as "". Empty: every language is there.
 std::vector<std::string> missingLanguages(std::string_view languages,

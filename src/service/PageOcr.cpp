@@ -2,6 +2,8 @@
 #include "PageOcr.h"
 
 #include "OcrSupport.h"
+#include "PagePicture.h"
+#include "ScanCleanup.h"
 #include "platform/SystemError.h"
 
 #include <leptonica/allheaders.h>
@@ -9,6 +11,7 @@
 #include <splash/SplashBitmap.h>
 #include <SplashOutputDev.h>
 #include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +25,8 @@
 #include <unistd.h>
 
 namespace {
+
+using pagepicture::PixPointer;
 
 // tesseract talks through its own printf: progress notes ("Detected 12 diacritics") and the reasons
 // a language did not load. The child's error output is the converter's diagnostics, which carry
@@ -180,9 +185,44 @@ int fittingDpi(double widthPoints, double heightPoints, int dpi)
     return std::max(1, static_cast<int>(std::floor(dpi * scale)));
 }
 
+// Page `page` drawn by poppler in gray at `dpi` (less where the picture would be too large; the
+// resolution used goes to `drawnDpi`); null when poppler drew nothing.
+PixPointer drawPage(PDFDoc *doc, int page, int dpi, int &drawnDpi)
+{
+    double width = doc->getPageCropWidth(page);
+    double height = doc->getPageCropHeight(page);
+    if (doc->getPageRotate(page) % 180 != 0)
+        std::swap(width, height);
+    drawnDpi = fittingDpi(width, height, dpi);
+    SplashColor paper;
+    paper[0] = 0xff;
+    SplashOutputDev device(splashModeMono8, 4, false, paper);
+    device.setFontAntialias(true);
+    device.setVectorAntialias(true);
+    device.startDoc(doc);
+    doc->displayPage(&device, page, drawnDpi, drawnDpi, 0, false, true, false);
+    SplashBitmap *bitmap = device.getBitmap();
+    if (bitmap == nullptr || bitmap->getDataPtr() == nullptr || bitmap->getWidth() < 1 ||
+        bitmap->getHeight() < 1)
+        return {};
+    PixPointer pix(pixCreateNoInit(bitmap->getWidth(), bitmap->getHeight(), 8));
+    l_uint32 *data = pixGetData(pix.get());
+    const int wordsPerLine = pixGetWpl(pix.get());
+    for (int y = 0; y < bitmap->getHeight(); ++y)
+        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * wordsPerLine,
+                    bitmap->getDataPtr() + static_cast<std::ptrdiff_t>(y) * bitmap->getRowSize(),
+                    static_cast<std::size_t>(bitmap->getWidth()));
+    // leptonica keeps the bytes of each 32-bit word in the machine's order.
+    pixEndianByteSwap(pix.get());
+    return pix;
+}
+
 } // namespace
 
-PageOcr::PageOcr(std::string languages) : m_languages(std::move(languages))
+PageOcr::PageOcr(std::string languages) : PageOcr(std::move(languages), Steps()) {}
+
+PageOcr::PageOcr(std::string languages, Steps steps)
+    : m_languages(std::move(languages)), m_steps(steps)
 {
     setPixMemoryManager(&allocatePicture, &freePicture);
     // leptonica's own complaints ("pix not defined") are no part of the converter's messages.
@@ -191,6 +231,8 @@ PageOcr::PageOcr(std::string languages) : m_languages(std::move(languages))
 
 PageOcr::~PageOcr()
 {
+    if (m_orientation)
+        m_orientation->End();
     if (m_api)
         m_api->End();
 }
@@ -223,6 +265,47 @@ bool PageOcr::loadEngine(std::string &failure)
     return false;
 }
 
+bool PageOcr::isDoubtful(const PageText &page)
+{
+    if (page.words > 0 && page.lowWords > DoubtfulLowWords * page.words)
+        return true;
+    return page.letters >= LeastLettersJudged &&
+           page.unreadLetters > DoubtfulUnreadLetters * page.letters;
+}
+
+int PageOcr::uprightQuarters(Pix *picture, int dpi, bool &unknown)
+{
+    unknown = m_orientationMissing;
+    if (m_orientationMissing)
+        return 0;
+    if (!m_orientation) {
+        m_orientation = std::make_unique<tesseract::TessBaseAPI>();
+        quietenTesseract(*m_orientation);
+        std::vector<std::string> loaded;
+        if (m_orientation->Init(nullptr, "osd", tesseract::OEM_TESSERACT_ONLY) == 0)
+            m_orientation->GetLoadedLanguagesAsVector(&loaded);
+        if (std::find(loaded.begin(), loaded.end(), "osd") == loaded.end()) {
+            m_orientation.reset();
+            m_orientationMissing = unknown = true;
+            return 0;
+        }
+        m_orientation->SetPageSegMode(tesseract::PSM_OSD_ONLY);
+    }
+    m_orientation->SetImage(picture);
+    m_orientation->SetSourceResolution(dpi);
+    int degrees = 0;
+    float confidence = 0;
+    const char *script = nullptr;
+    float scriptConfidence = 0;
+    const bool found =
+        m_orientation->DetectOrientationScript(&degrees, &confidence, &script, &scriptConfidence);
+    m_orientation->Clear();
+    if (!found || confidence < LeastTurnConfidence || degrees % 90 != 0)
+        return 0;
+    // tesseract names the page's clockwise rotation; turning it back is the rest of a full turn.
+    return (4 - (degrees / 90) % 4) % 4;
+}
+
 PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
 {
     PageText result;
@@ -238,60 +321,112 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
     if (!loadEngine(result.failure))
         return result;
 
-    double width = doc->getPageCropWidth(page);
-    double height = doc->getPageCropHeight(page);
-    if (doc->getPageRotate(page) % 180 != 0)
-        std::swap(width, height);
-    result.dpi = fittingDpi(width, height, dpi);
+    PixPointer picture;
     {
-        SplashColor paper;
-        paper[0] = 0xff;
-        SplashOutputDev device(splashModeMono8, 4, false, paper);
-        device.setFontAntialias(true);
-        device.setVectorAntialias(true);
         ErrorOutputCatch errors;
         if (errors.error() != 0) {
             result.failure = "OCR could not draw page " + std::to_string(page) + ": " +
                              systemError(errors.error()).toStdString();
             return result;
         }
-        device.startDoc(doc);
-        doc->displayPage(&device, page, result.dpi, result.dpi, 0, false, true, false);
+        pagepicture::Survey survey;
+        if (m_steps.storedPicture)
+            survey = pagepicture::survey(doc, page, true);
+        if (survey.picture && survey.pictureDpi >= 1) {
+            picture = std::move(survey.picture);
+            result.storedPicture = true;
+            result.dpi = static_cast<int>(std::lround(survey.pictureDpi));
+        } else {
+            picture = drawPage(doc, page, dpi, result.dpi);
+        }
         if (errors.allocationRefused())
             endOutOfMemory();
-        SplashBitmap *bitmap = device.getBitmap();
-        if (bitmap == nullptr || bitmap->getDataPtr() == nullptr || bitmap->getWidth() < 1 ||
-            bitmap->getHeight() < 1) {
-            result.failure = "OCR could not draw page " + std::to_string(page);
-            return result;
-        }
-        // tesseract copies the picture, so poppler's is freed before the reading starts.
-        m_api->SetImage(bitmap->getDataPtr(), bitmap->getWidth(), bitmap->getHeight(), 1,
-                        bitmap->getRowSize());
-        m_api->SetSourceResolution(result.dpi);
     }
+    if (!picture) {
+        result.failure = "OCR could not draw page " + std::to_string(page);
+        return result;
+    }
+    // Noise is measured at the picture's own resolution, where a speck is one pixel.
+    if (m_steps.despeckle &&
+        scancleanup::impulseShare(picture.get()) > scancleanup::SpeckledShare) {
+        picture = scancleanup::removeImpulses(picture.get(), result.dpi);
+        result.despeckled = true;
+    }
+    if (result.storedPicture) {
+        const double width = pixGetWidth(picture.get());
+        const double height = pixGetHeight(picture.get());
+        double factor = result.dpi < dpi ? static_cast<double>(dpi) / result.dpi : 1.0;
+        const int fitting = fittingDpi(width * 72.0 / result.dpi, height * 72.0 / result.dpi,
+                                       std::max(dpi, result.dpi));
+        factor = std::min(factor, static_cast<double>(fitting) / result.dpi);
+        if (std::abs(factor - 1.0) > 1e-3) {
+            picture = scancleanup::scaled(picture.get(), factor);
+            result.dpi = static_cast<int>(std::lround(result.dpi * factor));
+        }
+    }
+    if (const int quarters =
+            m_steps.orient ? uprightQuarters(picture.get(), result.dpi, result.orientationUnknown)
+                           : 0;
+        quarters != 0) {
+        picture = scancleanup::turn(picture.get(), quarters);
+        result.turnedDegrees = quarters * 90;
+    }
+    if (const double skew = m_steps.deskew ? scancleanup::skewDegrees(picture.get()) : 0.0;
+        std::abs(skew) >= scancleanup::LeastSkew) {
+        picture = scancleanup::straighten(picture.get(), skew);
+        result.skewDegrees = skew;
+    }
+    // tesseract copies the picture, so it is freed before the reading starts.
+    m_api->SetImage(picture.get());
+    m_api->SetSourceResolution(result.dpi);
+    picture.reset();
     if (m_api->Recognize(nullptr) != 0) {
         m_api->Clear();
         result.failure = "OCR could not read page " + std::to_string(page);
         return result;
     }
     const TesseractArray<char> text(m_api->GetUTF8Text());
-    const TesseractArray<int> confidences(m_api->AllWordConfidences());
     if (text)
         result.text = asPageText(text.get());
-    if (confidences) {
-        long sum = 0;
-        for (const int *c = confidences.get(); *c >= 0; ++c) {
-            sum += *c;
-            ++result.words;
-        }
-        if (result.words > 0)
-            result.confidence = static_cast<double>(sum) / result.words;
-    }
+    judgeWords(result);
     // The page's results and picture go; the loaded languages stay for the next page.
     m_api->Clear();
     result.read = true;
     return result;
+}
+
+void PageOcr::judgeWords(PageText &result)
+{
+    std::vector<scancleanup::Box> boxes;
+    long sum = 0;
+    const std::unique_ptr<tesseract::ResultIterator> word(m_api->GetIterator());
+    if (word) {
+        do {
+            if (word->Empty(tesseract::RIL_WORD))
+                continue;
+            const float confidence = word->Confidence(tesseract::RIL_WORD);
+            if (confidence < 0)
+                continue;
+            ++result.words;
+            sum += std::lround(confidence);
+            if (confidence < LowWordConfidence)
+                ++result.lowWords;
+            int left, top, right, bottom;
+            if (word->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
+                boxes.push_back({left, top, right - left, bottom - top});
+        } while (word->Next(tesseract::RIL_WORD));
+    }
+    if (result.words > 0)
+        result.confidence = static_cast<double>(sum) / result.words;
+    // The ink tesseract saw, in black and white as it read it.
+    PixPointer binary(m_api->GetThresholdedImage());
+    if (binary && m_api->GetThresholdedImageScaleFactor() == 1) {
+        const scancleanup::InkCheck ink =
+            scancleanup::letterShapesOutside(binary.get(), result.dpi, boxes);
+        result.letters = ink.letters;
+        result.unreadLetters = ink.unread;
+    }
+    result.doubtful = isDoubtful(result);
 }
 
 std::vector<std::string> PageOcr::installedLanguages()
@@ -307,6 +442,17 @@ std::vector<std::string> PageOcr::installedLanguages()
     std::erase_if(found, [](const std::string &name) { return !isTextLanguage(name); });
     std::sort(found.begin(), found.end());
     return found;
+}
+
+bool PageOcr::hasOrientationData()
+{
+    tesseract::TessBaseAPI api;
+    quietenTesseract(api);
+    api.Init(nullptr, "", tesseract::OEM_DEFAULT);
+    std::vector<std::string> found;
+    api.GetAvailableLanguagesAsVector(&found);
+    api.End();
+    return std::find(found.begin(), found.end(), "osd") != found.end();
 }
 
 std::string PageOcr::dataFolder()

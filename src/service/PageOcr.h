@@ -7,15 +7,22 @@
 #include <vector>
 
 class PDFDoc;
+struct Pix;
 
 namespace tesseract {
 class TessBaseAPI;
 }
 
-// Reads a page of an open PDF with tesseract: poppler renders the page in gray, tesseract's
-// library reads the picture. Meant for the converter service's child, which makes one reader for
-// its document and asks it for each page that holds no usable text; tesseract is loaded at the
-// first page read and kept for every page after it.
+// Reads a page of an open PDF with tesseract. A page that is one picture (a scan) is read from
+// that picture as stored, at its own resolution (raised to the reading's only when lower); any
+// other page is drawn in gray by poppler. The picture is cleaned where a measure of it says so
+// (impulse noise), turned upright by tesseract's orientation detection where its data
+// ("osd") is installed, and straightened, then tesseract's library reads it. The result says
+// what was done and whether the reading is doubtful: many words of low confidence, or ink shaped
+// like letters where no word was read (a block tesseract took for a picture). Meant for the
+// converter service's child, which makes one reader for its document and asks it for each page that
+// holds no usable text; tesseract is loaded at the first page read and kept for every page after
+// it.
 //
 // tesseract's threads: libtesseract runs OpenMP loops, and libgomp reads OMP_THREAD_LIMIT once,
 // when the process loads it. The service process must therefore be started with
@@ -39,17 +46,49 @@ public:
 
     struct PageText
     {
-        bool read = false;     // false: `failure` says why, the other fields are empty
-        std::string failure;   // one sentence for the report, without a final full stop
-        std::string text;      // UTF-8, LF line ends, each line ending in LF; no form feed
-        int words = 0;         // words tesseract gave a confidence for
-        double confidence = 0; // their mean confidence, 0 to 100 (0 when there are none)
-        int dpi = 0;           // the resolution the page was read at
+        bool read = false;          // false: `failure` says why, the other fields are empty
+        std::string failure;        // one sentence for the report, without a final full stop
+        std::string text;           // UTF-8, LF line ends, each line ending in LF; no form feed
+        int words = 0;              // words tesseract gave a confidence for
+        double confidence = 0;      // their mean confidence, 0 to 100 (0 when there are none)
+        int dpi = 0;                // the resolution the page was read at
+        bool storedPicture = false; // read from the page's own picture, not a drawing of the page
+        bool despeckled = false;    // impulse noise was removed
+        int turnedDegrees = 0;      // the clockwise turn that set the page upright: 0, 90, 180, 270
+        bool orientationUnknown = false; // tesseract's orientation data is not installed
+        double skewDegrees = 0;          // the skew straightened; 0 when none was
+        int lowWords = 0;                // words read with a confidence below LowWordConfidence
+        int letters = 0;                 // ink shaped like letters
+        int unreadLetters = 0;           // of them, those in no word read
+        bool doubtful = false;           // text may be missing: see isDoubtful()
+    };
+
+    // A word read with less confidence is likely wrong.
+    static constexpr int LowWordConfidence = 60;
+    // A page's reading is doubtful when more than this share of its words are of low confidence,
+    // or more than this share of its letter shapes (of enough of them) lie in no word read.
+    static constexpr double DoubtfulLowWords = 0.25;
+    static constexpr double DoubtfulUnreadLetters = 0.10;
+    static constexpr int LeastLettersJudged = 40;
+    static bool isDoubtful(const PageText &page);
+    // The least confidence in an orientation other than upright for the page to be turned.
+    static constexpr float LeastTurnConfidence = 2.0f;
+
+    // The steps taken before a page is read, each where the picture calls for it; all by default.
+    // The benchmark turns them off one by one to weigh each.
+    struct Steps
+    {
+        bool storedPicture = true; // read a scan's own picture rather than a drawing of the page
+        bool despeckle = true;
+        bool orient = true;
+        bool deskew = true;
     };
 
     // `languages` as tesseract takes them: "eng", "eng+deu". Check them with
-    // ocrsupport::missingLanguages() first; a language that does not load fails every page with a reason.
+    // ocrsupport::missingLanguages() first; a language that does not load fails every page with a
+    // reason.
     explicit PageOcr(std::string languages);
+    PageOcr(std::string languages, Steps steps);
     ~PageOcr();
     PageOcr(const PageOcr &) = delete;
     PageOcr &operator=(const PageOcr &) = delete;
@@ -63,14 +102,24 @@ public:
     // no language.
     static std::vector<std::string> installedLanguages();
 
+    // tesseract's orientation data ("osd") is in its data folder. Loads nothing.
+    static bool hasOrientationData();
+
     // Where tesseract looks for its languages (its data folder, TESSDATA_PREFIX if set).
     static std::string dataFolder();
 
 private:
     bool loadEngine(std::string &failure);
+    // The clockwise quarter turns that set `picture` upright; 0 when it is, or cannot be told.
+    int uprightQuarters(Pix *picture, int dpi, bool &unknown);
+    // Counts the words of the page just read, their confidence, and the letter shapes outside them.
+    void judgeWords(PageText &result);
 
     std::string m_languages;
+    Steps m_steps;
     std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    std::unique_ptr<tesseract::TessBaseAPI> m_orientation; // loaded at the first page read
+    bool m_orientationMissing = false;
     std::vector<std::string> m_notLoaded;
     bool m_loaded = false;
     bool m_loadFailed = false;

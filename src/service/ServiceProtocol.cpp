@@ -124,6 +124,13 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
     putI32(payload, outcome.pagesRequested);
     putI32(payload, outcome.pagesUnread);
     putString(payload, outcome.unreadPages);
+    for (const auto *pages :
+         {&outcome.ocrTurnedPages, &outcome.ocrDeskewedPages, &outcome.ocrDoubtfulPages}) {
+        putU32(payload, static_cast<std::uint32_t>(pages->size()));
+        for (const std::int32_t page : *pages)
+            putI32(payload, page);
+    }
+    putU8(payload, outcome.ocrOrientationUnknown ? 1 : 0);
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
     return frame;
@@ -239,6 +246,18 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
     outcome.pagesRequested = reader.i32();
     outcome.pagesUnread = reader.i32();
     outcome.unreadPages = reader.string();
+    for (auto *pages :
+         {&outcome.ocrTurnedPages, &outcome.ocrDeskewedPages, &outcome.ocrDoubtfulPages}) {
+        const std::uint32_t count = reader.u32();
+        // Each page takes four bytes: a count the payload cannot hold is refused before any
+        // memory is asked for it.
+        if (count > reader.rest().size() / 4)
+            throw std::out_of_range("page list longer than its message");
+        pages->reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            pages->push_back(reader.i32());
+    }
+    outcome.ocrOrientationUnknown = reader.u8() != 0;
     return {id, outcome};
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The converter service's wire format, spoken over the service's standard input (requests) and
 // standard output (answers). Plain C++ so the service, which makes no QCoreApplication, and the
@@ -44,7 +45,10 @@
 //                 read by OCR, i32 words OCR gave a confidence for, u64 the sum of those
 //                 confidences (0 to 100 each), i32 pages requested, i32 pages poppler could not
 //                 read (their text is left out, as pdftotext leaves it out), string those pages
-//                 ("5,12,31-40")
+//                 ("5,12,31-40"), then three page lists (each a u32 count and that many i32
+//                 page numbers): the pages OCR turned upright, those it straightened, and those
+//                 whose OCR is doubtful; u8 1 when OCR could not tell pages' orientation
+//                 (tesseract's orientation data is not installed)
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -168,6 +172,10 @@ struct Outcome
     std::int32_t pagesRequested = 0;
     std::int32_t pagesUnread = 0;
     std::string unreadPages; // "5,12,31-40"; "" when every page was read
+    std::vector<std::int32_t> ocrTurnedPages;
+    std::vector<std::int32_t> ocrDeskewedPages;
+    std::vector<std::int32_t> ocrDoubtfulPages;
+    bool ocrOrientationUnknown = false;
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.

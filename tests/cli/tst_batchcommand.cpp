@@ -445,7 +445,7 @@ void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
     QCOMPARE(csvLines.size(), pdfs.size() + 1);
     QCOMPARE(csvLines.first(),
              (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence", "unread_pages"}));
+                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed"}));
     QSet<QString> categoriesSeen;
     for (int i = 0; i < pdfs.size(); ++i) {
         const QJsonObject row = rows.at(i).toObject();
@@ -749,8 +749,9 @@ void TestBatchCommand::reportSurvivesAKill()
     QCOMPARE(contentOf(report), QByteArray("an older report\n"));
     const QList<QStringList> rows = partialRows(place.root());
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
-    QCOMPARE(rows.first(), (QStringList{"path", "output", "outcome", "reason", "pages", "seconds",
-                                        "ocr_pages", "ocr_confidence", "unread_pages"}));
+    QCOMPARE(rows.first(),
+             (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
+                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);

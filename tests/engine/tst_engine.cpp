@@ -88,6 +88,8 @@ class TestEngine : public QObject
     Q_OBJECT
 
 private slots:
+    void ocrPagesAreListedAndMerged_data();
+    void ocrPagesAreListedAndMerged();
     void initTestCase();
     void faultsKeepTheOldText_data();
     void faultsKeepTheOldText();
@@ -1025,6 +1027,44 @@ void TestEngine::convertersDieWithAKilledProgram()
     QCOMPARE(run.message, QStringLiteral("Done."));
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("text.txt")});
+}
+
+// The pages OCR turned, straightened or doubted, as the final message and the report give them,
+// and gathered from the parts of a file converted side by side.
+void TestEngine::ocrPagesAreListedAndMerged_data()
+{
+    QTest::addColumn<QList<int>>("first");
+    QTest::addColumn<QList<int>>("second");
+    QTest::addColumn<QString>("listed");
+    QTest::newRow("none") << QList<int>{} << QList<int>{} << "";
+    QTest::newRow("one") << QList<int>{7} << QList<int>{} << "7";
+    QTest::newRow("a run and a page") << QList<int>{1, 2, 3} << QList<int>{5} << "1-3, 5";
+    QTest::newRow("parts that meet") << QList<int>{3, 4} << QList<int>{5, 6} << "3-6";
+    QTest::newRow("parts out of order, one page twice")
+        << QList<int>{9, 10} << QList<int>{2, 9} << "2, 9-10";
+}
+
+void TestEngine::ocrPagesAreListedAndMerged()
+{
+    QFETCH(QList<int>, first);
+    QFETCH(QList<int>, second);
+    QFETCH(QString, listed);
+    OcrPages file;
+    file.turned = first;
+    OcrPages part;
+    part.turned = second;
+    part.doubtful = second;
+    file.add(part);
+    QCOMPARE(reasons::pageList(file.turned), listed);
+    QCOMPARE(file.doubtful, second);
+    QCOMPARE(reasons::ocrCorrections(file),
+             listed.isEmpty() ? QString()
+                              : (file.turned.size() == 1 ? QStringLiteral(" Turned upright: page ")
+                                                         : QStringLiteral(" Turned upright: pages ")) +
+                                    listed + u'.');
+    if (!second.isEmpty())
+        QVERIFY(reasons::ocrDoubtful(file.doubtful)
+                    .startsWith(QStringLiteral("  - OCR doubtful on page")));
 }
 
 QTEST_MAIN(TestEngine)

@@ -86,6 +86,9 @@ private slots:
     void realScansWithAndWithoutOcr_data();
     void realScansWithAndWithoutOcr();
     void lowConfidenceIsNamed();
+    void stampedScanIsReadOnce();
+    void turnedAndStraightenedPagesAreSaid();
+    void doubtfulPagesAreNotConverted();
     void aScanIsSpreadOverTheConverters();
     void pageOverALimitThenTheNextFile_data();
     void pageOverALimitThenTheNextFile();
@@ -267,10 +270,12 @@ void TestOcrRun::aScanIsSpreadOverTheConverters()
 
 void TestOcrRun::lowConfidenceIsNamed()
 {
-    // Small print drawn at 50 dpi: tesseract guesses, and says so.
+    // Small print scanned at 50 dpi: tesseract guesses, and says so.
     TestPlace place;
     const QString pdf = place.path(QStringLiteral("faint.pdf"));
-    fixtures::writeScannedPdf(pdf, {Minutes}, {0});
+    fixtures::Scan faint;
+    faint.dpi = 50;
+    fixtures::writeScanPdf(pdf, {Minutes}, faint);
     const auto converter = service();
     ConversionRun run(*converter);
     const FinishedRun done =
@@ -288,6 +293,74 @@ void TestOcrRun::lowConfidenceIsNamed()
     QVERIFY2(done.message.contains(pdf + QStringLiteral("  - text read by OCR with low confidence "
                                                         "(1 of 1 pages, mean word confidence")),
              qPrintable(done.message));
+}
+
+// A scan with a line of text stamped on it has text enough for pdftotext, and is still read by OCR
+// in mode auto; the stamp's words come once.
+void TestOcrRun::stampedScanIsReadOnce()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("stamped.pdf"));
+    fixtures::Scan stamped;
+    stamped.stamp = QStringLiteral("Scanned by Copier 0042");
+    fixtures::writeScanPdf(pdf, {Minutes}, stamped);
+    QVERIFY(fixtures::convertDirectly(pdf).contains("Copier 0042"));
+
+    const auto converter = service();
+    ConversionRun run(*converter);
+    const FinishedRun done =
+        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FileOutcome &file = done.outcomes.at(0);
+    QVERIFY2(file.outcome == Outcome::Converted, qPrintable(file.reason));
+    QCOMPARE(file.ocrPages, 1);
+    const QString text = QString::fromUtf8(contentOf(file.output));
+    const QString minutes = text.left(text.indexOf(QStringLiteral("Scanned")));
+    QVERIFY2(characterErrorRate(Minutes, minutes) <= 0.02, qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("0042")), 1);
+}
+
+// What OCR did to the pages is said in the final message's OCR section.
+void TestOcrRun::turnedAndStraightenedPagesAreSaid()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("fed wrongly.pdf"));
+    fixtures::Scan wrongWay;
+    wrongWay.turnDegrees = 182;
+    fixtures::writeScanPdf(pdf, {Minutes, Closing}, wrongWay);
+    const auto converter = service();
+    ConversionRun run(*converter);
+    const FinishedRun done =
+        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FileOutcome &file = done.outcomes.at(0);
+    QVERIFY2(file.outcome == Outcome::Converted, qPrintable(file.reason));
+    QCOMPARE(file.ocr.turned, (QList<int>{1, 2}));
+    QCOMPARE(file.ocr.deskewed, (QList<int>{1, 2}));
+    QVERIFY(file.ocr.doubtful.isEmpty());
+    const QList<QByteArray> pages = contentOf(file.output).split('\f');
+    QVERIFY2(characterErrorRate(Minutes, QString::fromUtf8(pages.at(0))) <= 0.02, pages.at(0));
+    QVERIFY2(done.message.contains(QStringLiteral(" Turned upright: pages 1-2. Straightened: "
+                                                  "pages 1-2.")),
+             qPrintable(done.message));
+}
+
+// Noise so thick that the words are lost: the text stays, but the file is not called converted.
+void TestOcrRun::doubtfulPagesAreNotConverted()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("noise.pdf"));
+    fixtures::Scan noise;
+    noise.speckles = 0.45;
+    fixtures::writeScanPdf(pdf, {Minutes}, noise);
+    const auto converter = service();
+    ConversionRun run(*converter);
+    const FinishedRun done =
+        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FileOutcome &file = done.outcomes.at(0);
+    QVERIFY2(file.outcome == Outcome::OcrDoubtful || file.outcome == Outcome::LowConfidence,
+             qPrintable(file.reason));
+    QCOMPARE(file.ocr.doubtful, QList<int>{1});
+    QVERIFY(QFileInfo::exists(file.output)); // the text is kept
+    QVERIFY2(done.message.contains(pdf + file.reason), qPrintable(done.message));
 }
 
 void TestOcrRun::pageOverALimitThenTheNextFile_data()

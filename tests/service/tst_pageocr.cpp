@@ -19,6 +19,8 @@
 #include <memory>
 #include <vector>
 
+Q_DECLARE_METATYPE(fixtures::Scan)
+
 namespace {
 
 const QString Minutes =
@@ -37,6 +39,38 @@ const QString Figures = QStringLiteral("Order 4471-B, dated 2026-03-14, was ship
 
 const QString Notice = QStringLiteral("Please keep this notice with your records.\n"
                                       "Questions about your account may be sent by post.");
+
+// A book's page: three paragraphs of prose, a blank line between them.
+const QString BookPage = QStringLiteral(
+    "The village lies where the river leaves the hills, and for most of its history\n"
+    "it lived from the mill, the ferry and the market held on the first Monday of\n"
+    "each month. The mill burned down twice and was rebuilt each time a little\n"
+    "larger, until the railway came and the grain went elsewhere to be ground.\n"
+    "\n"
+    "The ferry outlasted the mill by forty years. It carried carts, cattle and the\n"
+    "post, and the ferryman kept a book in which every crossing was entered with\n"
+    "the weather, the height of the water and the fare that was paid for it. The\n"
+    "book survives in the parish archive and is the source of most of what follows.\n"
+    "\n"
+    "When the bridge was opened in the spring of the last year of the century, the\n"
+    "ferryman was given a pension and a small house by the water, where he lived\n"
+    "until his death. His book records that the last crossing carried a doctor, two\n"
+    "sheep and a barrel of apples, and that the river was calm and the fare unpaid.");
+
+// A German page, read with German beside English.
+const QString GermanPage =
+    QStringLiteral("Die Räume über der Küche wurden im Frühjahr größer gebaut.\n"
+                   "Für die Tür zum Hof mussten wir die Mauer öffnen und stützen.\n"
+                   "Äpfel, Birnen und Nüsse lagern jetzt im kühlen Gewölbe.");
+
+fixtures::Scan scanOf(int dpi, double turnDegrees = 0, double speckles = 0)
+{
+    fixtures::Scan scan;
+    scan.dpi = dpi;
+    scan.turnDegrees = turnDegrees;
+    scan.speckles = speckles;
+    return scan;
+}
 
 // Whitespace runs become one space; nothing before or after.
 QString folded(const QString &text)
@@ -86,6 +120,11 @@ private slots:
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
     void drawsAnOversizedPageSmaller();
+    void readsDamagedScans_data();
+    void readsDamagedScans();
+    void keepsUmlautsOfAStoredScan();
+    void aPageThatCannotBeReadIsDoubtful();
+    void readsUnturnedWithoutOrientationData();
     void listsInstalledLanguages();
     void namesMissingLanguages_data();
     void namesMissingLanguages();
@@ -228,6 +267,113 @@ void PageOcrTest::drawsAnOversizedPageSmaller()
     QVERIFY(8000.0 * read.dpi / 72 <= PageOcr::MaxSidePixels);
     QCOMPARE(folded(QString::fromStdString(read.text)),
              QStringLiteral("Closing down sale this weekend"));
+}
+
+// Sheets as scanners give them: each kind of damage is read within its error bound, and what was
+// done to the picture is said.
+void PageOcrTest::readsDamagedScans_data()
+{
+    QTest::addColumn<fixtures::Scan>("scan");
+    QTest::addColumn<double>("bound");
+    QTest::addColumn<int>("turned");
+    QTest::addColumn<bool>("straightened");
+    QTest::addColumn<bool>("despeckled");
+    QTest::newRow("clean") << scanOf(300) << 0.01 << 0 << false << false;
+    QTest::newRow("upside down") << scanOf(300, 180) << 0.01 << 180 << false << false;
+    QTest::newRow("a quarter turn clockwise") << scanOf(300, 90) << 0.01 << 270 << false << false;
+    QTest::newRow("a quarter turn anticlockwise")
+        << scanOf(300, -90) << 0.01 << 90 << false << false;
+    QTest::newRow("skewed 2 degrees") << scanOf(300, 2) << 0.01 << 0 << true << false;
+    QTest::newRow("skewed 2 degrees the other way")
+        << scanOf(300, -2) << 0.01 << 0 << true << false;
+    QTest::newRow("upside down and skewed") << scanOf(300, 181.5) << 0.01 << 180 << true << false;
+    QTest::newRow("speckled") << scanOf(300, 0, 0.03) << 0.05 << 0 << false << true;
+    QTest::newRow("200 dpi, raised to 300") << scanOf(200) << 0.01 << 0 << false << false;
+}
+
+void PageOcrTest::readsDamagedScans()
+{
+    QFETCH(fixtures::Scan, scan);
+    QFETCH(double, bound);
+    QFETCH(int, turned);
+    QFETCH(bool, straightened);
+    QFETCH(bool, despeckled);
+    const QString pdf = m_dir.filePath(QStringLiteral("damaged.pdf"));
+    fixtures::writeScanPdf(pdf, {BookPage}, scan);
+    const auto doc = openPdf(pdf);
+    PageOcr ocr("eng");
+    const PageOcr::PageText page = ocr.read(doc.get(), 1);
+    QVERIFY2(page.read, page.failure.c_str());
+    const QString read = QString::fromStdString(page.text);
+    const double cer = characterErrorRate(folded(BookPage), folded(read));
+    qInfo("%s: CER %.4f, turned %d, skew %.2f, despeckled %d, %d of %d words low, %d of %d "
+          "letters unread",
+          QTest::currentDataTag(), cer, page.turnedDegrees, page.skewDegrees, page.despeckled,
+          page.lowWords, page.words, page.unreadLetters, page.letters);
+    QVERIFY2(cer <= bound, qPrintable(QStringLiteral("read:\n") + read));
+    // Each paragraph is there, the last line of each too.
+    for (const QString &line : BookPage.split(u'\n'))
+        if (line.endsWith(u'.'))
+            QVERIFY2(read.contains(line.right(20)), qPrintable(line));
+    QVERIFY(page.storedPicture);
+    QCOMPARE(page.dpi, PageOcr::DefaultDpi);
+    QCOMPARE(page.turnedDegrees, turned);
+    QCOMPARE(page.skewDegrees != 0, straightened);
+    QCOMPARE(page.despeckled, despeckled);
+    QVERIFY(!page.doubtful);
+}
+
+// The picture is read as stored, not redrawn: the umlauts of a 200 dpi scan stay.
+void PageOcrTest::keepsUmlautsOfAStoredScan()
+{
+    const std::vector<std::string> installed = PageOcr::installedLanguages();
+    if (std::ranges::find(installed, "deu") == installed.end())
+        QSKIP("German is not installed for tesseract (tesseract-ocr-deu)");
+    const QString pdf = m_dir.filePath(QStringLiteral("deutsch.pdf"));
+    fixtures::writeScanPdf(pdf, {GermanPage}, scanOf(200));
+    const auto doc = openPdf(pdf);
+    PageOcr ocr("deu+eng");
+    const PageOcr::PageText page = ocr.read(doc.get(), 1);
+    QVERIFY2(page.read, page.failure.c_str());
+    QCOMPARE(folded(QString::fromStdString(page.text)), folded(GermanPage));
+}
+
+// Noise so thick that no word can be told: the letters are there, the words are not.
+void PageOcrTest::aPageThatCannotBeReadIsDoubtful()
+{
+    const QString pdf = m_dir.filePath(QStringLiteral("unreadable.pdf"));
+    fixtures::writeScanPdf(pdf, {BookPage}, scanOf(300, 0, 0.45));
+    const auto doc = openPdf(pdf);
+    PageOcr ocr("eng");
+    const PageOcr::PageText page = ocr.read(doc.get(), 1);
+    QVERIFY2(page.read, page.failure.c_str());
+    qInfo("%d of %d words low, %d of %d letters unread, CER %.3f", page.lowWords, page.words,
+          page.unreadLetters, page.letters,
+          characterErrorRate(folded(BookPage), folded(QString::fromStdString(page.text))));
+    QVERIFY(page.doubtful);
+    QVERIFY(PageOcr::isDoubtful(page));
+}
+
+// Where tesseract's orientation data is missing the page is read as it lies, and said so.
+void PageOcrTest::readsUnturnedWithoutOrientationData()
+{
+    QTemporaryDir data;
+    QVERIFY(QFile::link(QString::fromStdString(PageOcr::dataFolder()) +
+                            QStringLiteral("/eng.traineddata"),
+                        data.filePath(QStringLiteral("eng.traineddata"))));
+    qputenv("TESSDATA_PREFIX", data.path().toUtf8());
+    const QString pdf = m_dir.filePath(QStringLiteral("upside-down.pdf"));
+    fixtures::writeScanPdf(pdf, {Notice}, scanOf(300, 180));
+    const auto doc = openPdf(pdf);
+    PageOcr::PageText page;
+    {
+        PageOcr ocr("eng");
+        page = ocr.read(doc.get(), 1);
+    }
+    qunsetenv("TESSDATA_PREFIX");
+    QVERIFY2(page.read, page.failure.c_str());
+    QVERIFY(page.orientationUnknown);
+    QCOMPARE(page.turnedDegrees, 0);
 }
 
 void PageOcrTest::listsInstalledLanguages()

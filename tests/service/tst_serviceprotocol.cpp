@@ -240,6 +240,9 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     outcome.pagesRequested = 40;
     outcome.pagesUnread = 11;
     outcome.unreadPages = "3,31-40";
+    outcome.ocrTurnedPages = {2};
+    outcome.ocrDeskewedPages = {1, 3};
+    outcome.ocrOrientationUnknown = true;
     const auto [id, back] = decodeDone(payloadOf(encodeDone(9, outcome)));
     QCOMPARE(id, 9u);
     QCOMPARE(back.diagnostics, std::string("said"));
@@ -249,6 +252,10 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     QCOMPARE(back.pagesRequested, 40);
     QCOMPARE(back.pagesUnread, 11);
     QCOMPARE(back.unreadPages, std::string("3,31-40"));
+    QCOMPARE(back.ocrTurnedPages, std::vector<std::int32_t>{2});
+    QCOMPARE(back.ocrDeskewedPages, (std::vector<std::int32_t>{1, 3}));
+    QVERIFY(back.ocrDoubtfulPages.empty());
+    QVERIFY(back.ocrOrientationUnknown);
 
     std::size_t consumed = 0;
     const std::string frame = encodePage(4, 2, 40);
@@ -286,11 +293,18 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     QByteArray unknownTextMode = bytes(request, request.size());
     unknownTextMode[qsizetype(request.size() - textFields)] = 3;
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
-    // The last fields: pages requested, pages unread, which (an empty string: its length).
+    // The last fields: pages requested, pages unread, which (an empty string: its length), then
+    // three empty page lists (their counts) and the orientation note.
+    const std::size_t pageLists = 3 * 4 + 1;
     QTest::newRow("answer without its unread pages' names")
-        << QByteArray("D") << bytes(done, done.size() - 1);
+        << QByteArray("D") << bytes(done, done.size() - pageLists - 1);
     QTest::newRow("answer without its page counts")
-        << QByteArray("D") << bytes(done, done.size() - 4 - 4 - 4);
+        << QByteArray("D") << bytes(done, done.size() - pageLists - 4 - 4 - 4);
+    QTest::newRow("answer without its orientation note")
+        << QByteArray("D") << bytes(done, done.size() - 1);
+    QByteArray longList = bytes(done, done.size());
+    longList[qsizetype(done.size() - pageLists)] = char(0xff);
+    QTest::newRow("answer with a page list longer than itself") << QByteArray("D") << longList;
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
 }
 

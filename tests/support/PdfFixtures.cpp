@@ -3,11 +3,14 @@
 
 #include "TestConfig.h"
 
+#include <cmath>
+
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,16 +31,42 @@ void drawPageText(QPainter &painter, const QString &page)
     }
 }
 
-} // namespace
-
-void writeTextPdf(const QString &path, const QStringList &pages)
+// The picture a scanner gives of a sheet with `text`, as `scan` says.
+QImage scannedSheet(const QSizeF &pagePoints, const QString &text, const Scan &scan)
 {
-    writeScannedPdf(path, pages, {});
+    // The image's own resolution stays at 72 dpi so that points are its unit before the
+    // scaling, as on the PDF page.
+    QImage sheet((pagePoints * scan.dpi / 72.0).toSize(), QImage::Format_Grayscale8);
+    sheet.setDotsPerMeterX(qRound(72 / 0.0254));
+    sheet.setDotsPerMeterY(qRound(72 / 0.0254));
+    sheet.fill(Qt::white);
+    {
+        QPainter on(&sheet);
+        // Turned about the sheet's middle; a quarter turn about the middle of the square at the
+        // sheet's top, where a short page's text is, so that it stays on the sheet.
+        const bool quarter = std::abs(std::remainder(scan.turnDegrees, 180.0)) > 45;
+        const QPointF pivot(sheet.width() / 2.0, (quarter ? sheet.width() : sheet.height()) / 2.0);
+        on.translate(pivot);
+        on.rotate(scan.turnDegrees);
+        on.translate(-pivot);
+        on.scale(scan.dpi / 72.0, scan.dpi / 72.0);
+        drawPageText(on, text);
+    }
+    if (scan.speckles > 0) {
+        QRandomGenerator random(2026);
+        const qint64 pixels = qint64(sheet.width()) * sheet.height();
+        for (qint64 n = qint64(pixels * scan.speckles); n > 0; --n) {
+            const qint64 at = qint64(random.bounded(double(pixels)));
+            sheet.scanLine(int(at / sheet.width()))[at % sheet.width()] =
+                random.bounded(2) ? 0 : 255;
+        }
+    }
+    return sheet;
 }
 
-void writeScannedPdf(const QString &path, const QStringList &pages, const QList<int> &scanned)
+void writeScans(const QString &path, const QStringList &pages, const QList<int> &scanned,
+                const Scan &scan)
 {
-    constexpr int ScanDpi = 300;
     QPdfWriter writer(path);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setResolution(72);
@@ -50,25 +79,42 @@ void writeScannedPdf(const QString &path, const QStringList &pages, const QList<
             drawPageText(painter, pages.at(i));
             continue;
         }
-        // The image's own resolution stays at 72 dpi so that points are its unit before the
-        // scaling, as on the PDF page.
-        QImage scan((pagePoints * ScanDpi / 72.0).toSize(), QImage::Format_Grayscale8);
-        scan.setDotsPerMeterX(qRound(72 / 0.0254));
-        scan.setDotsPerMeterY(qRound(72 / 0.0254));
-        scan.fill(Qt::white);
-        {
-            QPainter on(&scan);
-            on.scale(ScanDpi / 72.0, ScanDpi / 72.0);
-            drawPageText(on, pages.at(i));
-        }
         // The page's origin is its printable area's corner: the picture covers the whole sheet.
         const QRectF paper = writer.pageLayout().fullRect(QPageLayout::Point);
         const QPointF printable = writer.pageLayout().paintRect(QPageLayout::Point).topLeft();
-        painter.drawImage(paper.translated(-printable), scan);
+        painter.drawImage(paper.translated(-printable),
+                          scannedSheet(pagePoints, pages.at(i), scan));
+        if (!scan.stamp.isEmpty()) {
+            QFont font(QStringLiteral("Liberation Sans"));
+            font.setPointSize(8);
+            painter.setFont(font);
+            painter.drawText(QPointF(paper.width() - 150, paper.height() - 30) - printable,
+                             scan.stamp);
+        }
     }
     painter.end();
     if (!QFile::exists(path))
         qFatal("could not write %s", qPrintable(path));
+}
+
+} // namespace
+
+void writeTextPdf(const QString &path, const QStringList &pages)
+{
+    writeScannedPdf(path, pages, {});
+}
+
+void writeScannedPdf(const QString &path, const QStringList &pages, const QList<int> &scanned)
+{
+    writeScans(path, pages, scanned, Scan());
+}
+
+void writeScanPdf(const QString &path, const QStringList &pages, const Scan &scan)
+{
+    QList<int> all;
+    for (int i = 0; i < pages.size(); ++i)
+        all << i;
+    writeScans(path, pages, all, scan);
 }
 
 void writeImagePdf(const QString &path, int pages)

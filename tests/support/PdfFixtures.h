@@ -17,6 +17,22 @@ void writeTextPdf(const QString &path, const QStringList &pages);
 // gives it.
 void writeScannedPdf(const QString &path, const QStringList &pages, const QList<int> &scanned);
 
+// How a sheet went through a scanner: the picture's resolution, the sheet turned on the glass (180
+// degrees upside down, 2 skewed), impulse noise (the share of pixels turned black or white at
+// random, from a fixed seed), and a stamp: a short line of text put over the picture as a text
+// layer, as scanners and Bates numbering add it.
+struct Scan
+{
+    int dpi = 300;
+    double turnDegrees = 0;
+    double speckles = 0;
+    QString stamp;
+};
+
+// Pages laid out as writeTextPdf lays them out, each held only as a gray picture of the whole
+// sheet scanned as `scan` says.
+void writeScanPdf(const QString &path, const QStringList &pages, const Scan &scan);
+
 // Pages that hold a picture and no text, as a scanner makes them.
 void writeImagePdf(const QString &path, int pages = 1);
 
