@@ -261,6 +261,42 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <source>no page to convert: the first page (%1) is after the last page (%2).</source>
         <translation>keine Seite umzuwandeln: die erste Seite (%1) liegt hinter der letzten Seite (%2).</translation>
     </message>
+    <message>
+        <source>%1 of %2 pages could not be read (%3); the text holds the others.</source>
+        <translation>%1 von %2 Seiten konnten nicht gelesen werden (%3); der Text enthält die übrigen.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pages could not be read; the text holds the others.</source>
+        <translation>%1 von %2 Seiten konnten nicht gelesen werden; der Text enthält die übrigen.</translation>
+    </message>
+    <message>
+        <source>the file changed while it was converted; its old text (if any) was kept.</source>
+        <translation>die Datei wurde während der Umwandlung geändert; ihr alter Text (falls vorhanden) wurde behalten.</translation>
+    </message>
+    <message>
+        <source>OCR doubtful on %1: some words were read with low confidence or not read where the page has ink; the text is kept.</source>
+        <translation>OCR zweifelhaft auf %1: einige Wörter wurden unsicher oder dort, wo die Seite Schrift zeigt, gar nicht gelesen; der Text wird behalten.</translation>
+    </message>
+    <message>
+        <source>OCR turned no page upright: tesseract&apos;s orientation data is not installed (Debian package tesseract-ocr-osd).</source>
+        <translation>OCR hat keine Seite aufgerichtet: die Ausrichtungsdaten von tesseract sind nicht installiert (Debian-Paket tesseract-ocr-osd).</translation>
+    </message>
+    <message>
+        <source> Turned upright: page %1.</source>
+        <translation> Aufgerichtet: Seite %1.</translation>
+    </message>
+    <message>
+        <source> Turned upright: pages %1.</source>
+        <translation> Aufgerichtet: Seiten %1.</translation>
+    </message>
+    <message>
+        <source> Straightened: page %1.</source>
+        <translation> Begradigt: Seite %1.</translation>
+    </message>
+    <message>
+        <source> Straightened: pages %1.</source>
+        <translation> Begradigt: Seiten %1.</translation>
+    </message>
 </context>
 <context>
     <name>RunSummary</name>
@@ -291,6 +327,26 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>  - its text is %1</source>
         <translation>  - ihr Text ist %1</translation>
+    </message>
+    <message>
+        <source>These texts could not be written:</source>
+        <translation>Diese Texte konnten nicht geschrieben werden:</translation>
+    </message>
+    <message>
+        <source>Some pages could not be read; the texts hold the other pages:</source>
+        <translation>Einige Seiten konnten nicht gelesen werden; die Texte enthalten die übrigen Seiten:</translation>
+    </message>
+    <message>
+        <source>Text read by OCR with low confidence:</source>
+        <translation>Per OCR mit geringer Sicherheit gelesener Text:</translation>
+    </message>
+    <message>
+        <source>1 file was not converted, because the run was stopped:</source>
+        <translation>1 Datei wurde nicht umgewandelt, weil der Lauf angehalten wurde:</translation>
+    </message>
+    <message>
+        <source>%1 files were not converted, because the run was stopped:</source>
+        <translation>%1 Dateien wurden nicht umgewandelt, weil der Lauf angehalten wurde:</translation>
     </message>
 </context>
 <context>
