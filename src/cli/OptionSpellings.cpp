@@ -84,6 +84,10 @@ QString unknownOption(const QString &argument, const QStringList &spellings)
     return problem;
 }
 
+// The pdftotext spelling a longer single-dash word is a slip of ("-nopgbrke", "-layuot"); "" when
+// it is none, and the word is read as grouped short options.
+QString nearPdftotextSpelling(const QString &argument);
+
 } // namespace
 
 const QList<PdftotextSpelling> &pdftotextSpellings()
@@ -197,6 +201,11 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
                                             "is given as ./%1 or after --.")
                                  .arg(argument);
             return result;
+        } else if (const QString meant = nearPdftotextSpelling(argument); !meant.isEmpty()) {
+            // "-layuot" would be read as -l ayuot: a pdftotext spelling mistyped is said as such.
+            result.problem =
+                QStringLiteral("Unknown option '%1'. Did you mean %2?").arg(argument, meant);
+            return result;
         } else {
             // GNU short options, grouped: each letter is one, and a letter that takes a value
             // takes the rest of the group, or the next argument.
@@ -217,5 +226,19 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
     }
     return result;
 }
+
+namespace {
+
+QString nearPdftotextSpelling(const QString &argument)
+{
+    if (argument.startsWith(EndOfOptions) || bareName(argument).size() < 4)
+        return QString();
+    QStringList words;
+    for (const PdftotextSpelling &pdftotext : pdftotextSpellings())
+        words << pdftotext.spelling;
+    return nearest(argument, words);
+}
+
+} // namespace
 
 } // namespace optionspellings

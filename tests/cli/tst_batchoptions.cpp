@@ -196,6 +196,11 @@ void TestBatchOptions::refused_data()
     QTest::newRow("a typo in pdftotext's word")
         << "-nopgbrc a.pdf"
         << "Unknown option '-nopgbrc'. Did you mean -nopgbrk?";
+    QTest::newRow("a typo that groups as -l VALUE")
+        << "-layuot a.pdf"
+        << "Unknown option '-layuot'. Did you mean -layout?";
+    QTest::newRow("a typo that groups as -e VALUE") << "-ecn UTF-8 a.pdf"
+                                                    << "Did you mean -enc?";
     QTest::newRow("a typo in a long option") << "--layot a.pdf"
                                              << "Did you mean --layout?";
     QTest::newRow("a long option with one dash") << "-quiet a.pdf"
