@@ -3,8 +3,8 @@
 
 #include "OcrSupport.h"
 #include "PagePicture.h"
-#include "ScanCleanup.h"
 #include "platform/SystemError.h"
+#include "ScanCleanup.h"
 
 #include <leptonica/allheaders.h>
 #include <PDFDoc.h>
@@ -429,7 +429,10 @@ void PageOcr::judgeWords(PageText &result)
     result.doubtful = isDoubtful(result);
 }
 
-std::vector<std::string> PageOcr::installedLanguages()
+namespace {
+
+// Every data set in tesseract's data folder: the languages and "osd", its orientation data.
+std::vector<std::string> installedDataSets()
 {
     // An empty language list loads nothing; tesseract still settles its data folder, which is
     // all the listing needs (it lists that folder even when Init reports a failure).
@@ -439,6 +442,14 @@ std::vector<std::string> PageOcr::installedLanguages()
     std::vector<std::string> found;
     api.GetAvailableLanguagesAsVector(&found);
     api.End();
+    return found;
+}
+
+} // namespace
+
+std::vector<std::string> PageOcr::installedLanguages()
+{
+    std::vector<std::string> found = installedDataSets();
     std::erase_if(found, [](const std::string &name) { return !isTextLanguage(name); });
     std::sort(found.begin(), found.end());
     return found;
@@ -446,12 +457,7 @@ std::vector<std::string> PageOcr::installedLanguages()
 
 bool PageOcr::hasOrientationData()
 {
-    tesseract::TessBaseAPI api;
-    quietenTesseract(api);
-    api.Init(nullptr, "", tesseract::OEM_DEFAULT);
-    std::vector<std::string> found;
-    api.GetAvailableLanguagesAsVector(&found);
-    api.End();
+    const std::vector<std::string> found = installedDataSets();
     return std::find(found.begin(), found.end(), "osd") != found.end();
 }
 
