@@ -785,20 +785,41 @@ void BatchCommand::writeStandardOutput(const ConversionRun &run)
 
 // The files without usable text in list order, with the window's reasons; the stopped files in
 // one line.
+// The files without usable text under the window's headings: those that could not be read, the
+// texts that could not be written, the texts with pages left out and those OCR read with low
+// confidence or doubtfully; the files a stop left unconverted are counted.
 void BatchCommand::printFailures() const
 {
-    QString text;
+    QString unread, unwritten, pagesLeftOut, doubtful;
     int stopped = 0;
     for (const ReportRow &row : m_rows) {
+        const QString line = shownPath(row.pdf) + QStringLiteral("  - ") + row.reason + u'\n';
         if (row.outcome == outcomeName(Outcome::Stopped))
             ++stopped;
+        else if (row.outcome == outcomeName(Outcome::WriteFailed))
+            unwritten += line;
+        else if (row.outcome == outcomeName(Outcome::LowConfidence) ||
+                 row.outcome == outcomeName(Outcome::OcrDoubtful))
+            doubtful += line;
         else if (row.outcome != Skipped && row.outcome != outcomeName(Outcome::Converted))
-            text += shownPath(row.pdf) + QStringLiteral("  - ") + row.reason + u'\n';
+            unread += line;
+        if (row.outcome == outcomeName(Outcome::Converted) && !row.unreadPages.isEmpty())
+            pagesLeftOut += shownPath(row.pdf) +
+                            QStringLiteral("  - these pages could not be read and are left "
+                                           "out: %1.\n")
+                                .arg(row.unreadPages);
     }
-    if (!text.isEmpty())
-        printError(runsummary::FailureListHeader + u'\n' + text.chopped(1));
+    for (const auto &[header, lines] : {std::pair{runsummary::FailureListHeader, unread},
+                                        std::pair{runsummary::WriteFailedHeader, unwritten},
+                                        std::pair{runsummary::PagesUnreadHeader, pagesLeftOut},
+                                        std::pair{runsummary::LowConfidenceHeader, doubtful}})
+        if (!lines.isEmpty())
+            printError(header + u'\n' + lines.chopped(1));
     if (stopped > 0)
-        printError(QStringLiteral("%1 file(s) not converted: the run was stopped.").arg(stopped));
+        printError(
+            stopped == 1
+                ? QStringLiteral("1 file was not converted: the run was stopped.")
+                : QStringLiteral("%1 files were not converted: the run was stopped.").arg(stopped));
 }
 
 // The texts that got " (2)", " (3)" ... because a listed file or an earlier text has the same

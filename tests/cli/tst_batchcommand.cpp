@@ -6,6 +6,7 @@
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
 #include "engine/PdftotextConverter.h"
+#include "engine/RunSummary.h"
 #include "PdfFixtures.h"
 #include "platform/SystemError.h"
 #include "RawNames.h"
@@ -194,6 +195,9 @@ void TestBatchCommand::exitStatuses_data()
     QTest::newRow("one file damaged")
         << QStringList{text, QStringLiteral("@/damaged.pdf")} << QStringList{} << 1
         << QStringLiteral("damaged.pdf  - damaged file or not a PDF file.");
+    QTest::newRow("a page of one file left out")
+        << QStringList{text, QStringLiteral("@/holes.pdf")} << QStringList{} << 0
+        << QStringLiteral("holes.pdf  - these pages could not be read and are left out: 2.");
     QTest::newRow("one file only an image")
         << QStringList{QStringLiteral("@/image.pdf")} << QStringList{} << 1
         << QStringLiteral("image.pdf  - text unreadable.");
@@ -333,6 +337,7 @@ void TestBatchCommand::exitStatuses()
     TestPlace place;
     fixtures::writeTextPdf(place.path(QStringLiteral("text.pdf")), {QStringLiteral("Plain words")});
     fixtures::writeImagePdf(place.path(QStringLiteral("image.pdf")));
+    fixtures::writePageTreePdf(place.path(QStringLiteral("holes.pdf")), 3, 3, {2});
     QVERIFY(QFile(place.path(QStringLiteral("damaged.pdf"))).open(QIODevice::WriteOnly));
     QCOMPARE(::mkfifo(QFile::encodeName(place.path(QStringLiteral("fifo.pdf"))).constData(), 0600),
              0);
@@ -661,10 +666,12 @@ void TestBatchCommand::interruptedThenResumed()
     }
     QVERIFY2(converted >= 3 && converted < Count, qPrintable(QString::number(converted)));
     // The stopped files in one line, not one line each.
-    QVERIFY2(
-        stopped.errors.contains(QStringLiteral("%1 file(s) not converted: the run was stopped.")
-                                    .arg(Count - converted)),
-        qPrintable(stopped.errors));
+    QVERIFY2(stopped.errors.contains(
+                 Count - converted == 1
+                     ? QStringLiteral("1 file was not converted: the run was stopped.")
+                     : QStringLiteral("%1 files were not converted: the run was stopped.")
+                           .arg(Count - converted)),
+             qPrintable(stopped.errors));
     QVERIFY(hiddenEntries(out).isEmpty());
     QCOMPARE(QDir(place.root()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
     QCOMPARE(QDir(out).entryList(QDir::Files).size(), converted);
@@ -1188,6 +1195,9 @@ void TestBatchCommand::standardOutputThatFails()
     QVERIFY2(errors.contains(QStringLiteral("could not be written: standard output: ") +
                              systemError(closedPipe ? EPIPE : ENOSPC)),
              qPrintable(errors));
+    // Under the window's heading for texts not written, not among the files not read.
+    QVERIFY2(errors.contains(runsummary::WriteFailedHeader + u'\n' + pdf), qPrintable(errors));
+    QVERIFY2(!errors.contains(runsummary::FailureListHeader), qPrintable(errors));
 }
 
 // --resume keeps a row only for the same text place and the same PDF: another --out converts,
