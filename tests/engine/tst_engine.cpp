@@ -175,6 +175,8 @@ void TestEngine::faultsKeepTheOldText()
     QFETCH(QString, reason);
     TestPlace place;
     QString pdf = program == Real ? fixtures::corpusFile(mode) : standInPdf(place, mode);
+    if (program == Real && mode.endsWith(u".pdf") && !QFileInfo::exists(pdf))
+        QSKIP("the corpus is not beside the project");
     if (mode == u"formbomb") {
         pdf = place.path(QStringLiteral("in/nested forms.pdf"));
         fixtures::writeFormBomb(pdf, 6);
