@@ -61,6 +61,15 @@ std::unique_ptr<ServiceConverter> service()
                                               std::make_unique<PdftotextConverter>(Real));
 }
 
+// The PDFs converted by the converter service into `folder`, to the run's end.
+FinishedRun readWithService(const QStringList &pdfs, const QString &folder,
+                            const ConversionLimits &limits)
+{
+    const auto converter = service();
+    ConversionRun run(*converter);
+    return runToEnd(run, pdfs, intoFolder(folder), limits);
+}
+
 QList<int> childrenOf(qint64 parent)
 {
     QList<int> children;
@@ -170,9 +179,7 @@ void TestOcrRun::scannedPageWithoutPageBreaks()
     fixtures::writeScannedPdf(pdf, {Cover, Minutes}, {1});
     ConversionLimits limits = ocrLimits(OcrChoice::Mode::Auto);
     limits.text.pageBreaks = false;
-    const auto converter = service();
-    ConversionRun run(*converter);
-    const FinishedRun done = runToEnd(run, {pdf}, intoFolder(place.root()), limits);
+    const FinishedRun done = readWithService({pdf}, place.root(), limits);
     const FileOutcome &file = done.outcomes.at(0);
     QVERIFY2(file.outcome == Outcome::Converted, qPrintable(file.reason));
     QCOMPARE(file.ocrPages, 1);
@@ -276,10 +283,8 @@ void TestOcrRun::lowConfidenceIsNamed()
     fixtures::Scan faint;
     faint.dpi = 50;
     fixtures::writeScanPdf(pdf, {Minutes}, faint);
-    const auto converter = service();
-    ConversionRun run(*converter);
     const FinishedRun done =
-        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto, 50));
+        readWithService({pdf}, place.root(), ocrLimits(OcrChoice::Mode::Auto, 50));
     const FileOutcome &file = done.outcomes.at(0);
     if (file.ocrPages == 0)
         QSKIP("tesseract read nothing at 50 dpi");
@@ -306,10 +311,7 @@ void TestOcrRun::stampedScanIsReadOnce()
     fixtures::writeScanPdf(pdf, {Minutes}, stamped);
     QVERIFY(fixtures::convertDirectly(pdf).contains("Copier 0042"));
 
-    const auto converter = service();
-    ConversionRun run(*converter);
-    const FinishedRun done =
-        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FinishedRun done = readWithService({pdf}, place.root(), ocrLimits(OcrChoice::Mode::Auto));
     const FileOutcome &file = done.outcomes.at(0);
     QVERIFY2(file.outcome == Outcome::Converted, qPrintable(file.reason));
     QCOMPARE(file.ocrPages, 1);
@@ -327,10 +329,7 @@ void TestOcrRun::turnedAndStraightenedPagesAreSaid()
     fixtures::Scan wrongWay;
     wrongWay.turnDegrees = 182;
     fixtures::writeScanPdf(pdf, {Minutes, Closing}, wrongWay);
-    const auto converter = service();
-    ConversionRun run(*converter);
-    const FinishedRun done =
-        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FinishedRun done = readWithService({pdf}, place.root(), ocrLimits(OcrChoice::Mode::Auto));
     const FileOutcome &file = done.outcomes.at(0);
     QVERIFY2(file.outcome == Outcome::Converted, qPrintable(file.reason));
     QCOMPARE(file.ocr.turned, (QList<int>{1, 2}));
@@ -351,10 +350,7 @@ void TestOcrRun::doubtfulPagesAreNotConverted()
     fixtures::Scan noise;
     noise.speckles = 0.45;
     fixtures::writeScanPdf(pdf, {Minutes}, noise);
-    const auto converter = service();
-    ConversionRun run(*converter);
-    const FinishedRun done =
-        runToEnd(run, {pdf}, intoFolder(place.root()), ocrLimits(OcrChoice::Mode::Auto));
+    const FinishedRun done = readWithService({pdf}, place.root(), ocrLimits(OcrChoice::Mode::Auto));
     const FileOutcome &file = done.outcomes.at(0);
     QVERIFY2(file.outcome == Outcome::OcrDoubtful || file.outcome == Outcome::LowConfidence,
              qPrintable(file.reason));
@@ -385,10 +381,8 @@ void TestOcrRun::pageOverALimitThenTheNextFile()
     const QString text = place.path(QStringLiteral("text.pdf"));
     fixtures::writeScannedPdf(big, {Minutes}, {0});
     fixtures::writeTextPdf(text, {Cover});
-    const auto converter = service();
-    ConversionRun run(*converter);
-    const FinishedRun done = runToEnd(run, {big, text}, intoFolder(place.root()),
-                                      ocrLimits(OcrChoice::Mode::Auto, 1200, memory, idle));
+    const FinishedRun done = readWithService({big, text}, place.root(),
+                                             ocrLimits(OcrChoice::Mode::Auto, 1200, memory, idle));
     QVERIFY2(done.outcomes.at(0).outcome == outcome, qPrintable(done.outcomes.at(0).reason));
     QCOMPARE(done.outcomes.at(0).reason, reason);
     QVERIFY(!QFileInfo::exists(done.outcomes.at(0).output));
