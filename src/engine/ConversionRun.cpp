@@ -157,6 +157,7 @@ bool ConversionRun::dispatch(int index)
     row.dispatched = true;
     row.clock.start();
     row.identity = FileIdentity::ofPath(pdf);
+    m_outcomes[index].identity = row.identity;
     Part whole;
     whole.textPath = row.textPath;
     whole.firstPage = m_limits.text.firstPage;

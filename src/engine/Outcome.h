@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <QList>
 #include <QString>
 
@@ -53,6 +55,7 @@ struct FileOutcome
     int pagesUnread = 0;       // of them, pages the converter could not read (left out)
     QString unreadPages;       // those pages, "5,12,31-40"
     OcrPages ocr;
+    FileIdentity identity; // the PDF as it was when its conversion started; not known before
 };
 
 // A text file is in place for the file (also for NoUsableText).

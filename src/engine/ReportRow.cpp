@@ -37,6 +37,7 @@ ReportRow rowOf(const FileOutcome &file)
         row.unreadPages = file.unreadPages;
     row.ocrTurned = reasons::pageList(file.ocr.turned);
     row.ocrDeskewed = reasons::pageList(file.ocr.deskewed);
+    row.identity = file.identity.toText();
     return row;
 }
 

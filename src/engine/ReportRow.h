@@ -21,6 +21,7 @@ struct ReportRow
     QString unreadPages;       // pages left out of the text as unreadable, "5,12,31-40"
     QString ocrTurned = {};    // the pages OCR turned upright ("1-4, 7"); "" none
     QString ocrDeskewed = {};  // the pages OCR straightened; "" none
+    QString identity = {};     // the PDF converted, FileIdentity::toText(); "" not known
 };
 
 namespace reportrows {

@@ -6,9 +6,10 @@
 
 struct stat;
 
-// What a file is at one moment: its device, inode, size and last change to the nanosecond. A
-// file replaced under its name (a sync tool's rename over it, `cp -p`) or written in place differs
-// from what it was, even when its size and seconds stay the same.
+// What a file is at one moment: its device, inode, size, last modification and last status change,
+// both to the nanosecond. A file replaced under its name (a sync tool's rename over it, `cp -p`)
+// or written in place differs from what it was, even when its size stays the same and its
+// modification time is set back: the status change cannot be set back.
 class FileIdentity
 {
 public:
@@ -24,6 +25,11 @@ public:
     // Both known and the same file, unchanged.
     bool sameAs(const FileIdentity &other) const;
 
+    // "device:inode:size:mtime-seconds.nanoseconds:ctime-seconds.nanoseconds", all decimal, as a
+    // report keeps it; "" when not known. fromText() reads it back, and anything else as not known.
+    QString toText() const;
+    static FileIdentity fromText(const QString &text);
+
 private:
     static FileIdentity ofFacts(const struct stat &facts);
 
@@ -31,6 +37,8 @@ private:
     quint64 m_device = 0;
     quint64 m_inode = 0;
     qint64 m_size = 0;
-    qint64 m_changeSeconds = 0;
-    qint64 m_changeNanoseconds = 0;
+    qint64 m_modifySeconds = 0;
+    qint64 m_modifyNanoseconds = 0;
+    qint64 m_statusSeconds = 0;
+    qint64 m_statusNanoseconds = 0;
 };
