@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchReport.h"
 
+#include "engine/ReportColumns.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
@@ -21,55 +22,12 @@ namespace batchreport {
 
 namespace {
 
-using reportrows::confidenceText;
 using reportrows::CsvHeader;
-using reportrows::CsvHeaderBeforeOcr;
-using reportrows::CsvHeaderBeforeUnreadPages;
 using reportrows::csvLine;
-using reportrows::secondsText;
-
-QJsonObject jsonObject(const ReportRow &row)
-{
-    QJsonObject object;
-    object.insert(QStringLiteral("path"), row.pdf);
-    object.insert(QStringLiteral("output"), row.output);
-    object.insert(QStringLiteral("outcome"), row.outcome);
-    object.insert(QStringLiteral("reason"), row.reason);
-    object.insert(QStringLiteral("pages"),
-                  row.pages >= 0 ? QJsonValue(row.pages) : QJsonValue(QJsonValue::Null));
-    object.insert(QStringLiteral("seconds"), secondsText(row.seconds).toDouble());
-    object.insert(QStringLiteral("ocr_pages"), row.ocrPages);
-    object.insert(QStringLiteral("ocr_confidence"),
-                  row.ocrConfidence >= 0 ? QJsonValue(confidenceText(row.ocrConfidence).toDouble())
-                                         : QJsonValue(QJsonValue::Null));
-    object.insert(QStringLiteral("unread_pages"), row.unreadPages);
-    object.insert(QStringLiteral("ocr_turned"), row.ocrTurned);
-    object.insert(QStringLiteral("ocr_deskewed"), row.ocrDeskewed);
-    return object;
-}
 
 QByteArray jsonLine(const ReportRow &row)
 {
-    return QJsonDocument(jsonObject(row)).toJson(QJsonDocument::Compact) + '\n';
-}
-
-ReportRow rowOf(const QJsonObject &object)
-{
-    ReportRow row;
-    row.pdf = object.value(QStringLiteral("path")).toString();
-    row.output = object.value(QStringLiteral("output")).toString();
-    row.outcome = object.value(QStringLiteral("outcome")).toString();
-    row.reason = object.value(QStringLiteral("reason")).toString();
-    const QJsonValue pages = object.value(QStringLiteral("pages"));
-    row.pages = pages.isDouble() ? pages.toInt() : -1;
-    row.seconds = object.value(QStringLiteral("seconds")).toDouble();
-    row.ocrPages = object.value(QStringLiteral("ocr_pages")).toInt();
-    const QJsonValue confidence = object.value(QStringLiteral("ocr_confidence"));
-    row.ocrConfidence = confidence.isDouble() ? confidence.toDouble() : -1;
-    row.unreadPages = object.value(QStringLiteral("unread_pages")).toString();
-    row.ocrTurned = object.value(QStringLiteral("ocr_turned")).toString();
-    row.ocrDeskewed = object.value(QStringLiteral("ocr_deskewed")).toString();
-    return row;
+    return QJsonDocument(reportcolumns::jsonObject(row)).toJson(QJsonDocument::Compact) + '\n';
 }
 
 // The records of RFC 4180 text; a last record without its line end is left out (cut short).
@@ -112,12 +70,8 @@ QList<QStringList> csvRecords(const QByteArray &bytes)
 std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
 {
     const QList<QStringList> records = csvRecords(bytes);
-    const QString header =
-        records.isEmpty() ? QString() : records.first().join(u',') + QStringLiteral("\r\n");
-    const qsizetype fields = header == QString::fromLatin1(CsvHeader)                    ? 11
-                             : header == QString::fromLatin1(CsvHeaderBeforeUnreadPages) ? 8
-                             : header == QString::fromLatin1(CsvHeaderBeforeOcr)         ? 6
-                                                                                         : 0;
+    const qsizetype fields =
+        records.isEmpty() ? 0 : reportcolumns::widthOfHeader(records.constFirst());
     if (fields == 0) {
         error = QStringLiteral("not a morwenda-batch report");
         return std::nullopt;
@@ -129,21 +83,7 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
                         .arg(record.size());
             return std::nullopt;
         }
-        ReportRow row{record.at(0), record.at(1), record.at(2),
-                      record.at(3), -1,           record.at(5).toDouble()};
-        bool numeric = false;
-        const int pages = record.at(4).toInt(&numeric);
-        row.pages = numeric ? pages : -1;
-        if (fields >= 8) {
-            row.ocrPages = record.at(6).toInt();
-            row.ocrConfidence = record.at(7).isEmpty() ? -1 : record.at(7).toDouble();
-        }
-        if (fields >= 11) {
-            row.unreadPages = record.at(8);
-            row.ocrTurned = record.at(9);
-            row.ocrDeskewed = record.at(10);
-        }
-        rows << row;
+        rows << reportcolumns::rowOfFields(record);
     }
     return rows;
 }
@@ -169,7 +109,7 @@ std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error
                             .arg(rows.size() + 1);
                 return std::nullopt;
             }
-            rows << rowOf(value.toObject());
+            rows << reportcolumns::rowOfJson(value.toObject());
         }
         return rows;
     }
@@ -191,7 +131,7 @@ std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error
                                  : QStringLiteral("not a row, which is a JSON object"));
             return std::nullopt;
         }
-        rows << rowOf(object.object());
+        rows << reportcolumns::rowOfJson(object.object());
     }
     return rows;
 }
@@ -220,7 +160,7 @@ QByteArray toJson(const QList<ReportRow> &rows)
 {
     QJsonArray array;
     for (const ReportRow &row : rows)
-        array.append(jsonObject(row));
+        array.append(reportcolumns::jsonObject(row));
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 

@@ -1,26 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReportRow.h"
 
-#include "platform/NativePath.h"
-
 namespace reportrows {
-
-namespace {
-
-// A name's own bytes (platform/NativePath), also when they are not UTF-8: the row stands for
-// that file and no other, when the report is read again (--resume, --append) or merged.
-QByteArray csvField(const QString &text)
-{
-    QByteArray bytes = nativepath::encode(text);
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') ||
-        bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    return bytes;
-}
-
-} // namespace
 
 ReportRow rowOf(const FileOutcome &file)
 {
@@ -54,16 +35,6 @@ QString secondsText(double seconds)
 QString confidenceText(double confidence)
 {
     return confidence >= 0 ? QString::number(confidence, 'f', 1) : QString();
-}
-
-QByteArray csvLine(const ReportRow &row)
-{
-    return csvField(row.pdf) + ',' + csvField(row.output) + ',' + csvField(row.outcome) + ',' +
-           csvField(row.reason) + ',' +
-           (row.pages >= 0 ? QByteArray::number(row.pages) : QByteArray()) + ',' +
-           secondsText(row.seconds).toLatin1() + ',' + QByteArray::number(row.ocrPages) + ',' +
-           confidenceText(row.ocrConfidence).toLatin1() + ',' + csvField(row.unreadPages) + ',' +
-           csvField(row.ocrTurned) + ',' + csvField(row.ocrDeskewed) + "\r\n";
 }
 
 } // namespace reportrows

@@ -26,13 +26,8 @@ struct ReportRow
 
 namespace reportrows {
 
-// The CSV header line, and those of reports written before the unread pages and OCR's turned and
-// straightened pages, and before OCR (still read).
-inline const QByteArray CsvHeader = "path,output,outcome,reason,pages,seconds,ocr_pages,"
-                                    "ocr_confidence,unread_pages,ocr_turned,ocr_deskewed\r\n";
-inline const QByteArray CsvHeaderBeforeUnreadPages =
-    "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence\r\n";
-inline const QByteArray CsvHeaderBeforeOcr = "path,output,outcome,reason,pages,seconds\r\n";
+// The CSV header line of the report's columns (engine/ReportColumns), ended by CR LF.
+extern const QByteArray CsvHeader;
 
 // The row of a file that a run converted (or tried to): its output, pages and unread pages only
 // where a text is in place.
@@ -41,7 +36,8 @@ ReportRow rowOf(const FileOutcome &file);
 // The reason's words as a report gives them: the final message's text without its "  - ".
 QString reasonWords(const QString &reason);
 
-// One RFC 4180 line, names as their bytes (platform/NativePath), ended by CR LF.
+// One RFC 4180 line of the report's columns, names as their bytes (platform/NativePath), ended
+// by CR LF (engine/ReportColumns).
 QByteArray csvLine(const ReportRow &row);
 
 // "0.250"; tesseract's confidence with one decimal, "" when OCR gave no words.

@@ -3,10 +3,6 @@
 
 #include "platform/NativePath.h"
 
-#include <algorithm>
-#include <numeric>
-#include <vector>
-
 namespace shards {
 
 namespace {
@@ -39,49 +35,46 @@ std::optional<Shard> parse(QStringView text)
     return Shard{*part, *parts};
 }
 
+quint64 pathHash(QByteArrayView bytes)
+{
+    quint64 hash = 0xcbf29ce484222325ULL; // FNV-1a's offset basis and prime
+    for (const char byte : bytes) {
+        hash ^= quint8(byte);
+        hash *= 0x100000001b3ULL;
+    }
+    // FNV's low bits mix poorly; MurmurHash3's finalizer spreads every input bit over all 64.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33;
+    return hash;
+}
+
+int partOf(const QString &path, int parts)
+{
+    if (parts <= 1)
+        return 1;
+    // The hash scaled to 0..parts-1 by its high bits: fair for any number of parts.
+    const quint64 hash = pathHash(nativepath::encode(path));
+    return int((unsigned __int128)hash * unsigned(parts) >> 64) + 1;
+}
+
 QList<int> partOfEach(const QList<Input> &inputs, int parts)
 {
-    QList<int> partOf(inputs.size(), 1);
-    if (parts <= 1 || inputs.isEmpty())
-        return partOf;
-
-    // Paths compare as the system's bytes: a name that is not UTF-8, or one beyond U+FFFF, sorts
-    // alike on every machine.
-    std::vector<QByteArray> pathBytes;
-    pathBytes.reserve(size_t(inputs.size()));
+    QList<int> partOfInput;
+    partOfInput.reserve(inputs.size());
     for (const Input &input : inputs)
-        pathBytes.push_back(nativepath::encode(input.path));
-    std::vector<int> order(size_t(inputs.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return pathBytes[size_t(a)] < pathBytes[size_t(b)]; });
-
-    qint64 total = 0;
-    for (const Input &input : inputs)
-        total += std::max<qint64>(input.bytes, 0);
-    const bool byCount = total == 0;
-    if (byCount)
-        total = inputs.size();
-
-    // An input goes to the part in which its middle byte lies: floor(middle * parts / total),
-    // in halves of a byte and without overflow for any size a file system holds. An empty input
-    // after the last byte belongs to the last part.
-    qint64 start = 0;
-    for (const int index : order) {
-        const qint64 bytes = byCount ? 1 : std::max<qint64>(inputs.at(index).bytes, 0);
-        const __int128 twiceTheMiddle = __int128(start) * 2 + std::max<qint64>(bytes - 1, 0);
-        partOf[index] = std::min(parts, int(twiceTheMiddle * parts / (__int128(total) * 2)) + 1);
-        start += bytes;
-    }
-    return partOf;
+        partOfInput.append(partOf(input.path, parts));
+    return partOfInput;
 }
 
 QList<int> indexesIn(const QList<Input> &inputs, Shard shard)
 {
     QList<int> indexes;
-    const QList<int> partOf = partOfEach(inputs, shard.isWhole() ? 1 : shard.parts);
-    for (int i = 0; i < partOf.size(); ++i)
-        if (shard.isWhole() || partOf.at(i) == shard.part)
+    const QList<int> partOfInput = partOfEach(inputs, shard.isWhole() ? 1 : shard.parts);
+    for (int i = 0; i < partOfInput.size(); ++i)
+        if (shard.isWhole() || partOfInput.at(i) == shard.part)
             indexes.append(i);
     return indexes;
 }

@@ -165,7 +165,7 @@ void TestBatchRun::finalBoxSavesTheListAndOpensTheFolder()
     QCOMPARE(lines.size(), 5); // the header, three files and the end
     QCOMPARE(lines[0],
              QByteArray("path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,"
-                        "unread_pages,ocr_turned,ocr_deskewed\r"));
+                        "unread_pages,ocr_turned,ocr_deskewed,identity\r"));
     QVERIFY2(lines[1].startsWith(
                  (p.text + u',' + out + QStringLiteral("text.txt,converted,,1,")).toUtf8()),
              lines[1].constData());

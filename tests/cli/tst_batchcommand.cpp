@@ -450,7 +450,8 @@ void TestBatchCommand::corpusReportAndTextsAsTheWindowGivesThem()
     QCOMPARE(csvLines.size(), pdfs.size() + 1);
     QCOMPARE(csvLines.first(),
              (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed"}));
+                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed",
+                          "identity"}));
     QSet<QString> categoriesSeen;
     for (int i = 0; i < pdfs.size(); ++i) {
         const QJsonObject row = rows.at(i).toObject();
@@ -758,7 +759,8 @@ void TestBatchCommand::reportSurvivesAKill()
     QVERIFY2(rows.size() > 4, qPrintable(QString::fromLocal8Bit(said)));
     QCOMPARE(rows.first(),
              (QStringList{"path", "output", "outcome", "reason", "pages", "seconds", "ocr_pages",
-                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed"}));
+                          "ocr_confidence", "unread_pages", "ocr_turned", "ocr_deskewed",
+                          "identity"}));
     QSet<QString> reported;
     for (const QStringList &row : rows.mid(1)) {
         QCOMPARE(row.at(2), u"converted"_qs);

@@ -3,7 +3,10 @@
 # morwenda-merge-reports on the reports morwenda-batch writes for names that are not UTF-8: two
 # names that differ only in such a byte are two files, not one converted twice; the merged report
 # keeps each name as it was written (the bytes in CSV, the escapes in JSON). A row of the wrong
-# width and a folder named as a report end the merge with status 2.
+# width, a row without a path or with an outcome morwenda-batch never writes, and a folder named as
+# a report end the merge with status 2. The merge knows the columns morwenda-batch writes; a part
+# run twice keeps its last report's rows; names are printed escaped; with --expect, a file no
+# report holds is named.
 #
 # Usage: tst_mergereports.sh MORWENDA_BATCH SOURCE_DIR CORPUS_DIR
 set -euo pipefail
@@ -42,4 +45,35 @@ for bad in "$work/short.csv" "$work"; do
     [[ ! -e $work/bad.csv ]] || fail "a merge that failed wrote its report"
 done
 grep -q 'a folder, not a report' "$work/said" || fail "the folder: $(cat "$work/said")"
-echo "PASS: names kept in csv, json and jsonl; a short row and a folder refused"
+
+# The script's columns are those of the report morwenda-batch writes.
+[[ $("$merge" --columns) == "$(head -1 "$work/one.csv" | tr -d '\r')" ]] ||
+    fail "the merge's columns $("$merge" --columns) differ from the report's $(head -1 "$work/one.csv")"
+
+# A path without a name and an outcome of no morwenda-batch are refused.
+header=$(head -1 "$work/one.csv")
+for row in ',/a.txt,converted' '/a.pdf,/a.txt,converted-ish'; do
+    printf '%s\n%s,,1,0.1,0,,,,,\r\n' "$header" "$row" >"$work/odd.csv"
+    status=0
+    "$merge" "$work/bad.csv" "$work/odd.csv" 2>"$work/said" || status=$?
+    ((status == 2)) || fail "'$row' was merged (status $status)"
+done
+
+# A part run twice whose name holds ESC, BEL and a line feed: one row kept, the last report's, and
+# the name printed escaped on one line; with --expect, a listed file no report holds is named.
+odd=$work/$'a\e[31m\a\nb.pdf'
+cp "$corpus/simple1.pdf" "$odd"
+"$batch" --quiet --report "$work/first.csv" "$odd" || fail "the odd name's first run"
+"$batch" --quiet --report "$work/again.csv" "$odd" || fail "the odd name's second run"
+printf '%s\n%s\n' "$first" "$work/never.pdf" >"$work/list"
+status=0
+"$merge" --expect "$work/list" "$work/all.csv" "$work/one.csv" "$work/first.csv" \
+    "$work/again.csv" 2>"$work/said" || status=$?
+((status == 1)) || fail "a twice-converted and a lost file gave status $status"
+grep -qF 'a\x1B[31m\x07\x0Ab.pdf is in more than one report' "$work/said" ||
+    fail "the name is not escaped: $(cat -v "$work/said")"
+grep -qF "$work/never.pdf is in no report" "$work/said" || fail "the lost file: $(cat "$work/said")"
+(($(wc -l <"$work/said") == 2)) || fail "more than two lines: $(cat -v "$work/said")"
+(($(grep -c ',converted,' "$work/all.csv") == 2)) || fail "a duplicate row: $(cat -v "$work/all.csv")"
+[[ $(tail -n 3 "$work/all.csv") == "$(tail -n 3 "$work/again.csv")" ]] || fail "the last run's row is not kept"
+echo "PASS: names kept in csv, json and jsonl; odd rows and a folder refused; duplicates, lost files and names told"

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of a run shared among machines: what "K/N" may be, and that the parts are disjoint,
-// complete, balanced by bytes and the same whatever order the inputs were found in.
+// complete, even in files, the same whatever order the inputs were found in, and stay put when
+// files are deleted or grow between one task and the next.
 #include "engine/Shard.h"
 #include "platform/NativePath.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <QMap>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <random>
 
@@ -40,9 +44,8 @@ private slots:
     void partsAreDisjointCompleteAndBalanced_data();
     void partsAreDisjointCompleteAndBalanced();
     void partsDoNotDependOnTheListingOrder();
-    void pathsSortAsTheSystemsBytes();
-    void emptyFilesAreCutByCount();
-    void anEmptyFileAfterTheLastByteIsInTheLastPart();
+    void thePartOfAPathIsTheSameEverywhere();
+    void aListChangedBetweenTasksLosesNoFile();
 };
 
 void TestShard::parse_data()
@@ -98,26 +101,19 @@ void TestShard::partsAreDisjointCompleteAndBalanced()
     QFETCH(int, count);
     QFETCH(int, parts);
     const QList<shards::Input> inputs = randomInputs(count, 7);
-    qint64 total = 0;
-    qint64 largest = 0;
-    for (const shards::Input &input : inputs) {
-        total += input.bytes;
-        largest = std::max(largest, input.bytes);
-    }
-
     QList<int> seen(count, 0);
     for (int part = 1; part <= parts; ++part) {
         const QList<int> indexes = shards::indexesIn(inputs, Shard{part, parts});
         QVERIFY(std::is_sorted(indexes.cbegin(), indexes.cend())); // in the gathered order
-        qint64 bytes = 0;
-        for (const int index : indexes) {
+        for (const int index : indexes)
             ++seen[index];
-            bytes += inputs.at(index).bytes;
-        }
-        QVERIFY2(
-            bytes * parts <= total + largest * parts,
-            qPrintable(
-                QStringLiteral("part %1 holds %2 of %3 bytes").arg(part).arg(bytes).arg(total)));
+        // Even in files: within a fifth of the mean where each part has a hundred or more.
+        if (count / parts >= 100)
+            QVERIFY2(std::abs(indexes.size() * parts - count) * 5 <= count,
+                     qPrintable(QStringLiteral("part %1 holds %2 of %3 files")
+                                    .arg(part)
+                                    .arg(indexes.size())
+                                    .arg(count)));
     }
     QCOMPARE(seen, QList<int>(count, 1));
     QCOMPARE(shards::indexesIn(inputs, Shard{}).size(), count); // the whole run keeps all
@@ -142,33 +138,48 @@ void TestShard::partsDoNotDependOnTheListingOrder()
     QCOMPARE(partsByPath(inputs), first);
 }
 
-// A name beyond U+FFFF and one of bytes that are not UTF-8 sort as their bytes do, not as
-// UTF-16 would sort them.
-void TestShard::pathsSortAsTheSystemsBytes()
+// The hash is the program's own: a part must not move with the machine, the Qt version or the
+// run. A name that is not UTF-8 is hashed as its bytes.
+void TestShard::thePartOfAPathIsTheSameEverywhere()
 {
-    const QList<shards::Input> inputs = {
-        {nativepath::decode(QByteArray("/a/\xff.pdf")), 10}, // a lone byte 0xff
-        {QStringLiteral("/a/\U0001F600.pdf"), 10},           // F0 9F 98 80
-        {QStringLiteral("/a/\uFF5E.pdf"), 10},               // EF BD 9E
-    };
-    QCOMPARE(shards::partOfEach(inputs, 3), (QList<int>{3, 2, 1}));
+    QCOMPARE(shards::pathHash(""), 0xefd01f60ba992926ULL);
+    QCOMPARE(shards::pathHash("/archive/a.pdf"), 0x3126187010690134ULL);
+    QCOMPARE(shards::partOf(QStringLiteral("/archive/a.pdf"), 8), 2);
+    QCOMPARE(shards::partOf(nativepath::decode(QByteArray("/a/\xff.pdf")), 8), 5);
+    QCOMPARE(shards::partOf(QStringLiteral("/archive/a.pdf"), 1), 1);
 }
 
-void TestShard::emptyFilesAreCutByCount()
+// 1,000 files in 8 parts; between tasks 1-4 and tasks 5-8, 10 files are deleted, 10 grow and 10
+// are added: every file there at the end is in exactly one part of the task that saw it, and a
+// part run again with the later list holds what it held, less the deleted files.
+void TestShard::aListChangedBetweenTasksLosesNoFile()
 {
-    QList<shards::Input> inputs;
-    for (int i = 0; i < 6; ++i)
-        inputs.append({QStringLiteral("/e/%1.pdf").arg(i), 0});
-    QCOMPARE(shards::partOfEach(inputs, 3), (QList<int>{1, 1, 2, 2, 3, 3}));
-}
-
-void TestShard::anEmptyFileAfterTheLastByteIsInTheLastPart()
-{
-    const QList<shards::Input> inputs = {{QStringLiteral("/z/gone.pdf"), 0},
-                                         {QStringLiteral("/a/big.pdf"), 1000},
-                                         {QStringLiteral("/b/small.pdf"), 10}};
-    QCOMPARE(shards::partOfEach(inputs, 2), (QList<int>{2, 1, 2}));
-    QCOMPARE(shards::indexesIn(inputs, Shard{2, 2}), (QList<int>{0, 2}));
+    constexpr int Parts = 8;
+    const QList<shards::Input> before = randomInputs(1000, 5);
+    QList<shards::Input> after = before;
+    for (int i = 0; i < 10; ++i) {
+        after[i * 90].bytes += 1'000'000;
+        after.removeAt(i * 90 + 1);
+        after.append({QStringLiteral("/archive/new/%1.pdf").arg(i), 100});
+    }
+    QMap<QString, int> converted; // path: how many parts converted it
+    for (int part = 1; part <= Parts; ++part) {
+        const QList<shards::Input> &seen = part <= Parts / 2 ? before : after;
+        for (const int index : shards::indexesIn(seen, Shard{part, Parts}))
+            ++converted[seen.at(index).path];
+        // The same part again with the later list: its files, less the deleted ones.
+        QSet<QString> again, first;
+        for (const int index : shards::indexesIn(after, Shard{part, Parts}))
+            again << after.at(index).path;
+        for (const int index : shards::indexesIn(before, Shard{part, Parts}))
+            first << before.at(index).path;
+        for (const shards::Input &input : after)
+            if (first.contains(input.path))
+                QVERIFY2(again.contains(input.path), qPrintable(input.path));
+    }
+    for (const shards::Input &input : after)
+        if (!input.path.startsWith(QStringLiteral("/archive/new/")))
+            QVERIFY2(converted.value(input.path) == 1, qPrintable(input.path));
 }
 
 QTEST_GUILESS_MAIN(TestShard)
