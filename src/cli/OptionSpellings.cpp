@@ -2,6 +2,7 @@
 #include "OptionSpellings.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <algorithm>
 #include <limits>
@@ -18,11 +19,11 @@ const QString EndOfOptions = QStringLiteral("--");
 const QStringList &pdftotextOnly()
 {
     static const QStringList spellings = {
-        QStringLiteral("-r"),       QStringLiteral("-x"),          QStringLiteral("-y"),
-        QStringLiteral("-W"),       QStringLiteral("-H"),          QStringLiteral("-fixed"),
-        QStringLiteral("-nodiag"),  QStringLiteral("-htmlmeta"),   QStringLiteral("-tsv"),
-        QStringLiteral("-listenc"), QStringLiteral("-bbox"),       QStringLiteral("-bbox-layout"),
-        QStringLiteral("-cropbox"), QStringLiteral("-colspacing"),
+        QStringLiteral("-r"),          QStringLiteral("-x"),           QStringLiteral("-y"),
+        QStringLiteral("-W"),          QStringLiteral("-H"),           QStringLiteral("-fixed"),
+        QStringLiteral("-nodiag"),     QStringLiteral("-htmlmeta"),    QStringLiteral("-tsv"),
+        QStringLiteral("-bbox"),       QStringLiteral("-bbox-layout"), QStringLiteral("-cropbox"),
+        QStringLiteral("-colspacing"),
     };
     return spellings;
 }
@@ -103,6 +104,10 @@ const QList<PdftotextSpelling> &pdftotextSpellings()
                         "line: --password-file keeps a password private.")},
         {QStringLiteral("-upw"), QStringLiteral("upw"), QStringLiteral("PASSWORD"),
          QStringLiteral("The user password, which opens the file; the same holds.")},
+        {QStringLiteral("-listenc"), QStringLiteral("listenc"), QString(),
+         QStringLiteral("Lists the encodings of --encoding, one a line.")},
+        {QStringLiteral("-help"), QStringLiteral("help"), QString(),
+         QStringLiteral("As --help; so does -?.")},
     };
     return spellings;
 }
@@ -119,6 +124,14 @@ QStringList visibleSpellings(const QList<QCommandLineOption> &options)
     for (const PdftotextSpelling &pdftotext : pdftotextSpellings())
         spellings << pdftotext.spelling;
     return spellings;
+}
+
+QString shown(const QString &text)
+{
+    QString out = nativepath::forTerminal(text);
+    out.replace(u'\n', QStringLiteral("\\x0A"));
+    out.replace(u'\t', QStringLiteral("\\x09"));
+    return out;
 }
 
 QString nearest(const QString &given, const QStringList &spellings)
@@ -191,10 +204,9 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
             result.problem =
                 QStringLiteral("%1 is an option of pdftotext that morwenda-batch does not have.")
                     .arg(argument.section(u'=', 0, 0));
-            if (argument == QStringLiteral("-listenc"))
-                result.problem += QStringLiteral(" The encodings are listed under --encoding in "
-                                                 "--help.");
             return result;
+        } else if (argument == QStringLiteral("-?")) {
+            result.arguments.last() = EndOfOptions + QStringLiteral("help"); // pdftotext's too
         } else if (argument.contains(u'.') && files::fileExists(argument)) {
             // "-notes.pdf" would be read as -n -o tes.pdf, or -l eading-dash.pdf.
             result.problem = QStringLiteral("'%1' would be read as options; a file of that name "

@@ -38,6 +38,10 @@ struct Respelled
 };
 Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> &options);
 
+// `text` for a terminal: each control character, the line feed and tab too, written as \xHH, so
+// that an argument can neither move the cursor nor forge a line.
+QString shown(const QString &text);
+
 // The spelling of `spellings` nearest to `given` (a typo, a missing or extra dash, GNU's dashes
 // on pdftotext's word or the other way round); "" when none is near enough to be meant.
 QString nearest(const QString &given, const QStringList &spellings);

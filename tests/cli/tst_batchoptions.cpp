@@ -96,12 +96,13 @@ QStringList manualSpellings()
 
 // What bash offers for the last word of `line` with morwenda-batch's completion; nullopt when
 // bash's completion functions are not installed.
-std::optional<QStringList> completed(const QString &line)
+std::optional<QStringList> completed(const QString &line, const QString &folder = QString())
 {
     const QString functions = QStringLiteral("/usr/share/bash-completion/bash_completion");
     if (!QFile::exists(functions))
         return std::nullopt;
     QProcess bash;
+    bash.setWorkingDirectory(folder);
     bash.start(QStringLiteral("bash"),
                {QStringLiteral("-c"), QStringLiteral(R"(source "$1"; source "$2"; line=$3
                     read -ra COMP_WORDS <<<"$line"
@@ -136,6 +137,9 @@ private slots:
     void manualAndCompletionNameEveryOption();
     void completionCompletesValues_data();
     void completionCompletesValues();
+    void completionGivesFileNamesAfterTheEnd();
+    void pdftotextsInformation_data();
+    void pdftotextsInformation();
 };
 
 void TestBatchOptions::read_data()
@@ -217,6 +221,12 @@ void TestBatchOptions::refused_data()
     QTest::newRow("fewer than 0 converters")
         << "-j -1 a.pdf"
         << "--jobs needs a whole number from 0 to 2147483647, not '-1'";
+    QTest::newRow("an option's control characters escaped")
+        << "--a\x1b[31m\x07\nb a.pdf"
+        << "Unknown option '--a\\x1B[31m\\x07\\x0Ab'.\nTry";
+    QTest::newRow("a value's control characters escaped")
+        << "-j \x1b\t a.pdf"
+        << "not '\\x1B\\x09'\nTry";
     QTest::newRow("standard input with nowhere to go")
         << "- b.pdf"
         << "a PDF on standard input ('-') needs --out DIR, -o - or a text file";
@@ -306,6 +316,11 @@ void TestBatchOptions::completionCompletesValues_data()
     for (const QString &language : installed)
         second << QStringLiteral("eng+") + language;
     QTest::newRow("a second language") << "morwenda-batch --ocr-languages eng+" << second;
+    // --opt=VALUE, the form --help shows
+    QTest::newRow("--ocr=") << "morwenda-batch --ocr=a" << QStringList{"auto", "always"};
+    QTest::newRow("--eol=") << "morwenda-batch --eol=" << QStringList{"unix", "dos", "mac"};
+    QTest::newRow("--encoding=") << "morwenda-batch --encoding=" << textoptions::encodingNames();
+    QTest::newRow("--ocr-languages=eng+") << "morwenda-batch --ocr-languages=eng+" << second;
 }
 
 void TestBatchOptions::completionCompletesValues()
@@ -317,6 +332,43 @@ void TestBatchOptions::completionCompletesValues()
         QSKIP("bash-completion is not installed");
     const QString difference = differences(*offered, values);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// After --, a word that begins with a dash is a file's name, not an option.
+void TestBatchOptions::completionGivesFileNamesAfterTheEnd()
+{
+    QTemporaryDir folder;
+    for (const char *name : {"-a.pdf", "b.pdf"})
+        QVERIFY(QFile(folder.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    const std::optional<QStringList> offered =
+        completed(QStringLiteral("morwenda-batch -q -- -"), folder.path());
+    if (!offered)
+        QSKIP("bash-completion is not installed");
+    QCOMPARE(*offered, QStringList{QStringLiteral("-a.pdf")});
+    QCOMPARE(completed(QStringLiteral("morwenda-batch -- b.pdf "), folder.path())->size(), 2);
+}
+
+// pdftotext's -help, -? and -listenc print and end the program with status 0, whatever follows.
+void TestBatchOptions::pdftotextsInformation_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("printed");
+    const QString help = parsed(QStringLiteral("--help")).text;
+    QTest::newRow("-help") << "-help" << help;
+    QTest::newRow("-?") << "-? a.pdf" << help;
+    QTest::newRow("-listenc") << "-listenc a.pdf"
+                              << "Available encodings are:\n" +
+                                     textoptions::encodingNames().join(u'\n') + u'\n';
+}
+
+void TestBatchOptions::pdftotextsInformation()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, printed);
+    const ParsedCommandLine read = parsed(arguments);
+    QCOMPARE(read.exitStatus, 0);
+    QVERIFY(!read.options);
+    QCOMPARE(read.text, printed);
 }
 
 QTEST_GUILESS_MAIN(TestBatchOptions)
