@@ -85,6 +85,31 @@ QString unknownOption(const QString &argument, const QStringList &spellings)
     return problem;
 }
 
+// The pdftotext spelling `argument` is exactly, or null.
+const PdftotextSpelling *pdftotextSpelling(const QString &argument)
+{
+    for (const PdftotextSpelling &known : pdftotextSpellings())
+        if (known.spelling == argument)
+            return &known;
+    return nullptr;
+}
+
+// GNU short options, grouped: each letter is one, and a letter that takes a value takes the rest
+// of the group, or the next argument. Whether the next argument is that value; nullopt when a
+// letter is no option.
+std::optional<bool> valueFollowsGroup(const QString &argument,
+                                      const QList<QCommandLineOption> &options)
+{
+    for (qsizetype letter = 1; letter < argument.size(); ++letter) {
+        const QCommandLineOption *option = optionNamed(options, argument.mid(letter, 1));
+        if (!option)
+            return std::nullopt;
+        if (takesValue(*option))
+            return letter == argument.size() - 1;
+    }
+    return false;
+}
+
 // The pdftotext spelling a longer single-dash word is a slip of ("-nopgbrke", "-layuot"); "" when
 // it is none, and the word is read as grouped short options.
 QString nearPdftotextSpelling(const QString &argument);
@@ -194,10 +219,7 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
                 return result;
             }
             valueFollows = takesValue(*option) && !argument.contains(u'=');
-        } else if (const auto pdftotext = std::find_if(
-                       pdftotextSpellings().cbegin(), pdftotextSpellings().cend(),
-                       [&](const PdftotextSpelling &known) { return known.spelling == argument; });
-                   pdftotext != pdftotextSpellings().cend()) {
+        } else if (const PdftotextSpelling *pdftotext = pdftotextSpelling(argument)) {
             result.arguments.last() = EndOfOptions + pdftotext->option;
             valueFollows = !pdftotext->valueName.isEmpty();
         } else if (pdftotextOnly().contains(argument.section(u'=', 0, 0))) {
@@ -219,19 +241,12 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
                 QStringLiteral("Unknown option '%1'. Did you mean %2?").arg(argument, meant);
             return result;
         } else {
-            // GNU short options, grouped: each letter is one, and a letter that takes a value
-            // takes the rest of the group, or the next argument.
-            for (qsizetype letter = 1; letter < argument.size(); ++letter) {
-                const QCommandLineOption *option = optionNamed(options, argument.mid(letter, 1));
-                if (!option) {
-                    result.problem = unknownOption(argument, spellings);
-                    return result;
-                }
-                if (takesValue(*option)) {
-                    valueFollows = letter == argument.size() - 1;
-                    break;
-                }
+            const std::optional<bool> groupTakesNext = valueFollowsGroup(argument, options);
+            if (!groupTakesNext) {
+                result.problem = unknownOption(argument, spellings);
+                return result;
             }
+            valueFollows = *groupTakesNext;
         }
         if (valueFollows && i + 1 < count)
             result.arguments << arguments.at(++i);
