@@ -76,4 +76,10 @@ grep -qF "$work/never.pdf is in no report" "$work/said" || fail "the lost file: 
 (($(wc -l <"$work/said") == 2)) || fail "more than two lines: $(cat -v "$work/said")"
 (($(grep -c ',converted,' "$work/all.csv") == 2)) || fail "a duplicate row: $(cat -v "$work/all.csv")"
 [[ $(tail -n 3 "$work/all.csv") == "$(tail -n 3 "$work/again.csv")" ]] || fail "the last run's row is not kept"
+# --expect0 over JSON Lines: a name that is not UTF-8 is found by its bytes, a lost one named.
+status=0
+"$merge" --expect0 <(printf '%s\0' "$first" "$work/lost.pdf") "$work/all.jsonl" \
+    "$work/one.jsonl" 2>"$work/said" || status=$?
+((status == 1)) && grep -qF "$work/lost.pdf is in no report" "$work/said" &&
+    (($(wc -l <"$work/said") == 1)) || fail "--expect0 (status $status): $(cat -v "$work/said")"
 echo "PASS: names kept in csv, json and jsonl; odd rows and a folder refused; duplicates, lost files and names told"
