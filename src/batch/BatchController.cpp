@@ -8,14 +8,14 @@
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSummary.h"
+#include "engine/SessionConverters.h"
+#include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/PathRules.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
-#include "platform/FileSystem.h"
 #include "platform/widgets/MessageBoxes.h"
-#include "platform/PathRules.h"
 #include "platform/widgets/PointerState.h"
-#include "engine/SessionConverters.h"
 
 #include <algorithm>
 #include <cmath>

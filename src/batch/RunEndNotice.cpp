@@ -13,8 +13,8 @@ namespace runendnotice {
 QString text(const QList<FileOutcome> &outcomes)
 {
     // The files with a usable text in place, as the final message counts them.
-    const auto converted = std::count_if(
-        outcomes.begin(), outcomes.end(), [](const FileOutcome &file) {
+    const auto converted =
+        std::count_if(outcomes.begin(), outcomes.end(), [](const FileOutcome &file) {
             return leftText(file.outcome) && file.outcome != Outcome::NoUsableText;
         });
     const QString first = runsummary::leftAnyText(outcomes)

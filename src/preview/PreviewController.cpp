@@ -4,11 +4,11 @@
 #include "engine/ConversionLimits.h"
 #include "engine/PasswordCheck.h"
 #include "engine/PreviewConversion.h"
-#include "platform/NativePath.h"
 #include "engine/SessionConverters.h"
+#include "platform/NativePath.h"
+#include "platform/PathRules.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/MessageBoxes.h"
-#include "platform/PathRules.h"
 #include "platform/widgets/PointerState.h"
 
 #include <QPointer>

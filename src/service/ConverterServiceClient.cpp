@@ -119,8 +119,8 @@ void ConverterServiceClient::readAnswers()
     try {
         std::size_t consumed = 0;
         std::string payload;
-        while (auto frame = takeFrame(std::string_view(m_answers.constData(), m_answers.size()),
-                                      consumed)) {
+        while (auto frame =
+                   takeFrame(std::string_view(m_answers.constData(), m_answers.size()), consumed)) {
             // Each frame leaves the buffer before it is handed on: a receiver may wait in a local
             // event loop (a password box), in which the next answers are read and handled.
             payload.assign(frame->payload);

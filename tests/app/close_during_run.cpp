@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real window converts a locked text PDF and a page of nested forms (its converter stays busy
-// for minutes) two at a time, and is closed while the third file's password box is open. Closing must
-// stop every converter before the process ends: the program prints how many of its children are
-// still alive at that moment ("children N"), and "after" only if it went on past the close.
+// for minutes) two at a time, and is closed while the third file's password box is open. Closing
+// must stop every converter before the process ends: the program prints how many of its children
+// are still alive at that moment ("children N"), and "after" only if it went on past the close.
 // With "kill" or "term" as third argument it prints its children's ids ("converters ID ...")
 // instead and waits to be killed, or to be closed by SIGTERM.
 #include "app/Shutdown.h"

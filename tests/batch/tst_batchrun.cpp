@@ -263,9 +263,9 @@ void TestBatchRun::doubtfulTextsAreNamedAtTheEnd_data()
 void TestBatchRun::doubtfulTextsAreNamedAtTheEnd()
 {
     QFETCH(int, outcome);
-    FileOutcome doubtful = fileOutcome(QStringLiteral("/in/faint scan.pdf"),
-                                       QStringLiteral("/out/faint scan.txt"), Outcome(outcome),
-                                       QString(), 4.0, 2);
+    FileOutcome doubtful =
+        fileOutcome(QStringLiteral("/in/faint scan.pdf"), QStringLiteral("/out/faint scan.txt"),
+                    Outcome(outcome), QString(), 4.0, 2);
     doubtful.ocrPages = 2;
     doubtful.ocrConfidence = outcome == int(Outcome::LowConfidence) ? 41.5 : 88.0;
     if (outcome == int(Outcome::OcrDoubtful))
@@ -429,8 +429,8 @@ void TestBatchRun::theRealPasswordBoxMasksWhatIsTyped()
         QTest::keyClick(field, cancel ? Qt::Key_Escape : Qt::Key_Return);
     });
     answer.start(50);
-    const PasswordAnswer got = services.passwordBox(
-        nullptr, QStringLiteral("Input Password"), QStringLiteral("Enter\rpassword"), caption);
+    const PasswordAnswer got = services.passwordBox(nullptr, QStringLiteral("Input Password"),
+                                                    QStringLiteral("Enter\rpassword"), caption);
     QVERIFY(masked);
     QCOMPARE(hasCheckBox, !caption.isEmpty());
     QCOMPARE(got.password, cancel ? QString() : QStringLiteral("s3cret"));

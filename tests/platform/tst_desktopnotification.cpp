@@ -71,8 +71,8 @@ void TestDesktopNotification::theServerIsToldTheTitleAndText()
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
     QVERIFY(desktopnotification::send(QStringLiteral("Morwenda"), QStringLiteral("Morwenda"),
                                       QStringLiteral("Done.\n2 of 3 files converted.")));
-    QTRY_COMPARE(server.told,
-                 QStringList{QStringLiteral("Morwenda|Morwenda|Done.\n2 of 3 files converted.|0|0|-1")});
+    QTRY_COMPARE(server.told, QStringList{QStringLiteral(
+                                  "Morwenda|Morwenda|Done.\n2 of 3 files converted.|0|0|-1")});
 }
 
 QTEST_GUILESS_MAIN(TestDesktopNotification)

@@ -317,9 +317,9 @@ void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
     // the busy window removes nothing, and the closing release is no second click.
     fx.services.expectPassword(QString::fromUtf16(MadePdfs::UserPassword), false,
                                [&](const FakeServices::Box &) {
-        send(QEvent::MouseButtonDblClick);
-        send(QEvent::MouseButtonRelease);
-    });
+                                   send(QEvent::MouseButtonDblClick);
+                                   send(QEvent::MouseButtonRelease);
+                               });
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
     QVERIFY(previewEnds(ui));

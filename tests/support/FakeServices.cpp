@@ -188,9 +188,9 @@ PasswordAnswer FakeServices::passwordBox(QWidget *, const QString &title, const 
                                          const QString &checkCaption)
 {
     Expectation e;
-    if (!take({Kind::Password, title, prompt, MessageButtons::Ok, MessageIcon::NoIcon,
-               checkCaption},
-              &e))
+    if (!take(
+            {Kind::Password, title, prompt, MessageButtons::Ok, MessageIcon::NoIcon, checkCaption},
+            &e))
         return {};
     return {e.text, e.forTheOthers};
 }

@@ -26,8 +26,8 @@ PasswordAnswer ask(QWidget *owner, const QString &title, const QString &prompt,
     field->setObjectName(QStringLiteral("passwordEdit"));
     // Dots on the screen, and no input method that keeps or suggests what is typed.
     field->setEchoMode(QLineEdit::Password);
-    field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
-                               Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+    field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText |
+                               Qt::ImhNoAutoUppercase);
     field->setAccessibleName(QCoreApplication::translate("PasswordBox", "Password"));
     field->setAccessibleDescription(prompt);
     label->setBuddy(field);
@@ -38,8 +38,7 @@ PasswordAnswer ask(QWidget *owner, const QString &title, const QString &prompt,
         same->setObjectName(QStringLiteral("sameForOthersBox"));
         layout->addWidget(same);
     }
-    auto *buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
