@@ -166,6 +166,13 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
 </context>
 <context>
+    <name>PasswordBox</name>
+    <message>
+        <source>Password</source>
+        <translation>Kennwort</translation>
+    </message>
+</context>
+<context>
     <name>PasswordPrompt</name>
     <message>
         <source>Enter password for file (%1): </source>
@@ -174,6 +181,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>Note: Leave this box blank if file is not password protected</source>
         <translation>Hinweis: Lassen Sie das Feld leer, wenn die Datei nicht kennwortgeschützt ist</translation>
+    </message>
+    <message>
+        <source>&amp;Use this password for the other protected files</source>
+        <translation>Dieses Kennwort für die anderen geschützten Dateien &amp;verwenden</translation>
     </message>
 </context>
 <context>
@@ -299,6 +310,13 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     </message>
 </context>
 <context>
+    <name>RunEndNotice</name>
+    <message>
+        <source>%1 of %2 files converted.</source>
+        <translation>%1 von %2 Dateien umgewandelt.</translation>
+    </message>
+</context>
+<context>
     <name>RunSummary</name>
     <message>
         <source>Done.</source>
@@ -376,6 +394,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>Open output &amp;folder</source>
         <translation>&amp;Zielordner öffnen</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
     </message>
 </context>
 <context>
@@ -483,6 +505,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
     <message>
         <source>Output folder</source>
         <translation>Zielordner</translation>
+    </message>
+    <message>
+        <source>Output folder path</source>
+        <translation>Pfad des Zielordners</translation>
     </message>
     <message>
         <source>The folder for the text files.</source>

@@ -56,6 +56,13 @@ public:
         ++shown;
         return false;
     }
+    PasswordAnswer passwordBox(QWidget *, const QString &, const QString &,
+                               const QString &) override
+    {
+        ++shown;
+        return {};
+    }
+    void notify(QWidget *, const QString &, const QString &) override {}
 };
 
 QStringList paths(int count)

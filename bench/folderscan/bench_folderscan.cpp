@@ -132,6 +132,13 @@ public:
         ++otherBoxes;
         return false;
     }
+    PasswordAnswer passwordBox(QWidget *, const QString &, const QString &,
+                               const QString &) override
+    {
+        ++otherBoxes;
+        return {};
+    }
+    void notify(QWidget *, const QString &, const QString &) override {}
 
 private:
     QString m_folder;

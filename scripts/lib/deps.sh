@@ -4,7 +4,8 @@
 #
 # Why each one is here:
 #   g++ cmake ninja-build           the compiler and the build
-#   qt6-base-dev qt6-base-dev-tools Qt Core, Gui, Widgets and Test, moc and rcc; libqt6gui6 comes
+#   qt6-base-dev qt6-base-dev-tools Qt Core, D-Bus (the desktop notification at a run's end), Gui,
+#                                   Widgets and Test, moc and rcc; libqt6gui6 comes
 #                                   with it and carries the xcb and offscreen platform plugins and
 #                                   the .ico/.cur image plugin
 #   libgl-dev                       Qt6Gui's CMake package will not load without the OpenGL headers
@@ -41,7 +42,8 @@
 #   xdg-utils libglib2.0-bin        xdg-mime and gio: scripts/check-package asks both which
 #                                   application opens PDFs once the package is installed
 #   dbus-daemon                     dbus-run-session: scripts/check-package runs the installed
-#                                   window with a session bus, as a desktop does
+#                                   window with a session bus, as a desktop does, and the
+#                                   notification test sends on a private one
 #   dbus-x11                        dbus-launch, which libdbus starts where there is no session
 #                                   bus: here, the package check would see it outlive the window
 #   qt6-l10n-tools                  lupdate and lrelease for Qt 6: the German translation is compiled

@@ -139,7 +139,7 @@ const QList<ControlLayout> &controls()
          {},
          {},
          Wide,
-         QT_TRANSLATE_NOOP("WindowLayout", "Output folder"),
+         QT_TRANSLATE_NOOP("WindowLayout", "Output folder path"),
          QT_TRANSLATE_NOOP("WindowLayout",
                            "The folder the text files are saved in; type it or choose it with the "
                            "button beside.")},

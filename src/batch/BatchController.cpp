@@ -2,18 +2,20 @@
 #include "BatchController.h"
 
 #include "FinalList.h"
+#include "RunEndNotice.h"
+#include "RunPasswords.h"
 
 #include "engine/ConversionLimits.h"
 #include "engine/ConversionRun.h"
 #include "engine/RunSummary.h"
+#include "engine/SessionConverters.h"
+#include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/PathRules.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
-#include "platform/FileSystem.h"
 #include "platform/widgets/MessageBoxes.h"
-#include "platform/PathRules.h"
 #include "platform/widgets/PointerState.h"
-#include "engine/SessionConverters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,8 +71,13 @@ void BatchController::startConversion()
         return;
 
     m_busy = true;
-    m_run = std::make_unique<ConversionRun>(m_converters.chosen(m_settings));
-    m_run->setPasswordProvider([this](const QString &pdf) { return askPassword(pdf); });
+    ConverterKind &converter = m_converters.chosen(m_settings);
+    const ConversionLimits limits = ConversionLimits::fromSettings(m_settings);
+    m_run = std::make_unique<ConversionRun>(converter);
+    m_passwords = std::make_unique<RunPasswords>(
+        converter, limits, [this](const QString &pdf) { return askPassword(pdf); });
+    m_run->setPasswordProvider(
+        [this](const QString &pdf) { return m_passwords->passwordFor(pdf); });
     connect(m_run.get(), &ConversionRun::progressed, this, [this](int done, int total) {
         m_filesDone = done;
         m_progress.setValue(roundedPercent(m_run->filesDone(), total));
@@ -94,7 +101,7 @@ void BatchController::startConversion()
     m_runClock.start();
     emit runningChanged(true);
     // The rows as they are now: dragging, removing or adding rows later changes nothing.
-    m_run->start(m_rows.texts(), choice, ConversionLimits::fromSettings(m_settings));
+    m_run->start(m_rows.texts(), choice, limits);
 }
 
 QString BatchController::progressCaption(int started, int total, const QString &fileName,
@@ -153,12 +160,12 @@ bool BatchController::refuseToStart(Procedure &proc, const OutputChoice &choice)
     return false;
 }
 
-QString BatchController::askPassword(const QString &pdf)
+PasswordAnswer BatchController::askPassword(const QString &pdf)
 {
-    QString password;
+    PasswordAnswer answer;
     // The box waits in its own event loop; the converters already started keep going.
-    m_proc->run(136, [&] { password = m_boxes.askPassword(pdf); });
-    return password;
+    m_proc->run(136, [&] { answer = m_boxes.askPassword(pdf, true); });
+    return answer;
 }
 
 void BatchController::askToStop()
@@ -174,8 +181,10 @@ void BatchController::askToStop()
     m_askingToStop = false;
     if (m_finishWaiting)
         finishRun(); // every file ended while the question was open
-    else if (answer == MessageAnswer::Yes && m_run)
-        m_run->stop(); // its finished() follows from the event loop
+    else if (answer == MessageAnswer::Yes && m_run) {
+        m_passwords->abandon(); // no password box after the stop
+        m_run->stop();          // its finished() follows from the event loop
+    }
 }
 
 void BatchController::onRunFinished()
@@ -193,13 +202,15 @@ void BatchController::finishRun()
     m_finishWaiting = false;
     if (!m_run)
         return;
-    const QString text = m_run->finalMessage(runsummary::Words::UserLanguage);
+    const QString text = finallist::message(m_run->outcomes());
     const bool leftText = runsummary::leftAnyText(m_run->outcomes());
     const QList<FileOutcome> outcomes = m_run->outcomes();
     m_run.reset(); // its converters are gone and its staging folders removed
+    m_passwords->abandon();
     m_pointer.set(PointerState::Default);
     m_progress.setValue(0);
     m_progress.setText(idleCaption());
+    runendnotice::tellIfAway(m_boxes, outcomes);
     const QPointer<BatchController> alive(this);
     if (leftText)
         m_proc->run(160, [&] { showFinalMessage(text, outcomes); });
@@ -267,6 +278,8 @@ QString BatchController::outputFolderOf(const QList<FileOutcome> &outcomes) cons
 void BatchController::abandon()
 {
     m_closed = true;
+    if (m_passwords)
+        m_passwords->abandon();
     if (m_run) {
         m_run->disconnect(this);
         m_run.reset();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/OutputChoice.h"
+#include "platform/Services.h"
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class MessageBoxes;
 class PointerState;
 class Procedure;
 class RowListModel;
+class RunPasswords;
 class SettingsStore;
 
 // "Start Converting To Text": converts the listed files as they are when the run starts, several
@@ -64,7 +66,7 @@ private:
     // The reasons not to start: an empty list, a missing output folder, no choice at all. Shows
     // the matching message and returns true when the run must not start.
     bool refuseToStart(Procedure &proc, const OutputChoice &choice);
-    QString askPassword(const QString &pdf);
+    PasswordAnswer askPassword(const QString &pdf);
     void askToStop();
     void onRunFinished();
     void finishRun();
@@ -87,6 +89,8 @@ private:
     // Lives from one click to the next: the password boxes of a run report through it.
     std::unique_ptr<Procedure> m_proc;
     std::unique_ptr<ConversionRun> m_run;
+    // The run's passwords; kept until the next run, as a box of it may still be on the stack.
+    std::unique_ptr<RunPasswords> m_passwords;
     bool m_busy = false;
     bool m_askingToStop = false;
     bool m_finishWaiting = false; // the run ended while the stop question was open

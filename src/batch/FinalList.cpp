@@ -2,10 +2,16 @@
 #include "FinalList.h"
 
 #include "engine/ReportRow.h"
+#include "engine/RunSummary.h"
 
 #include <QSaveFile>
 
 namespace finallist {
+
+QString message(const QList<FileOutcome> &outcomes)
+{
+    return runsummary::finalMessage(outcomes, runsummary::Words::UserLanguage);
+}
 
 QByteArray toCsv(const QList<FileOutcome> &outcomes)
 {

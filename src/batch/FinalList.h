@@ -11,6 +11,10 @@
 // RFC 4180 row per file in row order.
 namespace finallist {
 
+// The final box's text: the run's summary (runsummary::finalMessage) in the user's language, with
+// every file that gave no usable text, was read doubtfully or with low confidence, in its section.
+QString message(const QList<FileOutcome> &outcomes);
+
 QByteArray toCsv(const QList<FileOutcome> &outcomes);
 
 // Writes the list whole or not at all. Returns "" or the system's reason for the failure.

@@ -14,4 +14,10 @@ QString text(const QString &pdf)
                "PasswordPrompt", "Note: Leave this box blank if file is not password protected");
 }
 
+QString sameForOthers()
+{
+    return QCoreApplication::translate("PasswordPrompt",
+                                       "&Use this password for the other protected files");
+}
+
 } // namespace passwordprompt

@@ -11,4 +11,8 @@ inline constexpr char16_t Title[] = u"Input Password";
 // "Enter password for file (<pdf>): ", CR LF, and the note that a blank answer means no password.
 QString text(const QString &pdf);
 
+// The caption of the box's check box that gives the same password to the run's other protected
+// files.
+QString sameForOthers();
+
 } // namespace passwordprompt

@@ -30,6 +30,13 @@ enum class MessageAnswer
     OpenFolder
 };
 
+// What a password box was closed with.
+struct PasswordAnswer
+{
+    QString password;          // "" on Cancel
+    bool forTheOthers = false; // the box's check box was ticked when OK closed it
+};
+
 // Everything the program shows modally or hands to the desktop goes through here, so that tests
 // can answer it. Texts are the program's own: lines are separated by CR (and CR LF), which the
 // real implementation turns into line breaks for display only.
@@ -49,6 +56,12 @@ public:
     virtual QString inputBox(QWidget *owner, const QString &title, const QString &prompt,
                              const QString &preset) = 0;
 
+    // The input box's password mode: the prompt, a field that shows what is typed as dots, and,
+    // when `checkCaption` is not "", an unticked check box with that caption under the field.
+    // Cancel gives "" and the check box as unticked.
+    virtual PasswordAnswer passwordBox(QWidget *owner, const QString &title, const QString &prompt,
+                                       const QString &checkCaption) = 0;
+
     // Shows a modal chooser of file-system folders with the start folder preselected. Returns the
     // chosen folder without a trailing separator (a root keeps its own), or "" when cancelled.
     virtual QString browseForFolder(QWidget *owner, const QString &title,
@@ -66,4 +79,9 @@ public:
 
     // Opens the folder in the desktop's file manager; false when that could not be started.
     virtual bool openFolder(const QString &path) = 0;
+
+    // Tells the user that something has ended while they looked elsewhere: a desktop
+    // notification, and the owner's window marked as wanting attention. Returns at once; quietly
+    // does only what the desktop allows (no notification without a session bus).
+    virtual void notify(QWidget *owner, const QString &title, const QString &text) = 0;
 };

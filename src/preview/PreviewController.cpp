@@ -2,12 +2,13 @@
 #include "PreviewController.h"
 
 #include "engine/ConversionLimits.h"
+#include "engine/PasswordCheck.h"
 #include "engine/PreviewConversion.h"
-#include "platform/NativePath.h"
 #include "engine/SessionConverters.h"
+#include "platform/NativePath.h"
+#include "platform/PathRules.h"
 #include "platform/RowListModel.h"
 #include "platform/widgets/MessageBoxes.h"
-#include "platform/PathRules.h"
 #include "platform/widgets/PointerState.h"
 
 #include <QPointer>
@@ -58,7 +59,16 @@ QString PreviewController::failedRow(const QString &name, const QString &reason)
 
 bool PreviewController::isRunning() const
 {
-    return m_conversion && m_conversion->isRunning();
+    return m_check || (m_conversion && m_conversion->isRunning());
+}
+
+void PreviewController::dropCheck()
+{
+    if (!m_check)
+        return;
+    m_check->disconnect(this);
+    // It may be inside its own signal (a click during the password box): it goes later.
+    m_check.release()->deleteLater();
 }
 
 void PreviewController::previewFile(const QString &pdf, bool askPassword)
@@ -67,18 +77,40 @@ void PreviewController::previewFile(const QString &pdf, bool askPassword)
         return;
     // The newer click wins: a preview still converting is dropped without showing anything.
     m_conversion.reset();
+    dropCheck();
+    ++m_request;
     m_proc = std::make_unique<Procedure>(m_boxes.reporter(), tags::Preview);
     m_pointer.set(PointerState::Busy);
     m_previewRows.clear();
-
-    QString password;
-    if (askPassword) {
-        const QPointer<PreviewController> alive(this);
-        m_proc->run(114, [&] { password = m_boxes.askPassword(pdf); });
-        if (!alive || m_closed)
-            return;
+    if (!askPassword) {
+        convert(pdf, false, QString());
+        return;
     }
-    const int statement = !askPassword ? 122 : password.isEmpty() ? 120 : 118;
+    // Only a file that does not open without a password gets the box.
+    m_check = std::make_unique<PasswordCheck>(m_converters.chosen(m_settings),
+                                              ConversionLimits::fromSettings(m_settings));
+    connect(m_check.get(), &PasswordCheck::finished, this,
+            [this, pdf](bool needed) { askAndConvert(pdf, needed); });
+    m_check->start(pdf);
+}
+
+void PreviewController::askAndConvert(const QString &pdf, bool needed)
+{
+    dropCheck();
+    QString password;
+    if (needed) {
+        const QPointer<PreviewController> alive(this);
+        const int request = m_request;
+        m_proc->run(114, [&] { password = m_boxes.askPassword(pdf).password; });
+        if (!alive || m_closed || request != m_request)
+            return; // closed, or a newer click previews another file
+    }
+    convert(pdf, true, password);
+}
+
+void PreviewController::convert(const QString &pdf, bool askedPassword, const QString &password)
+{
+    const int statement = !askedPassword ? 122 : password.isEmpty() ? 120 : 118;
     // The converter writes into a private folder, never beside the PDF, so a text file of the
     // same name there is left alone.
     m_conversion = std::make_unique<PreviewConversion>(m_converters.chosen(m_settings));
@@ -120,5 +152,6 @@ void PreviewController::showResult()
 void PreviewController::abandon()
 {
     m_closed = true;
+    dropCheck();
     m_conversion.reset(); // kills its converter; its scratch folder goes with it
 }

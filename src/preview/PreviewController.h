@@ -7,6 +7,7 @@
 
 class SessionConverters;
 class MessageBoxes;
+class PasswordCheck;
 class PointerState;
 class PreviewConversion;
 class Procedure;
@@ -40,8 +41,9 @@ public:
     bool isRunning() const;
 
 public slots:
-    // Previews `pdf` (the selected row; "" when none is selected), asking for its password first
-    // when `askPassword` is set. Returns at once; finished() follows.
+    // Previews `pdf` (the selected row; "" when none is selected). With `askPassword` set, a file
+    // that does not open without a password asks for one first. Returns at once; finished()
+    // follows.
     void previewFile(const QString &pdf, bool askPassword);
 
     // The window is closing: the preview's converter is killed now.
@@ -52,6 +54,9 @@ signals:
     void finished();
 
 private:
+    void dropCheck();
+    void askAndConvert(const QString &pdf, bool needed);
+    void convert(const QString &pdf, bool askedPassword, const QString &password);
     void showResult();
 
     RowListModel &m_previewRows;
@@ -60,6 +65,8 @@ private:
     SessionConverters &m_converters;
     const SettingsStore &m_settings;
     std::unique_ptr<Procedure> m_proc;
+    std::unique_ptr<PasswordCheck> m_check;
     std::unique_ptr<PreviewConversion> m_conversion;
+    int m_request = 0; // counts the previews asked for; a newer one drops the older
     bool m_closed = false;
 };

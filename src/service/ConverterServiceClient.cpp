@@ -116,13 +116,16 @@ void ConverterServiceClient::readAnswers()
     using namespace serviceprotocol;
     m_answers.append(m_process->process().readAllStandardOutput());
     const QPointer<ConverterServiceClient> alive(this);
-    qsizetype offset = 0;
     try {
         std::size_t consumed = 0;
-        while (auto frame = takeFrame(
-                   std::string_view(m_answers.constData() + offset, m_answers.size() - offset),
-                   consumed)) {
-            offset += static_cast<qsizetype>(consumed);
+        std::string payload;
+        while (auto frame =
+                   takeFrame(std::string_view(m_answers.constData(), m_answers.size()), consumed)) {
+            // Each frame leaves the buffer before it is handed on: a receiver may wait in a local
+            // event loop (a password box), in which the next answers are read and handled.
+            payload.assign(frame->payload);
+            frame->payload = payload;
+            m_answers.remove(0, static_cast<qsizetype>(consumed));
             if (frame->kind == FrameKind::Ready) {
                 m_ready = true;
                 m_served = true;
@@ -152,7 +155,6 @@ void ConverterServiceClient::readAnswers()
         m_process->kill();
         return;
     }
-    m_answers.remove(0, offset);
 }
 
 void ConverterServiceClient::serviceEnded(const QString &reason)

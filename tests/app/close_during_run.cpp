@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real window converts a text PDF and a page of nested forms (its converter stays busy for
-// minutes) two at a time, and is closed while the third file's password box is open. Closing must
-// stop every converter before the process ends: the program prints how many of its children are
-// still alive at that moment ("children N"), and "after" only if it went on past the close.
+// The real window converts a locked text PDF and a page of nested forms (its converter stays busy
+// for minutes) two at a time, and is closed while the third file's password box is open. Closing
+// must stop every converter before the process ends: the program prints how many of its children
+// are still alive at that moment ("children N"), and "after" only if it went on past the close.
 // With "kill" or "term" as third argument it prints its children's ids ("converters ID ...")
 // instead and waits to be killed, or to be closed by SIGTERM.
 #include "app/Shutdown.h"
@@ -62,7 +62,11 @@ int main(int argc, char *argv[])
     QDir().mkpath(place + QStringLiteral("/out"));
     const QString text = place + QStringLiteral("/a.pdf");
     const QString forms = place + QStringLiteral("/forms.pdf");
-    fixtures::writeTextPdf(text, {QStringLiteral("Text of the first file")});
+    // Locked by a password, so that the run asks for it; the forms open without one.
+    const QString plain = place + QStringLiteral("/plain.pdf");
+    fixtures::writeTextPdf(plain, {QStringLiteral("Text of the first file")});
+    fixtures::encryptPdf(plain, text, QStringLiteral("pw"), QStringLiteral("pw"));
+    QFile::remove(plain);
     fixtures::writeFormBomb(forms, 6);
     FakeServices services;
     SettingsStore settings;
@@ -83,9 +87,8 @@ int main(int argc, char *argv[])
     ui.outputFolderEdit->setText(place + QStringLiteral("/out"));
     ui.askPasswordBox->setChecked(true);
     ui.fileRows->appendAll({text, forms, text});
-    services.expectInput(QString());
-    services.expectInput(QString());
-    services.expectInput(QString(), [&](const FakeServices::Box &) {
+    services.expectPassword(QStringLiteral("pw"));
+    services.expectPassword(QString(), false, [&](const FakeServices::Box &) {
         // The first text is in place while the forms keep their converter busy.
         if (!QTest::qWaitFor([&] { return QFile::exists(place + QStringLiteral("/out/a.txt")); },
                              20000))

@@ -353,6 +353,7 @@ void TestWindowShell::accessibleTextsOfEveryControl()
     WindowFixture fx;
     MainWindow &window = fx.open();
     QStringList nameless;
+    QStringList names;
     int controls = 0;
     // The accessibility tree of the window, as a screen reader walks it: every widget that shows
     // or takes something has a name and a description.
@@ -363,6 +364,10 @@ void TestWindowShell::accessibleTextsOfEveryControl()
             !widget->objectName().startsWith(QLatin1String("qt_")) &&
             (widget->focusPolicy() != Qt::NoFocus || !widget->objectName().isEmpty())) {
             ++controls;
+            // Each control has a name of its own, not one it shares with its frame.
+            if (names.contains(node->text(QAccessible::Name)))
+                nameless.append(widget->objectName() + QStringLiteral(" (name shared)"));
+            names.append(node->text(QAccessible::Name));
             if (node->text(QAccessible::Name).trimmed().isEmpty())
                 nameless.append(widget->objectName() + QStringLiteral(" (name)"));
             if (node->text(QAccessible::Description).trimmed().isEmpty())

@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -37,6 +38,19 @@ QString failureLine(const QString &pdf, const QString &reason)
 
 const QString Header = QStringLiteral("\r\nThe following files could not be read:");
 
+FileOutcome fileOutcome(const QString &pdf, const QString &output, Outcome outcome,
+                        const QString &reason, double seconds, int pages)
+{
+    FileOutcome file;
+    file.pdf = pdf;
+    file.output = output;
+    file.outcome = outcome;
+    file.reason = reason;
+    file.seconds = seconds;
+    file.pages = pages;
+    return file;
+}
+
 } // namespace
 
 class TestBatchRun : public QObject
@@ -47,6 +61,8 @@ private slots:
     void initTestCase();
     void mixedBatchGivesTheExactFinalMessage();
     void passwordsTypedEmptyAndCancelled();
+    void onePasswordForTheOtherProtectedFiles_data() { textChoicesFromTheSettings_data(); }
+    void onePasswordForTheOtherProtectedFiles();
     void passwordWithQuotesAndBlanksConverts();
     void outputFolderWithAndWithoutTrailingSeparator();
     void outputBesideEachPdf();
@@ -62,8 +78,15 @@ private slots:
     void savedListIsTheReportOfTheCommandLine();
     void progressCaption_data();
     void progressCaption();
+    void progressBarGivesItsCaptionToScreenReaders();
     void escapeClosesTheRealBoxes_data();
     void escapeClosesTheRealBoxes();
+    void theRealPasswordBoxMasksWhatIsTyped_data();
+    void theRealPasswordBoxMasksWhatIsTyped();
+    void aRunEndingInTheBackgroundIsNotified_data();
+    void aRunEndingInTheBackgroundIsNotified();
+    void doubtfulTextsAreNamedAtTheEnd_data();
+    void doubtfulTextsAreNamedAtTheEnd();
     void longFinalMessageFitsTheScreen_data();
     void longFinalMessageFitsTheScreen();
     void textChoicesFromTheSettings_data();
@@ -200,19 +223,80 @@ void TestBatchRun::keyboardOnlyFromAddingFilesToTheFinalBox()
     QCOMPARE(readAll(out + QStringLiteral("text.txt")), fixtures::convertDirectly(p.text));
 }
 
+void TestBatchRun::aRunEndingInTheBackgroundIsNotified_data()
+{
+    QTest::addColumn<bool>("active");
+    QTest::newRow("window active") << true;
+    QTest::newRow("window in the background") << false;
+}
+
+void TestBatchRun::aRunEndingInTheBackgroundIsNotified()
+{
+    QFETCH(bool, active);
+    WindowFixture fx;
+    openSavingToOut(fx);
+    QWidget elsewhere; // another program's window, as far as this one can tell
+    QWidget &front = active ? static_cast<QWidget &>(fx.window()) : elsewhere;
+    front.show();
+    front.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&front));
+    fx.ui().fileRows->appendAll({m_pdfs->text, m_pdfs->damaged});
+    fx.services.expectMessage();
+    clickStart(fx.ui());
+    if (active) {
+        QVERIFY(fx.services.notifications().isEmpty());
+        return;
+    }
+    QCOMPARE(fx.services.notifications().size(), 1);
+    QCOMPARE(fx.services.notifications().first().title, QStringLiteral("Morwenda"));
+    QCOMPARE(fx.services.notifications().first().text,
+             QStringLiteral("Done.\r\n1 of 2 files converted."));
+}
+
+void TestBatchRun::doubtfulTextsAreNamedAtTheEnd_data()
+{
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("ocr-doubtful") << int(Outcome::OcrDoubtful);
+    QTest::newRow("ocr-low-confidence") << int(Outcome::LowConfidence);
+}
+
+void TestBatchRun::doubtfulTextsAreNamedAtTheEnd()
+{
+    QFETCH(int, outcome);
+    FileOutcome doubtful =
+        fileOutcome(QStringLiteral("/in/faint scan.pdf"), QStringLiteral("/out/faint scan.txt"),
+                    Outcome(outcome), QString(), 4.0, 2);
+    doubtful.ocrPages = 2;
+    doubtful.ocrConfidence = outcome == int(Outcome::LowConfidence) ? 41.5 : 88.0;
+    if (outcome == int(Outcome::OcrDoubtful))
+        doubtful.ocr.doubtful = {2};
+    const QList<FileOutcome> outcomes = {
+        fileOutcome(QStringLiteral("/in/plain.pdf"), QStringLiteral("/out/plain.txt"),
+                    Outcome::Converted, QString(), 0.5, 1),
+        doubtful,
+    };
+    // The final box names the file in a section of its own, and the saved list keeps its row.
+    const QString message = finallist::message(outcomes);
+    QVERIFY2(message.startsWith(QStringLiteral("Done.\r\n")), qPrintable(message));
+    QVERIFY2(message.contains(runsummary::LowConfidenceHeader +
+                              QStringLiteral("\r\n/in/faint scan.pdf")),
+             qPrintable(message));
+    const QByteArray csv = finallist::toCsv(outcomes);
+    QCOMPARE(csv.count('\n'), 3);
+    QVERIFY2(csv.contains("/in/faint scan.pdf") &&
+                 csv.contains(outcomeName(Outcome(outcome)).toUtf8()),
+             csv.constData());
+}
+
 void TestBatchRun::savedListIsTheReportOfTheCommandLine()
 {
     const QList<FileOutcome> outcomes = {
-        {QStringLiteral("/a/plain.pdf"),
-         QStringLiteral("/out/plain.txt"),
-         Outcome::Converted,
-         {},
-         0.25,
-         3},
-        {QStringLiteral("/a/quote \"and\", comma.pdf"), QStringLiteral("/out/q.txt"),
-         Outcome::Damaged, reasons::Damaged, 1.5, -1},
-        {QStringLiteral("/a/line\nbreak.pdf"), QString(), Outcome::Stopped, reasons::Stopped, 0,
-         -1},
+        fileOutcome(QStringLiteral("/a/plain.pdf"), QStringLiteral("/out/plain.txt"),
+                    Outcome::Converted, {}, 0.25, 3),
+        fileOutcome(QStringLiteral("/a/quote \"and\", comma.pdf"), QStringLiteral("/out/q.txt"),
+                    Outcome::Damaged, reasons::Damaged, 1.5, -1),
+        fileOutcome(QStringLiteral("/a/line\nbreak.pdf"), QString(), Outcome::Stopped,
+                    reasons::Stopped, 0, -1),
     };
     QList<ReportRow> rows;
     for (const FileOutcome &file : outcomes) {
@@ -252,6 +336,18 @@ void TestBatchRun::progressCaption()
              caption);
 }
 
+void TestBatchRun::progressBarGivesItsCaptionToScreenReaders()
+{
+    CaptionProgressBar bar;
+    bar.show();
+    const QString caption = BatchController::progressCaption(18, 55, QStringLiteral("a.pdf"), 1);
+    bar.setText(caption);
+    bar.setValue(33);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(&bar);
+    QTRY_COMPARE(read->text(QAccessible::Description), caption);
+    QCOMPARE(caption, QStringLiteral("18 of 55: a.pdf (about 1 s left)"));
+}
+
 void TestBatchRun::escapeClosesTheRealBoxes_data()
 {
     QTest::addColumn<int>("buttons");
@@ -276,10 +372,16 @@ void TestBatchRun::escapeClosesTheRealBoxes()
     for (int i = 0; i < lines; ++i)
         text << QStringLiteral("line %1").arg(i);
     int escapes = 0;
+    QString textName; // the accessible name of the widget that shows the message
     QTimer press;
     QObject::connect(&press, &QTimer::timeout, [&] {
         if (QWidget *box = QApplication::activeModalWidget()) {
             ++escapes;
+            QWidget *shown = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            if (!shown)
+                shown = box->findChild<QPlainTextEdit *>();
+            if (shown)
+                textName = QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name);
             QTest::keyClick(box, Qt::Key_Escape);
         }
     });
@@ -289,6 +391,50 @@ void TestBatchRun::escapeClosesTheRealBoxes()
                             MessageButtons(buttons), MessageIcon::NoIcon);
     QCOMPARE(int(answered), answer);
     QCOMPARE(escapes, 1);
+    QCOMPARE(textName, lines == 1 ? QStringLiteral("line 0") : QStringLiteral("Message"));
+}
+
+void TestBatchRun::theRealPasswordBoxMasksWhatIsTyped_data()
+{
+    QTest::addColumn<QString>("caption"); // the check box's; "" for none
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("OK, ticked") << QStringLiteral("&Use it") << true << false;
+    QTest::newRow("OK, not ticked") << QStringLiteral("&Use it") << false << false;
+    QTest::newRow("no check box") << QString() << false << false;
+    QTest::newRow("Escape") << QStringLiteral("&Use it") << true << true;
+}
+
+void TestBatchRun::theRealPasswordBoxMasksWhatIsTyped()
+{
+    QFETCH(QString, caption);
+    QFETCH(bool, tick);
+    QFETCH(bool, cancel);
+    WidgetServices services;
+    bool masked = false;
+    bool hasCheckBox = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        answer.stop();
+        auto *field = box->findChild<QLineEdit *>();
+        masked = field && field->echoMode() == QLineEdit::Password && field->hasFocus();
+        QTest::keyClicks(field, QStringLiteral("s3cret"));
+        auto *same = box->findChild<QCheckBox *>();
+        hasCheckBox = same != nullptr;
+        if (same && tick)
+            same->setChecked(true);
+        QTest::keyClick(field, cancel ? Qt::Key_Escape : Qt::Key_Return);
+    });
+    answer.start(50);
+    const PasswordAnswer got = services.passwordBox(nullptr, QStringLiteral("Input Password"),
+                                                    QStringLiteral("Enter\rpassword"), caption);
+    QVERIFY(masked);
+    QCOMPARE(hasCheckBox, !caption.isEmpty());
+    QCOMPARE(got.password, cancel ? QString() : QStringLiteral("s3cret"));
+    QCOMPARE(got.forTheOthers, tick && !cancel);
 }
 
 void TestBatchRun::passwordsTypedEmptyAndCancelled()
@@ -300,32 +446,64 @@ void TestBatchRun::passwordsTypedEmptyAndCancelled()
                       QPoint(5, ui.askPasswordBox->height() / 2));
     QVERIFY(ui.askPasswordBox->isChecked());
     const MadePdfs &p = *m_pdfs;
-    // The open password (which the converter refuses as an owner password), the owner password
-    // of a file that forbids copying, a wrong password, an empty answer and a plain file.
+    // The open password (which the converter refuses as an owner password), a wrong password and
+    // an empty answer; a file that only forbids copying and a plain file open without one and
+    // get no box (the fake fails on a box it did not expect).
     ui.fileRows->appendAll({p.user, p.owner, p.user, p.user, p.text});
-    fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
-    fx.services.expectInput(QString::fromUtf16(MadePdfs::OwnerPassword));
-    fx.services.expectInput(QStringLiteral("wrong"));
-    fx.services.expectInput(QString()); // empty answer, as Cancel gives
-    fx.services.expectInput(QString());
+    fx.services.expectPassword(QString::fromUtf16(MadePdfs::UserPassword));
+    fx.services.expectPassword(QStringLiteral("wrong"));
+    fx.services.expectPassword(QString()); // empty answer, as Cancel gives
     fx.services.expectMessage();
     clickStart(ui);
 
     const QList<FakeServices::Box> boxes = fx.services.boxes();
-    QCOMPARE(boxes.size(), 6);
+    QCOMPARE(boxes.size(), 4);
     QCOMPARE(boxes[0].title, QStringLiteral("Input Password"));
     QCOMPARE(boxes[0].text,
              QStringLiteral("Enter password for file (") + p.user +
                  QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
                                 "protected"));
-    QCOMPARE(boxes[0].preset, QString());
+    QCOMPARE(boxes[0].preset, QStringLiteral("&Use this password for the other protected files"));
     QCOMPARE(boxes.last().text, QStringLiteral("Done.") + Header +
                                     failureLine(p.user, reasons::WrongPassword) +
                                     failureLine(p.user, reasons::Protected));
-    // The first two runs wrote the text; the wrong password and the empty one left it alone.
+    // The first two files left their texts; the wrong password and the empty one left it alone.
     const QByteArray plain = fixtures::convertDirectly(p.text);
     QCOMPARE(readAll(out + QStringLiteral("user.txt")), plain);
     QCOMPARE(readAll(out + QStringLiteral("owner.txt")), plain);
+}
+
+void TestBatchRun::onePasswordForTheOtherProtectedFiles()
+{
+    const QString other = m_pdfDir->filePath(QStringLiteral("in/other lock.pdf"));
+    if (!QFile::exists(other))
+        fixtures::encryptPdf(m_pdfs->text, other, QStringLiteral("another"),
+                             QStringLiteral("another"));
+    const QString again = m_pdfDir->filePath(QStringLiteral("in/same lock.pdf"));
+    if (!QFile::exists(again))
+        fixtures::encryptPdf(m_pdfs->text, again, QString::fromUtf16(MadePdfs::UserPassword),
+                             QString::fromUtf16(MadePdfs::OwnerPassword));
+    QFETCH(QString, converter); // each tells a locked file its own way
+    WindowFixture fx;
+    fx.settings.saveSetting(settingkeys::Converter, converter);
+    const QString out = openSavingToOut(fx);
+    fx.ui().askPasswordBox->setChecked(true);
+    const MadePdfs &p = *m_pdfs;
+    fx.ui().fileRows->appendAll({p.text, p.user, other, again, p.owner});
+    // One box, ticked: the later locked files take its password unasked; the one it does not
+    // open ends as a wrong password, named at the end.
+    fx.services.expectPassword(QString::fromUtf16(MadePdfs::UserPassword), true);
+    fx.services.expectMessage();
+    clickStart(fx.ui());
+    QCOMPARE(fx.services.boxes().size(), 2);
+    QCOMPARE(fx.services.boxes().first().kind, FakeServices::Kind::Password);
+    QCOMPARE(fx.services.boxes().last().text,
+             QStringLiteral("Done.") + Header + failureLine(other, reasons::WrongPassword));
+    const QByteArray plain = fixtures::convertDirectly(p.text);
+    QCOMPARE(readAll(out + QStringLiteral("user.txt")), plain);
+    QCOMPARE(readAll(out + QStringLiteral("same lock.txt")), plain);
+    QCOMPARE(readAll(out + QStringLiteral("owner.txt")), plain);
+    QVERIFY(!QFile::exists(out + QStringLiteral("other lock.txt")));
 }
 
 void TestBatchRun::passwordWithQuotesAndBlanksConverts()
@@ -337,7 +515,7 @@ void TestBatchRun::passwordWithQuotesAndBlanksConverts()
     const QString out = openSavingToOut(fx);
     fx.ui().askPasswordBox->setChecked(true);
     fx.ui().fileRows->append(pdf);
-    fx.services.expectInput(password);
+    fx.services.expectPassword(password);
     fx.services.expectMessage();
     clickStart(fx.ui());
     QCOMPARE(fx.services.boxes().last().text, QStringLiteral("Done."));

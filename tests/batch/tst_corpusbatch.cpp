@@ -131,7 +131,10 @@ void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
             continue;
         protectedFiles.append(entry);
         ui.fileRows->append(entry.file);
-        fx.services.expectInput(password);
+        // A file that pdftotext opens without a password (only its owner has one, or the owner's
+        // is empty) gets no box.
+        if (fixtures::convertDirectly(entry.file).isNull())
+            fx.services.expectPassword(password);
     }
     QVERIFY(protectedFiles.size() >= 10);
     fx.services.expectMessage();
@@ -146,6 +149,7 @@ void TestCorpusBatch::documentedPasswordsOpenTheirFiles()
         QVERIFY2(readAll(outputFor(out, entry.file)) == direct, qPrintable(entry.file));
     }
     QCOMPARE(fx.services.boxes().last().text.left(5), QStringLiteral("Done."));
+    QCOMPARE(fx.services.pending(), 0);
 }
 
 QTEST_MAIN(TestCorpusBatch)

@@ -259,10 +259,11 @@ void TestPreview::passwordBox()
     fx.open();
     WindowControls &ui = fx.ui();
     ui.askPasswordBox->setChecked(true);
-    ui.fileRows->append(m_pdfs->user);
-    fx.services.expectInput(QString::fromUtf16(MadePdfs::UserPassword));
+    ui.fileRows->appendAll({m_pdfs->user, m_pdfs->text, m_pdfs->owner});
+    fx.services.expectPassword(QString::fromUtf16(MadePdfs::UserPassword));
     clickRow(ui, 0);
     QCOMPARE(fx.services.boxes().first().title, QStringLiteral("Input Password"));
+    QCOMPARE(fx.services.boxes().first().preset, QString()); // one file: nothing to share with
     QCOMPARE(fx.services.boxes().first().text,
              QStringLiteral("Enter password for file (") + m_pdfs->user +
                  QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
@@ -270,10 +271,17 @@ void TestPreview::passwordBox()
     QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
 
     // A cancelled box runs without a password, as an unchecked option does.
-    fx.services.expectInput(QString());
+    fx.services.expectPassword(QString());
     clickRow(ui, 0);
     QCOMPARE(ui.previewRows->texts(),
              QStringList{PreviewController::protectedRow(QStringLiteral("user"))});
+
+    // Files that open without a password (one only forbids copying) get no box.
+    for (const int row : {1, 2}) {
+        clickRow(ui, row);
+        QVERIFY(ui.previewRows->texts().contains(QStringLiteral("Hello from the first page.")));
+    }
+    QCOMPARE(fx.services.boxes().size(), 2);
 }
 
 void TestPreview::previewRowsStayWhenTheListIsCleared()
@@ -296,7 +304,7 @@ void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
     fx.open();
     WindowControls &ui = fx.ui();
     ui.askPasswordBox->setChecked(true);
-    ui.fileRows->appendAll({m_pdfs->text, m_pdfs->pages});
+    ui.fileRows->appendAll({m_pdfs->user, m_pdfs->pages});
     QWidget *viewport = ui.fileList->viewport();
     const QPoint at = ui.fileList->visualRect(ui.fileRows->index(0)).center();
     auto send = [&](QEvent::Type type) {
@@ -307,10 +315,11 @@ void TestPreview::doubleClickDuringItsPreviewPreviewsOnce()
     };
     // The second half of the double-click arrives while the first click's preview still runs:
     // the busy window removes nothing, and the closing release is no second click.
-    fx.services.expectInput(QString(), [&](const FakeServices::Box &) {
-        send(QEvent::MouseButtonDblClick);
-        send(QEvent::MouseButtonRelease);
-    });
+    fx.services.expectPassword(QString::fromUtf16(MadePdfs::UserPassword), false,
+                               [&](const FakeServices::Box &) {
+                                   send(QEvent::MouseButtonDblClick);
+                                   send(QEvent::MouseButtonRelease);
+                               });
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
     QVERIFY(previewEnds(ui));

@@ -18,13 +18,16 @@ const char *kindName(FakeServices::Kind kind)
         return "open folder";
     case FakeServices::Kind::SaveFile:
         return "save-file dialog";
+    case FakeServices::Kind::Password:
+        return "password box";
     }
     return "?";
 }
 
 void FakeServices::expectMessage(MessageAnswer answer, Hook hook)
 {
-    Expectation e{Kind::Message};
+    Expectation e;
+    e.kind = Kind::Message;
     e.message = answer;
     e.hook = std::move(hook);
     m_queue.append(e);
@@ -32,7 +35,8 @@ void FakeServices::expectMessage(MessageAnswer answer, Hook hook)
 
 void FakeServices::expectSaveFile(const QString &answer, Hook hook)
 {
-    Expectation e{Kind::SaveFile};
+    Expectation e;
+    e.kind = Kind::SaveFile;
     e.text = answer;
     e.hook = std::move(hook);
     m_queue.append(e);
@@ -40,15 +44,27 @@ void FakeServices::expectSaveFile(const QString &answer, Hook hook)
 
 void FakeServices::expectInput(const QString &answer, Hook hook)
 {
-    Expectation e{Kind::Input};
+    Expectation e;
+    e.kind = Kind::Input;
     e.text = answer;
+    e.hook = std::move(hook);
+    m_queue.append(e);
+}
+
+void FakeServices::expectPassword(const QString &answer, bool forTheOthers, Hook hook)
+{
+    Expectation e;
+    e.kind = Kind::Password;
+    e.text = answer;
+    e.forTheOthers = forTheOthers;
     e.hook = std::move(hook);
     m_queue.append(e);
 }
 
 void FakeServices::expectFolder(const QString &answer, Hook hook)
 {
-    Expectation e{Kind::Folder};
+    Expectation e;
+    e.kind = Kind::Folder;
     e.text = answer;
     e.hook = std::move(hook);
     m_queue.append(e);
@@ -56,7 +72,8 @@ void FakeServices::expectFolder(const QString &answer, Hook hook)
 
 void FakeServices::expectFiles(const QStringList &answer, Hook hook)
 {
-    Expectation e{Kind::OpenFiles};
+    Expectation e;
+    e.kind = Kind::OpenFiles;
     e.files = answer;
     e.hook = std::move(hook);
     m_queue.append(e);
@@ -64,7 +81,8 @@ void FakeServices::expectFiles(const QStringList &answer, Hook hook)
 
 void FakeServices::expectOpenFolder(bool opened)
 {
-    Expectation e{Kind::OpenFolder};
+    Expectation e;
+    e.kind = Kind::OpenFolder;
     e.opened = opened;
     m_queue.append(e);
 }
@@ -164,4 +182,20 @@ bool FakeServices::openFolder(const QString &path)
     if (!take({Kind::OpenFolder, {}, path, MessageButtons::Ok, MessageIcon::NoIcon, {}}, &e))
         return false;
     return e.opened;
+}
+
+PasswordAnswer FakeServices::passwordBox(QWidget *, const QString &title, const QString &prompt,
+                                         const QString &checkCaption)
+{
+    Expectation e;
+    if (!take(
+            {Kind::Password, title, prompt, MessageButtons::Ok, MessageIcon::NoIcon, checkCaption},
+            &e))
+        return {};
+    return {e.text, e.forTheOthers};
+}
+
+void FakeServices::notify(QWidget *, const QString &title, const QString &text)
+{
+    m_notifications.append({title, text});
 }

@@ -21,7 +21,8 @@ public:
         Folder,
         OpenFiles,
         OpenFolder,
-        SaveFile
+        SaveFile,
+        Password
     };
 
     struct Box
@@ -31,8 +32,15 @@ public:
         QString text; // message text, input prompt, the path given to open, or a filter
         MessageButtons buttons = MessageButtons::Ok;
         MessageIcon icon = MessageIcon::NoIcon;
-        QString preset; // input preset, the start folder of a folder chooser, or the path a
-                        // save-file dialog suggests
+        QString preset; // input preset, the start folder of a folder chooser, the path a
+                        // save-file dialog suggests, or a password box's check box caption
+    };
+
+    // A desktop notification: recorded, never expected (it asks nothing of the user).
+    struct Notification
+    {
+        QString title;
+        QString text;
     };
 
     // Runs while the box is "open" (to click something during a modal box, say).
@@ -40,12 +48,16 @@ public:
 
     void expectMessage(MessageAnswer answer = MessageAnswer::Ok, Hook hook = {});
     void expectInput(const QString &answer, Hook hook = {});
+    // A password box, answered with `answer` and the check box as `forTheOthers`. A plain input
+    // box where a password box is expected fails the test: it would show the password.
+    void expectPassword(const QString &answer, bool forTheOthers = false, Hook hook = {});
     void expectFolder(const QString &answer, Hook hook = {});
     void expectFiles(const QStringList &answer, Hook hook = {});
     void expectOpenFolder(bool opened = true);
     void expectSaveFile(const QString &answer, Hook hook = {});
 
     const QList<Box> &boxes() const { return m_boxes; }
+    const QList<Notification> &notifications() const { return m_notifications; }
     QList<Box> takeBoxes();
     // Queued expectations that no box used yet.
     int pending() const { return int(m_queue.size()); }
@@ -62,15 +74,19 @@ public:
     QString saveFileName(QWidget *owner, const QString &title, const QString &suggested,
                          const QString &filter) override;
     bool openFolder(const QString &path) override;
+    PasswordAnswer passwordBox(QWidget *owner, const QString &title, const QString &prompt,
+                               const QString &checkCaption) override;
+    void notify(QWidget *owner, const QString &title, const QString &text) override;
 
 private:
     struct Expectation
     {
-        Kind kind;
+        Kind kind = Kind::Message;
         MessageAnswer message = MessageAnswer::Ok;
         QString text;
         QStringList files;
         bool opened = true;
+        bool forTheOthers = false;
         Hook hook;
     };
 
@@ -79,6 +95,7 @@ private:
 
     QList<Box> m_boxes;
     QList<Expectation> m_queue;
+    QList<Notification> m_notifications;
 };
 
 const char *kindName(FakeServices::Kind kind);

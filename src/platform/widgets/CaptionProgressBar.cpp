@@ -40,5 +40,8 @@ void CaptionProgressBar::schedulePaint()
 void CaptionProgressBar::paintNow()
 {
     QProgressBar::setValue(m_value);
+    // A screen reader gives the caption the bar shows, not only its percentage.
+    if (accessibleDescription() != m_caption)
+        setAccessibleDescription(m_caption);
     update();
 }

@@ -9,7 +9,8 @@
 // A progress bar that shows a caption of its own, taken literally (QProgressBar's format would
 // expand "%p" and the like inside file names), and moves as a progress display for waits.
 // Text and value change at once; the bar is painted at most every PaintMilliseconds, so a batch
-// of quick conversions spends its time converting rather than painting.
+// of quick conversions spends its time converting rather than painting. The caption shown is also
+// the bar's accessible description.
 class CaptionProgressBar final : public QProgressBar, public ProgressTarget
 {
     Q_OBJECT

@@ -41,8 +41,9 @@ ReportFn MessageBoxes::reporter() const
     };
 }
 
-QString MessageBoxes::askPassword(const QString &pdf) const
+PasswordAnswer MessageBoxes::askPassword(const QString &pdf, bool offerForTheOthers) const
 {
-    return m_services.inputBox(m_owner, translatedTitle(passwordprompt::Title),
-                               passwordprompt::text(pdf), QString());
+    return m_services.passwordBox(m_owner, translatedTitle(passwordprompt::Title),
+                                  passwordprompt::text(pdf),
+                                  offerForTheOthers ? passwordprompt::sameForOthers() : QString());
 }

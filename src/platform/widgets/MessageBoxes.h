@@ -33,8 +33,9 @@ public:
     // showErrorReport as the report function of a Procedure.
     ReportFn reporter() const;
 
-    // The password box for one PDF (batch run and preview alike); Cancel gives "".
-    QString askPassword(const QString &pdf) const;
+    // The password box for one PDF (batch run and preview alike), its field masked; a run's box
+    // offers its password for the other protected files. Cancel gives "".
+    PasswordAnswer askPassword(const QString &pdf, bool offerForTheOthers = false) const;
 
 private:
     Services &m_services;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WidgetServices.h"
 
+#include "DesktopNotification.h"
+#include "PasswordBox.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -104,6 +107,8 @@ MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const Q
     view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     view->setLineWrapMode(QPlainTextEdit::NoWrap);
     view->setPlainText(shown);
+    // A reader announces the field by its name and reads the message as its value.
+    view->setAccessibleName(QCoreApplication::translate("WidgetServices", "Message"));
     row->addWidget(view);
     auto *buttonBox = new QDialogButtonBox(&dialog);
     // Escape (a rejected dialog) answers No or OK.
@@ -155,6 +160,9 @@ MessageAnswer WidgetServices::messageBox(QWidget *owner, const QString &title, c
                     owner);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // The message is the label's name, so that a reader says it, whatever the style.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        label->setAccessibleName(shown);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == MessageButtons::OkSaveListOpenFolder) {
         QPushButton *save = box.addButton(saveListCaption(), QMessageBox::ActionRole);
@@ -185,6 +193,12 @@ QString WidgetServices::inputBox(QWidget *owner, const QString &title, const QSt
     const QString answer =
         QInputDialog::getText(owner, title, forDisplay(prompt), QLineEdit::Normal, preset, &ok);
     return ok ? answer : QString();
+}
+
+PasswordAnswer WidgetServices::passwordBox(QWidget *owner, const QString &title,
+                                           const QString &prompt, const QString &checkCaption)
+{
+    return passwordbox::ask(owner, title, forDisplay(prompt), checkCaption);
 }
 
 QString WidgetServices::browseForFolder(QWidget *owner, const QString &title,
@@ -221,4 +235,11 @@ QString WidgetServices::saveFileName(QWidget *owner, const QString &title, const
 bool WidgetServices::openFolder(const QString &path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void WidgetServices::notify(QWidget *owner, const QString &title, const QString &text)
+{
+    if (owner)
+        QApplication::alert(owner->window()); // until the user comes back to it
+    desktopnotification::send(QGuiApplication::applicationDisplayName(), title, forDisplay(text));
 }

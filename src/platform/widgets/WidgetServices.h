@@ -3,7 +3,8 @@
 
 #include "platform/Services.h"
 
-// The real dialogs: Qt's message box, input box and file dialogs, and the desktop's file manager.
+// The real dialogs: Qt's message box, input box, the password box and file dialogs; the desktop's
+// file manager and its notifications.
 class WidgetServices final : public Services
 {
 public:
@@ -13,10 +14,13 @@ public:
                              MessageButtons buttons, MessageIcon icon) override;
     QString inputBox(QWidget *owner, const QString &title, const QString &prompt,
                      const QString &preset) override;
+    PasswordAnswer passwordBox(QWidget *owner, const QString &title, const QString &prompt,
+                               const QString &checkCaption) override;
     QString browseForFolder(QWidget *owner, const QString &title,
                             const QString &startFolder) override;
     QStringList openFileNames(QWidget *owner, const QString &title, const QString &filter) override;
     QString saveFileName(QWidget *owner, const QString &title, const QString &suggested,
                          const QString &filter) override;
     bool openFolder(const QString &path) override;
+    void notify(QWidget *owner, const QString &title, const QString &text) override;
 };
