@@ -3,6 +3,7 @@
 // large scale factor, set by the test's environment (an offscreen screen of that size,
 // QT_SCALE_FACTOR, and MORWENDA_TEST_LANGUAGE for the window's language).
 #include "app/Translations.h"
+#include "platform/RowListModel.h"
 #include "app/WindowLayout.h"
 #include "CaptionFit.h"
 #include "WindowFixture.h"
@@ -12,6 +13,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTreeView>
 
 class TestSmallScreen : public QObject
 {
@@ -71,10 +73,24 @@ void TestSmallScreen::windowLiesWhollyOnTheScreen()
                             .arg(window.frameGeometry().height())
                             .arg(area.width())
                             .arg(area.height())));
-    // The controls keep their least size and scroll up and down, not sideways.
-    QCOMPARE(window.clientArea()->size(), window.leastSize());
+    // The window can still be made smaller than the screen, frame and all.
+    const int frameHeight = window.frameGeometry().height() - window.height();
+    QVERIFY(window.minimumHeight() + frameHeight < area.height());
+    // The controls keep their least width and scroll up and down, not sideways; as they scroll
+    // anyway, the preview shows a few rows.
+    QCOMPARE(window.clientArea()->width(), window.scrollArea()->viewport()->width());
+    QVERIFY(window.clientArea()->width() >= window.leastSize().width());
+    QVERIFY(window.clientArea()->height() > window.leastSize().height());
     QVERIFY(window.scrollArea()->verticalScrollBar()->isVisible());
     QVERIFY(!window.scrollArea()->horizontalScrollBar()->isVisible());
+    window.previewRows().appendAll({"one", "two", "three", "four"});
+    QTreeView *preview = window.previewListView();
+    const QRect third = preview->visualRect(preview->model()->index(2, 0));
+    QVERIFY2(preview->viewport()->rect().contains(third),
+             qPrintable(QStringLiteral("the third row at %1..%2, the list %3 high")
+                            .arg(third.top())
+                            .arg(third.bottom())
+                            .arg(preview->viewport()->height())));
     // The size the screen forced is not stored as the user's choice.
     QTest::qWait(700);
     QCOMPARE(fx.settings.getSetting(QStringLiteral("Window Size"), QStringLiteral("(none)")),
