@@ -7,6 +7,7 @@
 #include "ScreenFit.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <QEvent>
 #include <QScreen>
 #include <QScrollArea>
@@ -104,6 +105,16 @@ bool WindowFit::isWholeRatio() const
     return ratio == std::floor(ratio);
 }
 
+bool WindowFit::isFitted(QSize size) const
+{
+    if (!m_fittedSize.isValid())
+        return false;
+    // At a fractional scale the window manager's size, in its pixels, comes back a pixel off.
+    const int slack = isWholeRatio() ? 0 : 1;
+    return std::abs(size.width() - m_fittedSize.width()) <= slack &&
+           std::abs(size.height() - m_fittedSize.height()) <= slack;
+}
+
 void WindowFit::fitToFrame()
 {
     const QScreen *screen = m_window.screen();
@@ -116,7 +127,7 @@ void WindowFit::fitToFrame()
     // Once the window manager's frame is known, a size the screen forced on the window is fitted
     // anew from the size wanted; otherwise the window is only shrunk.
     const bool framed = !m_fittedFrame.isNull();
-    const QSize from = framed && m_window.size() == m_fittedSize ? m_wantedSize : m_window.size();
+    const QSize from = framed && isFitted(m_window.size()) ? m_wantedSize : m_window.size();
     const QSize fitting = screenfit::fittedSize(from, m_sizes.least, room, scrollBarRoom());
     // A size the screen forced is not the user's choice: it is not stored.
     if (fitting != m_wantedSize)
@@ -186,7 +197,7 @@ void WindowFit::storeSize()
     }
     const QSize size = m_window.size();
     // A window never resized leaves no key behind.
-    if (size == stored || size == m_fittedSize || (!stored.isValid() && size == m_sizes.full))
+    if (size == stored || isFitted(size) || (!stored.isValid() && size == m_sizes.full))
         return;
     try {
         m_settings.saveSetting(settingkeys::WindowSize, sizeText(size));

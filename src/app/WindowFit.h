@@ -41,6 +41,8 @@ private:
     int scrollBarRoom() const;
     // Whether a logical pixel is a whole number of the screen's pixels.
     bool isWholeRatio() const;
+    // Whether `size` is the one the screen forced on the window, not one the user gave it.
+    bool isFitted(QSize size) const;
     void fitToFrame();
     void fitClientArea();
     void storeSize();
