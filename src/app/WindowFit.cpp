@@ -92,8 +92,8 @@ QMargins WindowFit::frame() const
 
 int WindowFit::scrollBarRoom() const
 {
-    const int bar = m_window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                                  &m_scrollArea);
+    const int bar =
+        m_window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_scrollArea);
     // At a fractional scale the window's size in device pixels is rounded, and a pixel lost there
     // would bring the sideways scroll bar back.
     return isWholeRatio() ? bar : bar + 1;

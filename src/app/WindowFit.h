@@ -24,7 +24,8 @@ class WindowFit final : public QObject
 
 public:
     // `window` holds `scrollArea`, which fills it and scrolls the client area.
-    WindowFit(QWidget &window, QScrollArea &scrollArea, SettingsStore &settings, screenfit::ClientSizes sizes);
+    WindowFit(QWidget &window, QScrollArea &scrollArea, SettingsStore &settings,
+              screenfit::ClientSizes sizes);
 
     const screenfit::ClientSizes &sizes() const { return m_sizes; }
     // Gives the window its least size, its first size and its place on its screen.

@@ -68,8 +68,8 @@ void TestScreenFit::fitsTheScreen_data()
         << QRect(0, 30, 683, 354) << OpenboxFrame << Full << QSize(536, Floor.height())
         << QSize(536 + Bar, 341);
     QTest::newRow("narrower than the controls: a scroll bar's height more")
-        << QRect(0, 0, 500, 1000) << OpenboxFrame << Least
-        << QSize(Floor.width(), 544) << QSize(498, 544 + Bar);
+        << QRect(0, 0, 500, 1000) << OpenboxFrame << Least << QSize(Floor.width(), 544)
+        << QSize(498, 544 + Bar);
     QTest::newRow("smaller than the floor: the floor")
         << QRect(0, 0, 100, 100) << OpenboxFrame << Full << Floor << Floor;
 }
@@ -98,10 +98,10 @@ void TestScreenFit::placesTheFrameOnTheScreen_data()
     QTest::addColumn<QPoint>("kept");
 
     const QRect area(0, 30, 683, 354);
-    QTest::newRow("on the screen: stays") << area << QPoint(20, 40) << QSize(300, 300)
-                                          << QPoint(20, 40);
-    QTest::newRow("title bar above the top") << area << QPoint(20, 20) << QSize(300, 300)
-                                             << QPoint(20, 30);
+    QTest::newRow("on the screen: stays")
+        << area << QPoint(20, 40) << QSize(300, 300) << QPoint(20, 40);
+    QTest::newRow("title bar above the top")
+        << area << QPoint(20, 20) << QSize(300, 300) << QPoint(20, 30);
     QTest::newRow("past the right and lower edges")
         << area << QPoint(600, 300) << QSize(300, 300) << QPoint(383, 84);
     QTest::newRow("larger than the area: top left first")
@@ -122,8 +122,7 @@ void TestScreenFit::centresTheFrame()
     // The frame, title bar included, is centred; a window too high for that keeps its title bar
     // on the screen.
     QCOMPARE(centredTopLeft(QRect(0, 0, 1366, 768), Full, estimatedFrame(24)), QPoint(414, 21));
-    QCOMPARE(centredTopLeft(QRect(0, 30, 683, 354), QSize(551, 371), OpenboxFrame),
-             QPoint(65, 30));
+    QCOMPARE(centredTopLeft(QRect(0, 30, 683, 354), QSize(551, 371), OpenboxFrame), QPoint(65, 30));
 }
 
 QTEST_GUILESS_MAIN(TestScreenFit)

@@ -3,9 +3,9 @@
 // large scale factor, set by the test's environment (an offscreen screen of that size,
 // QT_SCALE_FACTOR, and MORWENDA_TEST_LANGUAGE for the window's language).
 #include "app/Translations.h"
-#include "platform/RowListModel.h"
 #include "app/WindowLayout.h"
 #include "CaptionFit.h"
+#include "platform/RowListModel.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
