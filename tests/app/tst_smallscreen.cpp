@@ -6,6 +6,7 @@
 #include "app/WindowLayout.h"
 #include "CaptionFit.h"
 #include "platform/RowListModel.h"
+#include "platform/widgets/WidgetServices.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 class TestSmallScreen : public QObject
@@ -25,6 +27,7 @@ private slots:
     void windowLiesWhollyOnTheScreen();
     void tabScrollsEveryControlIntoView();
     void captionsFitAtThisScale();
+    void fileDialogFitsTheScreen();
 
 private:
     // The window after it has been fitted to its screen.
@@ -143,6 +146,32 @@ void TestSmallScreen::captionsFitAtThisScale()
     MainWindow &window = openFitted(fx);
     const QStringList cut = cutCaptions(window);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u'\n')));
+}
+
+void TestSmallScreen::fileDialogFitsTheScreen()
+{
+    WindowFixture fx;
+    MainWindow &window = openFitted(fx);
+    const QRect area = window.screen()->availableGeometry();
+    WidgetServices services;
+    QRect seen;
+    QTimer::singleShot(0, &window, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        // Under a window manager the frame comes a moment after the dialog is shown.
+        (void)QTest::qWaitFor([&] { return area.contains(dialog->frameGeometry()); });
+        seen = dialog->frameGeometry();
+        dialog->close();
+    });
+    services.openFileNames(&window, QStringLiteral("Add File(s)"),
+                           QStringLiteral("PDF Files (*.pdf)"));
+    QVERIFY2(area.contains(seen), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                 .arg(seen.x())
+                                                 .arg(seen.y())
+                                                 .arg(seen.width())
+                                                 .arg(seen.height())
+                                                 .arg(area.width())
+                                                 .arg(area.height())));
 }
 
 QTEST_MAIN(TestSmallScreen)
