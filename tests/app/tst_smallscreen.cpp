@@ -39,7 +39,8 @@ void TestSmallScreen::initTestCase()
     const QString language = qEnvironmentVariable("MORWENDA_TEST_LANGUAGE");
     if (!language.isEmpty())
         QVERIFY(installTranslations(QLocale(language)));
-    qInfo("screen %dx%d (logical), scale %s, language %s",
+    qInfo("%s screen %dx%d (logical), scale %s, language %s",
+          qPrintable(QGuiApplication::platformName()),
           QGuiApplication::primaryScreen()->availableGeometry().width(),
           QGuiApplication::primaryScreen()->availableGeometry().height(),
           qgetenv("QT_SCALE_FACTOR").constData(), qPrintable(language));
@@ -58,8 +59,12 @@ MainWindow &TestSmallScreen::openFitted(WindowFixture &fx)
     if (area.height() >= window.leastSize().height())
         qFatal("the screen (%d high) is not lower than the window's least height (%d)",
                area.height(), window.leastSize().height());
+    // Under a window manager (on X) the checks wait for its frame, or they would prove nothing.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") &&
+        !QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, 60000))
+        qFatal("the window manager put no frame around the window");
     // Fitted once shown, when the frame is known; the test checks the outcome.
-    (void)QTest::qWaitFor([&] { return area.contains(window.frameGeometry()); });
+    (void)QTest::qWaitFor([&] { return area.contains(window.frameGeometry()); }, 60000);
     return window;
 }
 
