@@ -26,6 +26,8 @@
 #   x11-utils                       xwininfo, to wait for the window and read its size
 #   imagemagick                     import, to take screenshots
 #   xdotool                         scripts/walkthrough types and clicks in the window
+#   openbox                         a real window manager: the screens test checks that the window
+#                                   fits with its frame and title bar, as on a desktop
 #   fonts-liberation                Liberation Sans, the metric twin of the window's Arial; its
 #                                   Greek letters are in the two-script sample
 #   qt6-svg-dev                     the icon test draws the scalable icon to compare it with the
@@ -63,7 +65,7 @@ MORWENDA_PACKAGES=(
     poppler-utils poppler-data libpoppler-private-dev pkg-config qpdf
     libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr tesseract-ocr-osd
     tesseract-ocr-deu
-    xvfb xauth x11-utils imagemagick xdotool fonts-liberation
+    xvfb xauth x11-utils imagemagick xdotool openbox fonts-liberation
     qt6-svg-dev desktop-file-utils appstream libxml2-utils dpkg-dev file procps
     lintian xdg-utils libglib2.0-bin dbus-daemon dbus-x11 parallel ccache
     slurmctld slurmd slurm-client munge

@@ -12,9 +12,8 @@
 #include "filelist/FolderScanController.h"
 #include "filelist/SampleFilesController.h"
 #include "Help.h"
-#include "platform/Failure.h"
+#include "LayoutPlacement.h"
 #include "platform/RowListModel.h"
-#include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "platform/widgets/IndicatorStyle.h"
@@ -22,9 +21,9 @@
 #include "preview/PreviewController.h"
 #include "Shutdown.h"
 #include "StartUp.h"
+#include "WindowFit.h"
 #include "WindowLayout.h"
 
-#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,32 +36,14 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
-#include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 #include <type_traits>
 
 const char *const MainWindow::ProductName = "Morwenda";
 
 namespace {
-
-// The size the user last gave the window, as "WIDTHxHEIGHT" in pixels.
-QSize storedSize(const SettingsStore &settings)
-{
-    const QStringList parts = settings.getSetting(settingkeys::WindowSize, QString()).split(u'x');
-    if (parts.size() != 2)
-        return {};
-    bool wideOk = false;
-    bool highOk = false;
-    const QSize size(parts.at(0).toInt(&wideOk), parts.at(1).toInt(&highOk));
-    return wideOk && highOk && size.isValid() ? size : QSize();
-}
-
-QString sizeText(QSize size)
-{
-    return QString::number(size.width()) + u'x' + QString::number(size.height());
-}
 
 void setCaption(QWidget *control, const QString &caption)
 {
@@ -134,10 +115,9 @@ MainWindow::MainWindow(Services &services, SettingsStore &settings, ConverterDep
     runStartUp({*this, QString::fromLatin1(ProductName), m_boxes, *m_pointer, *m_fileListView,
                 *m_previewListView, *m_optionsController, m_settings, m_deployment},
                m_windowOptions.installFolder);
-    restoreSizeOnScreen();
-    m_storeSize.setSingleShot(true);
-    m_storeSize.setInterval(500);
-    connect(&m_storeSize, &QTimer::timeout, this, &MainWindow::storeSize);
+    m_fit = new WindowFit(*this, *m_scrollArea, settings,
+                          layoutplacement::clientSizes(*m_client, m_dpi));
+    m_fit->restore();
     // Files named on the command line arrive once the window runs, as if dropped onto the list.
     if (!m_windowOptions.startFiles.isEmpty())
         QMetaObject::invokeMethod(
@@ -161,12 +141,17 @@ int MainWindow::mousePointer() const
 
 int MainWindow::px(int twips) const
 {
-    return qRound(twips * m_dpi / 1440.0);
+    return windowlayout::pixels(twips, m_dpi);
 }
 
 QSize MainWindow::defaultSize() const
 {
     return {px(windowlayout::ClientWidth), px(windowlayout::ClientHeight)};
+}
+
+QSize MainWindow::leastSize() const
+{
+    return m_fit->sizes().least;
 }
 
 template <class Control> Control *MainWindow::createControl(const char *objectName)
@@ -329,173 +314,7 @@ void MainWindow::previewCurrentFile()
 
 void MainWindow::layOutControls()
 {
-    // A row's place in its parent: its twips at the default size, and its share of the parent's
-    // extra size.
-    const auto placeOf = [this](const ControlLayout &row, const QWidget *parent) {
-        const QSize parentDefault = parent == m_client ? defaultSize() : [&] {
-            const QRect t = windowlayout::control(row.parentName).twips;
-            return QSize(px(t.width()), px(t.height()));
-        }();
-        const int extraWidth = parent->width() - parentDefault.width();
-        const int extraHeight = parent->height() - parentDefault.height();
-        const QRect &t = row.twips;
-        const Stretch &s = row.stretch;
-        return QRect(px(t.x()) + qRound(s.x * extraWidth), px(t.y()) + qRound(s.y * extraHeight),
-                     px(t.width()) + qRound(s.width * extraWidth),
-                     px(t.height()) + qRound(s.height * extraHeight));
-    };
-    // Table order puts every frame before the controls inside it, so a parent's size is final
-    // when its children are placed.
-    for (const ControlLayout &row : windowlayout::controls()) {
-        auto *control = findChild<QWidget *>(QString::fromLatin1(row.objectName));
-        if (!control)
-            continue;
-        QWidget *parent = control->parentWidget();
-        QRect place = placeOf(row, parent);
-        // A check box or option button whose caption is wider than its place (a larger font, a
-        // longer translation) reaches further right, up to the next control of its row or the
-        // last few pixels of its parent.
-        if (qobject_cast<QCheckBox *>(control) || qobject_cast<QRadioButton *>(control)) {
-            int room = parent->width() - place.x() - px(60);
-            for (const ControlLayout &other : windowlayout::controls()) {
-                if (&other == &row || qstrcmp(other.parentName, row.parentName) != 0)
-                    continue;
-                const QRect there = placeOf(other, parent);
-                // Of its row: the other control's middle is level with it.
-                if (there.left() > place.left() && there.center().y() >= place.top() &&
-                    there.center().y() <= place.bottom())
-                    room = std::min(room, there.left() - place.left() - px(60));
-            }
-            place.setWidth(std::max(place.width(), std::min(control->sizeHint().width(), room)));
-        }
-        control->setGeometry(place);
-    }
-}
-
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    // The area gives the controls' area this size, or its least size and scroll bars.
-    m_scrollArea->setGeometry(rect());
-    if (isVisible())
-        m_storeSize.start();
-}
-
-void MainWindow::restoreSizeOnScreen()
-{
-    // Smaller than its default size, the window loses height from its two lists only, down to a
-    // few rows each; its width stays.
-    const QSize full = defaultSize();
-    int leastHeight = 0;
-    for (const ControlLayout &row : windowlayout::controls()) {
-        if (row.parentName || row.stretch.height <= 0)
-            continue;
-        const int room = px(row.twips.height()) - px(windowlayout::ListMinimumHeight);
-        leastHeight = std::max(leastHeight, full.height() - int(room / row.stretch.height));
-    }
-    m_leastSize = QSize(full.width(), leastHeight);
-    m_client->setMinimumSize(m_leastSize);
-    setMinimumSize(m_leastSize);
-
-    QSize size = defaultSize();
-    try {
-        if (const QSize stored = storedSize(m_settings); stored.isValid())
-            size = stored;
-    } catch (const Failure &) {
-        // An unreadable store leaves the default size.
-    }
-    const QScreen *screen = this->screen();
-    if (!screen) {
-        resize(size.expandedTo(minimumSize()));
-        return;
-    }
-    // The frame is not known before the window is shown; a title bar's height is kept free.
-    const QRect area = screen->availableGeometry();
-    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    const QSize room = area.size() - QSize(0, titleBar);
-    setMinimumSize(leastSizeWithin(room));
-    m_wantedSize = size;
-    size = withScrollBarRoom(size.boundedTo(room).expandedTo(minimumSize()), room);
-    if (size != m_wantedSize)
-        m_fittedSize = size; // the screen's choice, not the user's: not stored
-    resize(size);
-    QPoint topLeft = area.center() - QPoint(size.width() / 2, (size.height() + titleBar) / 2);
-    topLeft.setX(std::max(area.left(), topLeft.x()));
-    topLeft.setY(std::max(area.top(), topLeft.y()));
-    move(topLeft);
-}
-
-QSize MainWindow::leastSizeWithin(QSize room) const
-{
-    // A screen too small for the controls still shows a window a user can grab and move.
-    return m_leastSize.boundedTo(room).expandedTo(QSize(160, 120));
-}
-
-QSize MainWindow::withScrollBarRoom(QSize size, QSize room) const
-{
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scrollArea);
-    if (size.height() < m_leastSize.height())
-        size.setWidth(std::max(size.width(), std::min(room.width(), m_leastSize.width() + bar)));
-    if (size.width() < m_leastSize.width())
-        size.setHeight(
-            std::max(size.height(), std::min(room.height(), m_leastSize.height() + bar)));
-    return size;
-}
-
-void MainWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_keptOnScreen)
-        return;
-    m_keptOnScreen = true;
-    // The window manager adds the frame after the window is mapped.
-    QTimer::singleShot(0, this, &MainWindow::keepOnScreen);
-}
-
-void MainWindow::keepOnScreen()
-{
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QRect frame = frameGeometry();
-    const QSize frameExtra = frame.size() - size();
-    const QSize room = area.size() - frameExtra;
-    setMinimumSize(leastSizeWithin(room));
-    const QSize fitting = withScrollBarRoom(size().boundedTo(room).expandedTo(minimumSize()), room);
-    // A size the screen forced is not the user's choice: it is not stored.
-    if (fitting != m_wantedSize)
-        m_fittedSize = fitting;
-    if (fitting != size())
-        resize(fitting);
-    const QSize whole = fitting + frameExtra;
-    QPoint topLeft = frame.topLeft();
-    topLeft.setX(std::clamp(topLeft.x(), area.left(),
-                            std::max(area.left(), area.right() + 1 - whole.width())));
-    topLeft.setY(std::clamp(topLeft.y(), area.top(),
-                            std::max(area.top(), area.bottom() + 1 - whole.height())));
-    if (topLeft != frame.topLeft())
-        move(topLeft);
-}
-
-void MainWindow::storeSize()
-{
-    m_storeSize.stop();
-    QSize stored;
-    try {
-        stored = storedSize(m_settings);
-    } catch (const Failure &) {
-    }
-    // A window never resized leaves no key behind.
-    if (size() == stored || size() == m_fittedSize ||
-        (!stored.isValid() && size() == defaultSize()))
-        return;
-    try {
-        m_settings.saveSetting(settingkeys::WindowSize, sizeText(size()));
-    } catch (const Failure &failure) {
-        // Only the size of the next start is lost; the user is not interrupted for it.
-        qWarning("The window size cannot be stored: %s", qUtf8Printable(failure.description()));
-    }
+    layoutplacement::placeControls(*m_client, m_dpi);
 }
 
 void MainWindow::watchHover(QWidget *widget, int pointer)
@@ -546,8 +365,7 @@ void MainWindow::showBusyWhileWorking(int pointer)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    if (m_storeSize.isActive())
-        storeSize(); // a resize that ended a moment ago
+    m_fit->storePendingSize();
     // Every converter is killed and reaped before the process ends.
     m_batch->abandon();
     m_preview->abandon();

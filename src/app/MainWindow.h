@@ -7,7 +7,6 @@
 #include <memory>
 #include <QHash>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 
 class BatchController;
@@ -29,6 +28,7 @@ class QTreeView;
 class RowListModel;
 class SampleFilesController;
 class SettingsStore;
+class WindowFit;
 struct ControlLayout;
 
 // The program's one window. It builds the controls from the layout table, owns one controller
@@ -66,7 +66,7 @@ public:
     QSize defaultSize() const;
     // The least size of the controls' area: lists of a few rows. The window itself may be smaller
     // on a small screen; the area then scrolls.
-    QSize leastSize() const { return m_leastSize; }
+    QSize leastSize() const;
     // The parent of the controls the layout table places in the window; it fills the window, or
     // scrolls inside it when the window is smaller than the least size.
     QWidget *clientArea() const { return m_client; }
@@ -97,8 +97,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -123,16 +121,6 @@ private:
     void createShortcuts(const Controls &controls);
     void layOutControls();
     void watchHover(QWidget *widget, int pointer);
-    void restoreSizeOnScreen();
-    // The least size of the window on a screen that leaves `room` for it.
-    QSize leastSizeWithin(QSize room) const;
-    // A window lower than the controls' least size gets the width of a scroll bar more (and a
-    // narrower one the height), within `room`, so that it scrolls one way only.
-    QSize withScrollBarRoom(QSize size, QSize room) const;
-    // Once the window is shown and its frame known: shrinks and moves it so that it is whole on
-    // its screen.
-    void keepOnScreen();
-    void storeSize();
     void showBusyWhileWorking(int pointer);
     void previewCurrentFile();
 
@@ -145,7 +133,6 @@ private:
     QScrollArea *m_scrollArea = nullptr;
     QLabel *m_languageLabel = nullptr;
     QWidget *m_client = nullptr;
-    QSize m_leastSize;
     PointerState *m_pointer = nullptr;
     RowListModel *m_fileRows = nullptr;
     RowListModel *m_previewRows = nullptr;
@@ -154,11 +141,7 @@ private:
     QHash<QObject *, int> m_hoverPointer;
     // A key that moves through the file list is being handled: the new current row is previewed.
     bool m_keyMovesInFileList = false;
-    // The size is stored a moment after the user stops resizing, not at shutdown.
-    QTimer m_storeSize;
-    bool m_keptOnScreen = false;
-    QSize m_wantedSize; // the stored size, or the default one
-    QSize m_fittedSize; // the size the screen forced on the window, if any
+    WindowFit *m_fit = nullptr;
 
     FileListController *m_fileList = nullptr;
     FolderScanController *m_folderScan = nullptr;

@@ -52,6 +52,12 @@ inline constexpr int ClientHeight = 10515;
 // The least height of a list that takes the window's extra height, in twips.
 inline constexpr int ListMinimumHeight = 600;
 
+// Pixels for a length in twips at a screen's logical resolution (dots per inch).
+inline int pixels(int twips, qreal dpi)
+{
+    return qRound(twips * dpi / 1440.0);
+}
+
 // Every control, in the order the window creates them (which is also the tab order).
 const QList<ControlLayout> &controls();
 

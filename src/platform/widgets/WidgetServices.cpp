@@ -219,8 +219,17 @@ QString WidgetServices::browseForFolder(QWidget *owner, const QString &title,
 QStringList WidgetServices::openFileNames(QWidget *owner, const QString &title,
                                           const QString &filter)
 {
-    QStringList chosen = QFileDialog::getOpenFileNames(owner, title, QString(), filter, nullptr,
-                                                       QFileDialog::HideNameFilterDetails);
+    QFileDialog dialog(owner, title, QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // Qt's own dialog is larger than a small screen at a large scale; its frame, file types and
+    // buttons stay on the screen.
+    const QRect area = screenFor(owner)->availableGeometry();
+    const int titleBar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &dialog);
+    dialog.resize(dialog.sizeHint().boundedTo(area.size() - QSize(titleBar, 2 * titleBar)));
+    QStringList chosen;
+    if (dialog.exec() == QDialog::Accepted)
+        chosen = dialog.selectedFiles();
     for (QString &path : chosen)
         path = QDir::toNativeSeparators(path);
     return chosen;
