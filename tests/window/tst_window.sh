@@ -11,7 +11,7 @@
 #     no setting and leaves no converter in the temporary folder.
 #
 # Usage: tst_window.sh PROGRAM CLOSE-REQUEST-HELPER OUTPUT-FOLDER
-# Exits 77 (skipped) where xvfb-run or the helper is missing.
+# Exits 77 (skipped) where Xvfb or the helper is missing.
 set -uo pipefail
 
 readonly SKIPPED=77
@@ -52,7 +52,7 @@ setting() {
         inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$1"
 }
 
-# Runs inside xvfb-run: DISPLAY is the virtual screen.
+# Runs on the virtual screen: DISPLAY is set.
 on_screen() {
     local program=$1 helper=$2 out=$3 place=$4
     log=$place/program.log
@@ -114,15 +114,15 @@ fi
 program=${1:?program}
 helper=${2-}
 out=${3:?output folder}
-if ! command -v xvfb-run >/dev/null; then
-    echo "SKIP: xvfb-run is not installed"
+if ! command -v Xvfb >/dev/null; then
+    echo "SKIP: Xvfb is not installed"
     exit $SKIPPED
 fi
 if [[ -z $helper ]]; then
     echo "SKIP: the close-request helper was not built (no Xlib headers)"
     exit $SKIPPED
 fi
-for tool in xauth xwininfo import identify; do
+for tool in xwininfo xprop import identify; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/lib/deps.sh lists it)"
 done
 [[ -x $program ]] || fail "no program at $program"
@@ -156,9 +156,14 @@ answer=$(no_display 2>&1) || code=$?
     fail "without a display the program said '$answer'"
 echo "without a display: --help, --version and a plain reason with status 1"
 
-xvfb-run -a -e "$place/xvfb.log" -s "-screen 0 1024x768x24 -dpi 96 -nolisten tcp" \
-    bash "${BASH_SOURCE[0]}" --on-screen "$program" "$helper" "$out" "$place"
+# A display of its own: the server picks a free number and stays up between clients.
+# shellcheck source=x11_display.sh
+source "$here/x11_display.sh"
+trap 'x11_stop_display; rm -rf "$place"' EXIT
+x11_start_display 1024x768 "$place/xvfb.log" 120 || exit 1
+bash "${BASH_SOURCE[0]}" --on-screen "$program" "$helper" "$out" "$place"
 code=$?
+x11_stop_display
 if ((code != 0)); then
     echo "--- Xvfb log:" >&2
     cat "$place/xvfb.log" >&2
