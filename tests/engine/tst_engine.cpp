@@ -358,7 +358,7 @@ void TestEngine::serviceOutlivesItsFailingChildren_data()
     QTest::newRow("no new text for two seconds")
         << "formbomb" << 0 << false << 0 << 2 << Outcome::TimeLimit << reasons::timeLimit(2);
     QTest::newRow("a memory bomb") << "memorybomb" << 0 << false << 64 << 0 << Outcome::MemoryLimit
-                                   << reasons::memoryLimit(64);
+                                   << reasons::memoryLimit(64, 1);
     QTest::newRow("stopped by the user")
         << "formbomb" << -1 << false << 0 << 0 << Outcome::Stopped << reasons::Stopped;
     QTest::newRow("the service lost")
