@@ -241,6 +241,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <translation>an der Speichergrenze von %1 MB beendet.</translation>
     </message>
     <message>
+        <source>stopped at the memory limit of %1 MB on page %2.</source>
+        <translation>an der Speichergrenze von %1 MB auf Seite %2 beendet.</translation>
+    </message>
+    <message>
         <source>the converter crashed (signal %1).</source>
         <translation>der Konverter ist abgestürzt (Signal %1).</translation>
     </message>

@@ -113,6 +113,7 @@ const char *const ReasonWords[] = {
     QT_TRANSLATE_NOOP("Reasons", "the text could not be written: %1."),
     QT_TRANSLATE_NOOP("Reasons", "stopped after %1 seconds without new text (time limit)."),
     QT_TRANSLATE_NOOP("Reasons", "stopped at the memory limit of %1 MB."),
+    QT_TRANSLATE_NOOP("Reasons", "stopped at the memory limit of %1 MB on page %2."),
     QT_TRANSLATE_NOOP("Reasons", "the converter crashed (signal %1)."),
     QT_TRANSLATE_NOOP("Reasons",
                       "the converter could not be started: it has no text encoding called %1."),
@@ -195,8 +196,12 @@ QString timeLimit(int seconds)
         .arg(seconds);
 }
 
-QString memoryLimit(int megabytes)
+QString memoryLimit(int megabytes, int page)
 {
+    if (page > 0)
+        return QStringLiteral("  - stopped at the memory limit of %1 MB on page %2.")
+            .arg(megabytes)
+            .arg(page);
     return QStringLiteral("  - stopped at the memory limit of %1 MB.").arg(megabytes);
 }
 

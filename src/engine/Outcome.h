@@ -90,8 +90,9 @@ QString cannotRead(const QString &systemReason);
 QString writeFailed(const QString &systemReason);
 // "  - stopped after 30 seconds without new text (time limit)."
 QString timeLimit(int seconds);
-// "  - stopped at the memory limit of 1024 MB."
-QString memoryLimit(int megabytes);
+// "  - stopped at the memory limit of 1024 MB." and, where the page is known,
+// "  - stopped at the memory limit of 1024 MB on page 3."
+QString memoryLimit(int megabytes, int page = 0);
 // "  - the converter crashed (signal 11)."
 QString crashed(int signal);
 // "  - the converter could not be started: Permission denied."

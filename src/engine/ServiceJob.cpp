@@ -274,8 +274,8 @@ ConversionJob::Ending ServiceJob::endOfChild(const serviceprotocol::Outcome &out
 {
     using serviceprotocol::OutcomeKind;
     const bool outOfMemory = m_limits.memoryMegabytes > 0 && saysOutOfMemory(m_result.errorOutput);
-    const Ending atMemoryLimit{Outcome::MemoryLimit,
-                               reasons::memoryLimit(m_limits.memoryMegabytes)};
+    const Ending atMemoryLimit{Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes,
+                                                                          outcome.memoryLimitPage)};
     switch (outcome.kind) {
     case OutcomeKind::TimeLimit:
         return {Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)};
@@ -324,7 +324,10 @@ void ServiceJob::turnToFallback()
         m_result = m_fallback->result();
         if (!m_order.password.isEmpty() && (m_result.outcome == Outcome::Protected ||
                                             m_result.outcome == Outcome::WrongPassword)) {
-            const QString why = m_pool ? m_pool->unavailableReason() : QString();
+            QString why = m_pool ? m_pool->unavailableReason() : QString();
+            // The service's reason is a sentence of its own; here it goes on.
+            while (why.endsWith(u'.') || why.endsWith(u' '))
+                why.chop(1);
             m_result.outcome = Outcome::Protected;
             m_result.reason =
                 QStringLiteral("  - the file was not opened with its password: ") +

@@ -12,7 +12,9 @@ struct ConvertRequest;
 //
 // The child writes its 'T' frames (the text, for OutputTarget::Stream) and one final 'D' frame,
 // id 0, to `answerFd`, then ends with the exit code pdftotext would give: 0 converted, 1 the file
-// did not open, 2 the text could not be written, 99 a wrong page range or a missing text encoding.
+// did not open, 2 the text could not be written, 99 a wrong page range or a missing text encoding
+// (and a page whose picture for OCR cannot be held within the memory limit: MemoryLimit, with the
+// page's number).
 // poppler's own messages go to the child's standard error, in pdftotext's words.
 namespace childconversion {
 

@@ -2,24 +2,19 @@
 #include "ConverterService.h"
 
 #include "ChildConversion.h"
-#include "IdleDeadline.h"
-#include "platform/ChildProcess.h"
 #include "platform/SystemError.h"
+#include "ServedChild.h"
 #include "ServiceProtocol.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <list>
 #include <optional>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -31,86 +26,25 @@ namespace {
 using namespace serviceprotocol;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::string_view OutOfMemoryMark = "Out of memory";
-
-// The service's end of one request's child.
-struct Child
-{
-    std::uint32_t id = 0;
-    pid_t pid = -1;
-    int answerFd = -1;
-    int errorFd = -1;
-    std::string answerBuffer;
-    std::string diagnostics;
-    std::string errorTail; // the last bytes read, so a mark split between reads is still seen
-    bool outOfMemory = false;
-    bool memoryLimited = false;
-    std::optional<Outcome> answer;
-    std::uint64_t textBytes = 0;
-    bool textToFile = false; // the child writes the text itself and counts it
-    IdleDeadline deadline{std::chrono::milliseconds(0)};
-    bool timedOut = false;
-    bool cancelled = false;
-};
-
-class OutputGone : public std::runtime_error
-{
-public:
-    OutputGone() : std::runtime_error("standard output is gone") {}
-};
-
-void writeAllOrThrow(std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throw OutputGone();
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
-// The service's own address space in bytes (0 when it cannot be read).
-std::uint64_t ownAddressSpace()
-{
-    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    char text[64] = {};
-    const ssize_t got = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (got <= 0)
-        return 0;
-    return std::strtoull(text, nullptr, 10) * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-}
-
-void closeIfOpen(int &fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
+// The loop that takes requests from standard input and watches every request's child, answering
+// on standard output; what is done for each request is ServedChild's.
 class Service
 {
 public:
     int serve();
 
 private:
+    std::vector<pollfd> watched() const;
     void readRequests();
     void handleFrame(const Frame &frame);
-    void startChild(const ConvertRequest &request);
-    [[noreturn]] void becomeChild(const ConvertRequest &request, int answerWrite, int errorWrite,
-                                  pid_t service);
     void readAnswer(Child &child);
     void readErrors(Child &child);
-    void finish(std::list<Child>::iterator child);
+    void finishEnded();
     void killOverdue();
     int pollTimeout() const;
     void killAll();
 
+    const Send m_send = &writeAllOrThrow;
     std::list<Child> m_children;
     std::string m_input;
     bool m_inputOpen = true;
@@ -120,15 +54,7 @@ int Service::serve()
 {
     writeAllOrThrow(encodeReady(childconversion::libraryVersion()));
     while (m_inputOpen || !m_children.empty()) {
-        std::vector<pollfd> fds;
-        if (m_inputOpen)
-            fds.push_back({STDIN_FILENO, POLLIN, 0});
-        for (const Child &child : m_children) {
-            if (child.answerFd >= 0)
-                fds.push_back({child.answerFd, POLLIN, 0});
-            if (child.errorFd >= 0)
-                fds.push_back({child.errorFd, POLLIN, 0});
-        }
+        std::vector<pollfd> fds = watched();
         if (::poll(fds.data(), fds.size(), pollTimeout()) < 0 && errno != EINTR)
             throw std::runtime_error("poll: " + systemError(errno).toStdString());
         for (const pollfd &ready : fds) {
@@ -146,16 +72,25 @@ int Service::serve()
             }
         }
         killOverdue();
-        for (auto child = m_children.begin(); child != m_children.end();) {
-            const auto next = std::next(child);
-            if (child->answerFd < 0 && child->errorFd < 0)
-                finish(child);
-            child = next;
-        }
+        finishEnded();
         if (!m_inputOpen)
             killAll();
     }
     return 0;
+}
+
+std::vector<pollfd> Service::watched() const
+{
+    std::vector<pollfd> fds;
+    if (m_inputOpen)
+        fds.push_back({STDIN_FILENO, POLLIN, 0});
+    for (const Child &child : m_children) {
+        if (child.answerFd >= 0)
+            fds.push_back({child.answerFd, POLLIN, 0});
+        if (child.errorFd >= 0)
+            fds.push_back({child.errorFd, POLLIN, 0});
+    }
+    return fds;
 }
 
 void Service::readRequests()
@@ -179,7 +114,9 @@ void Service::readRequests()
 void Service::handleFrame(const Frame &frame)
 {
     if (frame.kind == FrameKind::Convert) {
-        startChild(decodeConvert(frame.payload));
+        if (std::optional<Child> child =
+                startChild(decodeConvert(frame.payload), m_children, m_send))
+            m_children.push_back(std::move(*child));
     } else if (frame.kind == FrameKind::Cancel) {
         const std::uint32_t id = PayloadReader(frame.payload).u32();
         for (Child &child : m_children) {
@@ -193,91 +130,6 @@ void Service::handleFrame(const Frame &frame)
     }
 }
 
-void Service::startChild(const ConvertRequest &request)
-{
-    // The system reads a path up to its first NUL byte: such a path would name another file.
-    if (request.pdfPath.find('\0') != std::string::npos ||
-        request.outputPath.find('\0') != std::string::npos) {
-        Outcome refused;
-        refused.kind = OutcomeKind::CannotOpen;
-        refused.systemError = EINVAL;
-        refused.exitCode = 1;
-        writeAllOrThrow(encodeDone(request.id, refused));
-        return;
-    }
-    int answerPipe[2];
-    int errorPipe[2];
-    if (::pipe2(answerPipe, O_CLOEXEC) != 0) {
-        Outcome failed;
-        failed.systemError = errno;
-        writeAllOrThrow(encodeDone(request.id, failed));
-        return;
-    }
-    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
-        Outcome failed;
-        failed.systemError = errno;
-        ::close(answerPipe[0]);
-        ::close(answerPipe[1]);
-        writeAllOrThrow(encodeDone(request.id, failed));
-        return;
-    }
-    const pid_t service = ::getpid();
-    // The limit is on what the conversion adds to the loaded service, which the child starts as.
-    // A limit beyond what can be counted is none at all.
-    ConvertRequest limited = request;
-    if (limited.memoryLimit > 0) {
-        const std::uint64_t own = ownAddressSpace();
-        limited.memoryLimit =
-            limited.memoryLimit > RLIM_INFINITY - own ? RLIM_INFINITY : limited.memoryLimit + own;
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        becomeChild(limited, answerPipe[1], errorPipe[1], service);
-    ::close(answerPipe[1]);
-    ::close(errorPipe[1]);
-    if (pid < 0) {
-        Outcome failed;
-        failed.systemError = errno;
-        ::close(answerPipe[0]);
-        ::close(errorPipe[0]);
-        writeAllOrThrow(encodeDone(request.id, failed));
-        return;
-    }
-    Child child;
-    child.id = request.id;
-    child.pid = pid;
-    child.answerFd = answerPipe[0];
-    child.errorFd = errorPipe[0];
-    child.memoryLimited = request.memoryLimit > 0;
-    child.textToFile = request.target == OutputTarget::File;
-    child.deadline = IdleDeadline(std::chrono::milliseconds(request.idleLimitMs));
-    m_children.push_back(std::move(child));
-}
-
-void Service::becomeChild(const ConvertRequest &request, int answerWrite, int errorWrite,
-                          pid_t service)
-{
-    // Dies with the service; a service that died before this line leaves the child adopted.
-    childprocess::tieToParent(service);
-    // The protocol's pipes belong to the service alone.
-    const int nothing = ::open("/dev/null", O_RDWR);
-    ::dup2(nothing, STDIN_FILENO);
-    ::dup2(nothing, STDOUT_FILENO);
-    ::dup2(errorWrite, STDERR_FILENO);
-    ::close(nothing);
-    ::close(errorWrite);
-    for (Child &other : m_children) {
-        closeIfOpen(other.answerFd);
-        closeIfOpen(other.errorFd);
-    }
-    ::signal(SIGPIPE, SIG_DFL);
-    if (request.memoryLimit > 0 && request.memoryLimit < RLIM_INFINITY) {
-        const rlimit limit{request.memoryLimit, request.memoryLimit};
-        ::setrlimit(RLIMIT_AS, &limit);
-    }
-    childconversion::convertAndExit(request, answerWrite);
-}
-
 void Service::readAnswer(Child &child)
 {
     char buffer[64 * 1024];
@@ -288,25 +140,8 @@ void Service::readAnswer(Child &child)
         closeIfOpen(child.answerFd);
         return;
     }
-    child.answerBuffer.append(buffer, static_cast<std::size_t>(got));
-    std::size_t consumed = 0;
     try {
-        while (auto frame = takeFrame(child.answerBuffer, consumed)) {
-            if (frame->kind == FrameKind::Text) {
-                writeAllOrThrow(encodeTextHeader(child.id, frame->payload.size()));
-                writeAllOrThrow(frame->payload);
-                child.textBytes += frame->payload.size();
-                child.deadline.textArrived();
-            } else if (frame->kind == FrameKind::Page) {
-                // A finished page is progress, also when it gave no text.
-                const PageProgress page = decodePage(frame->payload);
-                writeAllOrThrow(encodePage(child.id, page.done, page.total));
-                child.deadline.pagesDone(page.done);
-            } else if (frame->kind == FrameKind::Done) {
-                child.answer = decodeDone(frame->payload).second;
-            }
-            child.answerBuffer.erase(0, consumed);
-        }
+        takeAnswers(child, std::string_view(buffer, static_cast<std::size_t>(got)), m_send);
     } catch (const std::logic_error &) {
         // A child that garbles its own pipe is treated as crashed: it is killed and its
         // answer, if any, is not trusted.
@@ -326,49 +161,25 @@ void Service::readErrors(Child &child)
         closeIfOpen(child.errorFd);
         return;
     }
-    const std::string_view text(buffer, static_cast<std::size_t>(got));
-    if (child.diagnostics.size() < maxDiagnostics)
-        child.diagnostics.append(text.substr(0, maxDiagnostics - child.diagnostics.size()));
-    if (!child.outOfMemory) {
-        const std::string seen = child.errorTail + std::string(text);
-        child.outOfMemory = seen.find(OutOfMemoryMark) != std::string::npos;
-        child.errorTail = seen.substr(seen.size() - std::min(seen.size(), OutOfMemoryMark.size()));
-    }
+    takeErrors(child, std::string_view(buffer, static_cast<std::size_t>(got)));
 }
 
-void Service::finish(std::list<Child>::iterator child)
+// Each child whose pipes have both closed is reaped and answered for.
+void Service::finishEnded()
 {
-    int status = 0;
-    while (::waitpid(child->pid, &status, 0) < 0 && errno == EINTR) {
+    for (auto child = m_children.begin(); child != m_children.end();) {
+        const auto next = std::next(child);
+        if (child->answerFd < 0 && child->errorFd < 0) {
+            int status = 0;
+            while (::waitpid(child->pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            const Outcome outcome = outcomeOf(*child, status);
+            const std::uint32_t id = child->id;
+            m_children.erase(child);
+            writeAllOrThrow(encodeDone(id, outcome));
+        }
+        child = next;
     }
-    Outcome outcome;
-    if (WIFEXITED(status) && child->answer && child->answer->exitCode == WEXITSTATUS(status)) {
-        outcome = *child->answer;
-    } else {
-        if (WIFEXITED(status))
-            outcome.exitCode = WEXITSTATUS(status);
-        if (WIFSIGNALED(status))
-            outcome.signal = WTERMSIG(status);
-        if (child->cancelled)
-            outcome.kind = OutcomeKind::Cancelled;
-        else if (child->timedOut)
-            outcome.kind = OutcomeKind::TimeLimit;
-        else if (WIFSIGNALED(status) && child->outOfMemory && child->memoryLimited)
-            outcome.kind = OutcomeKind::MemoryLimit;
-        else if (WIFSIGNALED(status))
-            outcome.kind = OutcomeKind::Crashed;
-        else
-            outcome.kind = OutcomeKind::ChildFailed;
-        if (child->answer)
-            outcome.pageCount = child->answer->pageCount;
-    }
-    // Text that went through the service is counted here; text the child wrote to a file, there.
-    outcome.textBytes =
-        child->textToFile && child->answer ? child->answer->textBytes : child->textBytes;
-    outcome.diagnostics = std::move(child->diagnostics);
-    const std::uint32_t id = child->id;
-    m_children.erase(child);
-    writeAllOrThrow(encodeDone(id, outcome));
 }
 
 void Service::killOverdue()

@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <memory>
+#include "OcrPicture.h"
+#include "PageJudgement.h"
+#include "PageOrientation.h"
+#include "PageReading.h"
+
 #include <string>
-#include <string_view>
 #include <vector>
 
 class PDFDoc;
-struct Pix;
 
-namespace tesseract {
-class TessBaseAPI;
-}
-
-// Reads a page of an open PDF with tesseract. A page that is one picture (a scan) is read from
-// that picture as stored, at its own resolution (raised to the reading's only when lower); any
-// other page is drawn in gray by poppler. The picture is cleaned where a measure of it says so
-// (impulse noise), turned upright by tesseract's orientation detection where its data
-// ("osd") is installed, and straightened, then tesseract's library reads it. The result says
-// what was done and whether the reading is doubtful: many words of low confidence, or ink shaped
-// like letters where no word was read (a block tesseract took for a picture). Meant for the
-// converter service's child, which makes one reader for its document and asks it for each page that
-// holds no usable text; tesseract is loaded at the first page read and kept for every page after
-// it.
+// Reads a page of an open PDF with tesseract, in steps each of which is a unit of its own: the
+// page's picture (ocrpicture), its orientation (PageOrientation), its cleaning (pagecleaning),
+// the reading (PageReading) and the judgement of what was read (pagejudgement). A page that is
+// one picture (a scan) is read from that picture as stored, at its own resolution (raised to the
+// reading's only when lower); any other page is drawn in gray by poppler. The picture is cleaned
+// where a measure of it says so (impulse noise), turned upright by tesseract's orientation
+// detection where its data ("osd") is installed, and straightened, then tesseract's library reads
+// it. The result says what was done and whether the reading is doubtful: many words of low
+// confidence, or ink shaped like letters where no word was read (a block tesseract took for a
+// picture). Meant for the converter service's child, which makes one reader for its document and
+// asks it for each page that holds no usable text; tesseract is loaded at the first page read and
+// kept for every page after it.
 //
 // tesseract's threads: libtesseract runs OpenMP loops, and libgomp reads OMP_THREAD_LIMIT once,
 // when the process loads it. The service process must therefore be started with
@@ -34,15 +34,16 @@ class TessBaseAPI;
 // read from a picture that was drawn only in part. For that, making a reader sets two things for
 // the whole process: leptonica's pictures come from an allocator that ends it so, and leptonica
 // prints no messages. While a page is drawn, the error output is caught (poppler's messages about
-// drawing are no part of the converter's).
+// drawing are no part of the converter's). A page whose picture cannot be held within the memory
+// left throws picturebudget::PageTooLarge before it is made.
 class PageOcr
 {
 public:
     static constexpr int DefaultDpi = 300;
     // A page is drawn at fewer dots per inch where the picture would exceed these: tesseract
     // refuses a side above 32767 pixels, and 150 million pixels still holds A0 at 300 dpi.
-    static constexpr int MaxSidePixels = 32767;
-    static constexpr double MaxPixels = 150e6;
+    static constexpr int MaxSidePixels = ocrpicture::MaxSidePixels;
+    static constexpr double MaxPixels = ocrpicture::MaxPixels;
 
     struct PageText
     {
@@ -63,16 +64,8 @@ public:
         bool doubtful = false;           // text may be missing: see isDoubtful()
     };
 
-    // A word read with less confidence is likely wrong.
-    static constexpr int LowWordConfidence = 60;
-    // A page's reading is doubtful when more than this share of its words are of low confidence,
-    // or more than this share of its letter shapes (of enough of them) lie in no word read.
-    static constexpr double DoubtfulLowWords = 0.25;
-    static constexpr double DoubtfulUnreadLetters = 0.10;
-    static constexpr int LeastLettersJudged = 40;
+    // pagejudgement::isDoubtful for the page's counts.
     static bool isDoubtful(const PageText &page);
-    // The least confidence in an orientation other than upright for the page to be turned.
-    static constexpr float LeastTurnConfidence = 2.0f;
 
     // The steps taken before a page is read, each where the picture calls for it; all by default.
     // The benchmark turns them off one by one to weigh each.
@@ -109,18 +102,10 @@ public:
     static std::string dataFolder();
 
 private:
-    bool loadEngine(std::string &failure);
-    // The clockwise quarter turns that set `picture` upright; 0 when it is, or cannot be told.
-    int uprightQuarters(Pix *picture, int dpi, bool &unknown);
-    // Counts the words of the page just read, their confidence, and the letter shapes outside them.
-    void judgeWords(PageText &result);
+    // Cleans, turns and straightens the page's picture as the steps say.
+    void prepare(ocrpicture::Picture &picture, int dpi, int page, PageText &result);
 
-    std::string m_languages;
     Steps m_steps;
-    std::unique_ptr<tesseract::TessBaseAPI> m_api;
-    std::unique_ptr<tesseract::TessBaseAPI> m_orientation; // loaded at the first page read
-    bool m_orientationMissing = false;
-    std::vector<std::string> m_notLoaded;
-    bool m_loaded = false;
-    bool m_loadFailed = false;
+    PageReading m_reading;
+    PageOrientation m_orientation; // loaded at the first page turned
 };

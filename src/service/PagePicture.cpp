@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PagePicture.h"
 
+#include "PictureBudget.h"
+
 #include <GfxState.h>
 #include <leptonica/allheaders.h>
 #include <OutputDev.h>
@@ -81,8 +83,8 @@ public:
         const double *ctm = state->getCTM();
         const bool upright =
             std::abs(ctm[1]) < 1e-6 && std::abs(ctm[2]) < 1e-6 && ctm[0] > 0 && ctm[3] < 0;
-        if (m_decode && m_pictures == 1 && cover >= ScanCover && upright && width > 0 &&
-            height > 0) {
+        if (m_decode && m_pictures == 1 && cover >= pagejudgement::ScanCover && upright &&
+            width > 0 && height > 0) {
             decode(str, width, height, colorMap);
             const double across = width / (ctm[0] / 72.0);
             const double down = height / (-ctm[3] / 72.0);
@@ -111,9 +113,14 @@ private:
     void decode(Stream *str, int width, int height, GfxImageColorMap *colorMap)
     {
         const int components = colorMap->getNumPixelComps();
+        // A picture too large to read is left: the page is drawn at a resolution that fits.
+        if (!picturebudget::canHold(width, height, 8, picturebudget::ReadingCopies))
+            return;
+        PixPointer pix(pixCreate(width, height, 8));
+        if (!pix)
+            return;
         ImageStream stream(str, width, components, colorMap->getBits());
         stream.reset();
-        PixPointer pix(pixCreate(width, height, 8));
         l_uint32 *data = pixGetData(pix.get());
         const int wordsPerLine = pixGetWpl(pix.get());
         for (int y = 0; y < height; ++y) {

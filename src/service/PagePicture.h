@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "PageJudgement.h"
+
 #include <memory>
 
 class PDFDoc;
@@ -29,24 +31,18 @@ struct Survey
     double pictureDpi = 0; // its resolution on the page (the lower of across and down)
 };
 
-// A picture that covers at least this share of the page is the page's scan.
-inline constexpr double ScanCover = 0.85;
-// A scan whose text covers at most this share of the page is read by OCR in mode `auto` whatever
-// its text layer holds: a line of stamp covers some thousandths, a page of text a fifth or more.
-inline constexpr double StampCover = 0.03;
-
 // True when the page may hold a picture at all (its resources name an XObject): a cheap look
 // before the page is surveyed.
 bool mayHoldPicture(PDFDoc *doc, int page);
 
-// Surveys page `page` (1-based). Decoding the picture needs memory for it: the child's allocation
-// handlers end the process when it is refused.
+// Surveys page `page` (1-based). A picture is decoded only where leptonica can hold it and it fits
+// in the memory left (else the page is drawn instead, at a resolution that fits).
 Survey survey(PDFDoc *doc, int page, bool decode);
 
 // A page whose text layer is a stamp on a scan.
 inline bool isStampedScan(const Survey &survey)
 {
-    return survey.pictureCover >= ScanCover && survey.textCover <= StampCover;
+    return pagejudgement::isStampedScan(survey.pictureCover, survey.textCover);
 }
 
 } // namespace pagepicture

@@ -131,6 +131,7 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
             putI32(payload, page);
     }
     putU8(payload, outcome.ocrOrientationUnknown ? 1 : 0);
+    putI32(payload, outcome.memoryLimitPage);
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
     return frame;
@@ -258,6 +259,7 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
             pages->push_back(reader.i32());
     }
     outcome.ocrOrientationUnknown = reader.u8() != 0;
+    outcome.memoryLimitPage = reader.i32();
     return {id, outcome};
 }
 

@@ -48,7 +48,8 @@
 //                 ("5,12,31-40"), then three page lists (each a u32 count and that many i32
 //                 page numbers): the pages OCR turned upright, those it straightened, and those
 //                 whose OCR is doubtful; u8 1 when OCR could not tell pages' orientation
-//                 (tesseract's orientation data is not installed)
+//                 (tesseract's orientation data is not installed), i32 the page being converted
+//                 when the memory limit stopped the child (MemoryLimit; 0: not known)
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -176,6 +177,7 @@ struct Outcome
     std::vector<std::int32_t> ocrDeskewedPages;
     std::vector<std::int32_t> ocrDoubtfulPages;
     bool ocrOrientationUnknown = false;
+    std::int32_t memoryLimitPage = 0; // MemoryLimit: the page it stopped at; 0: not known
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.

@@ -197,7 +197,7 @@ void TestBatchCommand::exitStatuses_data()
         << QStringLiteral("damaged.pdf  - damaged file or not a PDF file.");
     QTest::newRow("a page of one file left out")
         << QStringList{text, QStringLiteral("@/holes.pdf")} << QStringList{} << 0
-        << QStringLiteral("holes.pdf  - these pages could not be read and are left out: 2.");
+        << QStringLiteral("holes.pdf  - these pages could not be read and are left out: 3.");
     QTest::newRow("one file only an image")
         << QStringList{QStringLiteral("@/image.pdf")} << QStringList{} << 1
         << QStringLiteral("image.pdf  - text unreadable.");

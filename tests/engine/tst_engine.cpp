@@ -358,7 +358,7 @@ void TestEngine::serviceOutlivesItsFailingChildren_data()
     QTest::newRow("no new text for two seconds")
         << "formbomb" << 0 << false << 0 << 2 << Outcome::TimeLimit << reasons::timeLimit(2);
     QTest::newRow("a memory bomb") << "memorybomb" << 0 << false << 64 << 0 << Outcome::MemoryLimit
-                                   << reasons::memoryLimit(64);
+                                   << reasons::memoryLimit(64, 1);
     QTest::newRow("stopped by the user")
         << "formbomb" << -1 << false << 0 << 0 << Outcome::Stopped << reasons::Stopped;
     QTest::newRow("the service lost")
@@ -473,8 +473,11 @@ void TestEngine::fallsBackToPdftotextWhenTheServiceCannotStart()
         });
     // A file with a password is not handed to pdftotext, whose command line would show it.
     QVERIFY2(showing.isEmpty(), qPrintable(showing.join(u' ')));
-    const QString why = static_cast<ServiceConverter &>(*converter).unavailableReason();
+    QString why = static_cast<ServiceConverter &>(*converter).unavailableReason();
     QVERIFY(!why.isEmpty());
+    // The service's reason goes on in the sentence, without a full stop of its own.
+    if (why.endsWith(u'.'))
+        why.chop(1);
     // pdftotext could run: no "converter that cannot start", but a file left closed.
     const QString notHandedOn =
         QStringLiteral("  - the file was not opened with its password: ") + why +

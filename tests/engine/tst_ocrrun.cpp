@@ -366,7 +366,8 @@ void TestOcrRun::pageOverALimitThenTheNextFile_data()
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("reason");
     // A page drawn at 1200 dpi is a picture of some 140 million pixels.
-    QTest::newRow("memory limit") << 100 << 0 << Outcome::MemoryLimit << reasons::memoryLimit(100);
+    QTest::newRow("memory limit") << 100 << 0 << Outcome::MemoryLimit
+                                  << reasons::memoryLimit(100, 1);
     QTest::newRow("time limit") << 0 << 1 << Outcome::TimeLimit << reasons::timeLimit(1);
 }
 

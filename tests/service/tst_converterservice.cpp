@@ -192,6 +192,10 @@ private slots:
     void requestsAtTheEdges_data();
     void requestsAtTheEdges();
     void idleLimitCountsFromTheLastPageDone();
+    void unreadPagesAreNumberedAsPdftotextNumbersThem_data();
+    void unreadPagesAreNumberedAsPdftotextNumbersThem();
+    void aHugePictureIsNoCrash_data();
+    void aHugePictureIsNoCrash();
 
 private:
     struct Result
@@ -469,6 +473,8 @@ void TestConverterService::failingChildLeavesServiceServing()
         QCOMPARE(failed.outcome.signal, signalFromOutside);
     if (kind == OutcomeKind::TimeLimit)
         QVERIFY2(clock.elapsed() < 30000, "the time limit stopped the child late");
+    if (kind == OutcomeKind::MemoryLimit)
+        QCOMPARE(failed.outcome.memoryLimitPage, 1);
     QTRY_VERIFY(processGone(child));
 
     // The same service converts the next file as if nothing happened.
@@ -570,32 +576,125 @@ void TestConverterService::nothingOutlivesItsParent()
 }
 
 // The time limit on a clock the test moves: the page count told after opening is no progress, so
-// a one-page file that opens slowly is stopped at the limit counted from its request.
+// a one-page file that opens slowly is stopped at the limit counted from its request; each page
+// done and each piece of text restarts it.
 void TestConverterService::idleLimitCountsFromTheLastPageDone()
 {
     using namespace std::chrono_literals;
     IdleDeadline::Clock::time_point now{};
     IdleDeadline deadline(10s, [&now] { return now; });
+    QCOMPARE(deadline.due(), now + 10s);
     now += 6s;
     deadline.pagesDone(0); // the count at opening
+    QCOMPARE(deadline.due(), IdleDeadline::Clock::time_point{} + 10s);
+    QVERIFY(!deadline.passed());
     now += 4s;
     QVERIFY(deadline.passed());
 
     IdleDeadline pages(10s, [&now] { return now; });
     now += 9s;
-    pages.pagesDone(1);
+    pages.pagesDone(1); // the first page is progress
+    QCOMPARE(pages.due(), now + 10s);
     now += 9s;
+    QVERIFY(!pages.passed());
     pages.textArrived();
+    QCOMPARE(pages.due(), now + 10s);
     now += 9s;
     QVERIFY(!pages.passed());
     now += 1s;
     QVERIFY(pages.passed());
     pages.clear();
     QVERIFY(!pages.passed() && !pages.due());
+    pages.textArrived(); // a cleared deadline stays cleared
+    QVERIFY(!pages.due());
 
     IdleDeadline none(0s, [&now] { return now; });
+    QVERIFY(!none.due());
+    none.pagesDone(3);
     now += 1000h;
     QVERIFY(!none.passed() && !none.due());
+}
+
+void TestConverterService::unreadPagesAreNumberedAsPdftotextNumbersThem_data()
+{
+    QTest::addColumn<int>("pages");   // pages the file holds
+    QTest::addColumn<int>("claimed"); // pages its page tree claims
+    QTest::addColumn<QList<int>>("missing");
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<int>("lastPage");
+    QTest::newRow("missing entries move the pages after them down")
+        << 10 << 12 << QList<int>{3, 5} << 0 << 0;
+    QTest::newRow("a range past the missing entry") << 10 << 12 << QList<int>{3} << 5 << 12;
+    QTest::newRow("a range before the unread pages") << 10 << 12 << QList<int>{3} << 2 << 6;
+    QTest::newRow("a range over the claimed pages") << 60 << 70 << QList<int>{3} << 40 << 70;
+}
+
+// The pages the service names as unread are those pdftotext, asked for one page at a time with
+// -f and -l, gives no text for, within the range asked for; and the text is pdftotext's.
+void TestConverterService::unreadPagesAreNumberedAsPdftotextNumbersThem()
+{
+    QFETCH(int, pages);
+    QFETCH(int, claimed);
+    QFETCH(QList<int>, missing);
+    QFETCH(int, firstPage);
+    QFETCH(int, lastPage);
+    const QString pdf = m_dir.filePath(QStringLiteral("tree.pdf"));
+    const QString out = m_dir.filePath(QStringLiteral("tree.txt"));
+    fixtures::writePageTreePdf(pdf, pages, claimed, missing);
+    QStringList unread;
+    int count = 0;
+    for (int page = std::max(1, firstPage); page <= (lastPage > 0 ? lastPage : claimed); ++page) {
+        if (!runPdftotext(pdf, {}, page, page, out).text.isEmpty())
+            continue;
+        ++count;
+        const QString previous = QString::number(page - 1);
+        if (!unread.isEmpty() &&
+            (unread.last() == previous || unread.last().endsWith(u'-' + previous)))
+            unread.last() = unread.last().section(u'-', 0, 0) + u'-' + QString::number(page);
+        else
+            unread << QString::number(page);
+    }
+    ConvertRequest request = requestFor(pdf);
+    request.firstPage = firstPage;
+    request.lastPage = lastPage;
+    const Result result = convert(request);
+    QCOMPARE(result.outcome.kind, OutcomeKind::Converted);
+    QCOMPARE(QString::fromStdString(result.outcome.unreadPages), unread.join(u','));
+    QCOMPARE(result.outcome.pagesUnread, count);
+    QCOMPARE(result.text, runPdftotext(pdf, {}, firstPage, lastPage, out).text);
+}
+
+void TestConverterService::aHugePictureIsNoCrash_data()
+{
+    QTest::addColumn<quint64>("memoryLimit");
+    QTest::addColumn<OutcomeKind>("kind");
+    QTest::newRow("no memory limit: drawn at a size that fits")
+        << quint64(0) << OutcomeKind::Converted;
+    QTest::newRow("too little memory to draw the page")
+        << quint64(40 * 1024 * 1024) << OutcomeKind::MemoryLimit;
+}
+
+// A page that is one picture of 2^31 pixels, more than leptonica holds, is drawn by poppler at
+// the reading's resolution; where even that does not fit, the memory limit names the page.
+void TestConverterService::aHugePictureIsNoCrash()
+{
+#ifndef MORWENDA_OCR
+    QSKIP("this build reads no page by OCR");
+#endif
+    QFETCH(quint64, memoryLimit);
+    QFETCH(OutcomeKind, kind);
+    const QString pdf = m_dir.filePath(QStringLiteral("huge.pdf"));
+    fixtures::writeHugePicturePdf(pdf, 46341, 46341);
+    ConvertRequest request = requestFor(pdf);
+    request.ocrMode = serviceprotocol::OcrMode::Auto;
+    request.memoryLimit = memoryLimit;
+    const Result result = convert(request);
+    QVERIFY2(result.outcome.kind == kind,
+             qPrintable(QStringLiteral("kind %1, signal %2: %3")
+                            .arg(int(result.outcome.kind))
+                            .arg(result.outcome.signal)
+                            .arg(QString::fromStdString(result.outcome.diagnostics).left(300))));
+    QCOMPARE(result.outcome.memoryLimitPage, kind == OutcomeKind::MemoryLimit ? 1 : 0);
 }
 
 // The parent of the last test: starts a service on a conversion that never ends, says the

@@ -243,6 +243,7 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     outcome.ocrTurnedPages = {2};
     outcome.ocrDeskewedPages = {1, 3};
     outcome.ocrOrientationUnknown = true;
+    outcome.memoryLimitPage = 7;
     const auto [id, back] = decodeDone(payloadOf(encodeDone(9, outcome)));
     QCOMPARE(id, 9u);
     QCOMPARE(back.diagnostics, std::string("said"));
@@ -256,6 +257,7 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     QCOMPARE(back.ocrDeskewedPages, (std::vector<std::int32_t>{1, 3}));
     QVERIFY(back.ocrDoubtfulPages.empty());
     QVERIFY(back.ocrOrientationUnknown);
+    QCOMPARE(back.memoryLimitPage, 7);
 
     std::size_t consumed = 0;
     const std::string frame = encodePage(4, 2, 40);
@@ -294,13 +296,15 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     unknownTextMode[qsizetype(request.size() - textFields)] = 3;
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
     // The last fields: pages requested, pages unread, which (an empty string: its length), then
-    // three empty page lists (their counts) and the orientation note.
-    const std::size_t pageLists = 3 * 4 + 1;
+    // three empty page lists (their counts), the orientation note and the memory limit's page.
+    const std::size_t pageLists = 3 * 4 + 1 + 4;
     QTest::newRow("answer without its unread pages' names")
         << QByteArray("D") << bytes(done, done.size() - pageLists - 1);
     QTest::newRow("answer without its page counts")
         << QByteArray("D") << bytes(done, done.size() - pageLists - 4 - 4 - 4);
     QTest::newRow("answer without its orientation note")
+        << QByteArray("D") << bytes(done, done.size() - 4 - 1);
+    QTest::newRow("answer without the memory limit's page")
         << QByteArray("D") << bytes(done, done.size() - 1);
     QByteArray longList = bytes(done, done.size());
     longList[qsizetype(done.size() - pageLists)] = char(0xff);

@@ -262,4 +262,22 @@ void writePageTreePdf(const QString &path, int pages, int claimedPages, const QL
         qFatal("cannot write %s", qPrintable(path));
 }
 
+void writeHugePicturePdf(const QString &path, int width, int height)
+{
+    const QByteArray lines = qCompress(QByteArray(width, '\x80').repeated(4), 9).mid(4);
+    const QByteArray content = "q 612 0 0 792 0 0 cm /Im Do Q";
+    const QByteArray pdf = pdfOfObjects(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Im 4 0 "
+         "R >> >> /Contents 5 0 R >>",
+         streamObject("/Type /XObject /Subtype /Image /Width " + QByteArray::number(width) +
+                          " /Height " + QByteArray::number(height) +
+                          " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode",
+                      lines),
+         streamObject(QByteArray(), content)});
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
 } // namespace fixtures

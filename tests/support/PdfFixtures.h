@@ -64,6 +64,10 @@ QByteArray streamObject(const QByteArray &dictionary, const QByteArray &data);
 void writePageTreePdf(const QString &path, int pages, int claimedPages,
                       const QList<int> &missing = {});
 
+// One page (US letter) that is one gray picture of `width` x `height` pixels whose data ends after
+// a few lines: a few hundred bytes on disk for any number of pixels.
+void writeHugePicturePdf(const QString &path, int width, int height);
+
 QString corpusDir();
 QString corpusFile(const QString &name);
 
