@@ -157,6 +157,8 @@ bool ConversionRun::dispatch(int index)
     row.staging = staging;
     row.dispatched = true;
     row.clock.start();
+    // The path's file now: the service's child opens the PDF in a process of its own. A job that
+    // opens it here gives the open file's identity when it ends (JobResult::opened).
     row.identity = FileIdentity::ofPath(pdf);
     m_outcomes[index].identity = row.identity;
     Part whole;
@@ -253,6 +255,8 @@ void ConversionRun::onPartFinished(int index, int partIndex)
         startPart(index, partIndex);
         return;
     }
+    if (part.result.opened.isKnown() && !row.split)
+        row.identity = m_outcomes[index].identity = part.result.opened;
     // A file replaced or written while it converted gives a text of two documents, or of none.
     if (!m_stopping && pdfChanged(index))
         failRow(index, Outcome::Changed, reasons::Changed);
