@@ -238,8 +238,7 @@ QString CompleteFile::putInPlace(const QString &staged, const QString &path)
     return putInPlace(staged, path, systemCalls());
 }
 
-QString CompleteFile::putInPlace(const QString &staged, const QString &path,
-                                 const FileCalls &calls)
+QString CompleteFile::putInPlace(const QString &staged, const QString &path, const FileCalls &calls)
 {
     const QByteArray from = nativepath::encode(staged);
     const QByteArray place = placeOf(path);

@@ -117,9 +117,12 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("words");
-        QTest::newRow("FIFO") << "fifo" << "its place is a FIFO (named pipe), not a file";
-        QTest::newRow("link to a device") << "device" << "its place is a device, not a file";
-        QTest::newRow("folder") << "folder" << "Is a directory";
+        QTest::newRow("FIFO") << "fifo"
+                              << "its place is a FIFO (named pipe), not a file";
+        QTest::newRow("link to a device") << "device"
+                                          << "its place is a device, not a file";
+        QTest::newRow("folder") << "folder"
+                                << "Is a directory";
     }
 
     void aPlaceThatIsNoFileIsRefused()
@@ -146,10 +149,14 @@ private slots:
     {
         QTest::addColumn<QString>("step");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("disk full") << "write" << "No space left on device";
-        QTest::newRow("sync") << "sync" << "Input/output error";
-        QTest::newRow("rename") << "rename" << "Read-only file system";
-        QTest::newRow("source unreadable") << "source" << "Input/output error";
+        QTest::newRow("disk full") << "write"
+                                   << "No space left on device";
+        QTest::newRow("sync") << "sync"
+                              << "Input/output error";
+        QTest::newRow("rename") << "rename"
+                                << "Read-only file system";
+        QTest::newRow("source unreadable") << "source"
+                                           << "Input/output error";
     }
 
     void aFailingStepLeavesTheOldFile()
@@ -170,8 +177,8 @@ private slots:
             FailingDevice source(-1);
             source.failReading();
             QVERIFY(source.open(QIODevice::ReadOnly));
-            const QString error = step == QLatin1String("source") ? file.writeFrom(source)
-                                                                  : file.write("new text");
+            const QString error =
+                step == QLatin1String("source") ? file.writeFrom(source) : file.write("new text");
             QCOMPARE(error.isEmpty() ? file.commit() : error, reason);
         }
         QCOMPARE(contents(m_text), QByteArray("old text"));
