@@ -112,6 +112,24 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    // The superuser replaces a file of another user's: it stays theirs, as private as it was.
+    void aReplacedFileKeepsItsOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can give a file to another user");
+        put(m_text, "old text", 0640);
+        QCOMPARE(::chown(QFile::encodeName(m_text).constData(), 65534, 65534), 0);
+        CompleteFile file(m_text);
+        QCOMPARE(file.open(), QString());
+        QCOMPARE(file.write("new text"), QString());
+        QCOMPARE(file.commit(), QString());
+        struct stat facts = {};
+        QCOMPARE(::stat(QFile::encodeName(m_text).constData(), &facts), 0);
+        QCOMPARE(facts.st_uid, uid_t(65534));
+        QCOMPARE(facts.st_gid, gid_t(65534));
+        QCOMPARE(facts.st_mode & 07777, mode_t(0640));
+    }
+
     // Never opened for writing: a FIFO would hold the writer, a device take the bytes.
     void aPlaceThatIsNoFileIsRefused_data()
     {
