@@ -3,8 +3,7 @@
 
 #include "engine/ReportRow.h"
 #include "engine/RunSummary.h"
-
-#include <QSaveFile>
+#include "platform/CompleteFile.h"
 
 namespace finallist {
 
@@ -23,19 +22,11 @@ QByteArray toCsv(const QList<FileOutcome> &outcomes)
 
 QString save(const QString &path, const QList<FileOutcome> &outcomes)
 {
-    QSaveFile file(path);
-    // Unbuffered, so a write that fails (a full disk) is seen here, not lost in a flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    const QByteArray csv = toCsv(outcomes);
-    if (file.write(csv) != csv.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    CompleteFile file(path);
+    QString error = file.open();
+    if (error.isEmpty())
+        error = file.write(toCsv(outcomes));
+    return error.isEmpty() ? file.commit() : error;
 }
 
 } // namespace finallist

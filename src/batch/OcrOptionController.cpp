@@ -65,15 +65,8 @@ void OcrOptionController::store(const QString &key, const QString &text)
     if (key == settingkeys::Ocr && text == QStringLiteral("auto") &&
         OcrChoice::fromSettings(m_settings).mode == OcrChoice::Mode::Always)
         return;
-    try {
-        m_settings.saveSetting(key, text);
-    } catch (const Failure &failure) {
-        if (m_failureShown)
-            return;
-        m_failureShown = true;
-        m_boxes.message(tr("Your choices cannot be saved for the next start: ") +
-                            failure.description() + QStringLiteral("\r\r") +
-                            SettingsStore::location(),
+    if (const QString failure = m_settings.storeChoice(key, text); !failure.isEmpty())
+        m_boxes.message(tr("Your choices cannot be saved for the next start: ") + failure +
+                            QStringLiteral("\r\r") + SettingsStore::location(),
                         MessageButtons::Ok, MessageIcon::Warning);
-    }
 }

@@ -36,5 +36,4 @@ private:
     SettingsStore &m_settings;
     const MessageBoxes &m_boxes;
     bool m_restoring = false;
-    bool m_failureShown = false;
 };

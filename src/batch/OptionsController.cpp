@@ -104,19 +104,12 @@ void OptionsController::restoreChoices(Procedure &proc)
 
 void OptionsController::storeChoice(const QString &key, const QString &text)
 {
-    try {
-        m_settings.saveSetting(key, text);
-    } catch (const Failure &failure) {
-        // These handlers run for every click and keystroke; the window goes on with the choice it
-        // shows.
-        if (m_settingsFailureShown)
-            return;
-        m_settingsFailureShown = true;
-        m_boxes.message(tr("Your choices cannot be saved for the next start: ") +
-                            failure.description() + QStringLiteral("\r\r") +
-                            SettingsStore::location(),
+    // These handlers run for every click and keystroke; the window goes on with the choice it
+    // shows.
+    if (const QString failure = m_settings.storeChoice(key, text); !failure.isEmpty())
+        m_boxes.message(tr("Your choices cannot be saved for the next start: ") + failure +
+                            QStringLiteral("\r\r") + SettingsStore::location(),
                         MessageButtons::Ok, MessageIcon::Warning);
-    }
 }
 
 void OptionsController::storeSaveOptions()

@@ -56,5 +56,4 @@ private:
     Controls m_controls;
     SettingsStore &m_settings;
     const MessageBoxes &m_boxes;
-    bool m_settingsFailureShown = false;
 };

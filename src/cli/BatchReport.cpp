@@ -2,6 +2,7 @@
 #include "BatchReport.h"
 
 #include "engine/ReportColumns.h"
+#include "platform/CompleteFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
@@ -86,14 +87,6 @@ std::optional<QList<ReportRow>> fromCsv(const QByteArray &bytes, QString &error)
         rows << reportcolumns::rowOfFields(record);
     }
     return rows;
-}
-
-// Writes all of `bytes` to `device`; "" or the device's reason why not.
-QString writeAll(QIODevice &device, const QByteArray &bytes)
-{
-    if (device.write(bytes) != bytes.size())
-        return device.errorString().isEmpty() ? systemError(EIO) : device.errorString();
-    return QString();
 }
 
 std::optional<QList<ReportRow>> fromJson(const QByteArray &bytes, QString &error)
@@ -196,29 +189,12 @@ QString write(const QString &path, const QList<ReportRow> &rows)
         bytes = toJsonLines(rows);
         break;
     }
-    // A new file beside the report, renamed over it once it is whole on the disk; by the name's
-    // own bytes, which Qt's files would spell otherwise when they are not UTF-8.
-    const QByteArray target = nativepath::encode(path);
-    QByteArray partName = target + ".XXXXXX";
-    const int fd = ::mkostemp(partName.data(), O_CLOEXEC);
-    if (fd < 0)
-        return systemError(errno);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old = {};
-    const mode_t mode =
-        ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-    QFile file;
-    file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
-    QString error = writeAll(file, bytes);
-    if (error.isEmpty() && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
-        error = systemError(errno);
-    file.close();
-    if (error.isEmpty() && ::rename(partName.constData(), target.constData()) != 0)
-        error = systemError(errno);
-    if (!error.isEmpty())
-        ::unlink(partName.constData());
-    return error;
+    // Whole on the disk before it takes the report's place, by the name's own bytes.
+    CompleteFile file(path);
+    QString error = file.open();
+    if (error.isEmpty())
+        error = file.write(bytes);
+    return error.isEmpty() ? file.commit() : error;
 }
 
 std::optional<QList<ReportRow>> read(const QString &path, QString &error)

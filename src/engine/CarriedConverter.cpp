@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CarriedConverter.h"
 
+#include "platform/CompleteFile.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
-#include <QTemporaryFile>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -192,25 +192,18 @@ QString unsafeFileReason(const QString &path)
 void writeResourceFile(const QByteArray &block, const QString &path)
 {
     QCoreApplication::processEvents();
-    if (files::fileExists(path))
+    if (entryPresent(path)) // a link too: never written through
         return;
-    QTemporaryFile part(path + QStringLiteral(".part-XXXXXX"));
-    if (!part.open())
-        throw Failure(QStringLiteral("The converter cannot be written to %1: %2")
-                          .arg(path, part.errorString()));
-    if (part.write(block) != block.size() || !part.flush())
-        throw Failure(QStringLiteral("The converter cannot be written to %1: %2")
-                          .arg(path, part.errorString()));
-    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    part.close();
     // Never replaces a file: when another instance was quicker, its copy stays.
-    if (!part.rename(path)) {
-        if (entryPresent(path))
-            return;
-        throw Failure(QStringLiteral("The converter cannot be written to %1: %2")
-                          .arg(path, part.errorString()));
-    }
-    part.setAutoRemove(false);
+    CompleteFile file(path);
+    file.setMode(0700);
+    QString error = file.open();
+    if (error.isEmpty())
+        error = file.write(block);
+    if (error.isEmpty())
+        error = file.commit(false);
+    if (!error.isEmpty())
+        throw Failure(QStringLiteral("The converter cannot be written to %1: %2").arg(path, error));
 }
 
 } // namespace converter

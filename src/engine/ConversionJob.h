@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Outcome.h"
+#include "platform/FileIdentity.h"
 #include "TextOptions.h"
 
 class TextJudge;
@@ -44,6 +45,9 @@ struct JobResult
     int pagesRequested = 0;
     int pagesUnread = 0;
     QString unreadPages;
+    // The PDF as the job opened it, where this program opens it for the converter; not known
+    // where the converter opens it itself.
+    FileIdentity opened;
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and

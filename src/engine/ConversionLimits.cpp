@@ -40,8 +40,7 @@ int ConversionLimits::coreCount()
 ConversionLimits ConversionLimits::fromSettings(const SettingsStore &store)
 {
     ConversionLimits limits;
-    const int converters = readCount(store, settingkeys::Converters, 0);
-    limits.converters = converters > 0 ? converters : coreCount();
+    limits.converters = processlimits::converterCount(readCount(store, settingkeys::Converters, 0));
     limits.memoryMegabytes = readNumber(store, settingkeys::ConverterMemoryLimit,
                                         DefaultMemoryMegabytes, MaxMemoryMegabytes);
     limits.idleSeconds =

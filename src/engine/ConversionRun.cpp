@@ -3,6 +3,7 @@
 
 #include "ConversionJob.h"
 #include "ConverterKind.h"
+#include "platform/CompleteFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
@@ -141,8 +142,8 @@ bool ConversionRun::dispatch(int index)
         settle(index, Outcome::Stopped, reasons::Stopped);
         return true;
     }
-    if (files::isFolder(output)) {
-        settle(index, Outcome::WriteFailed, reasons::writeFailed(systemError(EISDIR)));
+    if (const QString why = CompleteFile::refusal(output); !why.isEmpty()) {
+        settle(index, Outcome::WriteFailed, reasons::writeFailed(why));
         return true;
     }
     QString error;
@@ -156,6 +157,8 @@ bool ConversionRun::dispatch(int index)
     row.staging = staging;
     row.dispatched = true;
     row.clock.start();
+    // The path's file now: the service's child opens the PDF in a process of its own. A job that
+    // opens it here gives the open file's identity when it ends (JobResult::opened).
     row.identity = FileIdentity::ofPath(pdf);
     m_outcomes[index].identity = row.identity;
     Part whole;
@@ -252,6 +255,8 @@ void ConversionRun::onPartFinished(int index, int partIndex)
         startPart(index, partIndex);
         return;
     }
+    if (part.result.opened.isKnown() && !row.split)
+        row.identity = m_outcomes[index].identity = part.result.opened;
     // A file replaced or written while it converted gives a text of two documents, or of none.
     if (!m_stopping && pdfChanged(index))
         failRow(index, Outcome::Changed, reasons::Changed);
@@ -413,11 +418,10 @@ void ConversionRun::commit(int index)
     Row &row = m_rows[size_t(index)];
     FileOutcome &file = m_outcomes[index];
     if (leftText(file.outcome)) {
-        if (std::rename(nativepath::encode(row.textPath).constData(),
-                        nativepath::encode(file.output).constData()) != 0) {
+        if (const QString error = CompleteFile::putInPlace(row.textPath, file.output);
+            !error.isEmpty()) {
             file.outcome = Outcome::WriteFailed;
-            file.reason = reasons::writeFailed(systemError(errno));
-            QFile::remove(row.textPath);
+            file.reason = reasons::writeFailed(error);
         }
     } else if (!row.textPath.isEmpty()) {
         QFile::remove(row.textPath);

@@ -202,7 +202,9 @@ void ConverterDeployment::remove()
         alone = false;
     }
     // Another instance still holding its share uses the converter: it stays for that one.
-    if (alone)
+    if (alone) {
         files::deleteFileSafe(path);
+        m_lock->removeFile();
+    }
     m_lock.reset();
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -66,6 +67,8 @@ bool InstanceLock::tryExclusive()
                       &whole);
 }
 
+void InstanceLock::removeFile() {}
+
 void InstanceLock::release()
 {
     if (!m_handle)
@@ -90,13 +93,24 @@ void InstanceLock::open()
 
 void InstanceLock::holdShared()
 {
-    open();
-    int result;
-    do {
-        result = ::flock(m_fd, LOCK_SH);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0)
-        throw lockFailure(m_path, systemError(errno));
+    for (;;) {
+        open();
+        int result;
+        do {
+            result = ::flock(m_fd, LOCK_SH);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0)
+            throw lockFailure(m_path, systemError(errno));
+        // The last instance to close removes the file while it holds it exclusively: one that
+        // waited on it then holds a file without a name, and takes the one named now instead.
+        struct stat held;
+        struct stat named;
+        if (::fstat(m_fd, &held) == 0 &&
+            ::stat(nativepath::encode(m_path).constData(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            return;
+        release();
+    }
 }
 
 bool InstanceLock::tryExclusive()
@@ -105,6 +119,12 @@ bool InstanceLock::tryExclusive()
     // Converting the shared hold drops it first, so of two instances closing at the same moment
     // one is sure to succeed.
     return ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+void InstanceLock::removeFile()
+{
+    if (m_fd >= 0)
+        ::unlink(nativepath::encode(m_path).constData());
 }
 
 void InstanceLock::release()

@@ -24,6 +24,11 @@ public:
     // be opened.
     bool tryExclusive();
 
+    // Removes the lock file, for the last instance to close, while it holds the lock exclusively:
+    // an instance that waits on it meanwhile takes the file made anew by its name (holdShared()).
+    // The file of a platform that cannot remove an open file stays.
+    void removeFile();
+
     // Gives the lock up and closes the lock file.
     void release();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutputChoice.h"
 
+#include "platform/CompleteFile.h"
 #include "platform/NativePath.h"
 #include "platform/PathRules.h"
 
@@ -65,14 +66,18 @@ QString forChoice(const OutputChoice &choice, const QString &pdf)
 
 namespace {
 
-// The file a directory entry is (a link is the link itself: renaming over it keeps its target).
-bool entryIdentity(const QString &path, std::pair<quint64, quint64> &identity)
+// The file a directory entry is and, for a link, the file at its end: a text is written through
+// a link.
+QList<std::pair<quint64, quint64>> entryAndTarget(const QString &path)
 {
+    QList<std::pair<quint64, quint64>> identities;
     struct stat facts;
     if (::lstat(nativepath::encode(path).constData(), &facts) != 0)
-        return false;
-    identity = {quint64(facts.st_dev), quint64(facts.st_ino)};
-    return true;
+        return identities;
+    identities.append({quint64(facts.st_dev), quint64(facts.st_ino)});
+    if (S_ISLNK(facts.st_mode) && ::lstat(CompleteFile::placeOf(path).constData(), &facts) == 0)
+        identities.append({quint64(facts.st_dev), quint64(facts.st_ino)});
+    return identities;
 }
 
 } // namespace
@@ -83,8 +88,7 @@ ListedFiles::ListedFiles(const QStringList &rows)
         if (row.isEmpty())
             continue;
         m_places.insert(nativepath::absolute(row));
-        std::pair<quint64, quint64> identity;
-        if (entryIdentity(row, identity))
+        for (const auto &identity : entryAndTarget(row))
             m_files.insert(identity);
     }
 }
@@ -95,8 +99,11 @@ bool ListedFiles::contains(const QString &path) const
         return false;
     if (m_places.contains(nativepath::absolute(path)))
         return true;
-    std::pair<quint64, quint64> identity;
-    return !m_files.isEmpty() && entryIdentity(path, identity) && m_files.contains(identity);
+    if (m_files.isEmpty())
+        return false;
+    const QList<std::pair<quint64, quint64>> identities = entryAndTarget(path);
+    return std::any_of(identities.begin(), identities.end(),
+                       [this](const auto &identity) { return m_files.contains(identity); });
 }
 
 QString numbered(const QString &output, int n)

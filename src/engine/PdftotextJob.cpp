@@ -99,6 +99,7 @@ void PdftotextJob::start()
             Qt::QueuedConnection);
         return;
     }
+    m_result.opened = FileIdentity::ofOpenFile(m_pdfFd);
     if (!nativepath::holdsKeptBytes(m_order.pdf)) {
         ::close(m_pdfFd);
         m_pdfFd = -1;

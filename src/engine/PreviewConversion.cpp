@@ -58,6 +58,10 @@ void PreviewConversion::onJobFinished()
 {
     m_outcome = m_job->result().outcome;
     m_reason = m_job->result().reason;
+    // Not opened with its password because the service did not start: the preview says that,
+    // not that the file is password protected.
+    if (m_outcome == Outcome::Protected && m_reason != reasons::Protected)
+        m_outcome = Outcome::CannotStart;
     if (m_outcome == Outcome::Converted || m_outcome == Outcome::LowConfidence ||
         m_outcome == Outcome::OcrDoubtful)
         // A text that cannot be read back shows as far as it was read, and why it stops there.

@@ -33,6 +33,8 @@ public:
 
     bool isRunning() const { return m_job != nullptr; }
     const QString &pdf() const { return m_pdf; }
+    // A file that was not opened with its password because the converter service could not
+    // start is Outcome::CannotStart here, with that reason.
     Outcome outcome() const { return m_outcome; }
     const QString &reason() const { return m_reason; }
     // Up to LineLimit lines of the text, for Outcome::Converted.

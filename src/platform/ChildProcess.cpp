@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChildProcess.h"
 
+#include "NativePath.h"
+
 #include <QSet>
 #include <QSocketNotifier>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -104,6 +109,21 @@ void ChildProcess::setProgram(const QString &program, const QStringList &argumen
 {
     m_process->setProgram(program);
     m_process->setArguments(arguments);
+    m_exactArguments.reset();
+    // QProcess spells an argument in UTF-8, and a kept byte (a Latin-1 password line) as U+FFFD:
+    // such a vector is given to the child as its own bytes (see start()).
+    if (std::none_of(arguments.begin(), arguments.end(), nativepath::holdsKeptBytes))
+        return;
+    auto exact = std::make_shared<ExactArguments>();
+    const QString resolved =
+        program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+    exact->bytes << nativepath::encode(resolved.isEmpty() ? program : resolved);
+    for (const QString &argument : arguments)
+        exact->bytes << nativepath::encode(argument);
+    for (QByteArray &bytes : exact->bytes)
+        exact->pointers.push_back(bytes.data());
+    exact->pointers.push_back(nullptr);
+    m_exactArguments = std::move(exact);
 }
 
 void ChildProcess::start()
@@ -120,7 +140,8 @@ void ChildProcess::start()
     const pid_t parent = ::getpid();
     const rlim_t memory = m_memoryLimit;
     const int inherited = m_inherited;
-    m_process->setChildProcessModifier([parent, memory, childTerminal, inherited] {
+    const std::shared_ptr<ExactArguments> exact = m_exactArguments;
+    m_process->setChildProcessModifier([parent, memory, childTerminal, inherited, exact] {
         // Between fork and exec: only calls that are safe there.
         if (inherited >= 0)
             ::fcntl(inherited, F_SETFD, 0); // kept open across exec
@@ -132,6 +153,10 @@ void ChildProcess::start()
         }
         if (childTerminal >= 0)
             ::dup2(childTerminal, STDOUT_FILENO);
+        // Everything QProcess sets up is in place by now; where this exec fails, QProcess's own
+        // fails the same way and says why.
+        if (exact)
+            ::execv(exact->pointers.front(), exact->pointers.data());
     });
     liveProcesses().insert(m_process);
     m_process->start(m_inputFromNothing ? QIODevice::ReadOnly

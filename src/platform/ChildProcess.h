@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 #include <sys/types.h>
 
 namespace childprocess {
@@ -37,6 +40,7 @@ public:
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
+    // The arguments reach the child byte for byte as nativepath::encode() spells them.
     void setProgram(const QString &program, const QStringList &arguments);
     // Address space in bytes (RLIMIT_AS); 0 is none.
     void setMemoryLimit(quint64 bytes) { m_memoryLimit = bytes; }
@@ -88,7 +92,15 @@ private:
     void closeTerminal();
     void onProcessFinished(int exitCode, QProcess::ExitStatus status);
 
+    // An argument vector as bytes, made before the fork, for the exec between fork and exec.
+    struct ExactArguments
+    {
+        QList<QByteArray> bytes;
+        std::vector<char *> pointers;
+    };
+
     QProcess *m_process;
+    std::shared_ptr<ExactArguments> m_exactArguments;
     QByteArray m_errorTail;
     qsizetype m_errorTailLimit = DefaultErrorTail;
     quint64 m_memoryLimit = 0;

@@ -32,4 +32,9 @@ int usableProcessors()
     return std::max(1, QThread::idealThreadCount());
 }
 
+int converterCount(int asked)
+{
+    return asked > 0 ? asked : usableProcessors();
+}
+
 } // namespace processlimits

@@ -13,4 +13,8 @@ long raiseOpenFileLimit();
 // gives it), at least 1.
 int usableProcessors();
 
+// The converters a run uses for `asked`: that many, or one per usable processor for 0 (or less),
+// as the window's setting and morwenda-batch's --jobs both say it.
+int converterCount(int asked);
+
 } // namespace processlimits

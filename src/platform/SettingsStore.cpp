@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <QSettings>
+#include <utility>
 
 const char *const SettingsStore::Application = "Tarvenik";
 const char *const SettingsStore::Section = "Morwenda";
@@ -39,6 +40,17 @@ void SettingsStore::saveSetting(const QString &key, const QString &text)
         throw Failure(QStringLiteral("Permission denied"));
     if (store.status() == QSettings::FormatError)
         throw Failure(QStringLiteral("Invalid settings file: %1").arg(store.fileName()));
+}
+
+QString SettingsStore::storeChoice(const QString &key, const QString &text)
+{
+    try {
+        saveSetting(key, text);
+    } catch (const Failure &failure) {
+        if (!std::exchange(m_failureTold, true))
+            return failure.description();
+    }
+    return QString();
 }
 
 QString SettingsStore::location()

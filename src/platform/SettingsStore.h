@@ -19,11 +19,19 @@ public:
     // Stores the text under the key and syncs the store to disk. Throws Failure when that fails.
     void saveSetting(const QString &key, const QString &text);
 
+    // Stores a choice the user has just made, as saveSetting() does. A store that cannot be
+    // written is told once, not at every click or keystroke: the words of the first failure come
+    // back, "" after it and when the choice was stored.
+    QString storeChoice(const QString &key, const QString &text);
+
     // The file that holds the store on this platform.
     static QString location();
 
     static const char *const Application; // "Tarvenik"
     static const char *const Section;     // "Morwenda"
+
+private:
+    bool m_failureTold = false;
 };
 
 // Conversions between stored texts and control values.

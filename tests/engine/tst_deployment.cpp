@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/CarriedConverter.h"
 #include "engine/ConverterDeployment.h"
+#include "engine/InstanceLock.h"
 #include "platform/ErrorReport.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
@@ -12,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -79,6 +81,7 @@ private slots:
     void unsafePlacesAreNeverRun();
     void lastInstanceToCloseRemovesTheConverter_data();
     void lastInstanceToCloseRemovesTheConverter();
+    void anInstanceStartingAtTheCloseHoldsTheNewLock();
 };
 
 void TestDeployment::folderFollowsTemp()
@@ -243,7 +246,40 @@ void TestDeployment::lastInstanceToCloseRemovesTheConverter()
     else
         deployment.remove();
     QVERIFY(!QFile::exists(path));
+    QVERIFY(!QFile::exists(converter::converterFolder() + QStringLiteral("/instances.lock")));
     QCOMPARE(other.readAllStandardError(), QByteArray());
+}
+
+// An instance that starts while the last one closes waits on the lock file that is removed: it
+// takes the file made anew, so a third instance sees it there.
+void TestDeployment::anInstanceStartingAtTheCloseHoldsTheNewLock()
+{
+    TestPlace place;
+    const QString path = place.path(QStringLiteral("instances.lock"));
+    InstanceLock closing(path);
+    closing.holdShared();
+    QVERIFY(closing.tryExclusive());
+    struct stat facts = {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &facts), 0);
+    InstanceLock starting(path);
+    std::thread start([&] { starting.holdShared(); });
+    // Waits until the starting instance is blocked on the old file.
+    const QByteArray waiter = ":" + QByteArray::number(qulonglong(facts.st_ino)) + ' ';
+    const auto blocked = [&] {
+        QFile locks(QStringLiteral("/proc/locks"));
+        if (!locks.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray &line : locks.readAll().split('\n'))
+            if (line.contains("-> FLOCK") && line.contains(waiter))
+                return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(blocked(), 60000);
+    closing.removeFile();
+    closing.release();
+    start.join();
+    InstanceLock third(path);
+    QVERIFY(!third.tryExclusive());
 }
 
 QTEST_GUILESS_MAIN(TestDeployment)

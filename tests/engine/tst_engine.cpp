@@ -865,6 +865,11 @@ void TestEngine::previewReadsItsOwnPrivateText_data()
         QTest::newRow(prefix + "damaged")
             << kind << "damaged" << QString() << Outcome::Damaged << false;
     });
+    // Not opened with its password, since the service did not start: not "password protected".
+    if (converterchoice::serviceBuilt())
+        QTest::newRow("service that cannot start: open password")
+            << "no service"
+            << "user" << QString::fromUtf16(Pdfs::UserPassword) << Outcome::CannotStart << false;
 }
 
 void TestEngine::previewReadsItsOwnPrivateText()
@@ -883,7 +888,10 @@ void TestEngine::previewReadsItsOwnPrivateText()
     QVERIFY(QFile::copy(source, pdf));
     const QString beside = outputpaths::besidePdf(pdf);
     QVERIFY(writeFile(beside, OldText));
-    const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
+    const std::unique_ptr<ConverterKind> converter =
+        kind == u"no service"
+            ? converterOfKind(converterchoice::Service, place.path(QStringLiteral("gone")))
+            : converterOfKind(kind);
     PreviewConversion preview(*converter);
     QSignalSpy finished(&preview, &PreviewConversion::finished);
     preview.start(pdf, password, limitsOf(1));

@@ -40,6 +40,8 @@ private slots:
     void rawNamesAreWalkedConvertedAndShown();
     void aListedFileIsNeverReplacedByAText_data() { addKindColumn(); }
     void aListedFileIsNeverReplacedByAText();
+    void aReplacedTextKeepsWhatTheUserGave_data() { addKindColumn(); }
+    void aReplacedTextKeepsWhatTheUserGave();
     void filesThatCannotBeReadSayWhy_data() { addKindColumn(); }
     void filesThatCannotBeReadSayWhy();
     void noInodesLeftSaysWhy();
@@ -146,6 +148,46 @@ void TestNames::aListedFileIsNeverReplacedByAText()
     QCOMPARE(contentOf(outTxt), before);
     QCOMPARE(folder.outcomes.at(0).output, outTxt + QStringLiteral(".txt"));
     QCOMPARE(folder.outcomes.at(1).output, out + QStringLiteral("/a (2).txt"));
+}
+
+// A text converted again keeps the permission bits the user gave the old one, a link to the text
+// stays a link with the new text at its target, and a FIFO is refused and never opened.
+void TestNames::aReplacedTextKeepsWhatTheUserGave()
+{
+    QFETCH(QString, kind);
+    TestPlace place;
+    QStringList rows;
+    for (const char *name : {"private", "linked", "fifo", "pointing"}) {
+        rows << place.path(QStringLiteral("in/%1.pdf").arg(QLatin1String(name)));
+        QVERIFY(QFile::copy(m_text, rows.last()));
+    }
+    const QString out = madeFolder(place, QStringLiteral("out"));
+    const QString target = place.path(QStringLiteral("elsewhere/linked.txt"));
+    for (const QString &old : {out + QStringLiteral("/private.txt"), target}) {
+        QVERIFY(writeFile(old, "old"));
+        QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0600), 0);
+    }
+    QVERIFY(QFile::link(target, out + QStringLiteral("/linked.txt")));
+    QCOMPARE(::mkfifo(QFile::encodeName(out + QStringLiteral("/fifo.txt")).constData(), 0600), 0);
+    // A link to a listed PDF is never written through: the text is numbered.
+    QVERIFY(QFile::link(rows.at(0), out + QStringLiteral("/pointing.txt")));
+
+    const FinishedRun run = convertWith(kind, rows, intoFolder(out), limitsOf(2, 0, 20));
+    QVERIFY2(run.outcomes.size() == 4, qPrintable(describe(run)));
+    QVERIFY2(run.outcomes.at(0).outcome == Outcome::Converted, qPrintable(describe(run)));
+    QCOMPARE(run.outcomes.at(1).outcome, Outcome::Converted);
+    QCOMPARE(run.outcomes.at(2).outcome, Outcome::WriteFailed);
+    QCOMPARE(run.outcomes.at(2).reason,
+             reasons::writeFailed(QStringLiteral("its place is a FIFO (named pipe), not a file")));
+    for (const QString &text : {out + QStringLiteral("/private.txt"), target}) {
+        QCOMPARE(contentOf(text), m_expected);
+        struct stat facts = {};
+        QCOMPARE(::stat(QFile::encodeName(text).constData(), &facts), 0);
+        QCOMPARE(facts.st_mode & 0777, mode_t(0600));
+    }
+    QVERIFY(QFileInfo(out + QStringLiteral("/linked.txt")).isSymLink());
+    QCOMPARE(run.outcomes.at(3).output, out + QStringLiteral("/pointing (2).txt"));
+    QCOMPARE(contentOf(rows.at(0)), contentOf(m_text));
 }
 
 // A listed file that is gone, a folder, a FIFO or one without permission is not called damaged:

@@ -214,8 +214,9 @@ void TestCodeBoundaries::onlyTheServiceIncludesPoppler()
     QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u'\n')));
 }
 
-// Names are bytes (platform/NativePath), the system's words for an error and the processors the
-// program may use have one rule each, in platform.
+// Names are bytes (platform/NativePath), the system's words for an error, the processors the
+// program may use and the writing of a file complete or not at all have one rule each, in
+// platform.
 void TestCodeBoundaries::systemRulesOnlyInPlatform_data()
 {
     QTest::addColumn<QString>("pattern");
@@ -223,6 +224,8 @@ void TestCodeBoundaries::systemRulesOnlyInPlatform_data()
     QTest::newRow("error words") << QStringLiteral(R"(\bstrerror(_r)?\s*\()");
     QTest::newRow("processor count")
         << QStringLiteral(R"(\bsched_getaffinity\b|\bidealThreadCount\b)");
+    QTest::newRow("complete-or-nothing writing")
+        << QStringLiteral(R"(\bQSaveFile\b|\bQTemporaryFile\b|\brename(at2?)?\s*\(|\.rename\()");
 }
 
 void TestCodeBoundaries::systemRulesOnlyInPlatform()

@@ -60,6 +60,33 @@ private slots:
             QVERIFY2(!FileIdentity::fromText(bad).isKnown(), qPrintable(bad));
     }
 
+    // Each part of the identity tells two files apart on its own.
+    void everyPartCounts_data()
+    {
+        QTest::addColumn<QString>("other");
+        const char *same = "1:2:3:4.000000005:6.000000007";
+        QTest::newRow("device") << "9:2:3:4.000000005:6.000000007";
+        QTest::newRow("inode") << "1:9:3:4.000000005:6.000000007";
+        QTest::newRow("size") << "1:2:9:4.000000005:6.000000007";
+        QTest::newRow("modification seconds") << "1:2:3:9.000000005:6.000000007";
+        QTest::newRow("modification nanoseconds") << "1:2:3:4.000000009:6.000000007";
+        QTest::newRow("status change seconds") << "1:2:3:4.000000005:9.000000007";
+        QTest::newRow("status change nanoseconds") << "1:2:3:4.000000005:6.000000009";
+        QVERIFY(FileIdentity::fromText(QLatin1String(same))
+                    .sameAs(FileIdentity::fromText(QLatin1String(same))));
+        m_same = QLatin1String(same);
+    }
+
+    void everyPartCounts()
+    {
+        QFETCH(QString, other);
+        const FileIdentity one = FileIdentity::fromText(m_same);
+        const FileIdentity two = FileIdentity::fromText(other);
+        QVERIFY(two.isKnown());
+        QVERIFY(!one.sameAs(two));
+        QVERIFY(!two.sameAs(one));
+    }
+
 private:
     void write(const QByteArray &bytes)
     {
@@ -75,6 +102,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
+    QString m_same;
 };
 
 QTEST_GUILESS_MAIN(TestFileIdentity)

@@ -3,6 +3,7 @@
 #include "platform/SettingsStore.h"
 #include "TestPlace.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ private slots:
     void conversions_data();
     void conversions();
     void writeSurvivesAKilledProcess();
+    void aFailingStoreIsToldOnce();
 };
 
 void TestSettingsStore::absentKeyGivesDefault()
@@ -127,6 +129,19 @@ void TestSettingsStore::writeSurvivesAKilledProcess()
     QSettings raw(config.filePath(QStringLiteral("Tarvenik.conf")), QSettings::IniFormat);
     QCOMPARE(raw.value(QStringLiteral("Morwenda/Output Folder")).toString(),
              QStringLiteral("/srv/out put/"));
+}
+
+// The window stores a choice at every click: a store that cannot be written says so once.
+void TestSettingsStore::aFailingStoreIsToldOnce()
+{
+    TestPlace place;
+    SettingsStore store;
+    QVERIFY(QDir().mkpath(SettingsStore::location())); // a folder where the file should be
+    QCOMPARE(store.storeChoice(QStringLiteral("Check1"), QStringLiteral("1")),
+             QStringLiteral("Permission denied"));
+    QCOMPARE(store.storeChoice(QStringLiteral("Check2"), QStringLiteral("1")), QString());
+    QVERIFY_THROWS_EXCEPTION(Failure,
+                             store.saveSetting(QStringLiteral("Check2"), QStringLiteral("1")));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
