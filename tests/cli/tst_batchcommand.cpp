@@ -188,6 +188,7 @@ private slots:
     void rawNamesAndListedFilesFromTheCommandLine();
     void barCountsStoppedFilesApart();
     void endOfRunInTheWindowsSections();
+    void standardStreamsAsACarefulProgramUsesThem();
     void aWarningSurvivesAResume();
 };
 
@@ -1454,6 +1455,51 @@ void TestBatchCommand::aWarningSurvivesAResume()
                                      QStringLiteral("  - OCR doubtful on pages 1.")),
              qPrintable(resumed.errors));
     QCOMPARE(csvRows(second).value(1).value(2), u"ocr-doubtful"_qs);
+}
+
+// A closed standard input is said, not waited on; a PDF on standard input beyond the memory limit
+// is refused; what a killed -o - run left in its private folder goes with the next run.
+void TestBatchCommand::standardStreamsAsACarefulProgramUsesThem()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("text.pdf"));
+    fixtures::writeTextPdf(pdf, {QStringLiteral("Plain words")});
+    QProcess closed;
+    closed.setChildProcessModifier([] { ::close(STDIN_FILENO); });
+    closed.start(QStringLiteral(MORWENDA_BATCH),
+                 {QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-")});
+    QVERIFY(closed.waitForFinished(60000));
+    QCOMPARE(closed.exitCode(), 2);
+    QVERIFY(closed.readAllStandardError().contains("descriptor 0"));
+
+    QProcess *big = startBatch({QStringLiteral("--memory-limit"), QStringLiteral("1"),
+                                QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("-")});
+    big->write(QByteArray((1 << 20) + 1, 'x'));
+    big->closeWriteChannel();
+    const Finished refused = waitFor(big);
+    delete big;
+    QVERIFY2(refused.status == 2 && refused.errors.contains("larger than the memory limit of 1 MB"),
+             qPrintable(refused.errors));
+
+    // As a SIGKILL leaves it: a staging folder whose lock nobody holds, with a partial text.
+    const QString left =
+        place.path(QStringLiteral("tmp/morwenda-batch-%1/.morwenda-dead00").arg(::geteuid()));
+    QVERIFY(QDir().mkpath(left + QStringLiteral("/.morwenda-dead01")));
+    QVERIFY(QFile::setPermissions(QFileInfo(left).path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    for (const QString &file : {left + QStringLiteral("/owner.lock"),
+                                left + QStringLiteral("/.morwenda-dead01/owner.lock"),
+                                left + QStringLiteral("/.morwenda-dead01/1.txt")})
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QProcess next;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), place.path(QStringLiteral("tmp")));
+    next.setProcessEnvironment(env);
+    next.start(QStringLiteral(MORWENDA_BATCH), {pdf, QStringLiteral("-")});
+    QVERIFY(next.waitForFinished(60000));
+    QCOMPARE(next.exitCode(), 0);
+    QCOMPARE(next.readAllStandardOutput(), fixtures::convertDirectly(pdf));
+    QVERIFY(!QFileInfo::exists(left));
 }
 
 QTEST_MAIN(TestBatchCommand)
