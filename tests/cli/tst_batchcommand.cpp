@@ -1433,7 +1433,8 @@ void TestBatchCommand::endOfRunInTheWindowsSections()
              runsummary::LowConfidenceHeader, u"/d.pdf"_qs + reasons::ocrDoubtful({2})}));
 }
 
-// --resume keeps a text read doubtfully as it was: named so, and the status says so again.
+// --resume and --skip-existing keep a text read doubtfully as it was: named so, and the status
+// says so again.
 void TestBatchCommand::aWarningSurvivesAResume()
 {
     TestPlace place;
@@ -1454,6 +1455,12 @@ void TestBatchCommand::aWarningSurvivesAResume()
     QVERIFY2(resumed.errors.contains(runsummary::LowConfidenceHeader + u'\n' + pdf +
                                      QStringLiteral("  - OCR doubtful on pages 1.")),
              qPrintable(resumed.errors));
+    QCOMPARE(csvRows(second).value(1).value(2), u"ocr-doubtful"_qs);
+    // --skip-existing takes the warning from the report it adds to.
+    const Finished skipped =
+        runBatch({QStringLiteral("--skip-existing"), QStringLiteral("--append"),
+                  QStringLiteral("--report"), second, pdf});
+    QVERIFY2(skipped.status == 1, qPrintable(skipped.errors));
     QCOMPARE(csvRows(second).value(1).value(2), u"ocr-doubtful"_qs);
 }
 
