@@ -1210,17 +1210,25 @@ void TestBatchCommand::stoppedWhileTheListIsRead()
 void TestBatchCommand::standardOutputThatFails_data()
 {
     QTest::addColumn<bool>("closedPipe");
-    QTest::newRow("a pipe nobody reads") << true;
-    QTest::newRow("a full disk") << false;
+    QTest::addColumn<bool>("slowFile"); // converts for minutes unless the run stops
+    QTest::newRow("a pipe nobody reads") << true << false;
+    QTest::newRow("a pipe nobody reads, a slow file") << true << true;
+    QTest::newRow("a full disk") << false << false;
 }
 
 // -o - whose text cannot arrive: write-failed, a status that says so, and the report agrees.
 void TestBatchCommand::standardOutputThatFails()
 {
     QFETCH(bool, closedPipe);
+    QFETCH(bool, slowFile);
+    if (slowFile && !converterchoice::serviceBuilt())
+        QSKIP("built without the converter service");
     TestPlace place;
     const QString pdf = place.path(QStringLiteral("text.pdf"));
-    fixtures::writeTextPdf(pdf, {QStringLiteral("Words nobody reads")});
+    if (slowFile)
+        fixtures::writeFormBomb(pdf, 6);
+    else
+        fixtures::writeTextPdf(pdf, {QStringLiteral("Words nobody reads")});
     const QString report = place.path(QStringLiteral("r.json"));
     int ends[2] = {-1, -1};
     QVERIFY(::pipe(ends) == 0);
@@ -1228,14 +1236,16 @@ void TestBatchCommand::standardOutputThatFails()
     const int writer = ends[1];
     QProcess batch;
     batch.setProgram(QStringLiteral(MORWENDA_BATCH));
-    batch.setArguments(
-        {QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("--report"), report, pdf});
+    // No time limit: only the reader's leaving ends the slow file soon.
+    batch.setArguments({QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("--time-limit"),
+                        QStringLiteral("0"), QStringLiteral("--report"), report, pdf});
     if (closedPipe)
         batch.setChildProcessModifier([writer] { ::dup2(writer, STDOUT_FILENO); });
     else
         batch.setStandardOutputFile(QStringLiteral("/dev/full"));
     batch.start();
-    QVERIFY(batch.waitForFinished(120000));
+    // The reader's leaving stops the run at once: a minute is far more than that takes.
+    QVERIFY2(batch.waitForFinished(60000), "the run went on after its reader had left");
     ::close(writer);
     const QString errors = QString::fromLocal8Bit(batch.readAllStandardError());
     // A reader that left ends the run quietly, by SIGPIPE as pdftotext ends then; a disk that
