@@ -59,6 +59,7 @@ void TestRunSummary::everyReasonIsTranslatedAndKeepsWhatItQuotes_data()
     QTest::newRow("quotes a %1") << reasons::cannotRead(QStringLiteral("odd %1 words %2"));
     QTest::newRow("write failed") << reasons::writeFailed(QStringLiteral("No space left"));
     QTest::newRow("time limit") << reasons::timeLimit(30);
+    QTest::newRow("time limit of one second") << reasons::timeLimit(1);
     QTest::newRow("memory limit") << reasons::memoryLimit(1024);
     QTest::newRow("crashed") << reasons::crashed(11);
     QTest::newRow("cannot start") << reasons::cannotStart(QStringLiteral("Permission denied"));
