@@ -237,6 +237,10 @@ Bereits erstellte Textdateien bleiben erhalten; die noch nicht umgewandelten Dat
         <translation>nach %1 Sekunden ohne neuen Text beendet (Zeitgrenze).</translation>
     </message>
     <message>
+        <source>stopped after 1 second without new text (time limit).</source>
+        <translation>nach 1 Sekunde ohne neuen Text beendet (Zeitgrenze).</translation>
+    </message>
+    <message>
         <source>stopped at the memory limit of %1 MB.</source>
         <translation>an der Speichergrenze von %1 MB beendet.</translation>
     </message>

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionReading.h"
+#include "InputGathering.h"
 
 #include "engine/ConversionLimits.h"
 #include "engine/ConverterChoice.h"
@@ -95,8 +96,19 @@ Problem readNumbers(const QCommandLineParser &parser, const OptionTable &defined
 
 namespace {
 
+// The second of two operands names a text to write, as pdftotext's does, whatever its extension:
+// "-", a name ending in ".txt", or any other name that is no folder, does not end in ".pdf" and
+// names no file that begins as a PDF (never a text over a PDF).
+bool isTextOperand(const QString &operand)
+{
+    if (operand == Stdin || operand.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+        return true;
+    return !operand.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+           !files::isFolder(operand) && !inputgathering::startsAsPdf(operand);
+}
+
 // pdftotext's form FILE.pdf OUT.txt, or FILE.pdf - for standard output: meant when nothing else
-// says where the text goes and the second of exactly two operands is "-" or ends in ".txt". When
+// says where the text goes and the second of exactly two operands is a text operand. When
 // the first is a folder, both are paths to convert, as they always were.
 void readPdftotextForm(const QCommandLineParser &parser, const OptionTable &defined,
                        BatchOptions &options)
@@ -108,9 +120,7 @@ void readPdftotextForm(const QCommandLineParser &parser, const OptionTable &defi
         if (parser.isSet(*place))
             return;
     const QString text = options.paths.constLast();
-    if (text != Stdin && !text.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
-        return;
-    if (files::isFolder(options.paths.constFirst()))
+    if (files::isFolder(options.paths.constFirst()) || !isTextOperand(text))
         return;
     options.paths.removeLast();
     if (text == Stdin)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressDisplay.h"
 
-#include "platform/NativePath.h"
+#include "EndOfRunPrinter.h"
 #include <QFileInfo>
 #include <QTimer>
 
@@ -55,7 +55,7 @@ void ProgressDisplay::fileDone(const QString &pdf, const QString &outcome, const
     const QString line = QStringLiteral("%1/%2 %3 %4%5\n")
                              .arg(m_state.done)
                              .arg(m_state.total)
-                             .arg(outcome, nativepath::forTerminal(pdf), reason);
+                             .arg(outcome, EndOfRunPrinter::escapedName(pdf), reason);
     std::fputs(line.toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
 }
@@ -133,7 +133,7 @@ void ProgressDisplay::drawBar()
     m_state.elapsedMs = m_clock.elapsed();
     m_state.atWork.clear();
     for (const QString &pdf : std::as_const(m_working))
-        m_state.atWork.append(nativepath::forTerminal(QFileInfo(pdf).fileName()));
+        m_state.atWork.append(EndOfRunPrinter::escapedName(QFileInfo(pdf).fileName()));
     const int width = terminalWidth();
     const QString line = barLine(m_state, width).leftJustified(std::max(0, width - 1), u' ', true);
     std::fputs(("\r" + line).toLocal8Bit().constData(), m_stream);

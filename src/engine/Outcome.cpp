@@ -112,6 +112,7 @@ const char *const ReasonWords[] = {
     QT_TRANSLATE_NOOP("Reasons", "the file could not be read: %1."),
     QT_TRANSLATE_NOOP("Reasons", "the text could not be written: %1."),
     QT_TRANSLATE_NOOP("Reasons", "stopped after %1 seconds without new text (time limit)."),
+    QT_TRANSLATE_NOOP("Reasons", "stopped after 1 second without new text (time limit)."),
     QT_TRANSLATE_NOOP("Reasons", "stopped at the memory limit of %1 MB."),
     QT_TRANSLATE_NOOP("Reasons", "stopped at the memory limit of %1 MB on page %2."),
     QT_TRANSLATE_NOOP("Reasons", "the converter crashed (signal %1)."),
@@ -192,6 +193,8 @@ QString writeFailed(const QString &systemReason)
 
 QString timeLimit(int seconds)
 {
+    if (seconds == 1)
+        return QStringLiteral("  - stopped after 1 second without new text (time limit).");
     return QStringLiteral("  - stopped after %1 seconds without new text (time limit).")
         .arg(seconds);
 }

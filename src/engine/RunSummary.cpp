@@ -181,20 +181,34 @@ QStringList stoppedLines(const QList<FileOutcome> &outcomes)
         shownName);
 }
 
+QList<Section> sections(const QList<FileOutcome> &outcomes, Words words)
+{
+    const QStringList stoppedFiles = stoppedLines(outcomes);
+    const QList<Section> all = {
+        {say(words, FailureListHeader), failureLines(outcomes, words)},
+        {say(words, WriteFailedHeader), writeFailedLines(outcomes, words)},
+        {stoppedHeader(int(stoppedFiles.size()), words), stoppedFiles},
+        {say(words, PagesUnreadHeader), pagesUnreadLines(outcomes, words)},
+        {say(words, LowConfidenceHeader), lowConfidenceLines(outcomes, words)},
+        {say(words, ReadByOcrHeader), readByOcrLines(outcomes, words)},
+        {say(words, RenamedListHeader), renamedLines(outcomes, words)},
+    };
+    QList<Section> shown;
+    for (const Section &part : all)
+        if (!part.lines.isEmpty())
+            shown.append(part);
+    return shown;
+}
+
 QString finalMessage(const QList<FileOutcome> &outcomes, Words words)
 {
     if (noConverterRan(outcomes))
         return say(words, NoConverter) +
                section(say(words, FailureListHeader), failureLines(outcomes, words));
-    const QStringList stoppedFiles = stoppedLines(outcomes);
-    return say(words, leftAnyText(outcomes) ? Done : NoData) +
-           section(say(words, FailureListHeader), failureLines(outcomes, words)) +
-           section(say(words, WriteFailedHeader), writeFailedLines(outcomes, words)) +
-           section(stoppedHeader(int(stoppedFiles.size()), words), stoppedFiles) +
-           section(say(words, PagesUnreadHeader), pagesUnreadLines(outcomes, words)) +
-           section(say(words, LowConfidenceHeader), lowConfidenceLines(outcomes, words)) +
-           section(say(words, ReadByOcrHeader), readByOcrLines(outcomes, words)) +
-           section(say(words, RenamedListHeader), renamedLines(outcomes, words));
+    QString message = say(words, leftAnyText(outcomes) ? Done : NoData);
+    for (const Section &part : sections(outcomes, words))
+        message += section(part.header, part.lines);
+    return message;
 }
 
 } // namespace runsummary

@@ -66,6 +66,19 @@ QStringList readByOcrLines(const QList<FileOutcome> &outcomes, Words words = Wor
 // The names of the files the run stopped before they were done.
 QStringList stoppedLines(const QList<FileOutcome> &outcomes);
 
+// One part of the final message: its heading and a line per file.
+struct Section
+{
+    QString header;
+    QStringList lines;
+};
+
+// The final message's sections in order, those without a line left out: the files that could not
+// be read, the texts that could not be written, the files the stop left unconverted, the texts
+// with pages left out, the low-confidence OCR texts, the files read by OCR and the numbered texts.
+// The window shows them below its first line, morwenda-batch on standard error.
+QList<Section> sections(const QList<FileOutcome> &outcomes, Words words = Words::English);
+
 // The final message: "Done." when some file left a text, else "File(s) has no data."; below it
 // each file that gave no text with its reason, under its heading (could not be read, could not
 // be written, the files the stop left unconverted), then the texts with pages left out, the

@@ -12,6 +12,7 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 std::atomic<bool> g_requested{false};
+std::atomic<int> g_signal{0};
 // SIGINT (Ctrl-C), SIGTERM, and SIGHUP (the terminal closed, the SSH session lost).
 constexpr int Stopping[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_old[std::size(Stopping)];
@@ -21,6 +22,8 @@ void onSignal(int signal)
 {
     const int saved = errno;
     g_requested = true;
+    int none = 0;
+    g_signal.compare_exchange_strong(none, signal);
     const char byte = char(signal);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -36,6 +39,7 @@ void onBrokenPipe(int) {}
 StopSignals::StopSignals(QObject *parent) : QObject(parent)
 {
     g_requested = false;
+    g_signal = 0;
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
@@ -66,6 +70,11 @@ StopSignals::~StopSignals()
 bool StopSignals::requested()
 {
     return g_requested;
+}
+
+int StopSignals::signalNumber()
+{
+    return g_signal;
 }
 
 int StopSignals::wakeDescriptor() const

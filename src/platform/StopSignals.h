@@ -19,6 +19,8 @@ public:
 
     // A stop was asked for since this object was made (also before the event loop ran).
     static bool requested();
+    // The first signal that asked for the stop; 0 when none did.
+    static int signalNumber();
 
     // A descriptor that becomes readable when a stop is asked for (for a blocking read that must
     // end then); -1 when the signals could not be caught.

@@ -59,6 +59,8 @@ private slots:
     void pdftotextCommandLinesGiveItsBytes_data();
     void pdftotextCommandLinesGiveItsBytes();
     void textFileIsWholeOrNothing();
+    void oneFileFormsEndAsPdftotextEnds_data();
+    void oneFileFormsEndAsPdftotextEnds();
     void numberedTextsAreNamed();
 
 private:
@@ -159,12 +161,11 @@ void TestBatchText::refusedCommandLines()
 // A page range that a document does not reach is a failure named as such, not damage.
 void TestBatchText::rangeWithoutPagesIsNamed()
 {
-    for (const QString converter : {QStringLiteral("service"), QStringLiteral("pdftotext")}) {
+    for (const QString &converter : {QStringLiteral("service"), QStringLiteral("pdftotext")}) {
         TestPlace place;
         const QString out = place.path(QStringLiteral("out"));
         QDir().mkpath(out);
-        const Finished done = runBatch({QStringLiteral("--quiet"), QStringLiteral("--converter"),
-                                        converter, QStringLiteral("-f"), QStringLiteral("3"),
+        const Finished done = runBatch({QStringLiteral("--converter"), converter, QStringLiteral("-f"), QStringLiteral("3"),
                                         QStringLiteral("--out"), out, m_short, m_book});
         QCOMPARE(done.status, 1);
         QVERIFY2(done.errors.contains(
@@ -237,6 +238,45 @@ void TestBatchText::pdftotextCommandLinesGiveItsBytes()
     QCOMPARE(done.errors.contains(QStringLiteral("warning: every user of this machine can read a "
                                                  "password")),
              options.contains(QStringLiteral("pw ")));
+}
+
+void TestBatchText::oneFileFormsEndAsPdftotextEnds_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "@" stands for the test's place
+    QTest::addColumn<QString>("says");          // "" for nothing at all
+    const QString missing = QStringLiteral("@/missing.pdf");
+    const QString said = QStringLiteral("missing.pdf: No such file or directory");
+    QTest::newRow("missing, to standard output")
+        << QStringList{missing, QStringLiteral("-")} << said;
+    QTest::newRow("missing, to a text file")
+        << QStringList{missing, QStringLiteral("@/o.txt")} << said;
+    QTest::newRow("missing, quiet")
+        << QStringList{QStringLiteral("-q"), missing, QStringLiteral("-")} << QString();
+    QTest::newRow("a text of any name")
+        << QStringList{QStringLiteral("@/short.pdf"), QStringLiteral("@/out")} << QString();
+}
+
+// pdftotext's one-file forms end with its status, say what its users know, and a text of any
+// name holds its bytes.
+void TestBatchText::oneFileFormsEndAsPdftotextEnds()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, says);
+    TestPlace place;
+    QVERIFY(QFile::copy(m_short, place.path(QStringLiteral("short.pdf"))));
+    for (QString &argument : arguments)
+        argument.replace(u'@', place.root());
+    const Finished theirs = run(QStringLiteral(MORWENDA_PDFTOTEXT), arguments);
+    const QByteArray theirText = contentOf(place.path(QStringLiteral("out")));
+    QFile::remove(place.path(QStringLiteral("out")));
+    const Finished ours = runBatch(arguments);
+    QCOMPARE(ours.status, theirs.status);
+    QCOMPARE(ours.output, theirs.output);
+    QCOMPARE(contentOf(place.path(QStringLiteral("out"))), theirText);
+    if (says.isEmpty())
+        QVERIFY2(ours.errors.isEmpty() || ours.status == 0, qPrintable(ours.errors));
+    else
+        QVERIFY2(ours.errors.contains(says), qPrintable(ours.errors));
 }
 
 // FILE.pdf OUT.txt as every text: an old text stays when the new one fails; a PDF named OUT.txt is

@@ -28,18 +28,27 @@ QString unmarked(QString text)
     return text.remove(u'\u27e6').remove(u'\u27e7');
 }
 
+FileOutcome outcomeOf(const QString &pdf, const QString &output)
+{
+    FileOutcome file;
+    file.pdf = pdf;
+    file.output = output;
+    return file;
+}
+
 QList<FileOutcome> someOutcomes()
 {
-    FileOutcome good{QStringLiteral("/in/a.pdf"), QStringLiteral("/out/a (2).txt")};
+    FileOutcome good = outcomeOf(QStringLiteral("/in/a.pdf"), QStringLiteral("/out/a (2).txt"));
     good.outcome = Outcome::Converted;
     good.numbered = true;
     good.pages = 4;
     good.ocrPages = 3;
     good.ocrConfidence = 91;
-    FileOutcome missing{QStringLiteral("/in/b %1.pdf"), QStringLiteral("/out/b %1.txt")};
+    FileOutcome missing =
+        outcomeOf(QStringLiteral("/in/b %1.pdf"), QStringLiteral("/out/b %1.txt"));
     missing.outcome = Outcome::CannotRead;
     missing.reason = reasons::cannotRead(QStringLiteral("No such file or directory"));
-    FileOutcome slow{QStringLiteral("/in/c.pdf"), QStringLiteral("/out/c.txt")};
+    FileOutcome slow = outcomeOf(QStringLiteral("/in/c.pdf"), QStringLiteral("/out/c.txt"));
     slow.outcome = Outcome::TimeLimit;
     slow.reason = reasons::timeLimit(30);
     return {good, missing, slow};
@@ -59,6 +68,7 @@ void TestRunSummary::everyReasonIsTranslatedAndKeepsWhatItQuotes_data()
     QTest::newRow("quotes a %1") << reasons::cannotRead(QStringLiteral("odd %1 words %2"));
     QTest::newRow("write failed") << reasons::writeFailed(QStringLiteral("No space left"));
     QTest::newRow("time limit") << reasons::timeLimit(30);
+    QTest::newRow("time limit of one second") << reasons::timeLimit(1);
     QTest::newRow("memory limit") << reasons::memoryLimit(1024);
     QTest::newRow("crashed") << reasons::crashed(11);
     QTest::newRow("cannot start") << reasons::cannotStart(QStringLiteral("Permission denied"));
@@ -104,8 +114,7 @@ void TestRunSummary::theWindowsMessageIsTranslatedTheCommandLinesIsNot()
     const auto remove = qScopeGuard([&] { QCoreApplication::removeTranslator(&marking); });
     // morwenda-batch's words stay English whatever translation is installed.
     QCOMPARE(runsummary::finalMessage(outcomes), english);
-    const QString shown =
-        runsummary::finalMessage(outcomes, runsummary::Words::UserLanguage);
+    const QString shown = runsummary::finalMessage(outcomes, runsummary::Words::UserLanguage);
     QCOMPARE(unmarked(shown), english);
     // Every line but the file names went through translation.
     for (const QString &line : shown.split(QStringLiteral("\r\n")))
@@ -126,8 +135,7 @@ void TestRunSummary::germanFinalMessage()
 {
     QVERIFY(installTranslations(QLocale(QLocale::German, QLocale::Germany)));
     const auto remove = qScopeGuard([] { removeTranslations(); });
-    const QString shown =
-        runsummary::finalMessage(someOutcomes(), runsummary::Words::UserLanguage);
+    const QString shown = runsummary::finalMessage(someOutcomes(), runsummary::Words::UserLanguage);
     QVERIFY2(shown.startsWith(QStringLiteral("Fertig.\r\nDie folgenden Dateien konnten nicht "
                                              "gelesen werden:\r\n/in/b %1.pdf  - die Datei")),
              qPrintable(shown));
