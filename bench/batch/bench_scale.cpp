@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The engine's own cost per file as the list grows: ConversionRun over 10,000 and 100,000 listed
+// files (hard links to one made PDF) with an in-process converter that writes a one-page text at
+// once, so what is timed is the run itself: the snapshot, the output names, the dispatch, the
+// progress asked on every page signal, the staging file and the rename. Prints the time per file
+// and the memory per row for each size, quiet and with a noisy converter (64 KB of error output
+// per file, as poppler gives for a PDF full of syntax errors).
+
+#include "BenchDocuments.h"
+#include "engine/ConversionJob.h"
+#include "engine/ConversionRun.h"
+#include "engine/ConverterKind.h"
+
+#include <cstdio>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+
+// Ends each file at once with one page of text, from the event loop as a converter would.
+class InstantJob : public ConversionJob
+{
+public:
+    InstantJob(const JobOrder &order, bool noisy) : m_order(order), m_noisy(noisy) {}
+
+    void start() override
+    {
+        QMetaObject::invokeMethod(this, [this] { convert(); }, Qt::QueuedConnection);
+    }
+
+    void stop() override {}
+
+private:
+    void convert()
+    {
+        expectText(m_order.text);
+        QFile text(m_order.textPath);
+        const bool written = text.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                             keepText(text, QByteArrayLiteral("Words of one page\n\f"));
+        emit pagesDone(1, 1);
+        if (m_noisy)
+            m_result.errorOutput = QString(64 * 1024, u'x');
+        const Ending ending =
+            written ? settleCompleteText(text) : Ending{Outcome::WriteFailed, QString()};
+        m_result.outcome = ending.outcome;
+        m_result.reason = ending.reason;
+        emit finished();
+    }
+
+    JobOrder m_order;
+    bool m_noisy;
+};
+
+class InstantConverter : public ConverterKind
+{
+public:
+    explicit InstantConverter(bool noisy) : m_noisy(noisy) {}
+    std::unique_ptr<ConversionJob> makeJob(const JobOrder &order, const ConversionLimits &) override
+    {
+        return std::make_unique<InstantJob>(order, m_noisy);
+    }
+
+private:
+    bool m_noisy;
+};
+
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// `count` names for the one PDF, as hard links in `folder`.
+QStringList linkedPdfs(const QString &pdf, const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    QStringList rows;
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        rows << folder + QStringLiteral("/file %1.pdf").arg(i, 7, 10, QLatin1Char('0'));
+        if (::link(QFile::encodeName(pdf).constData(), QFile::encodeName(rows.last()).constData()))
+            qFatal("cannot link %s", qPrintable(rows.last()));
+    }
+    return rows;
+}
+
+struct Measure
+{
+    double microsecondsPerFile = 0;
+    double bytesPerRow = 0;
+    int converted = 0;
+};
+
+Measure runOnce(const QStringList &rows, const QString &out, bool noisy)
+{
+    InstantConverter converter(noisy);
+    ConversionRun run(converter);
+    double progress = 0;
+    QObject::connect(&run, &ConversionRun::pagesDone,
+                     [&] { progress = std::max(progress, run.filesDone()); });
+    QEventLoop loop;
+    QObject::connect(&run, &ConversionRun::finished, &loop, &QEventLoop::quit);
+    ConversionLimits limits;
+    limits.converters = 2;
+    const long before = residentKilobytes();
+    QElapsedTimer clock;
+    clock.start();
+    run.start(rows, {OutputChoice::Mode::Folder, out, false}, limits);
+    loop.exec();
+    Measure measure;
+    measure.microsecondsPerFile = double(clock.nsecsElapsed()) / 1000.0 / double(rows.size());
+    measure.bytesPerRow = double(residentKilobytes() - before) * 1024.0 / double(rows.size());
+    for (const FileOutcome &file : run.outcomes())
+        measure.converted += file.outcome == Outcome::Converted ? 1 : 0;
+    return measure;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int small = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int large = argc > 2 ? std::atoi(argv[2]) : 100000;
+    QTemporaryDir place;
+    const QString pdf = benchdocs::makePdfs(place.filePath(QStringLiteral("made")), 1, 1).first();
+    std::printf("%-9s %-6s %12s %14s %10s\n", "files", "kind", "us/file", "bytes/row", "converted");
+    double first = 0;
+    for (const bool noisy : {false, true}) {
+        for (const int count : {small, large}) {
+            const QString folder = place.filePath(QStringLiteral("run"));
+            const QStringList rows = linkedPdfs(pdf, folder + QStringLiteral("/in"), count);
+            const Measure measure = runOnce(rows, folder + QStringLiteral("/out"), noisy);
+            QDir(folder).removeRecursively();
+            if (!noisy && count == small)
+                first = measure.microsecondsPerFile;
+            std::printf("%-9d %-6s %12.1f %14.0f %10d", count, noisy ? "noisy" : "quiet",
+                        measure.microsecondsPerFile, measure.bytesPerRow, measure.converted);
+            if (!noisy && count == large)
+                std::printf("   %.2fx the time per file of %d", measure.microsecondsPerFile / first,
+                            small);
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
