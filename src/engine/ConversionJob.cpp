@@ -68,16 +68,8 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
     m_judge->finish();
     // Without page breaks the pages are not known from the text.
     m_result.pages = m_form.pageBreaks ? m_pageBreaks : -1;
-    TextFacts facts;
-    facts.bytes = m_result.bytes;
-    facts.pageBreaks = m_form.pageBreaks;
-    facts.noUsableText = m_judge->hasNoUsableText();
-    facts.pages = m_result.pages;
-    facts.pagesRequested = m_result.pagesRequested;
-    facts.pagesUnread = m_result.pagesUnread;
-    facts.ocrPages = m_result.ocrPages;
-    facts.ocrConfidence = m_result.ocrConfidence;
-    facts.ocrDoubtful = m_result.ocr.doubtful;
+    const TextFacts facts = textverdict::factsOf(m_result, m_result.bytes, m_form.pageBreaks,
+                                                 m_judge->hasNoUsableText());
     const TextVerdict verdict = textverdict::judge(facts);
     return {verdict.outcome, verdict.reason};
 }

@@ -189,7 +189,8 @@ void ConversionRun::startPart(int index, int partIndex)
     // The converter that can count the pages as it opens the file says when it is worth a split:
     // only when fewer files wait than there are converters to keep busy, as ranges add openings
     // of the file and gain nothing while every converter has a file of its own.
-    if (!row.ranges.isSplit() && m_limits.converters > 1 && int(m_rows.size()) - m_next < m_limits.converters)
+    if (!row.ranges.isSplit() && m_limits.converters > 1 &&
+        int(m_rows.size()) - m_next < m_limits.converters)
         order.splitAbovePages = m_limits.ocr.isOn() ? OcrSplitAbovePages : SplitAbovePages;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;
@@ -237,8 +238,7 @@ void ConversionRun::onPartFinished(int index, int partIndex)
     job->disconnect(this);
     job->deleteLater();
     if (part.result.outcome == Outcome::WrongPassword && !row.ranges.isSplit() &&
-        !row.ranges.hasFailed() && !m_stopping &&
-        row.passwordTry + 1 < m_passwords.size()) {
+        !row.ranges.hasFailed() && !m_stopping && row.passwordTry + 1 < m_passwords.size()) {
         // The next password of the list, in a fresh staging file.
         QFile::remove(part.textPath);
         row.password = m_passwords.at(++row.passwordTry);
@@ -284,10 +284,10 @@ void ConversionRun::splitRow(int index, int pageCount)
 {
     Row &row = m_rows[size_t(index)];
     const TextOptions::Pages pages = m_limits.text.pagesOf(pageCount);
-    const int count = std::clamp(
-        (pages.last - pages.first + 1) /
-            (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages),
-        2, std::max(2, RangesPerConverter * m_limits.converters));
+    const int count =
+        std::clamp((pages.last - pages.first + 1) /
+                       (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages),
+                   2, std::max(2, RangesPerConverter * m_limits.converters));
     row.ranges.split(m_limits.text, pageCount, count, *row.staging);
     m_waitingParts.insert(index);
 }
@@ -340,7 +340,10 @@ void ConversionRun::commit(int index)
     }
     row.committed = true;
     setPageShare(row, 0);
-    row.password.clear();
+    // A done row keeps its outcome (m_outcomes) and nothing of its conversion: every range has
+    // ended and handed its job back.
+    row.ranges = FileRanges();
+    row.textPath = row.password = QString();
     // The folder's last file is done: its staging folder and lock go now, not at the run's end.
     const QString folder = QFileInfo(file.output).absolutePath();
     if (--m_rowsLeftByFolder[folder] == 0)

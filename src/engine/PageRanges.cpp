@@ -63,16 +63,8 @@ void settleJoined(FileOutcome &file, const QString &target, const QStringList &r
         settle(file, Outcome::WriteFailed, joined.reason);
         return;
     }
-    TextFacts facts;
-    facts.bytes = joined.bytes;
-    facts.pageBreaks = form.pageBreaks;
-    facts.noUsableText = joined.noUsableText;
-    facts.pages = file.pages;
-    facts.pagesRequested = file.pagesRequested;
-    facts.pagesUnread = file.pagesUnread;
-    facts.ocrPages = file.ocrPages;
-    facts.ocrConfidence = file.ocrConfidence;
-    facts.ocrDoubtful = file.ocr.doubtful;
+    const TextFacts facts =
+        textverdict::factsOf(file, joined.bytes, form.pageBreaks, joined.noUsableText);
     const TextVerdict verdict = textverdict::judge(facts);
     settle(file, verdict.outcome, verdict.reason);
 }

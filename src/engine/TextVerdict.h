@@ -31,6 +31,24 @@ struct TextVerdict
 
 namespace textverdict {
 
+// The facts of a text of `bytes` bytes judged by TextJudge, with the page and OCR figures of its
+// job's result (JobResult) or of its file (FileOutcome).
+template <typename Figures>
+TextFacts factsOf(const Figures &figures, qint64 bytes, bool pageBreaks, bool noUsableText)
+{
+    TextFacts facts;
+    facts.bytes = bytes;
+    facts.pageBreaks = pageBreaks;
+    facts.noUsableText = noUsableText;
+    facts.pages = figures.pages;
+    facts.pagesRequested = figures.pagesRequested;
+    facts.pagesUnread = figures.pagesUnread;
+    facts.ocrPages = figures.ocrPages;
+    facts.ocrConfidence = figures.ocrConfidence;
+    facts.ocrDoubtful = figures.ocr.doubtful;
+    return facts;
+}
+
 // The first step of the ladder whose case holds, in this order: every page asked for unread,
 // or a text with page breaks that holds no byte (no page could be read): Damaged; no usable
 // text: NoUsableText; OCR read pages with a mean confidence below OcrChoice::LowConfidence:

@@ -316,7 +316,6 @@ void TestTextCheck::unreadableFileIsReportedOnce()
     QCOMPARE(reports, (QStringList{tags::NoTextPDF + "100", tags::ReadLines + "100"}));
 }
 
-
 void TestTextCheck::outcomeLadder_data()
 {
     QTest::addColumn<TextFacts>("facts");
@@ -342,7 +341,8 @@ void TestTextCheck::outcomeLadder_data()
     QTest::newRow("usable text") << facts(900, 3, 0) << Outcome::Converted;
     QTest::newRow("some pages unread") << facts(900, 3, 1) << Outcome::Converted;
     QTest::newRow("every page unread") << facts(0, 4, 4) << Outcome::Damaged;
-    QTest::newRow("every page unread, no page breaks") << allUnreadWithoutBreaks << Outcome::Damaged;
+    QTest::newRow("every page unread, no page breaks")
+        << allUnreadWithoutBreaks << Outcome::Damaged;
     QTest::newRow("page breaks, not one byte") << facts(0, 0, 0) << Outcome::Damaged;
     QTest::newRow("no byte, no page breaks") << noPageBreaks << Outcome::NoUsableText;
     QTest::newRow("no usable text before low confidence") << unusable << Outcome::NoUsableText;
@@ -375,17 +375,17 @@ void TestTextCheck::rangesEndAsOneText_data()
         << QList<JobResult>{rangeResult(6, "", 0, 90), rangeResult(6, "", 0, 90, {9})}
         << Outcome::OcrDoubtful << QString();
     QTest::newRow("unread pages of two ranges")
-        << QList<JobResult>{rangeResult(10, "3", 1), rangeResult(10, "17", 1)}
-        << Outcome::Converted << QStringLiteral("3,17");
+        << QList<JobResult>{rangeResult(10, "3", 1), rangeResult(10, "17", 1)} << Outcome::Converted
+        << QStringLiteral("3,17");
     QTest::newRow("unread runs that meet at the cut")
         << QList<JobResult>{rangeResult(437, "401-437", 37), rangeResult(63, "438-500", 63)}
         << Outcome::Converted << QStringLiteral("401-500");
     QTest::newRow("an unread range stays a range")
-        << QList<JobResult>{rangeResult(10, "7-8", 2), rangeResult(10, "", 0)}
-        << Outcome::Converted << QStringLiteral("7-8");
+        << QList<JobResult>{rangeResult(10, "7-8", 2), rangeResult(10, "", 0)} << Outcome::Converted
+        << QStringLiteral("7-8");
     QTest::newRow("every page unread: damaged, no pages named")
-        << QList<JobResult>{rangeResult(2, "1-2", 2), rangeResult(2, "3-4", 2)}
-        << Outcome::Damaged << QString();
+        << QList<JobResult>{rangeResult(2, "1-2", 2), rangeResult(2, "3-4", 2)} << Outcome::Damaged
+        << QString();
 }
 
 // The ranges of a split file end as the whole file would: one ladder, one page list.
@@ -440,7 +440,8 @@ void TestTextCheck::rangesCoverThePagesAsked_data()
     QTest::addColumn<int>("ranges");
     QTest::addColumn<QString>("cuts"); // first pages of the ranges, then the last page
     QTest::newRow("every page") << 0 << 0 << 10 << 2 << QStringLiteral("1,6,10");
-    QTest::newRow("-l beyond the document") << 150 << 230 << 200 << 2 << QStringLiteral("150,175,200");
+    QTest::newRow("-l beyond the document")
+        << 150 << 230 << 200 << 2 << QStringLiteral("150,175,200");
     QTest::newRow("uneven") << 1 << 7 << 100 << 3 << QStringLiteral("1,3,5,7");
 }
 
