@@ -5,13 +5,13 @@
 // passes of each and their ratios, checks that every way writes the same bytes, and prints the
 // process's peak memory and the converters' own peak.
 
-#include "BenchDocuments.h"
 #include "batch/BatchController.h"
+#include "BenchDocuments.h"
 #include "engine/ConversionRun.h"
 #include "engine/PdftotextConverter.h"
 #include "engine/ServiceConverter.h"
-#include "platform/RowListModel.h"
 #include "PdfFixtures.h"
+#include "platform/RowListModel.h"
 #include "platform/widgets/CaptionProgressBar.h"
 #include "TestConfig.h"
 #include "WindowControls.h"
@@ -48,12 +48,6 @@ using benchdocs::makePdfs;
 using benchdocs::median;
 using benchdocs::textName;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 double megabytes(long kilobytes)
 {
     return double(kilobytes) / 1024.0;
@@ -64,18 +58,6 @@ long peakKilobytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-// The resident size now, from /proc (0 where there is none).
-long residentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
 }
 
 double cpuMilliseconds(int who)
@@ -474,13 +456,13 @@ int main(int argc, char **argv)
     QTest::mouseClick(fx.ui().saveToFolderOption, Qt::LeftButton, {},
                       QPoint(5, fx.ui().saveToFolderOption->height() / 2));
     peakBefore = peakKilobytes();
-    residentBefore = residentKilobytes();
+    residentBefore = benchdocs::residentKilobytes();
     results.push_back(
         compare(fx, onePage, 1, work.filePath(QStringLiteral("out-1")), passes, &mismatched));
     results.push_back(compare(fx, twentyPages, longPages, work.filePath(QStringLiteral("out-long")),
                               passes, &mismatched));
     peakAfter = peakKilobytes();
-    residentAfter = residentKilobytes();
+    residentAfter = benchdocs::residentKilobytes();
 
     std::printf("\n%-9s %10s %10s %8s %13s %14s %14s   %s\n", "size", "window ms", "bare ms",
                 "ratio", "added ms/file", "own cpu/file", "converter/file",

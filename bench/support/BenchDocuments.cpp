@@ -90,4 +90,15 @@ int differences(const QStringList &pdfs, const QString &a, const QString &b)
     return differ;
 }
 
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
 } // namespace benchdocs

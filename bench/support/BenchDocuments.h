@@ -23,4 +23,7 @@ double median(std::vector<double> values);
 // empty there; the first difference is named on standard output.
 int differences(const QStringList &pdfs, const QString &a, const QString &b);
 
+// The resident size of this process now (VmRSS from /proc; 0 where there is none).
+long residentKilobytes();
+
 } // namespace benchdocs

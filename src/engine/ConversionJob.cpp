@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionJob.h"
 
-#include "OcrChoice.h"
 #include "TextJudge.h"
+#include "TextVerdict.h"
 
 ConversionJob::ConversionJob(QObject *parent)
     : QObject(parent), m_judge(std::make_unique<TextJudge>())
@@ -68,17 +68,8 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
     m_judge->finish();
     // Without page breaks the pages are not known from the text.
     m_result.pages = m_form.pageBreaks ? m_pageBreaks : -1;
-    // Every page the converter reads ends with a page break: none at all means that not one page
-    // of the document could be read.
-    if (m_form.pageBreaks && m_result.bytes == 0)
-        return {Outcome::Damaged, reasons::Damaged};
-    if (m_result.bytes == 0 || m_judge->hasNoUsableText())
-        return {Outcome::NoUsableText, reasons::Unreadable};
-    if (m_result.ocrPages > 0 && m_result.ocrConfidence >= 0 &&
-        m_result.ocrConfidence < OcrChoice::LowConfidence)
-        return {Outcome::LowConfidence,
-                reasons::lowConfidence(m_result.ocrPages, m_result.pages, m_result.ocrConfidence)};
-    if (!m_result.ocr.doubtful.isEmpty())
-        return {Outcome::OcrDoubtful, reasons::ocrDoubtful(m_result.ocr.doubtful)};
-    return {Outcome::Converted, QString()};
+    const TextFacts facts = textverdict::factsOf(m_result, m_result.bytes, m_form.pageBreaks,
+                                                 m_judge->hasNoUsableText());
+    const TextVerdict verdict = textverdict::judge(facts);
+    return {verdict.outcome, verdict.reason};
 }

@@ -3,13 +3,14 @@
 
 #include "ConversionJob.h"
 #include "ConverterKind.h"
+#include "FileRanges.h"
+#include "PageRanges.h"
 #include "platform/CompleteFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
 #include "RunSummary.h"
 #include "StagingFolder.h"
-#include "TextJoin.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,11 +29,7 @@ ConversionRun::ConversionRun(ConverterKind &converter, QObject *parent)
 ConversionRun::~ConversionRun()
 {
     for (Row &row : m_rows)
-        for (Part &part : row.parts) {
-            if (part.job)
-                part.job->disconnect(this);
-            part.job.reset(); // kills its converter
-        }
+        row.ranges.dropJobs(this);
     m_staging.clear();
 }
 
@@ -56,6 +53,7 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_rowsLeftByFolder.clear();
     m_waitingParts.clear();
     m_next = m_active = m_done = 0;
+    m_pageShares = 0;
     m_stopping = false;
     m_running = true;
 
@@ -161,11 +159,7 @@ bool ConversionRun::dispatch(int index)
     // opens it here gives the open file's identity when it ends (JobResult::opened).
     row.identity = FileIdentity::ofPath(pdf);
     m_outcomes[index].identity = row.identity;
-    Part whole;
-    whole.textPath = row.textPath;
-    whole.firstPage = m_limits.text.firstPage;
-    whole.lastPage = m_limits.text.lastPage;
-    row.parts.push_back(std::move(whole));
+    row.ranges.startWhole(row.textPath, m_limits.text);
     emit converting(pdf);
     startPart(index, 0);
     return true;
@@ -175,12 +169,11 @@ bool ConversionRun::startWaitingPart()
 {
     while (!m_waitingParts.empty()) {
         const int index = *m_waitingParts.begin();
-        Row &row = m_rows[size_t(index)];
-        for (size_t part = 0; !row.failed && part < row.parts.size(); ++part)
-            if (!row.parts[part].started) {
-                startPart(index, int(part));
-                return true;
-            }
+        const int part = m_rows[size_t(index)].ranges.waitingPart();
+        if (part >= 0) {
+            startPart(index, part);
+            return true;
+        }
         m_waitingParts.erase(m_waitingParts.begin());
     }
     return false;
@@ -189,7 +182,7 @@ bool ConversionRun::startWaitingPart()
 void ConversionRun::startPart(int index, int partIndex)
 {
     Row &row = m_rows[size_t(index)];
-    Part &part = row.parts[size_t(partIndex)];
+    FileRanges::Part &part = row.ranges.part(partIndex);
     JobOrder order;
     order.pdf = m_outcomes.at(index).pdf;
     order.password = row.password;
@@ -200,7 +193,8 @@ void ConversionRun::startPart(int index, int partIndex)
     // The converter that can count the pages as it opens the file says when it is worth a split:
     // only when fewer files wait than there are converters to keep busy, as ranges add openings
     // of the file and gain nothing while every converter has a file of its own.
-    if (!row.split && m_limits.converters > 1 && int(m_rows.size()) - m_next < m_limits.converters)
+    if (!row.ranges.isSplit() && m_limits.converters > 1 &&
+        int(m_rows.size()) - m_next < m_limits.converters)
         order.splitAbovePages = m_limits.ocr.isOn() ? OcrSplitAbovePages : SplitAbovePages;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;
@@ -210,9 +204,9 @@ void ConversionRun::startPart(int index, int partIndex)
     // The pages of a whole file move the progress; a split file moves it as its ranges end.
     connect(part.job.get(), &ConversionJob::pagesDone, this, [this, index](int done, int total) {
         Row &row = m_rows[size_t(index)];
-        if (row.split)
+        if (row.ranges.isSplit())
             return;
-        row.pageShare = total > 0 ? double(done) / total : 0;
+        setPageShare(row, total > 0 ? double(done) / total : 0);
         emit pagesDone(index, done, total);
     });
     part.job->start();
@@ -237,16 +231,18 @@ StagingFolder *ConversionRun::stagingFor(const QString &output, QString &error)
 void ConversionRun::onPartFinished(int index, int partIndex)
 {
     Row &row = m_rows[size_t(index)];
-    Part &part = row.parts[size_t(partIndex)];
+    FileRanges::Part &part = row.ranges.part(partIndex);
     --m_active;
     part.result = part.job->result();
+    // A finished range keeps its outcome and reason; what the converter said was read above.
+    part.result.errorOutput = QString();
     part.ended = true;
     // The job is inside its own signal: it goes once control is back in the event loop.
     ConversionJob *job = part.job.release();
     job->disconnect(this);
     job->deleteLater();
-    if (part.result.outcome == Outcome::WrongPassword && !row.split && !row.failed && !m_stopping &&
-        row.passwordTry + 1 < m_passwords.size()) {
+    if (part.result.outcome == Outcome::WrongPassword && !row.ranges.isSplit() &&
+        !row.ranges.hasFailed() && !m_stopping && row.passwordTry + 1 < m_passwords.size()) {
         // The next password of the list, in a fresh staging file.
         QFile::remove(part.textPath);
         row.password = m_passwords.at(++row.passwordTry);
@@ -255,26 +251,20 @@ void ConversionRun::onPartFinished(int index, int partIndex)
         startPart(index, partIndex);
         return;
     }
-    if (part.result.opened.isKnown() && !row.split)
+    if (part.result.opened.isKnown() && !row.ranges.isSplit())
         row.identity = m_outcomes[index].identity = part.result.opened;
     // A file replaced or written while it converted gives a text of two documents, or of none.
     if (!m_stopping && pdfChanged(index))
         failRow(index, Outcome::Changed, reasons::Changed);
-    else if (part.result.pagesToSplit > 0 && !row.failed && !m_stopping)
+    else if (part.result.pagesToSplit > 0 && !row.ranges.hasFailed() && !m_stopping)
         splitRow(index, part.result.pagesToSplit);
-    else if (!leftText(part.result.outcome) && !(row.split && noPageRead(part.result)))
+    else if (!leftText(part.result.outcome) &&
+             !(row.ranges.isSplit() && pageranges::noPageRead(part.result)))
         failRow(index, part.result.outcome, part.result.reason);
-    else if (row.split)
+    else if (row.ranges.isSplit())
         countSplitPages(index);
     finishRowIfDone(index);
     pump();
-}
-
-// A range none of whose pages could be read: the file's other ranges may hold text.
-bool ConversionRun::noPageRead(const JobResult &result)
-{
-    return result.outcome == Outcome::Damaged && result.pagesRequested > 0 &&
-           result.pagesUnread >= result.pagesRequested;
 }
 
 bool ConversionRun::pdfChanged(int index) const
@@ -289,123 +279,50 @@ void ConversionRun::countSplitPages(int index)
     Row &row = m_rows[size_t(index)];
     int done = 0;
     int total = 0;
-    for (const Part &part : row.parts) {
-        const int pages = part.lastPage - part.firstPage + 1;
-        total += pages;
-        if (part.ended)
-            done += pages;
-    }
+    row.ranges.pagesThrough(done, total);
     if (row.ended || total <= 0)
         return;
-    row.pageShare = double(done) / total;
+    setPageShare(row, double(done) / total);
     emit pagesDone(index, done, total);
 }
 
 void ConversionRun::splitRow(int index, int pageCount)
 {
     Row &row = m_rows[size_t(index)];
-    const TextOptions &text = m_limits.text;
-    const int first = std::max(1, text.firstPage);
-    const int last = text.lastPage < 1 || text.lastPage > pageCount ? pageCount : text.lastPage;
-    const int pages = last - first + 1;
+    const TextOptions::Pages pages = m_limits.text.pagesOf(pageCount);
     const int count =
-        std::clamp(pages / (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages), 2,
-                   std::max(2, RangesPerConverter * m_limits.converters));
-    QFile::remove(row.textPath); // the converter made it and wrote nothing
-    row.split = true;
-    row.parts.clear();
-    for (int i = 0; i < count; ++i) {
-        Part part;
-        part.firstPage = first + int(qint64(pages) * i / count);
-        part.lastPage = first + int(qint64(pages) * (i + 1) / count) - 1;
-        part.textPath = i == 0 ? row.textPath : row.staging->newTextPath();
-        row.parts.push_back(std::move(part));
-    }
+        std::clamp((pages.last - pages.first + 1) /
+                       (m_limits.ocr.isOn() ? OcrMinimumRangePages : MinimumRangePages),
+                   2, std::max(2, RangesPerConverter * m_limits.converters));
+    row.ranges.split(m_limits.text, pageCount, count, *row.staging);
     m_waitingParts.insert(index);
 }
 
 void ConversionRun::failRow(int index, Outcome outcome, const QString &reason)
 {
-    Row &row = m_rows[size_t(index)];
-    if (row.failed)
-        return; // the first range to fail names the file's reason
-    row.failed = true;
-    row.failure = outcome;
-    row.failureReason = reason;
     m_waitingParts.erase(index);
-    for (Part &part : row.parts)
-        if (part.job && !part.ended)
-            part.job->stop();
+    m_rows[size_t(index)].ranges.fail(outcome, reason);
 }
 
 void ConversionRun::finishRowIfDone(int index)
 {
     Row &row = m_rows[size_t(index)];
-    if (row.ended)
+    if (row.ended || !row.ranges.done())
         return;
-    for (const Part &part : row.parts)
-        if (part.started ? !part.ended : !row.failed)
-            return;
     FileOutcome &file = m_outcomes[index];
     file.seconds = row.clock.elapsed() / 1000.0;
-    if (row.failed) {
-        for (const Part &part : row.parts)
-            if (part.textPath != row.textPath)
-                QFile::remove(part.textPath);
-        settle(index, row.failure, row.failureReason);
-        return;
-    }
-    if (!row.split) {
-        const JobResult &result = row.parts.front().result;
-        file.pages = result.pages;
-        file.ocrPages = result.ocrPages;
-        file.ocrConfidence = result.ocrConfidence;
-        file.pagesRequested = result.pagesRequested;
-        file.pagesUnread = result.pagesUnread;
-        file.unreadPages = result.unreadPages;
-        file.ocr = result.ocr;
-        settle(index, result.outcome, result.reason);
-        return;
-    }
-    QStringList rest;
-    file.pages = 0;
-    double confidenceSum = 0;
-    for (const Part &part : row.parts) {
-        if (part.textPath != row.textPath)
-            rest << part.textPath;
-        const int pages = noPageRead(part.result) ? 0 : part.result.pages;
-        file.pages = pages < 0 || file.pages < 0 ? -1 : file.pages + pages;
-        file.ocr.add(part.result.ocr);
-        if (part.result.ocrConfidence >= 0) {
-            file.ocrPages += part.result.ocrPages;
-            confidenceSum += part.result.ocrConfidence * part.result.ocrPages;
-        }
-        file.pagesRequested += part.result.pagesRequested;
-        file.pagesUnread += part.result.pagesUnread;
-        if (!part.result.unreadPages.isEmpty())
-            file.unreadPages += (file.unreadPages.isEmpty() ? QString() : QStringLiteral(",")) +
-                                part.result.unreadPages;
-    }
-    if (file.ocrPages > 0)
-        file.ocrConfidence = confidenceSum / file.ocrPages;
-    if (file.pagesRequested > 0 && file.pagesUnread >= file.pagesRequested) {
-        for (const QString &path : std::as_const(rest))
-            QFile::remove(path);
-        settle(index, Outcome::Damaged, reasons::Damaged);
-        return;
-    }
-    const JoinedText joined = joinTexts(row.textPath, rest, m_limits.text);
-    if (joined.outcome == Outcome::Converted && !file.ocr.doubtful.isEmpty())
-        settle(index, Outcome::OcrDoubtful, reasons::ocrDoubtful(file.ocr.doubtful));
-    else
-        settle(index, joined.outcome, joined.reason);
+    row.ranges.settleInto(file, row.textPath, m_limits.text);
+    settled(index);
 }
 
 void ConversionRun::settle(int index, Outcome outcome, const QString &reason)
 {
-    FileOutcome &file = m_outcomes[index];
-    file.outcome = outcome;
-    file.reason = outcome == Outcome::Converted ? QString() : reason;
+    pageranges::settle(m_outcomes[index], outcome, reason);
+    settled(index);
+}
+
+void ConversionRun::settled(int index)
+{
     m_rows[size_t(index)].ended = true;
     commit(index);
     finishIfDone();
@@ -427,6 +344,11 @@ void ConversionRun::commit(int index)
         QFile::remove(row.textPath);
     }
     row.committed = true;
+    setPageShare(row, 0);
+    // A done row keeps its outcome (m_outcomes) and nothing of its conversion: every range has
+    // ended and handed its job back.
+    row.ranges = FileRanges();
+    row.textPath = row.password = QString();
     // The folder's last file is done: its staging folder and lock go now, not at the run's end.
     const QString folder = QFileInfo(file.output).absolutePath();
     if (--m_rowsLeftByFolder[folder] == 0)
@@ -436,13 +358,16 @@ void ConversionRun::commit(int index)
     emit progressed(m_done, int(m_rows.size()));
 }
 
+void ConversionRun::setPageShare(Row &row, double share)
+{
+    m_pageShares += share - row.pageShare;
+    row.pageShare = share;
+}
+
 double ConversionRun::filesDone() const
 {
-    double done = m_done;
-    for (const Row &row : m_rows)
-        if (row.dispatched && !row.committed)
-            done += row.pageShare;
-    return done;
+    // The shares are added and taken away as rows move: rounding may leave a trace below zero.
+    return m_done + std::max(0.0, m_pageShares);
 }
 
 void ConversionRun::finishIfDone()

@@ -3,6 +3,7 @@
 
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
+#include "FileRanges.h"
 #include "Outcome.h"
 #include "OutputChoice.h"
 #include "platform/FileIdentity.h"
@@ -89,7 +90,8 @@ public:
     // The final message (runsummary::finalMessage), in English or the user's language.
     QString finalMessage(runsummary::Words words = runsummary::Words::English) const;
 
-    // The files done, with the share of pages through of the files converting now.
+    // The files done, with the share of pages through of the files converting now (kept as the
+    // rows move, so asking costs the same for any number of rows).
     double filesDone() const;
 
 signals:
@@ -106,21 +108,9 @@ signals:
     void finished();
 
 private:
-    // A page range of a file and its job: the whole range asked for, or one part of a split.
-    struct Part
-    {
-        std::unique_ptr<ConversionJob> job;
-        QString textPath;
-        int firstPage = 0; // as TextOptions: 0 for the first page, the last page
-        int lastPage = 0;
-        bool started = false;
-        bool ended = false;
-        JobResult result;
-    };
-
     struct Row
     {
-        std::vector<Part> parts;
+        FileRanges ranges;
         QString textPath; // the first part's text, and the joined text of a split
         QString password;
         StagingFolder *staging = nullptr;
@@ -132,10 +122,6 @@ private:
         bool ended = false;
         bool committed = false;
         int passwordTry = 0; // index into m_passwords
-        bool split = false;
-        bool failed = false; // a part failed (the first one's outcome and reason are kept)
-        Outcome failure = Outcome::Stopped;
-        QString failureReason;
     };
 
     void pump();
@@ -144,12 +130,13 @@ private:
     void startPart(int index, int part);
     void onPartFinished(int index, int part);
     void splitRow(int index, int pageCount);
-    static bool noPageRead(const JobResult &result);
     bool pdfChanged(int index) const;
     void countSplitPages(int index);
     void failRow(int index, Outcome outcome, const QString &reason);
     void finishRowIfDone(int index);
     void settle(int index, Outcome outcome, const QString &reason);
+    void settled(int index); // its outcome is set
+    void setPageShare(Row &row, double share);
     void commit(int index);
     StagingFolder *stagingFor(const QString &output, QString &error);
     void finishIfDone();
@@ -168,6 +155,7 @@ private:
     int m_next = 0;
     int m_active = 0;
     int m_done = 0;
+    double m_pageShares = 0; // the pageShare of every row dispatched and not committed
     bool m_running = false;
     bool m_stopping = false;
     bool m_pumping = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Outcome.h"
 
+#include "PageList.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QRegularExpression>
@@ -252,16 +254,7 @@ QString pagesUnread(int unread, int requested, const QString &which)
 
 QString pageList(const QList<int> &pages)
 {
-    QStringList runs;
-    for (qsizetype i = 0; i < pages.size();) {
-        qsizetype end = i;
-        while (end + 1 < pages.size() && pages.at(end + 1) == pages.at(end) + 1)
-            ++end;
-        runs << (end == i ? QString::number(pages.at(i))
-                          : QStringLiteral("%1-%2").arg(pages.at(i)).arg(pages.at(end)));
-        i = end + 1;
-    }
-    return runs.join(QStringLiteral(", "));
+    return pagelist::write(pagelist::runsOf(pages), u", ");
 }
 
 namespace {

@@ -42,10 +42,10 @@ struct OcrPages
 // How one listed file ended in a run.
 struct FileOutcome
 {
-    QString pdf;
-    QString output; // where its text is (or would have gone)
+    QString pdf = {};
+    QString output = {}; // where its text is (or would have gone)
     Outcome outcome = Outcome::Stopped;
-    QString reason; // empty for Converted
+    QString reason = {}; // empty for Converted
     double seconds = 0;
     int pages = -1;            // pages of the text (its page breaks); -1 when not known
     bool numbered = false;     // its text path got a number: an earlier row's text has its name
@@ -53,9 +53,9 @@ struct FileOutcome
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: no words
     int pagesRequested = 0;    // pages of the range converted (0: not known)
     int pagesUnread = 0;       // of them, pages the converter could not read (left out)
-    QString unreadPages;       // those pages, "5,12,31-40"
-    OcrPages ocr;
-    FileIdentity identity; // the PDF as it was when its conversion started; not known before
+    QString unreadPages = {};  // those pages, "5,12,31-40"
+    OcrPages ocr = {};
+    FileIdentity identity = {}; // the PDF as it was when its conversion started; not known before
 };
 
 // A text file is in place for the file (also for NoUsableText).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReportRow.h"
 
+#include "PageList.h"
+
 namespace reportrows {
 
 ReportRow rowOf(const FileOutcome &file)
@@ -16,8 +18,8 @@ ReportRow rowOf(const FileOutcome &file)
     row.ocrConfidence = file.ocrConfidence;
     if (leftText(file.outcome))
         row.unreadPages = file.unreadPages;
-    row.ocrTurned = reasons::pageList(file.ocr.turned);
-    row.ocrDeskewed = reasons::pageList(file.ocr.deskewed);
+    row.ocrTurned = pagelist::write(pagelist::runsOf(file.ocr.turned));
+    row.ocrDeskewed = pagelist::write(pagelist::runsOf(file.ocr.deskewed));
     row.identity = file.identity.toText();
     return row;
 }

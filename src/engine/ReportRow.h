@@ -18,8 +18,8 @@ struct ReportRow
     double seconds = 0;
     int ocrPages = 0;          // pages whose text OCR read
     double ocrConfidence = -1; // tesseract's mean word confidence over them; -1: none
-    QString unreadPages;       // pages left out of the text as unreadable, "5,12,31-40"
-    QString ocrTurned = {};    // the pages OCR turned upright ("1-4, 7"); "" none
+    QString unreadPages = {};  // pages left out of the text as unreadable, "5,12,31-40"
+    QString ocrTurned = {};    // the pages OCR turned upright ("1-4,7"); "" none
     QString ocrDeskewed = {};  // the pages OCR straightened; "" none
     QString identity = {};     // the PDF converted, FileIdentity::toText(); "" not known
 };

@@ -239,11 +239,8 @@ ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outc
         return {Outcome::Damaged, reasons::Damaged};
     case OutcomeKind::PageRange:
         if (outcome.pageCount > 0) {
-            const TextOptions &text = m_order.text;
-            const int last = text.lastPage < 1 || text.lastPage > outcome.pageCount
-                                 ? outcome.pageCount
-                                 : text.lastPage;
-            return {Outcome::PageRange, reasons::pageRange(std::max(1, text.firstPage), last)};
+            const TextOptions::Pages pages = m_order.text.pagesOf(outcome.pageCount);
+            return {Outcome::PageRange, reasons::pageRange(pages.first, pages.last)};
         }
         [[fallthrough]];         // a document without pages
     case OutcomeKind::Converted: // not a failure; handled before

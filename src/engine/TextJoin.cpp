@@ -11,7 +11,7 @@ constexpr qint64 PieceBytes = 1024 * 1024;
 
 JoinedText failed(const QString &error)
 {
-    return {Outcome::WriteFailed, reasons::writeFailed(error)};
+    return {false, reasons::writeFailed(error)};
 }
 
 } // namespace
@@ -74,7 +74,8 @@ JoinedText joinTexts(const QString &target, const QStringList &rest, const TextO
     if (whole.error() != QFileDevice::NoError)
         return failed(whole.errorString());
     judge.finish();
-    if (bytes == 0 || judge.hasNoUsableText())
-        return {Outcome::NoUsableText, reasons::Unreadable};
-    return {};
+    JoinedText joined;
+    joined.bytes = bytes;
+    joined.noUsableText = judge.hasNoUsableText();
+    return joined;
 }

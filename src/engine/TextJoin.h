@@ -9,16 +9,19 @@
 class QIODevice;
 class TextJudge;
 
-// How a text joined from the texts of page ranges ended.
+// A text joined from the texts of page ranges: whether every byte reached it, and what its judge
+// said of the whole.
 struct JoinedText
 {
-    Outcome outcome = Outcome::Converted; // Converted, NoUsableText or WriteFailed
-    QString reason;                       // empty for Converted
+    bool written = true;
+    QString reason;            // WriteFailed's reason when not written
+    qint64 bytes = 0;          // of the whole text
+    bool noUsableText = false; // TextJudge's answer over the whole text
 };
 
 // Appends the texts at `rest`, in order, to the text at `target`, and judges the whole as one
 // text of the form `form` (TextJudge). Each file of `rest` is removed. Every write is checked: a
-// write that fails (or a part that cannot be read) is WriteFailed with the system's reason, and
+// write that fails (or a part that cannot be read) is not written, with the system's reason, and
 // the target is then incomplete.
 JoinedText joinTexts(const QString &target, const QStringList &rest, const TextOptions &form);
 

@@ -35,6 +35,12 @@ TextOptions TextOptions::fromSettings(const SettingsStore &store)
     return options;
 }
 
+TextOptions::Pages TextOptions::pagesOf(int pageCount) const
+{
+    return {firstPage < 1 ? 1 : firstPage,
+            lastPage < 1 || lastPage > pageCount ? pageCount : lastPage};
+}
+
 namespace textoptions {
 
 const QStringList &encodingNames()

@@ -38,6 +38,16 @@ struct TextOptions
     // converter knows names its failure instead of giving another encoding's text.
     static TextOptions fromSettings(const SettingsStore &store);
 
+    // The pages -f and -l ask for in a document of `pageCount` pages, as pdftotext takes them:
+    // from page 1 when firstPage is below 1, to the last page when lastPage is below 1 or beyond
+    // it. The range holds no page when first > last.
+    struct Pages
+    {
+        int first = 1;
+        int last = 0;
+    };
+    Pages pagesOf(int pageCount) const;
+
     friend bool operator==(const TextOptions &, const TextOptions &) = default;
 };
 

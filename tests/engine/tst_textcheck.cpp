@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/PageList.h"
+#include "engine/PageRanges.h"
 #include "engine/TextCheck.h"
 #include "engine/TextJoin.h"
 #include "engine/TextJudge.h"
+#include "engine/TextVerdict.h"
 #include "FailingDevice.h"
 #include "TestPlace.h"
 
@@ -31,7 +34,26 @@ template <typename Read> auto readBack(const QByteArray &bytes, Read read)
     });
 }
 
+// A page range's result as its converter ends it; `unread` as the converter writes it.
+JobResult rangeResult(int requested, const QString &unread, int unreadCount, double confidence = -1,
+                      QList<int> doubtful = {})
+{
+    JobResult result;
+    result.pagesRequested = requested;
+    result.pagesUnread = unreadCount;
+    result.unreadPages = unread;
+    result.pages = requested - unreadCount;
+    result.outcome = result.pages > 0 ? Outcome::Converted : Outcome::Damaged;
+    result.ocrPages = confidence >= 0 ? result.pages : 0;
+    result.ocrConfidence = confidence;
+    result.ocr.doubtful = std::move(doubtful);
+    return result;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(TextFacts)
+Q_DECLARE_METATYPE(QList<JobResult>)
 
 class TestTextCheck : public QObject
 {
@@ -49,6 +71,14 @@ private slots:
     void readLines_data();
     void readLines();
     void unreadableFileIsReportedOnce();
+    void outcomeLadder_data();
+    void outcomeLadder();
+    void rangesEndAsOneText_data();
+    void rangesEndAsOneText();
+    void pageLists_data();
+    void pageLists();
+    void rangesCoverThePagesAsked_data();
+    void rangesCoverThePagesAsked();
 };
 
 void TestTextCheck::noUsableText_data()
@@ -284,6 +314,156 @@ void TestTextCheck::unreadableFileIsReportedOnce()
     QCOMPARE(::hasNoUsableText(folder, collect), false);
     QCOMPARE(readTextLines(folder, collect), QStringList());
     QCOMPARE(reports, (QStringList{tags::NoTextPDF + "100", tags::ReadLines + "100"}));
+}
+
+void TestTextCheck::outcomeLadder_data()
+{
+    QTest::addColumn<TextFacts>("facts");
+    QTest::addColumn<Outcome>("outcome");
+    const auto facts = [](qint64 bytes, int requested, int unread, double confidence = -1,
+                          QList<int> doubtful = {}) {
+        TextFacts made;
+        made.bytes = bytes;
+        made.pages = requested - unread;
+        made.pagesRequested = requested;
+        made.pagesUnread = unread;
+        made.ocrPages = confidence >= 0 ? made.pages : 0;
+        made.ocrConfidence = confidence;
+        made.ocrDoubtful = std::move(doubtful);
+        return made;
+    };
+    TextFacts noPageBreaks = facts(0, 0, 0);
+    noPageBreaks.pageBreaks = false;
+    TextFacts unusable = facts(40, 12, 0, 21.1);
+    unusable.noUsableText = true;
+    TextFacts allUnreadWithoutBreaks = facts(3, 4, 4);
+    allUnreadWithoutBreaks.pageBreaks = false;
+    QTest::newRow("usable text") << facts(900, 3, 0) << Outcome::Converted;
+    QTest::newRow("some pages unread") << facts(900, 3, 1) << Outcome::Converted;
+    QTest::newRow("every page unread") << facts(0, 4, 4) << Outcome::Damaged;
+    QTest::newRow("every page unread, no page breaks")
+        << allUnreadWithoutBreaks << Outcome::Damaged;
+    QTest::newRow("page breaks, not one byte") << facts(0, 0, 0) << Outcome::Damaged;
+    QTest::newRow("no byte, no page breaks") << noPageBreaks << Outcome::NoUsableText;
+    QTest::newRow("no usable text before low confidence") << unusable << Outcome::NoUsableText;
+    QTest::newRow("a faint scan") << facts(900, 12, 0, 21.1) << Outcome::LowConfidence;
+    QTest::newRow("confidence at the threshold") << facts(900, 12, 0, 60) << Outcome::Converted;
+    QTest::newRow("OCR read no word") << facts(900, 12, 0, -1) << Outcome::Converted;
+    QTest::newRow("low confidence before doubtful")
+        << facts(900, 12, 0, 30, {4}) << Outcome::LowConfidence;
+    QTest::newRow("doubtful pages") << facts(900, 12, 0, 90, {4, 5}) << Outcome::OcrDoubtful;
+}
+
+void TestTextCheck::outcomeLadder()
+{
+    QFETCH(TextFacts, facts);
+    QFETCH(Outcome, outcome);
+    const TextVerdict verdict = textverdict::judge(facts);
+    QCOMPARE(outcomeName(verdict.outcome), outcomeName(outcome));
+    QCOMPARE(verdict.reason.isEmpty(), outcome == Outcome::Converted);
+}
+
+void TestTextCheck::rangesEndAsOneText_data()
+{
+    QTest::addColumn<QList<JobResult>>("ranges");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("unreadPages");
+    QTest::newRow("a faint scan in two ranges")
+        << QList<JobResult>{rangeResult(6, "", 0, 21.1), rangeResult(6, "", 0, 21.1)}
+        << Outcome::LowConfidence << QString();
+    QTest::newRow("doubtful pages of the second range")
+        << QList<JobResult>{rangeResult(6, "", 0, 90), rangeResult(6, "", 0, 90, {9})}
+        << Outcome::OcrDoubtful << QString();
+    QTest::newRow("unread pages of two ranges")
+        << QList<JobResult>{rangeResult(10, "3", 1), rangeResult(10, "17", 1)} << Outcome::Converted
+        << QStringLiteral("3,17");
+    QTest::newRow("unread runs that meet at the cut")
+        << QList<JobResult>{rangeResult(437, "401-437", 37), rangeResult(63, "438-500", 63)}
+        << Outcome::Converted << QStringLiteral("401-500");
+    QTest::newRow("an unread range stays a range")
+        << QList<JobResult>{rangeResult(10, "7-8", 2), rangeResult(10, "", 0)} << Outcome::Converted
+        << QStringLiteral("7-8");
+    QTest::newRow("every page unread: damaged, no pages named")
+        << QList<JobResult>{rangeResult(2, "1-2", 2), rangeResult(2, "3-4", 2)} << Outcome::Damaged
+        << QString();
+}
+
+// The ranges of a split file end as the whole file would: one ladder, one page list.
+void TestTextCheck::rangesEndAsOneText()
+{
+    QFETCH(QList<JobResult>, ranges);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, unreadPages);
+    TestPlace place;
+    QStringList texts;
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        texts << place.path(QStringLiteral("range %1.txt").arg(i));
+        QFile text(texts.last());
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        for (int page = 0; page < ranges.at(i).pages; ++page)
+            text.write("Words of a page read here\n\f");
+    }
+    FileOutcome file;
+    pageranges::gather(file, ranges);
+    pageranges::settleJoined(file, texts.takeFirst(), texts, TextOptions());
+    QCOMPARE(outcomeName(file.outcome), outcomeName(outcome));
+    QCOMPARE(file.unreadPages, unreadPages);
+    QCOMPARE(file.reason.isEmpty(), outcome == Outcome::Converted);
+}
+
+void TestTextCheck::pageLists_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("compact") << QStringLiteral("1-4,7") << QStringLiteral("1-4,7");
+    QTest::newRow("with blanks, as reports once wrote")
+        << QStringLiteral("1-4, 7, 9") << QStringLiteral("1-4,7,9");
+    QTest::newRow("out of order, adjacent") << QStringLiteral("5,3,4") << QStringLiteral("3-5");
+    QTest::newRow("overlapping runs") << QStringLiteral("2-6,4-9") << QStringLiteral("2-9");
+    QTest::newRow("a range of two") << QStringLiteral("7-8") << QStringLiteral("7-8");
+    QTest::newRow("what is no page left out")
+        << QStringLiteral("2,x,0,9-7,,") << QStringLiteral("2");
+}
+
+void TestTextCheck::pageLists()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    QCOMPARE(pagelist::write(pagelist::parse(text)), written);
+}
+
+void TestTextCheck::rangesCoverThePagesAsked_data()
+{
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<int>("lastPage");
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<int>("ranges");
+    QTest::addColumn<QString>("cuts"); // first pages of the ranges, then the last page
+    QTest::newRow("every page") << 0 << 0 << 10 << 2 << QStringLiteral("1,6,10");
+    QTest::newRow("-l beyond the document")
+        << 150 << 230 << 200 << 2 << QStringLiteral("150,175,200");
+    QTest::newRow("uneven") << 1 << 7 << 100 << 3 << QStringLiteral("1,3,5,7");
+}
+
+void TestTextCheck::rangesCoverThePagesAsked()
+{
+    QFETCH(int, firstPage);
+    QFETCH(int, lastPage);
+    QFETCH(int, pageCount);
+    QFETCH(int, ranges);
+    QFETCH(QString, cuts);
+    TextOptions text;
+    text.firstPage = firstPage;
+    text.lastPage = lastPage;
+    const QList<TextOptions::Pages> made = pageranges::split(text, pageCount, ranges);
+    QStringList said;
+    for (qsizetype i = 0; i < made.size(); ++i) {
+        said << QString::number(made.at(i).first);
+        if (i > 0)
+            QCOMPARE(made.at(i).first, made.at(i - 1).last + 1);
+    }
+    said << QString::number(made.last().last);
+    QCOMPARE(said.join(u','), cuts);
 }
 
 QTEST_GUILESS_MAIN(TestTextCheck)
