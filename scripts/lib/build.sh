@@ -2,7 +2,7 @@
 # Configuring and building with CMake and Ninja. Sourced by scripts/run and scripts/test.
 
 # Configures SOURCE into BUILD (Ninja, RelWithDebInfo) and builds every target: the program, the
-# tests and their helpers, the benchmarks.
+# tests and their helpers, the benchmarks. With MORWENDA_WERROR=ON a warning fails the build.
 morwenda_build() {
     local source=$1 build=$2 generator
     if [[ -f $build/CMakeCache.txt ]]; then
@@ -18,6 +18,7 @@ morwenda_build() {
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
         export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$source")} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
     fi
-    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+    cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+        -DMORWENDA_WARNINGS_AS_ERRORS="${MORWENDA_WERROR:-OFF}"
     cmake --build "$build"
 }

@@ -47,10 +47,10 @@ public:
     {
         QString installFolder;            // where the optional files are looked for
         std::function<void()> endProcess; // ends the program at once; tests replace it
-        QStringList startFiles; // added after start-up as a drop of these paths would add them
+        QStringList startFiles = {}; // added after start-up as a drop of these paths would add them
         // The program that serves as the converter service (with --converter-service); "" for
         // none, which leaves pdftotext to convert.
-        QString serviceProgram;
+        QString serviceProgram = {};
     };
 
     // `deployment` is put in place at the end of start-up and removed when the window closes; it
