@@ -7,6 +7,7 @@
 #include "InputGathering.h"
 #include "InputReading.h"
 #include "OutputChecks.h"
+#include "ReportLog.h"
 #include "SkipDecisions.h"
 
 #include <memory>

@@ -178,4 +178,13 @@ bool startsAsPdf(const QString &path)
     return isPdf;
 }
 
+bool isTextOperand(const QString &operand)
+{
+    if (operand == QLatin1String("-") ||
+        operand.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+        return true;
+    return !operand.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+           !files::isFolder(operand) && !inputgathering::startsAsPdf(operand);
+}
+
 } // namespace inputgathering

@@ -41,4 +41,9 @@ QString missingOutcome(const QString &reason);
 // True when the file begins as a PDF does.
 bool startsAsPdf(const QString &path);
 
+// The second of two operands names a text to write, as pdftotext's does, whatever its extension:
+// "-", a name ending in ".txt", or any other name that is no folder, does not end in ".pdf" and
+// names no file that begins as a PDF (never a text over a PDF).
+bool isTextOperand(const QString &operand);
+
 } // namespace inputgathering

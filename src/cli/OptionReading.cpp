@@ -96,17 +96,6 @@ Problem readNumbers(const QCommandLineParser &parser, const OptionTable &defined
 
 namespace {
 
-// The second of two operands names a text to write, as pdftotext's does, whatever its extension:
-// "-", a name ending in ".txt", or any other name that is no folder, does not end in ".pdf" and
-// names no file that begins as a PDF (never a text over a PDF).
-bool isTextOperand(const QString &operand)
-{
-    if (operand == Stdin || operand.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
-        return true;
-    return !operand.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
-           !files::isFolder(operand) && !inputgathering::startsAsPdf(operand);
-}
-
 // pdftotext's form FILE.pdf OUT.txt, or FILE.pdf - for standard output: meant when nothing else
 // says where the text goes and the second of exactly two operands is a text operand. When
 // the first is a folder, both are paths to convert, as they always were.
@@ -120,7 +109,7 @@ void readPdftotextForm(const QCommandLineParser &parser, const OptionTable &defi
         if (parser.isSet(*place))
             return;
     const QString text = options.paths.constLast();
-    if (files::isFolder(options.paths.constFirst()) || !isTextOperand(text))
+    if (files::isFolder(options.paths.constFirst()) || !inputgathering::isTextOperand(text))
         return;
     options.paths.removeLast();
     if (text == Stdin)

@@ -6,6 +6,7 @@
 #include "platform/SystemError.h"
 #include "service/ConverterServiceClient.h"
 #include "service/ServicePool.h"
+#include "ServiceEndings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -217,78 +218,9 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     }
     if (outcome.kind == serviceprotocol::OutcomeKind::LeftToSplit)
         m_result.pagesToSplit = outcome.pageCount;
-    const Ending ending = failureOf(outcome, lostReason);
+    const serviceendings::Ending ending =
+        serviceendings::endingOf(outcome, {m_order, m_limits, m_result.errorOutput, lostReason});
     end(ending.outcome, ending.reason);
-}
-
-ConversionJob::Ending ServiceJob::failureOf(const serviceprotocol::Outcome &outcome,
-                                            const QString &lostReason) const
-{
-    using serviceprotocol::OutcomeKind;
-    switch (outcome.kind) {
-    case OutcomeKind::NeedsPassword:
-        return {Outcome::Protected, reasons::Protected};
-    case OutcomeKind::WrongPassword:
-        if (m_order.password.isEmpty())
-            return {Outcome::Protected, reasons::Protected};
-        return {Outcome::WrongPassword, reasons::WrongPassword};
-    case OutcomeKind::CannotOpen:
-        // The system's reason where the child had one: a file that is gone or cannot be read.
-        if (outcome.systemError != 0)
-            return {Outcome::CannotRead, reasons::cannotRead(systemError(outcome.systemError))};
-        return {Outcome::Damaged, reasons::Damaged};
-    case OutcomeKind::PageRange:
-        if (outcome.pageCount > 0) {
-            const TextOptions::Pages pages = m_order.text.pagesOf(outcome.pageCount);
-            return {Outcome::PageRange, reasons::pageRange(pages.first, pages.last)};
-        }
-        [[fallthrough]];         // a document without pages
-    case OutcomeKind::Converted: // not a failure; handled before
-    case OutcomeKind::Damaged:
-        // pdftotext ends with 1 or 99 for these: a file that could not be read.
-        return {Outcome::Damaged, reasons::Damaged};
-    case OutcomeKind::NoTextEncoding:
-        return {Outcome::CannotStart, reasons::noTextEncoding(m_order.text.encoding)};
-    case OutcomeKind::LeftToSplit: // the run splits it; its page count is kept in the result
-        return {Outcome::Stopped, reasons::Stopped};
-    case OutcomeKind::WriteFailed:
-        return {Outcome::WriteFailed,
-                reasons::writeFailed(systemError(outcome.systemError ? outcome.systemError : EIO))};
-    case OutcomeKind::Cancelled:
-        return {Outcome::Stopped, reasons::Stopped};
-    case OutcomeKind::TimeLimit:
-    case OutcomeKind::MemoryLimit:
-    case OutcomeKind::Crashed:
-    case OutcomeKind::ChildFailed:
-    case OutcomeKind::ServiceLost:
-        break;
-    }
-    return endOfChild(outcome, lostReason);
-}
-
-ConversionJob::Ending ServiceJob::endOfChild(const serviceprotocol::Outcome &outcome,
-                                             const QString &lostReason) const
-{
-    using serviceprotocol::OutcomeKind;
-    const bool outOfMemory = m_limits.memoryMegabytes > 0 && saysOutOfMemory(m_result.errorOutput);
-    const Ending atMemoryLimit{Outcome::MemoryLimit, reasons::memoryLimit(m_limits.memoryMegabytes,
-                                                                          outcome.memoryLimitPage)};
-    switch (outcome.kind) {
-    case OutcomeKind::TimeLimit:
-        return {Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)};
-    case OutcomeKind::MemoryLimit:
-        return atMemoryLimit;
-    case OutcomeKind::Crashed:
-        return outOfMemory ? atMemoryLimit
-                           : Ending{Outcome::Crashed, reasons::crashed(outcome.signal)};
-    case OutcomeKind::ChildFailed:
-        if (outcome.systemError != 0)
-            return {Outcome::CannotStart, reasons::cannotStart(systemError(outcome.systemError))};
-        return outOfMemory ? atMemoryLimit : Ending{Outcome::Damaged, reasons::Damaged};
-    default:
-        // The service went away with this file; the next job starts it again.
-        return {Outcome::Crashed, reasons::serviceLost(lostReason)};
-    }
 }
 
 void ServiceJob::settleConverted()

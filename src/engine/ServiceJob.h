@@ -43,8 +43,6 @@ private:
     void takeText(quint32 id, const QByteArray &bytes);
     void onFinished(quint32 id, const serviceprotocol::Outcome &outcome);
     // How a request that did not convert ends: by what the file is, or by what befell its child.
-    Ending failureOf(const serviceprotocol::Outcome &outcome, const QString &lostReason) const;
-    Ending endOfChild(const serviceprotocol::Outcome &outcome, const QString &lostReason) const;
     void settleConverted();
     void turnToFallback();
     void watchService(int milliseconds);

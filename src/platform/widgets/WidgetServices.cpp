@@ -78,6 +78,24 @@ bool tooLargeForABox(const QString &shown, const QFontMetrics &metrics, const QR
     return rows * metrics.lineSpacing() > area.height() / 2;
 }
 
+// The message box's icon as a picture for `dialog`; none for no icon.
+QLabel *iconPicture(QDialog &dialog, MessageIcon icon)
+{
+    const QMessageBox::Icon qtIcon = toQt(icon);
+    if (qtIcon == QMessageBox::NoIcon)
+        return nullptr;
+    auto *picture = new QLabel(&dialog);
+    const QStyle::StandardPixmap standard =
+        qtIcon == QMessageBox::Information ? QStyle::SP_MessageBoxInformation
+        : qtIcon == QMessageBox::Warning   ? QStyle::SP_MessageBoxWarning
+        : qtIcon == QMessageBox::Critical  ? QStyle::SP_MessageBoxCritical
+                                           : QStyle::SP_MessageBoxQuestion;
+    const int extent = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    picture->setPixmap(dialog.style()->standardIcon(standard).pixmap(extent, extent));
+    picture->setAlignment(Qt::AlignTop);
+    return picture;
+}
+
 // The same message in a box that fits on the screen: the text scrolls inside it and can be
 // selected and copied; the buttons stay in reach.
 MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const QString &shown,
@@ -89,19 +107,8 @@ MessageAnswer showScrollingMessage(QWidget *owner, const QString &title, const Q
     auto *layout = new QVBoxLayout(&dialog);
     auto *row = new QHBoxLayout;
     layout->addLayout(row);
-    const QMessageBox::Icon qtIcon = toQt(icon);
-    if (qtIcon != QMessageBox::NoIcon) {
-        auto *picture = new QLabel(&dialog);
-        const QStyle::StandardPixmap standard =
-            qtIcon == QMessageBox::Information ? QStyle::SP_MessageBoxInformation
-            : qtIcon == QMessageBox::Warning   ? QStyle::SP_MessageBoxWarning
-            : qtIcon == QMessageBox::Critical  ? QStyle::SP_MessageBoxCritical
-                                               : QStyle::SP_MessageBoxQuestion;
-        const int extent = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
-        picture->setPixmap(dialog.style()->standardIcon(standard).pixmap(extent, extent));
-        picture->setAlignment(Qt::AlignTop);
+    if (QLabel *picture = iconPicture(dialog, icon))
         row->addWidget(picture);
-    }
     auto *view = new QPlainTextEdit(&dialog);
     view->setReadOnly(true);
     view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
