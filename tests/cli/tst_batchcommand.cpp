@@ -1301,6 +1301,20 @@ void TestBatchCommand::resumeComparesThePlaceAndTheFile()
             0);
     QCOMPARE(resume(second), second + QStringLiteral("/a.txt"));
     QCOMPARE(contentOf(second + QStringLiteral("/a.txt")), fixtures::convertDirectly(pdf));
+
+    // Replaced after its text was written but before the report was: the report's time says
+    // nothing, the row's identity does.
+    QCOMPARE(
+        runBatch({QStringLiteral("--out"), first, QStringLiteral("--report"), report, pdf}).status,
+        0);
+    fixtures::writeTextPdf(other, {QStringLiteral("A third text")});
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), old, 0) == 0);
+    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(pdf).constData()) ==
+            0);
+    const timespec later[2] = {{4102444800, 0}, {4102444800, 0}};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(report).constData(), later, 0) == 0);
+    QCOMPARE(resume(first), first + QStringLiteral("/a.txt"));
+    QCOMPARE(contentOf(first + QStringLiteral("/a.txt")), fixtures::convertDirectly(pdf));
 }
 
 void TestBatchCommand::rawNamesAndListedFilesFromTheCommandLine_data()
