@@ -131,15 +131,16 @@ int keepShard(QList<BatchInput> &inputs, Shard shard)
 {
     if (shard.isWhole())
         return 0;
-    QList<shards::Input> sized;
-    sized.reserve(inputs.size());
+    // Only the path decides a file's part: nothing of the file itself is looked at.
+    QList<shards::Input> paths;
+    paths.reserve(inputs.size());
     int files = 0;
     for (const BatchInput &input : std::as_const(inputs)) {
-        sized.append({input.pdf, input.missing.isEmpty() ? files::sizeOf(input.pdf) : 0});
+        paths.append({input.pdf});
         files += input.missing.isEmpty() ? 1 : 0;
     }
     QList<BatchInput> part;
-    for (const int index : shards::indexesIn(sized, shard))
+    for (const int index : shards::indexesIn(paths, shard))
         part.append(inputs.at(index));
     inputs = part;
     return files;
