@@ -31,6 +31,13 @@ ServiceJob::~ServiceJob()
     releaseService();
 }
 
+// The service's outputs are named in the engine's order.
+static_assert(int(TextOptions::Output::Text) == int(serviceprotocol::TextOutput::Text) &&
+              int(TextOptions::Output::HtmlMeta) == int(serviceprotocol::TextOutput::HtmlMeta) &&
+              int(TextOptions::Output::Tsv) == int(serviceprotocol::TextOutput::Tsv) &&
+              int(TextOptions::Output::Bbox) == int(serviceprotocol::TextOutput::Bbox) &&
+              int(TextOptions::Output::BboxLayout) == int(serviceprotocol::TextOutput::BboxLayout));
+
 serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
                                                     const ConversionLimits &limits)
 {
@@ -52,6 +59,16 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     if (text.encoding != TextOptions::DefaultEncoding)
         request.textEncoding = text.encoding.toStdString();
     request.splitAbovePages = std::max(0, order.splitAbovePages);
+    request.textOutput = static_cast<TextOutput>(text.output);
+    request.resolution = text.resolution;
+    request.cropX = text.crop.x;
+    request.cropY = text.crop.y;
+    request.cropWidth = text.crop.width;
+    request.cropHeight = text.crop.height;
+    request.fixedPitch = text.fixedPitch;
+    request.discardDiagonal = text.discardDiagonal;
+    request.cropBox = text.cropBox;
+    request.columnSpacing = text.columnSpacing;
     // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
     // hundred scanned pages would take minutes.
     if (order.firstHundredPages)

@@ -23,7 +23,29 @@ struct TextOptions
         Mac,  // CR
     };
 
+    // What the converter writes: the text, or one of pdftotext's marked-up forms of it.
+    enum class Output
+    {
+        Text,       // the text alone
+        HtmlMeta,   // -htmlmeta: the text in an HTML page that carries the document's information
+        Tsv,        // -tsv: a row per page, flow, line and word, with its box
+        Bbox,       // -bbox: an HTML page of each page's words with their boxes
+        BboxLayout, // -bbox-layout: -bbox with the boxes of the flows, blocks and lines too
+    };
+    // -x, -y, -W, -H: the part of each page whose text is kept, in pixels at `resolution` from the
+    // page's top left corner. A width or height of 0 reaches the page's edge.
+    struct Crop
+    {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const Crop &, const Crop &) = default;
+    };
+
     static inline const QString DefaultEncoding = QStringLiteral("UTF-8");
+    static constexpr double DefaultResolution = 72;
+    static constexpr double DefaultColumnSpacing = 0.7;
 
     Mode mode = Mode::Reading;
     int firstPage = 0;                  // -f; 0: from the first page
@@ -31,6 +53,13 @@ struct TextOptions
     QString encoding = DefaultEncoding; // -enc, as pdftotext -listenc spells it
     EndOfLine endOfLine = EndOfLine::Unix;
     bool pageBreaks = true; // false: -nopgbrk
+    Output output = Output::Text;
+    double resolution = DefaultResolution; // -r, in dots per inch: the crop area's unit
+    Crop crop;
+    double fixedPitch = 0;                       // -fixed; 0: the pitch is taken from the text
+    bool discardDiagonal = false;                // -nodiag
+    bool cropBox = false;                        // -cropbox: the crop box, not the media box
+    double columnSpacing = DefaultColumnSpacing; // -colspacing, a fraction of the font size
 
     // The choices of the settings keys (settingkeys::TextMode and the keys after it), read at the
     // start of each run. An absent or unreadable mode, end of line, page number or truth value is

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ServiceProtocol.h"
 
+#include <bit>
 #include <stdexcept>
 
 namespace serviceprotocol {
@@ -27,6 +28,11 @@ void putU64(std::string &out, std::uint64_t value)
 {
     for (int shift = 0; shift < 64; shift += 8)
         out.push_back(static_cast<char>((value >> shift) & 0xffu));
+}
+
+void putF64(std::string &out, double value)
+{
+    putU64(out, std::bit_cast<std::uint64_t>(value));
 }
 
 void putString(std::string &out, std::string_view text)
@@ -74,6 +80,16 @@ std::string encodeConvert(const ConvertRequest &request)
     putU8(payload, request.pageBreaks ? 1 : 0);
     putString(payload, request.textEncoding);
     putI32(payload, request.splitAbovePages);
+    putU8(payload, static_cast<std::uint8_t>(request.textOutput));
+    putF64(payload, request.resolution);
+    putI32(payload, request.cropX);
+    putI32(payload, request.cropY);
+    putI32(payload, request.cropWidth);
+    putI32(payload, request.cropHeight);
+    putF64(payload, request.fixedPitch);
+    putU8(payload, request.discardDiagonal ? 1 : 0);
+    putU8(payload, request.cropBox ? 1 : 0);
+    putF64(payload, request.columnSpacing);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -188,6 +204,11 @@ std::uint64_t PayloadReader::u64()
     return low | (high << 32);
 }
 
+double PayloadReader::f64()
+{
+    return std::bit_cast<double>(u64());
+}
+
 std::string PayloadReader::string()
 {
     const std::uint32_t length = u32();
@@ -225,6 +246,19 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.pageBreaks = reader.u8() != 0;
     request.textEncoding = reader.string();
     request.splitAbovePages = reader.i32();
+    const std::uint8_t output = reader.u8();
+    if (output > static_cast<std::uint8_t>(TextOutput::BboxLayout))
+        throw std::out_of_range("unknown text output");
+    request.textOutput = static_cast<TextOutput>(output);
+    request.resolution = reader.f64();
+    request.cropX = reader.i32();
+    request.cropY = reader.i32();
+    request.cropWidth = reader.i32();
+    request.cropHeight = reader.i32();
+    request.fixedPitch = reader.f64();
+    request.discardDiagonal = reader.u8() != 0;
+    request.cropBox = reader.u8() != 0;
+    request.columnSpacing = reader.f64();
     return request;
 }
 

@@ -30,7 +30,11 @@
 //                 u8 EndOfLine, u8 page breaks (1: a form feed after each page), string text
 //                 encoding (pdftotext -enc; "": UTF-8),
 //                 i32 split above (0: never; else a page range of more pages is not converted and
-//                 is answered as LeftToSplit with the page count)
+//                 is answered as LeftToSplit with the page count), u8 TextOutput, f64 resolution
+//                 (pdftotext -r), i32 crop x, i32 crop y, i32 crop width, i32 crop height
+//                 (-x -y -W -H; a width or height of 0 reaches the page's edge), f64 fixed pitch
+//                 (-fixed; 0: none), u8 discard diagonal text (-nodiag), u8 crop box (-cropbox),
+//                 f64 column spacing (-colspacing)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -103,6 +107,16 @@ enum class TextMode : std::uint8_t
     Raw = 2,
 };
 
+// What pdftotext writes: the text, -htmlmeta, -tsv, -bbox, -bbox-layout.
+enum class TextOutput : std::uint8_t
+{
+    Text = 0,
+    HtmlMeta = 1,
+    Tsv = 2,
+    Bbox = 3,
+    BboxLayout = 4,
+};
+
 // pdftotext's -eol: LF, CR LF, CR.
 enum class EndOfLine : std::uint8_t
 {
@@ -155,6 +169,18 @@ struct ConvertRequest
     bool pageBreaks = true;
     std::string textEncoding; // "": UTF-8
     std::int32_t splitAbovePages = 0;
+    TextOutput textOutput = TextOutput::Text;
+    double resolution = 72;
+    std::int32_t cropX = 0;
+    std::int32_t cropY = 0;
+    std::int32_t cropWidth = 0;
+    std::int32_t cropHeight = 0;
+    double fixedPitch = 0;
+    bool discardDiagonal = false;
+    bool cropBox = false;
+    double columnSpacing = 0.7;
+
+    friend bool operator==(const ConvertRequest &, const ConvertRequest &) = default;
 };
 
 struct Outcome
@@ -211,6 +237,7 @@ public:
     std::uint32_t u32();
     std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
     std::uint64_t u64();
+    double f64();
     std::string string();
     std::string_view rest() const { return m_rest; }
 

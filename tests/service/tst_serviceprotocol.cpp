@@ -107,6 +107,7 @@ private slots:
     void framesComeBackAsSent();
     void brokenFramesAreRefused_data();
     void brokenFramesAreRefused();
+    void textOutputRequestComesBack();
     void ocrRequestAndAnswerComeBack();
     void brokenPayloadsAreRefused_data();
     void brokenPayloadsAreRefused();
@@ -222,6 +223,23 @@ void TestServiceProtocol::brokenFramesAreRefused()
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, PayloadReader(frame->payload).string());
 }
 
+// pdftotext's output forms and page geometry, doubles bit for bit included.
+void TestServiceProtocol::textOutputRequestComesBack()
+{
+    ConvertRequest request = ocrRequest();
+    request.textOutput = TextOutput::BboxLayout;
+    request.resolution = 150.5;
+    request.cropX = 10;
+    request.cropY = -3;
+    request.cropWidth = 400;
+    request.cropHeight = 0;
+    request.fixedPitch = 0.1;
+    request.discardDiagonal = true;
+    request.cropBox = true;
+    request.columnSpacing = 1.0 / 3;
+    QVERIFY(decodeConvert(payloadOf(encodeConvert(request))) == request);
+}
+
 void TestServiceProtocol::ocrRequestAndAnswerComeBack()
 {
     const ConvertRequest request = decodeConvert(payloadOf(encodeConvert(ocrRequest())));
@@ -283,17 +301,24 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     // string: its length) and the page count above which a range is split.
     const std::size_t textFields = 1 + 1 + 1 + 4 + 4;
     const std::size_t ocrFields = 1 + (4 + 3) + 4 + 4; // mode, "eng+deu", dpi, page limit
-    QTest::newRow("request without its split count")
+    // Last, the output form, resolution, crop area, pitch, two flags and the column spacing.
+    const std::size_t formFields = 1 + 8 + 4 * 4 + 8 + 1 + 1 + 8;
+    const std::size_t end = request.size() - formFields;
+    QTest::newRow("request without its column spacing")
         << QByteArray("C") << bytes(request, request.size() - 1);
+    QByteArray unknownOutput = bytes(request, request.size());
+    unknownOutput[qsizetype(end)] = 5;
+    QTest::newRow("request with an unknown output") << QByteArray("C") << unknownOutput;
+    QTest::newRow("request without its split count") << QByteArray("C") << bytes(request, end - 1);
     QTest::newRow("request without its OCR page limit")
-        << QByteArray("C") << bytes(request, request.size() - textFields - 1);
+        << QByteArray("C") << bytes(request, end - textFields - 1);
     QTest::newRow("request without its OCR fields")
-        << QByteArray("C") << bytes(request, request.size() - textFields - ocrFields);
+        << QByteArray("C") << bytes(request, end - textFields - ocrFields);
     QByteArray unknownMode = bytes(request, request.size());
-    unknownMode[qsizetype(request.size() - textFields - ocrFields)] = 3;
+    unknownMode[qsizetype(end - textFields - ocrFields)] = 3;
     QTest::newRow("request with an unknown OCR mode") << QByteArray("C") << unknownMode;
     QByteArray unknownTextMode = bytes(request, request.size());
-    unknownTextMode[qsizetype(request.size() - textFields)] = 3;
+    unknownTextMode[qsizetype(end - textFields)] = 3;
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
     // The last fields: pages requested, pages unread, which (an empty string: its length), then
     // three empty page lists (their counts), the orientation note and the memory limit's page.
