@@ -162,7 +162,7 @@ void takeAnswers(Child &child, std::string_view bytes, const Send &send)
 
 bool markIfOverdue(Child &child)
 {
-    if (child.timedOut || !child.deadline.passed())
+    if (!child.deadline.passed()) // cleared once it has been stopped
         return false;
     child.timedOut = true;
     child.deadline.clear();
