@@ -1529,6 +1529,14 @@ void TestBatchCommand::standardStreamsAsACarefulProgramUsesThem()
     delete big;
     QVERIFY2(refused.status == 2 && refused.errors.contains("larger than the memory limit of 1 MB"),
              qPrintable(refused.errors));
+    QProcess *atLimit =
+        startBatch({QStringLiteral("--memory-limit"), QStringLiteral("1"), QStringLiteral("-o"),
+                    QStringLiteral("-"), QStringLiteral("-")});
+    atLimit->write(QByteArray(1 << 20, 'x')); // just the limit is taken
+    atLimit->closeWriteChannel();
+    const Finished taken = waitFor(atLimit);
+    delete atLimit;
+    QVERIFY2(!taken.errors.contains("larger than"), qPrintable(taken.errors));
 
     // As a SIGKILL leaves it: a staging folder whose lock nobody holds, with a partial text.
     const QString left =

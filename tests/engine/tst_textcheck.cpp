@@ -408,6 +408,10 @@ void TestTextCheck::rangesEndAsOneText()
     pageranges::settleJoined(file, texts.takeFirst(), texts, TextOptions());
     QCOMPARE(outcomeName(file.outcome), outcomeName(outcome));
     QCOMPARE(file.unreadPages, unreadPages);
+    int unread = 0; // every range's unread pages are the file's
+    for (const JobResult &range : std::as_const(ranges))
+        unread += range.pagesUnread;
+    QCOMPARE(file.pagesUnread, unread);
     QCOMPARE(file.reason.isEmpty(), outcome == Outcome::Converted);
 }
 
