@@ -907,6 +907,17 @@ void TestBatchCommand::skipExistingConvertsFailuresAgain()
     QCOMPARE(contentOf(place.path(QStringLiteral("cut.txt"))), fixtures::convertDirectly(cut));
     QVERIFY(again.errors.contains(scan + QStringLiteral("  - text unreadable.")));
     QVERIFY(again.errors.contains(all.last() + QStringLiteral("  - not found: ")));
+
+    // A text of the same millisecond as its PDF may be older: converted again.
+    struct stat pdf = {};
+    QCOMPARE(::stat(QFile::encodeName(good).constData(), &pdf), 0);
+    const timespec same[2] = {pdf.st_mtim, pdf.st_mtim};
+    const QByteArray goodText = QFile::encodeName(place.path(QStringLiteral("good.txt")));
+    QCOMPARE(::utimensat(AT_FDCWD, goodText.constData(), same, 0), 0);
+    QCOMPARE(runBatch({QStringLiteral("--skip-existing"), QStringLiteral("--report"), report, good})
+                 .status,
+             0);
+    QCOMPARE(csvRows(report).value(1).value(2), u"converted"_qs);
 }
 
 void TestBatchCommand::reportOnAFullDisk()
@@ -1504,6 +1515,35 @@ void TestBatchCommand::aWarningSurvivesAResume()
                   QStringLiteral("--report"), second, pdf});
     QVERIFY2(skipped.status == 1, qPrintable(skipped.errors));
     QCOMPARE(csvRows(second).value(1).value(2), u"ocr-doubtful"_qs);
+    // The warning was of the text beside the PDF: a text in another folder is only skipped.
+    const QString elsewhere = madeFolder(place, QStringLiteral("elsewhere"));
+    QVERIFY(QFile::copy(place.path(QStringLiteral("text.txt")),
+                        elsewhere + QStringLiteral("/text.txt")));
+    const QString third = place.path(QStringLiteral("third.csv"));
+    QVERIFY(QFile::copy(second, third));
+    const Finished there =
+        runBatch({QStringLiteral("--skip-existing"), QStringLiteral("--append"),
+                  QStringLiteral("--report"), third, QStringLiteral("--out"), elsewhere, pdf});
+    QVERIFY2(there.status == 0, qPrintable(there.errors));
+    QCOMPARE(csvRows(third).constLast().value(2), u"skipped"_qs);
+
+    // A report without the identity column, as earlier versions wrote it: a PDF changed at the
+    // report's own moment may be newer than its row, and is converted again.
+    const QString earlier = place.path(QStringLiteral("earlier.csv"));
+    const QByteArray old = "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,"
+                           "unread_pages,ocr_turned,ocr_deskewed\r\n" +
+                           csvRows(first).value(1).mid(0, 11).join(u',').toUtf8() + "\r\n";
+    QFile earlierFile(earlier);
+    QVERIFY(earlierFile.open(QIODevice::WriteOnly) && earlierFile.write(old) == old.size());
+    earlierFile.close();
+    const timespec moment[2] = {{4102444800, 0}, {4102444800, 0}};
+    for (const QString &path : {pdf, place.path(QStringLiteral("text.txt")), earlier})
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), moment, 0), 0);
+    const QString fourth = place.path(QStringLiteral("fourth.csv"));
+    const Finished changed =
+        runBatch({QStringLiteral("--resume"), earlier, QStringLiteral("--report"), fourth, pdf});
+    QVERIFY2(changed.status == 0, qPrintable(changed.errors));
+    QCOMPARE(csvRows(fourth).value(1).value(2), u"converted"_qs);
 }
 
 // A closed standard input is said, not waited on; a PDF on standard input beyond the memory limit
