@@ -908,6 +908,8 @@ void TestBatchCommand::skipExistingConvertsFailuresAgain()
     QCOMPARE(contentOf(place.path(QStringLiteral("cut.txt"))), fixtures::convertDirectly(cut));
     QVERIFY(again.errors.contains(scan + QStringLiteral("  - text unreadable.")));
     QVERIFY(again.errors.contains(all.last() + QStringLiteral("  - not found: ")));
+    QVERIFY2(again.errors.contains("4 files: 1 converted, 1 skipped, 2 not usable"),
+             qPrintable(again.errors));
 
     // A text of the same millisecond as its PDF may be older: converted again.
     struct stat pdf = {};
@@ -1485,6 +1487,13 @@ void TestBatchCommand::endOfRunInTheWindowsSections()
              runsummary::PagesUnreadHeader,
              u"/e.pdf"_qs + reasons::pagesUnread(1, 3, QStringLiteral("2")),
              runsummary::LowConfidenceHeader, u"/d.pdf"_qs + reasons::ocrDoubtful({2})}));
+    // A warning kept from a report (--resume, --skip-existing) is said again as such.
+    for (const Outcome kept : {Outcome::LowConfidence, Outcome::OcrDoubtful}) {
+        ReportRow row;
+        row.outcome = outcomeName(kept);
+        row.reason = reasons::ocrDoubtful({2}).mid(4);
+        QCOMPARE(outcomeName(EndOfRunPrinter::outcomeOfRow(row).outcome), outcomeName(kept));
+    }
 }
 
 // --resume and --skip-existing keep a text read doubtfully as it was: named so, and the status
