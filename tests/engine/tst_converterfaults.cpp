@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <numeric>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -173,9 +174,10 @@ void TestConverterFaults::slowFileThatProgressesIsNotStopped_data()
 }
 
 // Sixty pages that take the converter a while each, with a line of text each, under the time
-// limit users run with: the file converts whole, as the converter gives it alone. When the limit
-// passes, and what restarts it, is the rule of IdleWatch and of the service's children, tested
-// on a clock the test moves (tst_idlewatch, tst_servicerules).
+// limit users run with: the file converts whole, as the converter gives it alone, and the service
+// tells each page as it is done. When the limit passes, and what restarts it, is the rule of
+// IdleWatch and of the service's children, tested on a clock the test moves (tst_idlewatch,
+// tst_servicerules).
 void TestConverterFaults::slowFileThatProgressesIsNotStopped()
 {
     QFETCH(QString, kind);
@@ -184,6 +186,7 @@ void TestConverterFaults::slowFileThatProgressesIsNotStopped()
     writeSlowPagesPdf(pdf, 60, 5);
     const std::unique_ptr<ConverterKind> converter = converterOfKind(kind);
     ConversionRun run(*converter);
+    QSignalSpy pages(&run, &ConversionRun::pagesDone);
     const FinishedRun done =
         runToEnd(run, {pdf}, intoFolder(madeFolder(place, QStringLiteral("out"))),
                  limitsOf(1, 0, ConversionLimits::DefaultIdleSeconds));
@@ -191,6 +194,16 @@ void TestConverterFaults::slowFileThatProgressesIsNotStopped()
              qPrintable(describe(done)));
     QCOMPARE(contentOf(done.outcomes.at(0).output), fixtures::convertDirectly(pdf));
     QCOMPARE(done.outcomes.at(0).pages, 60);
+    if (kind != converterchoice::Service)
+        return;
+    // The service tells every page as it is done: the progress that restarts its clock.
+    QList<int> told;
+    for (const QList<QVariant> &page : std::as_const(pages))
+        if (page.at(1).toInt() > 0)
+            told << page.at(1).toInt();
+    QList<int> every(60);
+    std::iota(every.begin(), every.end(), 1);
+    QCOMPARE(told, every);
 }
 
 void TestConverterFaults::limitsBeyondATimerAreHeld_data()
