@@ -46,8 +46,7 @@ PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits lim
       m_limits(limits), m_text(m_order.textPath)
 {
     expectText(m_order.text);
-    m_idle.setSingleShot(true);
-    connect(&m_idle, &QTimer::timeout, this,
+    connect(&m_idle, &IdleWatch::expired, this,
             [this] { abort(Outcome::TimeLimit, reasons::timeLimit(m_limits.idleSeconds)); });
 }
 
@@ -135,8 +134,8 @@ void PdftotextJob::launch(PasswordRole role)
     connect(m_process, &ChildProcess::outputReady, this, &PdftotextJob::takeText);
     connect(m_process, &ChildProcess::finished, this, &PdftotextJob::onFinished);
     connect(m_process, &ChildProcess::failedToStart, this, &PdftotextJob::onError);
-    if (m_limits.idleSeconds > 0)
-        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    m_idle.start(
+        std::chrono::milliseconds(ConversionLimits::idleMilliseconds(m_limits.idleSeconds)));
     if (m_program.isEmpty()) {
         QMetaObject::invokeMethod(
             this,
@@ -186,8 +185,7 @@ void PdftotextJob::takeText()
         abort(Outcome::WriteFailed, reasons::writeFailed(m_text.errorString()));
         return;
     }
-    if (m_limits.idleSeconds > 0)
-        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    m_idle.textArrived();
 }
 
 bool PdftotextJob::resetText()

@@ -4,12 +4,12 @@
 #include "CommandLines.h"
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
+#include "IdleWatch.h"
 #include "platform/ChildProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTimer>
 
 // One pdftotext run (two when a typed password is first refused as the owner password and then
 // tried as the one that opens the file). The text streams from the converter's standard output
@@ -57,7 +57,7 @@ private:
     ConversionLimits m_limits;
     ChildProcess *m_process = nullptr;
     QFile m_text;
-    QTimer m_idle;
+    IdleWatch m_idle;
     PasswordRole m_role = PasswordRole::Owner;
     int m_pdfFd = -1; // the PDF, open for a name QProcess cannot pass: given as /dev/fd/N
     bool m_aborted = false;

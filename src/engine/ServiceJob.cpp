@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@ ServiceJob::ServiceJob(ServicePool &pool, ConverterKind &fallback, JobOrder orde
 {
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &ServiceJob::serviceSilent);
+    connect(&m_silence, &IdleWatch::expired, this, &ServiceJob::serviceSilent);
     expectText(m_order.text);
 }
 
@@ -112,13 +112,12 @@ void ServiceJob::start()
                     return;
                 // A page read (by OCR too) is progress, whether or not it gave text; the page
                 // count told at opening is not.
-                if (done > 0)
-                    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+                m_silence.pagesDone(done);
                 emit pagesDone(done, total);
             });
     // The service's own clock restarts with its ready message.
     connect(m_service, &ConverterServiceClient::ready, this, [this] {
-        if (m_watchdog.isActive() && !m_aborted)
+        if (m_silence.isActive() && !m_aborted)
             watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
     });
     m_open = true;
@@ -130,12 +129,12 @@ void ServiceJob::watchService(int milliseconds)
 {
     // The service stops its child at the time limit and answers at once; this much later it is
     // taken for frozen.
-    constexpr qint64 GraceMilliseconds = 2000;
+    constexpr std::chrono::milliseconds Grace(2000);
     if (milliseconds <= 0) {
-        m_watchdog.stop();
+        m_silence.stop();
         return;
     }
-    m_watchdog.start(int(std::min<qint64>(milliseconds + GraceMilliseconds, INT_MAX)));
+    m_silence.start(std::chrono::milliseconds(milliseconds) + Grace);
 }
 
 void ServiceJob::serviceSilent()
@@ -177,6 +176,7 @@ void ServiceJob::abort(Outcome outcome, const QString &reason)
         m_service->cancel(m_id); // finished() follows with the child's end
         // A service answers a cancel at once; one that does not is killed: the file is stopped
         // either way, and the next file starts the service again.
+        m_silence.stop();
         m_watchdog.start(300);
     }
 }
@@ -191,7 +191,7 @@ void ServiceJob::takeText(quint32 id, const QByteArray &bytes)
     }
     // The child hands its text on at every page's end (a page break at least): each page is
     // progress.
-    watchService(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    m_silence.textArrived();
 }
 
 void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
@@ -199,6 +199,7 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     if (id != m_id || !m_open)
         return;
     m_open = false;
+    m_silence.stop();
     m_watchdog.stop();
     m_result.errorOutput =
         QString::fromLocal8Bit(outcome.diagnostics.data(), qsizetype(outcome.diagnostics.size()));

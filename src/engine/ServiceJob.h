@@ -3,6 +3,7 @@
 
 #include "ConversionJob.h"
 #include "ConversionLimits.h"
+#include "IdleWatch.h"
 #include "service/ServiceProtocol.h"
 
 #include <memory>
@@ -61,7 +62,8 @@ private:
     bool m_open = false; // the request is out and not answered yet
     std::unique_ptr<ConversionJob> m_fallback;
     QFile m_text;
-    QTimer m_watchdog;
+    IdleWatch m_silence; // the time limit and a grace, held against the service
+    QTimer m_watchdog;   // the wait for a cancel's answer
     bool m_aborted = false;
     bool m_ended = false;
 };

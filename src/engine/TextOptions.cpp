@@ -2,6 +2,7 @@
 #include "TextOptions.h"
 
 #include "platform/Failure.h"
+#include "platform/PageSpan.h"
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 
@@ -37,8 +38,8 @@ TextOptions TextOptions::fromSettings(const SettingsStore &store)
 
 TextOptions::Pages TextOptions::pagesOf(int pageCount) const
 {
-    return {firstPage < 1 ? 1 : firstPage,
-            lastPage < 1 || lastPage > pageCount ? pageCount : lastPage};
+    const PageSpan span = PageSpan::asked(firstPage, lastPage, pageCount);
+    return {span.first, span.last};
 }
 
 namespace textoptions {

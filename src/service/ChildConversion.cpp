@@ -4,6 +4,7 @@
 #include "DocumentOpening.h"
 #include "PageLoop.h"
 #include "PictureBudget.h"
+#include "platform/PageSpan.h"
 #include "ServiceProtocol.h"
 #include "TextSink.h"
 #include "UnreadPages.h"
@@ -50,10 +51,9 @@ void allocationRefused()
 // pdftotext would.
 PageRange pageRangeOrExit(const ConvertRequest &request, Outcome &outcome, int answerFd)
 {
-    const int firstPage = request.firstPage < 1 ? 1 : request.firstPage;
-    int lastPage = request.lastPage;
-    if (lastPage < 1 || lastPage > outcome.pageCount)
-        lastPage = outcome.pageCount;
+    const PageSpan pages = PageSpan::asked(request.firstPage, request.lastPage, outcome.pageCount);
+    const int firstPage = pages.first;
+    const int lastPage = pages.last;
     if (lastPage < firstPage) {
         error(errCommandLine, -1,
               "Wrong page range given: the first page ({0:d}) can not be after the last page "

@@ -185,11 +185,8 @@ void Service::finishEnded()
 void Service::killOverdue()
 {
     for (Child &child : m_children) {
-        if (child.deadline.passed() && !child.timedOut) {
-            child.timedOut = true;
-            child.deadline.clear();
+        if (markIfOverdue(child))
             ::kill(child.pid, SIGKILL);
-        }
     }
 }
 

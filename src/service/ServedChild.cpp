@@ -4,6 +4,7 @@
 #include "ChildConversion.h"
 #include "PictureBudget.h"
 #include "platform/ChildProcess.h"
+#include "platform/PageSpan.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -131,7 +132,7 @@ std::optional<Child> startChild(const ConvertRequest &request, std::list<Child> 
     child.memoryLimited = request.memoryLimit > 0;
     child.textToFile = request.target == OutputTarget::File;
     child.deadline = IdleDeadline(std::chrono::milliseconds(request.idleLimitMs));
-    child.firstPage = std::max(1, request.firstPage);
+    child.firstPage = PageSpan::firstAsked(request.firstPage);
     return child;
 }
 
@@ -157,6 +158,15 @@ void takeAnswers(Child &child, std::string_view bytes, const Send &send)
         }
         child.answerBuffer.erase(0, consumed);
     }
+}
+
+bool markIfOverdue(Child &child)
+{
+    if (!child.deadline.passed()) // cleared once it has been stopped
+        return false;
+    child.timedOut = true;
+    child.deadline.clear();
+    return true;
 }
 
 void takeErrors(Child &child, std::string_view text)

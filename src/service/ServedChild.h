@@ -64,6 +64,10 @@ std::optional<Child> startChild(const serviceprotocol::ConvertRequest &request,
 // answer is kept. Throws std::logic_error for a child that garbles its pipe.
 void takeAnswers(Child &child, std::string_view bytes, const Send &send);
 
+// The child has gone its time limit without progress: it is marked timed out and its deadline
+// cleared, and true is returned, once; the caller stops it.
+bool markIfOverdue(Child &child);
+
 // Keeps the start of the child's error output for its outcome, and watches it for a refused
 // allocation.
 void takeErrors(Child &child, std::string_view bytes);

@@ -70,6 +70,8 @@ void TestScreenFit::fitsTheScreen_data()
     QTest::newRow("narrower than the controls: a scroll bar's height more")
         << QRect(0, 0, 500, 1000) << OpenboxFrame << Least << QSize(Floor.width(), 544)
         << QSize(498, 544 + Bar);
+    QTest::newRow("just as wide as the controls: no scrolling")
+        << QRect(0, 0, 538, 1000) << OpenboxFrame << Full << Least << Full;
     QTest::newRow("smaller than the floor: the floor")
         << QRect(0, 0, 100, 100) << OpenboxFrame << Full << Floor << Floor;
 }

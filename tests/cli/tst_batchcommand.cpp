@@ -8,6 +8,7 @@
 #include "engine/FolderWalk.h"
 #include "engine/PdftotextConverter.h"
 #include "engine/RunSummary.h"
+#include "engine/Shard.h"
 #include "PdfFixtures.h"
 #include "platform/SystemError.h"
 #include "RawNames.h"
@@ -602,8 +603,8 @@ void TestBatchCommand::shardsNameAndReportAsOneWholeRun()
 {
     TestPlace place;
     const QString tree = place.path(QStringLiteral("tree"));
-    const QStringList made = {"tree/index.pdf",     "tree/b/index.pdf", "tree/a/index.pdf",
-                              "tree/a/c/index.pdf", "tree/long.pdf",    "tree/a/notes.pdf"};
+    QStringList made = {"tree/index.pdf",     "tree/b/index.pdf", "tree/a/index.pdf",
+                        "tree/a/c/index.pdf", "tree/long.pdf",    "tree/a/notes.pdf"};
     for (int i = 0; i < made.size(); ++i) {
         QStringList pages;
         for (int page = 0; page <= i * i; ++page) // sizes from one page to 26
@@ -611,6 +612,22 @@ void TestBatchCommand::shardsNameAndReportAsOneWholeRun()
         fixtures::writeTextPdf(place.path(made.at(i)), pages);
     }
     const QString gone = place.path(QStringLiteral("gone.pdf"));
+    // The parts hash the whole path, the test's own folder too: a part the paths above leave
+    // empty gets a file of its own, so every part holds one whatever that folder is called.
+    QSet<int> filled = {shards::partOf(gone, 3)};
+    for (const QString &name : std::as_const(made))
+        filled.insert(shards::partOf(place.path(name), 3));
+    for (int part = 1, n = 0; part <= 3 && n < 1000; ++n) {
+        const QString name = QStringLiteral("tree/part %1 (%2).pdf").arg(part).arg(n);
+        if (filled.contains(part)) {
+            ++part;
+        } else if (shards::partOf(place.path(name), 3) == part) {
+            fixtures::writeTextPdf(place.path(name), {name});
+            made << name;
+            filled.insert(part);
+        }
+    }
+    QCOMPARE(filled, (QSet<int>{1, 2, 3}));
     const auto rowsOf = [](const QString &report, const QString &out) {
         QMap<QString, QString> rows; // path: output relative to `out`, and outcome
         for (const QJsonValue &value : jsonRows(report)) {
@@ -640,7 +657,7 @@ void TestBatchCommand::shardsNameAndReportAsOneWholeRun()
                          gone});
         QVERIFY2(done.status <= 1, qPrintable(done.errors));
         const QMap<QString, QString> rows = rowsOf(report, partsOut);
-        QVERIFY2(rows.size() < whole.size(), "one part holds every file");
+        QVERIFY2(!rows.isEmpty() && rows.size() < whole.size(), "a part holds no file or all");
         for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
             QVERIFY2(!fromParts.contains(row.key()), qPrintable(row.key() + " in two parts"));
             fromParts.insert(row.key(), row.value());
@@ -891,6 +908,19 @@ void TestBatchCommand::skipExistingConvertsFailuresAgain()
     QCOMPARE(contentOf(place.path(QStringLiteral("cut.txt"))), fixtures::convertDirectly(cut));
     QVERIFY(again.errors.contains(scan + QStringLiteral("  - text unreadable.")));
     QVERIFY(again.errors.contains(all.last() + QStringLiteral("  - not found: ")));
+    QVERIFY2(again.errors.contains("4 files: 1 converted, 1 skipped, 2 not usable"),
+             qPrintable(again.errors));
+
+    // A text of the same millisecond as its PDF may be older: converted again.
+    struct stat pdf = {};
+    QCOMPARE(::stat(QFile::encodeName(good).constData(), &pdf), 0);
+    const timespec same[2] = {pdf.st_mtim, pdf.st_mtim};
+    const QByteArray goodText = QFile::encodeName(place.path(QStringLiteral("good.txt")));
+    QCOMPARE(::utimensat(AT_FDCWD, goodText.constData(), same, 0), 0);
+    QCOMPARE(runBatch({QStringLiteral("--skip-existing"), QStringLiteral("--report"), report, good})
+                 .status,
+             0);
+    QCOMPARE(csvRows(report).value(1).value(2), u"converted"_qs);
 }
 
 void TestBatchCommand::reportOnAFullDisk()
@@ -1457,6 +1487,13 @@ void TestBatchCommand::endOfRunInTheWindowsSections()
              runsummary::PagesUnreadHeader,
              u"/e.pdf"_qs + reasons::pagesUnread(1, 3, QStringLiteral("2")),
              runsummary::LowConfidenceHeader, u"/d.pdf"_qs + reasons::ocrDoubtful({2})}));
+    // A warning kept from a report (--resume, --skip-existing) is said again as such.
+    for (const Outcome kept : {Outcome::LowConfidence, Outcome::OcrDoubtful}) {
+        ReportRow row;
+        row.outcome = outcomeName(kept);
+        row.reason = reasons::ocrDoubtful({2}).mid(4);
+        QCOMPARE(outcomeName(EndOfRunPrinter::outcomeOfRow(row).outcome), outcomeName(kept));
+    }
 }
 
 // --resume and --skip-existing keep a text read doubtfully as it was: named so, and the status
@@ -1488,6 +1525,35 @@ void TestBatchCommand::aWarningSurvivesAResume()
                   QStringLiteral("--report"), second, pdf});
     QVERIFY2(skipped.status == 1, qPrintable(skipped.errors));
     QCOMPARE(csvRows(second).value(1).value(2), u"ocr-doubtful"_qs);
+    // The warning was of the text beside the PDF: a text in another folder is only skipped.
+    const QString elsewhere = madeFolder(place, QStringLiteral("elsewhere"));
+    QVERIFY(QFile::copy(place.path(QStringLiteral("text.txt")),
+                        elsewhere + QStringLiteral("/text.txt")));
+    const QString third = place.path(QStringLiteral("third.csv"));
+    QVERIFY(QFile::copy(second, third));
+    const Finished there =
+        runBatch({QStringLiteral("--skip-existing"), QStringLiteral("--append"),
+                  QStringLiteral("--report"), third, QStringLiteral("--out"), elsewhere, pdf});
+    QVERIFY2(there.status == 0, qPrintable(there.errors));
+    QCOMPARE(csvRows(third).constLast().value(2), u"skipped"_qs);
+
+    // A report without the identity column, as earlier versions wrote it: a PDF changed at the
+    // report's own moment may be newer than its row, and is converted again.
+    const QString earlier = place.path(QStringLiteral("earlier.csv"));
+    const QByteArray old = "path,output,outcome,reason,pages,seconds,ocr_pages,ocr_confidence,"
+                           "unread_pages,ocr_turned,ocr_deskewed\r\n" +
+                           csvRows(first).value(1).mid(0, 11).join(u',').toUtf8() + "\r\n";
+    QFile earlierFile(earlier);
+    QVERIFY(earlierFile.open(QIODevice::WriteOnly) && earlierFile.write(old) == old.size());
+    earlierFile.close();
+    const timespec moment[2] = {{4102444800, 0}, {4102444800, 0}};
+    for (const QString &path : {pdf, place.path(QStringLiteral("text.txt")), earlier})
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), moment, 0), 0);
+    const QString fourth = place.path(QStringLiteral("fourth.csv"));
+    const Finished changed =
+        runBatch({QStringLiteral("--resume"), earlier, QStringLiteral("--report"), fourth, pdf});
+    QVERIFY2(changed.status == 0, qPrintable(changed.errors));
+    QCOMPARE(csvRows(fourth).value(1).value(2), u"converted"_qs);
 }
 
 // A closed standard input is said, not waited on; a PDF on standard input beyond the memory limit
@@ -1513,6 +1579,14 @@ void TestBatchCommand::standardStreamsAsACarefulProgramUsesThem()
     delete big;
     QVERIFY2(refused.status == 2 && refused.errors.contains("larger than the memory limit of 1 MB"),
              qPrintable(refused.errors));
+    QProcess *atLimit =
+        startBatch({QStringLiteral("--memory-limit"), QStringLiteral("1"), QStringLiteral("-o"),
+                    QStringLiteral("-"), QStringLiteral("-")});
+    atLimit->write(QByteArray(1 << 20, 'x')); // just the limit is taken
+    atLimit->closeWriteChannel();
+    const Finished taken = waitFor(atLimit);
+    delete atLimit;
+    QVERIFY2(!taken.errors.contains("larger than"), qPrintable(taken.errors));
 
     // As a SIGKILL leaves it: a staging folder whose lock nobody holds, with a partial text.
     const QString left =

@@ -48,6 +48,8 @@ QString described(const BatchOptions &options)
         words << QStringLiteral("quiet");
     if (options.jobs != 0)
         words << QStringLiteral("jobs=%1").arg(options.jobs);
+    if (options.extension != u"pdf")
+        words << QStringLiteral("ext=") + options.extension;
     if (!options.passwords.isEmpty())
         words << QStringLiteral("passwords=") + options.passwords.join(u',');
     return words.join(u' ');
@@ -158,6 +160,11 @@ void TestBatchOptions::read_data()
                                                      << "paths=a.pdf pages=2-0 quiet jobs=2";
     QTest::newRow("0 converters: one per processor") << "-j 0 a.pdf"
                                                      << "paths=a.pdf";
+    QTest::newRow("the largest page and converter numbers")
+        << "-f 2147483647 -j 2147483647 a.pdf"
+        << "paths=a.pdf pages=2147483647-0 jobs=2147483647";
+    QTest::newRow("an extension written as a pattern") << "--extension *.PDF a.pdf"
+                                                       << "paths=a.pdf ext=PDF";
     QTest::newRow("a value spelled like an option is a value") << "-o -layout a.pdf"
                                                                << "paths=a.pdf out=-layout";
     QTest::newRow("after -- a spelling is a path") << "-- -layout a.pdf"
@@ -227,6 +234,9 @@ void TestBatchOptions::refused_data()
     QTest::newRow("a value's control characters escaped")
         << "-j \x1b\t a.pdf"
         << "not '\\x1B\\x09'\nTry";
+    QTest::newRow("standard input for a list and the passwords")
+        << "--files-from - --password-file - a.pdf"
+        << "standard input ('-') can serve one path, list or password file only";
     QTest::newRow("standard input with nowhere to go")
         << "- b.pdf"
         << "a PDF on standard input ('-') needs --out DIR, -o - or a text file";

@@ -14,7 +14,7 @@ ReportRow fullRow()
             QStringLiteral("ocr-low-confidence"),
             QStringLiteral("OCR read 2 pages"),
             12,
-            1.25,
+            3725.125, // an hour and its milliseconds, every digit kept
             2,
             61.5,
             QStringLiteral("3,5-7"),
@@ -103,7 +103,7 @@ void TestReportColumns::olderHeadersStillRead()
         return;
     const ReportRow read =
         reportcolumns::rowOfFields(fieldsOf(reportrows::csvLine(fullRow())).mid(0, width));
-    QCOMPARE(read.seconds, 1.25);
+    QCOMPARE(read.seconds, fullRow().seconds);
     QCOMPARE(read.identity.isEmpty(), width < 12);
     QCOMPARE(read.ocrConfidence, width >= 8 ? 61.5 : -1.0);
 }

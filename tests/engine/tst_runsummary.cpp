@@ -19,6 +19,8 @@ private slots:
     void everyReasonIsTranslatedAndKeepsWhatItQuotes();
     void theWindowsMessageIsTranslatedTheCommandLinesIsNot();
     void germanFinalMessage();
+    void sectionsOfOneFile_data();
+    void sectionsOfOneFile();
 };
 
 namespace {
@@ -145,6 +147,47 @@ void TestRunSummary::germanFinalMessage()
              qPrintable(shown));
     // Reports keep the English reason.
     QCOMPARE(someOutcomes().at(2).reason, reasons::timeLimit(30));
+}
+
+void TestRunSummary::sectionsOfOneFile_data()
+{
+    using namespace runsummary;
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("pagesUnread");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<QStringList>("headers");
+    QTest::newRow("converted") << int(Outcome::Converted) << 0 << false << QStringList();
+    QTest::newRow("no usable text is a failure with its text in place")
+        << int(Outcome::NoUsableText) << 0 << false << QStringList{FailureListHeader};
+    QTest::newRow("no usable text and an unread page")
+        << int(Outcome::NoUsableText) << 1 << false
+        << QStringList{FailureListHeader, PagesUnreadHeader};
+    QTest::newRow("one page unread")
+        << int(Outcome::Converted) << 1 << false << QStringList{PagesUnreadHeader};
+    QTest::newRow("doubtful OCR") << int(Outcome::OcrDoubtful) << 0 << false
+                                  << QStringList{LowConfidenceHeader};
+    QTest::newRow("numbered text")
+        << int(Outcome::Converted) << 0 << true << QStringList{RenamedListHeader};
+    QTest::newRow("numbered but no text left: no name to tell")
+        << int(Outcome::Damaged) << 0 << true << QStringList{FailureListHeader};
+}
+
+// Which sections of the final message, shared by the window and morwenda-batch, name a file.
+void TestRunSummary::sectionsOfOneFile()
+{
+    QFETCH(int, outcome);
+    QFETCH(int, pagesUnread);
+    QFETCH(bool, numbered);
+    QFETCH(QStringList, headers);
+    FileOutcome file = outcomeOf(QStringLiteral("/in/a.pdf"), QStringLiteral("/out/a (2).txt"));
+    file.outcome = Outcome(outcome);
+    file.pagesUnread = pagesUnread;
+    file.pagesRequested = 3;
+    file.numbered = numbered;
+    QStringList shown;
+    for (const runsummary::Section &section : runsummary::sections({file}))
+        shown << section.header;
+    QCOMPARE(shown, headers);
 }
 
 QTEST_MAIN(TestRunSummary)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/FileRanges.h"
 #include "engine/PageList.h"
 #include "engine/PageRanges.h"
+#include "engine/StagingFolder.h"
 #include "engine/TextCheck.h"
 #include "engine/TextJoin.h"
 #include "engine/TextJudge.h"
@@ -79,6 +81,7 @@ private slots:
     void pageLists();
     void rangesCoverThePagesAsked_data();
     void rangesCoverThePagesAsked();
+    void progressCountsTheRangesEnded();
 };
 
 void TestTextCheck::noUsableText_data()
@@ -224,13 +227,16 @@ void TestTextCheck::joinedTextChecksEveryWrite_data()
     QTest::addColumn<qint64>("piece"); // bytes it takes a write; -1: all
     QTest::addColumn<bool>("readFails");
     QTest::addColumn<QString>("error"); // "" when the text is carried whole
-    QTest::newRow("writes cut short go on") << qint64(-1) << qint64(3) << false << QString();
+    QTest::addColumn<int>("pages");     // of the range
+    QTest::newRow("writes cut short go on") << qint64(-1) << qint64(3) << false << QString() << 1;
+    QTest::newRow("a range longer than one read, judged in its first")
+        << qint64(-1) << qint64(-1) << false << QString() << 50000;
     QTest::newRow("a full disk at once")
-        << qint64(0) << qint64(-1) << false << QStringLiteral("No space left on device");
+        << qint64(0) << qint64(-1) << false << QStringLiteral("No space left on device") << 1;
     QTest::newRow("a full disk after a few bytes")
-        << qint64(10) << qint64(4) << false << QStringLiteral("No space left on device");
+        << qint64(10) << qint64(4) << false << QStringLiteral("No space left on device") << 1;
     QTest::newRow("a range that cannot be read")
-        << qint64(-1) << qint64(-1) << true << QStringLiteral("Input/output error");
+        << qint64(-1) << qint64(-1) << true << QStringLiteral("Input/output error") << 1;
 }
 
 // A range's text is appended to the joined text with every write checked: a write cut short goes
@@ -241,7 +247,8 @@ void TestTextCheck::joinedTextChecksEveryWrite()
     QFETCH(qint64, piece);
     QFETCH(bool, readFails);
     QFETCH(QString, error);
-    const QByteArray text = "Page 1 of the second range\n\f";
+    QFETCH(int, pages);
+    const QByteArray text = QByteArray("Page 1 of the second range\n\f").repeated(pages);
     QBuffer range;
     range.setData(text);
     QVERIFY(range.open(QIODevice::ReadOnly));
@@ -408,6 +415,10 @@ void TestTextCheck::rangesEndAsOneText()
     pageranges::settleJoined(file, texts.takeFirst(), texts, TextOptions());
     QCOMPARE(outcomeName(file.outcome), outcomeName(outcome));
     QCOMPARE(file.unreadPages, unreadPages);
+    int unread = 0; // every range's unread pages are the file's
+    for (const JobResult &range : std::as_const(ranges))
+        unread += range.pagesUnread;
+    QCOMPARE(file.pagesUnread, unread);
     QCOMPARE(file.reason.isEmpty(), outcome == Outcome::Converted);
 }
 
@@ -464,6 +475,26 @@ void TestTextCheck::rangesCoverThePagesAsked()
     }
     said << QString::number(made.last().last);
     QCOMPARE(said.join(u','), cuts);
+}
+
+// A split file's progress counts the pages of the ranges that ended, not of those running.
+void TestTextCheck::progressCountsTheRangesEnded()
+{
+    TestPlace place;
+    StagingFolder staging(place.root());
+    QVERIFY(staging.isValid());
+    FileRanges ranges;
+    ranges.startWhole(staging.newTextPath(), TextOptions());
+    ranges.split(TextOptions(), 100, 4, staging);
+    ranges.part(0).started = ranges.part(1).started = true;
+    ranges.part(1).ended = true;
+    int done = 0;
+    int total = 0;
+    ranges.pagesThrough(done, total);
+    QCOMPARE(done, 25);
+    QCOMPARE(total, 100);
+    QCOMPARE(ranges.waitingPart(), 2);
+    QVERIFY(!ranges.done());
 }
 
 QTEST_GUILESS_MAIN(TestTextCheck)

@@ -50,6 +50,8 @@ class TestServiceRules : public QObject
 
 private slots:
     void streamedTextAndEveryPageRestartTheClock();
+    void onlyAChildWithoutProgressIsStopped_data();
+    void onlyAChildWithoutProgressIsStopped();
     void answersSplitAcrossReadsComeWhole();
     void muchTextGoesInFramesTheServiceCanPassOn();
     void memoryLimitNamesThePageBeingConverted_data();
@@ -76,6 +78,48 @@ void TestServiceRules::streamedTextAndEveryPageRestartTheClock()
     QCOMPARE(at.child.deadline.due(), at.now + 10s);
     QCOMPARE(at.child.textBytes, std::uint64_t(5));
     QCOMPARE(at.sent, encodePage(7, 0, 3) + encodeTextHeader(7, 5) + "words" + encodePage(7, 1, 3));
+}
+
+void TestServiceRules::onlyAChildWithoutProgressIsStopped_data()
+{
+    // Each step moves the clock by its seconds, then passes on what the child sent ("text",
+    // "page N" for N of 3 pages done, "-" nothing), then asks whether the child is overdue;
+    // `stoppedAt` is the step at which the limit of 10 s has passed, -1 for none.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("stoppedAt");
+    QTest::newRow("text and pages keep a long file going")
+        << QStringList{"9 text", "9 page 1", "9 page 2", "9 text", "9 page 3"} << -1;
+    QTest::newRow("nothing for the limit") << QStringList{"9 -", "1 -"} << 1;
+    QTest::newRow("the count told at opening is no progress")
+        << QStringList{"9 page 0", "1 -"} << 1;
+    QTest::newRow("silence after the first page") << QStringList{"5 page 1", "9 -", "1 -"} << 2;
+}
+
+// The service's decision to stop a child for its time limit, on a clock the test moves: the
+// frames it passes on restart the clock, and a child stopped for its time ends as such.
+void TestServiceRules::onlyAChildWithoutProgressIsStopped()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, stoppedAt);
+    ChildOnClock at;
+    int stopped = -1;
+    for (int step = 0; step < steps.size() && stopped < 0; ++step) {
+        const QStringList words = steps.at(step).split(u' ');
+        at.now += std::chrono::seconds(words.at(0).toInt());
+        if (words.at(1) == u"text")
+            converterservice::takeAnswers(at.child, textFrame("words"), at.send);
+        else if (words.at(1) == u"page")
+            converterservice::takeAnswers(at.child, encodePage(0, words.at(2).toInt(), 3), at.send);
+        if (converterservice::markIfOverdue(at.child))
+            stopped = step;
+    }
+    QCOMPARE(stopped, stoppedAt);
+    QCOMPARE(at.child.timedOut, stoppedAt >= 0);
+    if (stoppedAt < 0)
+        return;
+    at.now += 100s;
+    QVERIFY(!converterservice::markIfOverdue(at.child)); // stopped once
+    QCOMPARE(converterservice::outcomeOf(at.child, SIGKILL).kind, OutcomeKind::TimeLimit);
 }
 
 void TestServiceRules::answersSplitAcrossReadsComeWhole()
