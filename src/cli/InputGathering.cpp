@@ -3,6 +3,7 @@
 
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "engine/JsonLinesFile.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/Failure.h"
@@ -110,6 +111,8 @@ QList<BatchInput> gather(const BatchOptions &options)
             output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf);
         else
             output = outputpaths::inFolder(outFolder, pdf);
+        if (options.text.jsonLines == TextOptions::JsonLines::Instead)
+            output = jsonlinesfile::besideText(output);
         inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
     };
     for (const QString &path : options.paths) {
