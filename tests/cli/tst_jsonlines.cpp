@@ -86,6 +86,7 @@ private slots:
     void pageLinesEscapeEveryByte();
     void pagesRebuildTheText_data();
     void pagesRebuildTheText();
+    void corpusStreamsWithPdfinfosMetadata_data();
     void corpusStreamsWithPdfinfosMetadata();
     void ocrShowsOnItsPage();
     void nameThatIsNotUtf8();
@@ -182,9 +183,17 @@ void TestJsonLines::pagesRebuildTheText()
 }
 
 // Every text PDF of the corpus in one -o - stream: each line JSON, the files in list order, the
-// metadata pdfinfo's.
+// metadata pdfinfo's (the service reads it itself, pdftotext's jobs run pdfinfo).
+void TestJsonLines::corpusStreamsWithPdfinfosMetadata_data()
+{
+    QTest::addColumn<QString>("converter");
+    QTest::newRow("service") << "service";
+    QTest::newRow("pdftotext") << "pdftotext";
+}
+
 void TestJsonLines::corpusStreamsWithPdfinfosMetadata()
 {
+    QFETCH(QString, converter);
     const QString corpus = QStringLiteral(MORWENDA_CORPUS_DIR);
     QFile manifest(corpus + QStringLiteral("/MANIFEST.tsv"));
     const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
@@ -199,7 +208,9 @@ void TestJsonLines::corpusStreamsWithPdfinfosMetadata()
             pdfs << corpus + u'/' + QString::fromUtf8(fields.at(0));
     }
     const Finished done =
-        runBatch(QStringList{"--quiet", "--jobs", "2", "--json-lines", "-o", "-"} + pdfs);
+        runBatch(QStringList{"--quiet", "--jobs", "2", "--converter", converter, "--json-lines",
+                             "-o", "-"} +
+                 pdfs);
     QString error;
     const QList<QJsonObject> lines = linesOf(done.output, error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -211,6 +222,7 @@ void TestJsonLines::corpusStreamsWithPdfinfosMetadata()
         order << pdf;
         if (line.value("outcome").toString() != QStringLiteral("converted"))
             continue;
+        QVERIFY2(line.contains("metadata"), qPrintable(pdf));
         const QJsonObject expected = pdfinfotext::metadata(run(pdfinfo, {"-isodates", pdf}).output);
         QVERIFY2(line.value("metadata").toObject() == expected,
                  qPrintable(pdf + u'\n' +
