@@ -2,10 +2,12 @@
 #include "JsonLinesFile.h"
 
 #include "JsonLinesWriter.h"
+#include "PdfInfoText.h"
 #include "platform/CompleteFile.h"
 #include "platform/NativePath.h"
 #include "ReportRow.h"
 
+#include <algorithm>
 #include <QFile>
 
 namespace jsonlinesfile {
@@ -17,7 +19,7 @@ QString besideText(const QString &textPath)
     return textPath + QStringLiteral(".jsonl");
 }
 
-QString writeStream(const QString &textPath, const FileOutcome &file, int firstPage,
+QString writeStream(const QString &textPath, const FileOutcome &file, const TextOptions &options,
                     const jsonlines::LineSink &out)
 {
     QString error = out(jsonlines::fileLine(reportrows::rowOf(file), file.facts.info));
@@ -26,7 +28,16 @@ QString writeStream(const QString &textPath, const FileOutcome &file, int firstP
     QFile text(textPath);
     if (!text.open(QIODevice::ReadOnly))
         return text.errorString();
-    jsonlines::writePages(text, file.facts, firstPage, out, error);
+    // The pages the text holds, where the document's page count is known.
+    int firstPage = options.firstPage;
+    int pageCount = -1;
+    for (const pdfinfotext::Field &field : pdfinfotext::parse(file.facts.info))
+        if (field.key == QStringLiteral("Pages")) {
+            const TextOptions::Pages pages = options.pagesOf(field.value.toInt());
+            firstPage = pages.first;
+            pageCount = options.pageBreaks ? std::max(0, pages.last - pages.first + 1) : -1;
+        }
+    jsonlines::writePages(text, file.facts, firstPage, pageCount, out, error);
     return error;
 }
 
@@ -36,7 +47,7 @@ QString putInPlace(const QString &staged, const FileOutcome &file, const TextOpt
     CompleteFile lines(instead ? file.output : besideText(file.output));
     QString error = lines.open();
     if (error.isEmpty())
-        error = writeStream(staged, file, text.firstPage,
+        error = writeStream(staged, file, text,
                             [&lines](const QByteArray &line) { return lines.write(line); });
     if (error.isEmpty())
         error = lines.commit();

@@ -22,8 +22,8 @@ QString besideText(const QString &textPath);
 QString putInPlace(const QString &staged, const FileOutcome &file, const TextOptions &text);
 
 // The file's JSON Lines from the text at `textPath`, written to the stream `out`: the first line
-// and its page lines. "" or why not.
-QString writeStream(const QString &textPath, const FileOutcome &file, int firstPage,
+// and its page lines, the pages those `text` asks for. "" or why not.
+QString writeStream(const QString &textPath, const FileOutcome &file, const TextOptions &text,
                     const jsonlines::LineSink &out);
 
 } // namespace jsonlinesfile

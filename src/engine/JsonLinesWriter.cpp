@@ -117,11 +117,19 @@ bool putPage(const PageFact &fact, const QByteArray &part, const LineSink &put, 
 
 // pdftotext's text: a page ends after each form feed; what follows the last one (a text without
 // page breaks) is a page of its own.
-bool writeFormFeedPages(QIODevice &text, int firstPage, const LineSink &put, QString &error)
+bool writeFormFeedPages(QIODevice &text, int firstPage, int pageCount, const LineSink &put,
+                        QString &error)
 {
     const QByteArray whole = text.readAll();
     if (!text.isSequential() && whole.size() != text.size()) {
         error = text.errorString();
+        return false;
+    }
+    const qsizetype pieces = whole.count('\f') + (whole.endsWith('\f') || whole.isEmpty() ? 0 : 1);
+    if (pageCount >= 0 && pieces != pageCount) {
+        error = QStringLiteral("the text's %1 form feeds do not tell its %2 pages apart")
+                    .arg(whole.count('\f'))
+                    .arg(pageCount);
         return false;
     }
     PageFact fact;
@@ -175,11 +183,11 @@ QByteArray pageLine(const PageFact &fact, QByteArrayView text)
     return line;
 }
 
-bool writePages(QIODevice &text, const PageFacts &facts, int firstPage, const LineSink &put,
-                QString &error)
+bool writePages(QIODevice &text, const PageFacts &facts, int firstPage, int pageCount,
+                const LineSink &put, QString &error)
 {
     if (facts.pages.isEmpty())
-        return writeFormFeedPages(text, firstPage, put, error);
+        return writeFormFeedPages(text, firstPage, pageCount, put, error);
     QByteArray part;
     for (const PageFact &fact : facts.pages) {
         if (!readPart(text, fact.bytes, part, error))

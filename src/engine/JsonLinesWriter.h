@@ -26,11 +26,12 @@ QByteArray pageLine(const PageFact &fact, QByteArrayView text);
 
 // The page lines of the text `text` gives, cut where `facts` says each page ends; without page
 // facts (a converter that does not tell them), cut after each form feed, the pages numbered from
-// `firstPage`. Each line goes to `put` as it is made, which answers "" or why it could not be
-// written. False with `error` set when a read or a write fails or the text is not as long as its
-// pages.
+// `firstPage`; when `pageCount` is known (not -1) and the form feeds do not match it (a form feed
+// inside a page's text, a page left out), the pages are not guessed: false, with the reason. Each
+// line goes to `put` as it is made, which answers "" or why it could not be written. False with
+// `error` set when a read or a write fails or the text is not as long as its pages.
 using LineSink = std::function<QString(const QByteArray &line)>;
-bool writePages(QIODevice &text, const PageFacts &facts, int firstPage, const LineSink &put,
-                QString &error);
+bool writePages(QIODevice &text, const PageFacts &facts, int firstPage, int pageCount,
+                const LineSink &put, QString &error);
 
 } // namespace jsonlines

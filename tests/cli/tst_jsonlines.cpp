@@ -144,10 +144,27 @@ void TestJsonLines::pageLinesEscapeEveryByte()
     facts.pages = {PageFact{1, 2}};
     QString error;
     const auto ignore = [](const QByteArray &) { return QString(); };
-    QVERIFY(!jsonlines::writePages(device, facts, 1, ignore, error));
+    QVERIFY(!jsonlines::writePages(device, facts, 1, -1, ignore, error));
     device.seek(0);
     facts.pages = {PageFact{1, 2}, PageFact{2, 2}};
-    QVERIFY(!jsonlines::writePages(device, facts, 1, ignore, error));
+    QVERIFY(!jsonlines::writePages(device, facts, 1, -1, ignore, error));
+
+    // Without page facts, form feeds that do not match the page count are no pages: a form feed
+    // inside a page would move every later page.
+    QByteArray twoFeeds("one\ftwo \f inside\f");
+    QBuffer feeds(&twoFeeds);
+    feeds.open(QIODevice::ReadOnly);
+    QVERIFY(!jsonlines::writePages(feeds, PageFacts(), 1, 2, ignore, error));
+    QVERIFY2(error.contains(QStringLiteral("3 form feeds")), qPrintable(error));
+    feeds.seek(0);
+    QList<QByteArray> lines;
+    const auto keep = [&lines](const QByteArray &line) {
+        lines << line;
+        return QString();
+    };
+    QVERIFY(jsonlines::writePages(feeds, PageFacts(), 4, 3, keep, error));
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines.last().startsWith("{\"type\":\"page\",\"page\":6,"));
 }
 
 void TestJsonLines::pagesRebuildTheText_data()
@@ -207,10 +224,9 @@ void TestJsonLines::corpusStreamsWithPdfinfosMetadata()
              fields.at(1).startsWith("unusual")))
             pdfs << corpus + u'/' + QString::fromUtf8(fields.at(0));
     }
-    const Finished done =
-        runBatch(QStringList{"--quiet", "--jobs", "2", "--converter", converter, "--json-lines",
-                             "-o", "-"} +
-                 pdfs);
+    const Finished done = runBatch(
+        QStringList{"--quiet", "--jobs", "2", "--converter", converter, "--json-lines", "-o", "-"} +
+        pdfs);
     QString error;
     const QList<QJsonObject> lines = linesOf(done.output, error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
