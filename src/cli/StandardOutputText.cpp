@@ -107,7 +107,7 @@ void StandardOutputText::stopWatching()
     m_watch.reset();
 }
 
-void StandardOutputText::write(const QString &path)
+void StandardOutputText::write(const QString &path, const QString &firstLinePath)
 {
     QFile text(path);
     if (m_error != 0 || !text.exists())
@@ -117,6 +117,8 @@ void StandardOutputText::write(const QString &path)
                        .arg(text.errorString()));
         m_error = EIO;
     }
+    if (m_error == 0 && !firstLinePath.isEmpty())
+        writeBytes(jsonlines::withPath(text.readLine(), firstLinePath));
     while (m_error == 0 && !text.atEnd())
         writeBytes(text.read(1 << 20));
     if (m_error == 0 && ::fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS)
@@ -139,7 +141,7 @@ qsizetype StandardOutputText::writeJsonLines(const QList<ReportRow> &rows, const
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString file = files.value(i);
         if (!file.isEmpty() && QFile::exists(file))
-            write(file);
+            write(file, rows.at(i).pdf);
         else
             writeBytes(jsonlines::fileLine(rows.at(i), QByteArray()));
         if (m_error != 0)

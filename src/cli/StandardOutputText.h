@@ -5,9 +5,9 @@
 
 #include <memory>
 #include <QList>
-#include <QStringList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class ConversionRun;
 class QSocketNotifier;
@@ -35,7 +35,8 @@ public:
 
     // Copies the text at `path` (when there is one) to standard output and syncs it. A write that
     // fails (a reader gone, a full disk) is kept: error() is its errno, 0 when all went out.
-    void write(const QString &path);
+    // With `firstLinePath`, the text is JSON Lines whose first line names the PDF so.
+    void write(const QString &path, const QString &firstLinePath = QString());
     // JSON Lines of many files, in the order of `rows`: the lines at `files[i]` where that file
     // exists (a text in place), else the row's first line alone. Returns how many rows went out
     // whole before a write failed (all of them when none did).

@@ -146,6 +146,15 @@ bool writeFormFeedPages(QIODevice &text, int firstPage, int pageCount, const Lin
     return true;
 }
 
+// A JSON string as the report's own JSON writer spells it, names that are not UTF-8 included.
+QByteArray jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+const QByteArray FileLineStart("{\"type\":\"file\",\"path\":");
+
 } // namespace
 
 QByteArray fileLine(const ReportRow &row, const QByteArray &info)
@@ -156,15 +165,22 @@ QByteArray fileLine(const ReportRow &row, const QByteArray &info)
     for (const char *name : {"path", "outcome", "reason"}) {
         const auto column = std::find_if(columns.cbegin(), columns.cend(),
                                          [&](const auto &c) { return qstrcmp(c.name, name) == 0; });
-        // The report's own JSON writer spells the value, names that are not UTF-8 included.
-        const QByteArray value =
-            QJsonDocument(QJsonArray{column->text(row)}).toJson(QJsonDocument::Compact);
-        line += ",\"" + QByteArray(name) + "\":" + value.mid(1, value.size() - 2);
+        line += ",\"" + QByteArray(name) + "\":" + jsonString(column->text(row));
     }
     if (!info.isEmpty())
         line += ",\"metadata\":" +
                 QJsonDocument(pdfinfotext::metadata(info)).toJson(QJsonDocument::Compact);
     return line + "}\n";
+}
+
+QByteArray withPath(const QByteArray &fileLine, const QString &path)
+{
+    if (!fileLine.startsWith(FileLineStart) || fileLine.size() <= FileLineStart.size())
+        return fileLine;
+    qsizetype end = FileLineStart.size() + 1; // past the value's opening quote
+    while (end < fileLine.size() && fileLine.at(end) != '"')
+        end += fileLine.at(end) == '\\' ? 2 : 1;
+    return FileLineStart + jsonString(path) + fileLine.mid(end + 1);
 }
 
 QByteArray pageLine(const PageFact &fact, QByteArrayView text)

@@ -21,6 +21,10 @@ namespace jsonlines {
 // pdfinfotext::metadata reads `info` (absent when it is empty). Ends with LF.
 QByteArray fileLine(const ReportRow &row, const QByteArray &info);
 
+// A file's line with `path` in place of the path it holds (a PDF read from standard input is
+// converted from a copy, and the report names it "-"); another line as it is.
+QByteArray withPath(const QByteArray &fileLine, const QString &path);
+
 // One page's line; `text` is UTF-8 (a byte that is not is written as U+FFFD). Ends with LF.
 QByteArray pageLine(const PageFact &fact, QByteArrayView text);
 

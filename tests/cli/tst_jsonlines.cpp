@@ -90,6 +90,7 @@ private slots:
     void corpusStreamsWithPdfinfosMetadata();
     void ocrShowsOnItsPage();
     void nameThatIsNotUtf8();
+    void standardInputIsNamedDash();
 
 private:
     Finished runBatch(const QStringList &arguments) const
@@ -285,6 +286,28 @@ void TestJsonLines::nameThatIsNotUtf8()
     QCOMPARE(lines.at(0).value("path"), rows.at(0).value("path"));
     QCOMPARE(lines.at(3).value("path").toString(), missing);
     QCOMPARE(lines.at(3).value("outcome"), rows.at(1).value("outcome"));
+}
+
+// A PDF on standard input is converted from a copy; its lines name it "-", as the report does.
+void TestJsonLines::standardInputIsNamedDash()
+{
+    ReportRow row;
+    row.pdf = QStringLiteral("/tmp/a \"b\".pdf");
+    const QByteArray line = jsonlines::fileLine(row, QByteArray());
+    QCOMPARE(jsonlines::withPath(line, QStringLiteral("-")),
+             QByteArray("{\"type\":\"file\",\"path\":\"-\",\"outcome\":\"\",\"reason\":\"\"}\n"));
+    QProcess batch;
+    batch.start(QStringLiteral(MORWENDA_BATCH), {"--quiet", "--json-lines", "-o", "-", "-"});
+    QFile pdf(m_short);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    batch.write(pdf.readAll());
+    batch.closeWriteChannel();
+    QVERIFY(batch.waitForFinished(60000));
+    QString error;
+    const QList<QJsonObject> lines = linesOf(batch.readAllStandardOutput(), error);
+    QVERIFY2(error.isEmpty() && lines.size() == 3, qPrintable(error));
+    QCOMPARE(lines.first().value("path").toString(), QStringLiteral("-"));
+    QCOMPARE(lines.first().value("metadata").toObject().value("pages").toInt(), 2);
 }
 
 int main(int argc, char *argv[])
