@@ -348,6 +348,7 @@ void ConversionRun::commit(int index)
     } else if (!row.textPath.isEmpty()) {
         QFile::remove(row.textPath);
     }
+    file.facts = PageFacts(); // a long run keeps every row's outcome, not its pages
     row.committed = true;
     setPageShare(row, 0);
     // A done row keeps its outcome (m_outcomes) and nothing of its conversion: every range has

@@ -216,7 +216,8 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_result.ocr.doubtful =
         QList<int>(outcome.ocrDoubtfulPages.begin(), outcome.ocrDoubtfulPages.end());
     m_result.ocr.orientationUnknown = outcome.ocrOrientationUnknown;
-    m_result.facts = pagefacts::ofService(outcome);
+    if (m_order.text.jsonLines != TextOptions::JsonLines::Off)
+        m_result.facts = pagefacts::ofService(outcome);
     const bool served =
         m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();
