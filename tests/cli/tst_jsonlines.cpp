@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -91,6 +92,7 @@ private slots:
     void ocrShowsOnItsPage();
     void nameThatIsNotUtf8();
     void standardInputIsNamedDash();
+    void listedFileIsNeverReplaced();
 
 private:
     Finished runBatch(const QStringList &arguments) const
@@ -308,6 +310,21 @@ void TestJsonLines::standardInputIsNamedDash()
     QVERIFY2(error.isEmpty() && lines.size() == 3, qPrintable(error));
     QCOMPARE(lines.first().value("path").toString(), QStringLiteral("-"));
     QCOMPARE(lines.first().value("metadata").toObject().value("pages").toInt(), 2);
+}
+
+// A listed file named as the lines beside a text would be is refused, and stays as it was.
+void TestJsonLines::listedFileIsNeverReplaced()
+{
+    TestPlace place;
+    const QString pdf = place.path(QStringLiteral("in/notes.pdf"));
+    const QString listed = place.path(QStringLiteral("in/notes.jsonl"));
+    QDir().mkpath(QFileInfo(pdf).absolutePath());
+    QVERIFY(QFile::copy(m_short, pdf) && QFile::copy(m_short, listed));
+    const Finished done = runBatch({"--json-lines-beside", pdf, listed});
+    QCOMPARE(done.status, 2);
+    QVERIFY2(done.errors.contains(listed + QStringLiteral(" is a listed file")),
+             qPrintable(done.errors));
+    QCOMPARE(contentOf(listed), contentOf(m_short));
 }
 
 int main(int argc, char *argv[])
