@@ -152,6 +152,14 @@ void BatchCommand::placeStandardOutput(QList<BatchInput> &inputs)
         return;
     const qsizetype files = std::count_if(
         inputs.cbegin(), inputs.cend(), [](const BatchInput &in) { return in.missing.isEmpty(); });
+    if (m_options.text.jsonLines != TextOptions::JsonLines::Off) {
+        // JSON Lines: one stream of every file, each with a private file of its own first.
+        m_stdout = std::make_unique<StandardOutputText>();
+        for (BatchInput &input : inputs)
+            if (input.missing.isEmpty())
+                input.output = m_stdout->prepare();
+        return;
+    }
     if (inputs.size() == 1 && files == 0)
         return;
     if (files != 1 || inputs.size() != 1)
@@ -329,26 +337,37 @@ void BatchCommand::takeOutcome(const ConversionRun &run, int index)
         m_report->add(row);
 }
 
-// -o -: the text, when there is one, to standard output. A write that fails (a reader gone, a
-// full disk) makes the file write-failed: the text did not arrive where it was asked for.
+// -o -: the text, when there is one, to standard output; with JSON Lines every row's lines in
+// list order. A file whose text did not go out whole (a reader gone, a full disk), and with JSON
+// Lines every one after it, is write-failed: it did not arrive where it was asked for.
 void BatchCommand::writeStandardOutput(const ConversionRun &run)
 {
-    if (run.outcomes().isEmpty())
-        return;
-    m_stdout->write(m_toConvert.first().output);
-    ReportRow &row = m_rows[m_rowOf.first()];
-    if (m_stdout->error() != 0) {
-        FileOutcome file = run.outcomes().first();
-        file.outcome = Outcome::WriteFailed;
-        file.reason = reasons::writeFailed(QStringLiteral("standard output: ") +
-                                           systemError(m_stdout->error()));
-        file.pdf = shownPath(file.pdf);
-        row = reportrows::rowOf(file);
-        row.output = Stdin;
-        m_ends[m_rowOf.first()] = file;
+    qsizetype whole = m_rows.size(); // the rows written out whole
+    if (m_options.text.jsonLines != TextOptions::JsonLines::Off) {
+        QStringList files(m_rows.size());
+        for (qsizetype i = 0; i < m_rowOf.size() && i < run.outcomes().size(); ++i)
+            if (leftText(run.outcomes().at(i).outcome))
+                files[m_rowOf.at(i)] = m_toConvert.at(i).output;
+        whole = m_stdout->writeJsonLines(m_rows, files);
+    } else if (!run.outcomes().isEmpty()) {
+        m_stdout->write(m_toConvert.first().output);
+        whole = m_stdout->error() != 0 ? 0 : whole;
     }
-    if (m_report && !row.outcome.isEmpty())
-        m_report->add(row);
+    for (qsizetype i = 0; i < m_rowOf.size() && i < run.outcomes().size(); ++i) {
+        ReportRow &row = m_rows[m_rowOf.at(i)];
+        if (m_rowOf.at(i) >= whole) {
+            FileOutcome file = run.outcomes().at(i);
+            file.outcome = Outcome::WriteFailed;
+            file.reason = reasons::writeFailed(QStringLiteral("standard output: ") +
+                                               systemError(m_stdout->error()));
+            file.pdf = shownPath(file.pdf);
+            row = reportrows::rowOf(file);
+            row.output = Stdin;
+            m_ends[m_rowOf.at(i)] = file;
+        }
+        if (m_report && !row.outcome.isEmpty())
+            m_report->add(row);
+    }
 }
 
 // The end of the run on standard error. A reader of -o - that left is no news to anyone: the run

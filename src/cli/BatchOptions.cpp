@@ -2,6 +2,7 @@
 #include "BatchOptions.h"
 
 #include "HelpText.h"
+#include "JsonLinesOption.h"
 #include "OptionReading.h"
 #include "OptionSpellings.h"
 #include "OptionTable.h"
@@ -65,7 +66,7 @@ ParsedCommandLine parse(const QStringList &arguments)
     BatchOptions options;
     using namespace optionreading;
     for (const auto step : {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords,
-                            readReport, readConverter, readOcr, readText})
+                            readReport, readConverter, readOcr, readText, readJsonLines})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (options.ocr.isOn() && options.text.encoding != TextOptions::DefaultEncoding)

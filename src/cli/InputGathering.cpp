@@ -3,6 +3,7 @@
 
 #include "engine/FilePattern.h"
 #include "engine/FolderWalk.h"
+#include "engine/JsonLinesFile.h"
 #include "engine/Outcome.h"
 #include "engine/OutputChoice.h"
 #include "platform/Failure.h"
@@ -59,7 +60,7 @@ QString missingReason(const QString &path)
 // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
 // finds the same names. A path that names nothing takes no name, and no text takes the place of a
 // listed file.
-void numberSameNames(QList<BatchInput> &inputs)
+void numberSameNames(QList<BatchInput> &inputs, bool besideLines)
 {
     QStringList outputs;
     QStringList pdfs;
@@ -67,12 +68,21 @@ void numberSameNames(QList<BatchInput> &inputs)
         outputs << (input.missing.isEmpty() ? input.output : QString());
         pdfs << input.pdf;
     }
-    outputs = outputpaths::numberSameNames(outputs, outputpaths::ListedFiles(pdfs));
+    const outputpaths::ListedFiles listed(pdfs);
+    outputs = outputpaths::numberSameNames(outputs, listed);
     for (int i = 0; i < inputs.size(); ++i)
         if (inputs.at(i).missing.isEmpty()) {
             inputs[i].numbered = outputs.at(i) != inputs.at(i).output;
             inputs[i].output = outputs.at(i);
         }
+    // --json-lines-beside: the lines beside each text take no listed file's place either.
+    if (!besideLines)
+        return;
+    for (const BatchInput &input : std::as_const(inputs))
+        if (!input.output.isEmpty() && listed.contains(jsonlinesfile::besideText(input.output)))
+            throw Failure(QStringLiteral("morwenda-batch: %1 is a listed file: "
+                                         "--json-lines-beside would replace it")
+                              .arg(jsonlinesfile::besideText(input.output)));
 }
 
 // FILE.pdf OUT: the text goes to OUT as named, never numbered. A PDF is not replaced by a text:
@@ -110,6 +120,8 @@ QList<BatchInput> gather(const BatchOptions &options)
             output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf);
         else
             output = outputpaths::inFolder(outFolder, pdf);
+        if (options.text.jsonLines == TextOptions::JsonLines::Instead)
+            output = jsonlinesfile::besideText(output);
         inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
     };
     for (const QString &path : options.paths) {
@@ -123,7 +135,7 @@ QList<BatchInput> gather(const BatchOptions &options)
             inputs.append({absolute, QString(), missingReason(path)});
         }
     }
-    numberSameNames(inputs);
+    numberSameNames(inputs, options.text.jsonLines == TextOptions::JsonLines::Beside);
     return inputs;
 }
 

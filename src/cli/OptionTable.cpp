@@ -8,7 +8,7 @@ QList<QCommandLineOption> OptionTable::all() const
             files0From,   skipExisting,  resume,    report,       append,       extension,
             converter,    quiet,         ocr,       ocrLanguages, ocrDpi,       ownerPassword,
             userPassword, listEncodings, shard,     layout,       raw,          firstPage,
-            lastPage,     encoding,      endOfLine, noPageBreaks};
+            lastPage,     encoding,      endOfLine, noPageBreaks, jsonLines,    jsonLinesBeside};
 }
 
 QCommandLineOption OptionTable::flag(const QStringList &names, const QString &description)

@@ -133,6 +133,13 @@ struct OptionTable
     QCommandLineOption noPageBreaks{
         QStringLiteral("no-page-breaks"),
         QStringLiteral("Writes no form feed after each page (pdftotext -nopgbrk).")};
+    QCommandLineOption jsonLines{flag(
+        {"json-lines"},
+        "Writes NAME.jsonl instead of NAME.txt: a line of the file (path, outcome, reason, "
+        "metadata as pdfinfo reads it), then a line per page (its text, OCR, confidence); the "
+        "page texts joined are the text file. With -o -: every PDF's lines, in list order.")};
+    QCommandLineOption jsonLinesBeside{
+        flag({"json-lines-beside"}, "Writes NAME.jsonl (as --json-lines) beside NAME.txt.")};
 
     QList<QCommandLineOption> all() const;
 

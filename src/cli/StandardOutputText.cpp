@@ -3,6 +3,7 @@
 
 #include "EndOfRunPrinter.h"
 #include "engine/ConversionRun.h"
+#include "engine/JsonLinesWriter.h"
 #include "engine/StagingFolder.h"
 #include "platform/Failure.h"
 #include "platform/NativePath.h"
@@ -106,7 +107,7 @@ void StandardOutputText::stopWatching()
     m_watch.reset();
 }
 
-void StandardOutputText::write(const QString &path)
+void StandardOutputText::write(const QString &path, const QString &firstLinePath)
 {
     QFile text(path);
     if (m_error != 0 || !text.exists())
@@ -116,16 +117,35 @@ void StandardOutputText::write(const QString &path)
                        .arg(text.errorString()));
         m_error = EIO;
     }
-    while (m_error == 0 && !text.atEnd()) {
-        const QByteArray piece = text.read(1 << 20);
-        for (qsizetype written = 0; m_error == 0 && written < piece.size();) {
-            const ssize_t count =
-                ::write(STDOUT_FILENO, piece.constData() + written, size_t(piece.size() - written));
-            if (count < 0 && errno != EINTR)
-                m_error = errno;
-            written += std::max<ssize_t>(count, 0);
-        }
-    }
+    if (m_error == 0 && !firstLinePath.isEmpty())
+        writeBytes(jsonlines::withPath(text.readLine(), firstLinePath));
+    while (m_error == 0 && !text.atEnd())
+        writeBytes(text.read(1 << 20));
     if (m_error == 0 && ::fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS)
         m_error = errno; // a file on a disk that filled as it was written back
+}
+
+void StandardOutputText::writeBytes(const QByteArray &bytes)
+{
+    for (qsizetype written = 0; m_error == 0 && written < bytes.size();) {
+        const ssize_t count =
+            ::write(STDOUT_FILENO, bytes.constData() + written, size_t(bytes.size() - written));
+        if (count < 0 && errno != EINTR)
+            m_error = errno;
+        written += std::max<ssize_t>(count, 0);
+    }
+}
+
+qsizetype StandardOutputText::writeJsonLines(const QList<ReportRow> &rows, const QStringList &files)
+{
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString file = files.value(i);
+        if (!file.isEmpty() && QFile::exists(file))
+            write(file, rows.at(i).pdf);
+        else
+            writeBytes(jsonlines::fileLine(rows.at(i), QByteArray()));
+        if (m_error != 0)
+            return i;
+    }
+    return rows.size();
 }

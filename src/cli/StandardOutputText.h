@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/ReportRow.h"
+
 #include <memory>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class ConversionRun;
 class QSocketNotifier;
@@ -31,12 +35,19 @@ public:
 
     // Copies the text at `path` (when there is one) to standard output and syncs it. A write that
     // fails (a reader gone, a full disk) is kept: error() is its errno, 0 when all went out.
-    void write(const QString &path);
+    // With `firstLinePath`, the text is JSON Lines whose first line names the PDF so.
+    void write(const QString &path, const QString &firstLinePath = QString());
+    // JSON Lines of many files, in the order of `rows`: the lines at `files[i]` where that file
+    // exists (a text in place), else the row's first line alone. Returns how many rows went out
+    // whole before a write failed (all of them when none did).
+    qsizetype writeJsonLines(const QList<ReportRow> &rows, const QStringList &files);
     int error() const { return m_error; }
     // The reader of the pipe left before all of the text was written.
     bool readerLeft() const { return m_error == EPIPE; }
 
 private:
+    void writeBytes(const QByteArray &bytes);
+
     std::unique_ptr<StagingFolder> m_folder;
     std::unique_ptr<QSocketNotifier> m_watch;
     int m_error = 0;

@@ -25,6 +25,8 @@ struct JobOrder
     // more pages is not converted; the job ends as Stopped with JobResult::pagesToSplit set, so
     // that the pages can be converted in parts side by side.
     int splitAbovePages = 0;
+    // The converter reads the document's information too (JobResult::facts), where it can.
+    bool documentInfo = false;
 };
 
 // How one job ended. The text is complete at textPath only for Converted and NoUsableText.
@@ -48,6 +50,8 @@ struct JobResult
     // The PDF as the job opened it, where this program opens it for the converter; not known
     // where the converter opens it itself.
     FileIdentity opened;
+    // Where the text's pages end and the document's information, where the converter tells them.
+    PageFacts facts;
 };
 
 // One file converted by one converter, driven by its own signals: start() returns at once and

@@ -5,6 +5,7 @@
 #include "ConverterKind.h"
 #include "FileRanges.h"
 #include "PageRanges.h"
+#include "JsonLinesFile.h"
 #include "platform/CompleteFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
@@ -196,6 +197,7 @@ void ConversionRun::startPart(int index, int partIndex)
     if (!row.ranges.isSplit() && m_limits.converters > 1 &&
         int(m_rows.size()) - m_next < m_limits.converters)
         order.splitAbovePages = m_limits.ocr.isOn() ? OcrSplitAbovePages : SplitAbovePages;
+    order.documentInfo = m_limits.text.jsonLines != TextOptions::JsonLines::Off && partIndex == 0;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;
     ++m_active;
@@ -335,14 +337,18 @@ void ConversionRun::commit(int index)
     Row &row = m_rows[size_t(index)];
     FileOutcome &file = m_outcomes[index];
     if (leftText(file.outcome)) {
-        if (const QString error = CompleteFile::putInPlace(row.textPath, file.output);
-            !error.isEmpty()) {
+        const QString error =
+            m_limits.text.jsonLines == TextOptions::JsonLines::Off
+                ? CompleteFile::putInPlace(row.textPath, file.output)
+                : jsonlinesfile::putInPlace(row.textPath, file, m_limits.text);
+        if (!error.isEmpty()) {
             file.outcome = Outcome::WriteFailed;
             file.reason = reasons::writeFailed(error);
         }
     } else if (!row.textPath.isEmpty()) {
         QFile::remove(row.textPath);
     }
+    file.facts = PageFacts(); // a long run keeps every row's outcome, not its pages
     row.committed = true;
     setPageShare(row, 0);
     // A done row keeps its outcome (m_outcomes) and nothing of its conversion: every range has

@@ -85,6 +85,10 @@ void FileRanges::settleInto(FileOutcome &file, const QString &textPath, const Te
         return;
     }
     pageranges::gather(file, results);
+    QList<PageFacts> facts;
+    for (const JobResult &result : std::as_const(results))
+        facts << result.facts;
+    file.facts = pagefacts::joined(facts);
     if (m_split)
         pageranges::settleJoined(file, textPath, rest, text);
     else

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "PageFacts.h"
 #include "platform/FileIdentity.h"
 
 #include <QList>
@@ -56,6 +57,7 @@ struct FileOutcome
     QString unreadPages = {};  // those pages, "5,12,31-40"
     OcrPages ocr = {};
     FileIdentity identity = {}; // the PDF as it was when its conversion started; not known before
+    PageFacts facts = {};       // where its pages end, its information (engine/JsonLinesFile)
 };
 
 // A text file is in place for the file (also for NoUsableText).

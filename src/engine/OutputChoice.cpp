@@ -112,6 +112,8 @@ QString numbered(const QString &output, int n)
     const QString name = paths::getFileName(output);
     if (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) && name.size() > 4)
         return output.left(output.size() - 4) + suffix + output.right(4);
+    if (name.endsWith(QStringLiteral(".jsonl"), Qt::CaseInsensitive) && name.size() > 6)
+        return output.left(output.size() - 6) + suffix + output.right(6);
     return output + suffix;
 }
 

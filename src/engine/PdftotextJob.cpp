@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PdftotextJob.h"
 
+#include "PdfInfoReader.h"
 #include "platform/NativePath.h"
 
 #include <QStringList>
@@ -155,7 +156,7 @@ void PdftotextJob::stop()
 {
     if (m_ended)
         return;
-    if (m_process && m_process->isRunning()) {
+    if ((m_process && m_process->isRunning()) || (m_info && m_info->isRunning())) {
         abort(Outcome::Stopped, reasons::Stopped);
         return;
     }
@@ -172,7 +173,9 @@ void PdftotextJob::abort(Outcome outcome, const QString &reason)
     m_result.outcome = outcome;
     m_result.reason = reason;
     m_idle.stop();
-    if (m_process)
+    if (m_info && m_info->isRunning())
+        m_info->stop();
+    else if (m_process)
         m_process->kill();
 }
 
@@ -213,8 +216,10 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         return;
     }
     if (exitCode == 0) {
-        const Ending ending = settleCompleteText(m_text);
-        end(ending.outcome, ending.reason);
+        if (m_order.documentInfo)
+            readDocumentInfo();
+        else
+            settleText();
         return;
     }
     if (saysWrongPassword(said)) {
@@ -251,6 +256,37 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         end(Outcome::CannotRead, reasons::cannotRead(why));
     else
         end(Outcome::Damaged, reasons::Damaged);
+}
+
+void PdftotextJob::settleText()
+{
+    const Ending ending = settleCompleteText(m_text);
+    end(ending.outcome, ending.reason);
+}
+
+// pdfinfo after pdftotext, with the same file, password and limits; the text is settled once it
+// has ended.
+void PdftotextJob::readDocumentInfo()
+{
+    m_info = new PdfInfoReader(this);
+    connect(m_info, &PdfInfoReader::finished, this, [this] {
+        m_result.facts.info = m_info->output();
+        m_idle.stop();
+        if (m_aborted)
+            end(m_result.outcome, m_result.reason);
+        else
+            settleText();
+    });
+    QStringList arguments;
+    if (!m_order.password.isEmpty())
+        arguments << (m_role == PasswordRole::User ? QStringLiteral("-upw")
+                                                   : QStringLiteral("-opw"))
+                  << m_order.password;
+    arguments << positionalPath(m_pdfFd >= 0 ? QStringLiteral("/dev/fd/%1").arg(m_pdfFd)
+                                             : m_order.pdf);
+    if (m_limits.idleSeconds > 0)
+        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    m_info->start(arguments, quint64(std::max(0, m_limits.memoryMegabytes)) * 1024 * 1024, m_pdfFd);
 }
 
 void PdftotextJob::onError(const QString &reason)

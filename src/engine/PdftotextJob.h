@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QProcess>
 
+class PdfInfoReader;
+
 // One pdftotext run (two when a typed password is first refused as the owner password and then
 // tried as the one that opens the file). The text streams from the converter's standard output
 // into the staging file through checked writes and the text check; the last 64 KB of its error
@@ -50,12 +52,15 @@ private:
     void abort(Outcome outcome, const QString &reason);
     void end(Outcome outcome, const QString &reason);
     bool resetText();
+    void settleText();
+    void readDocumentInfo();
 
     QString m_program;
     QString m_missingReason;
     JobOrder m_order;
     ConversionLimits m_limits;
     ChildProcess *m_process = nullptr;
+    PdfInfoReader *m_info = nullptr; // the document's information, when the order asks
     QFile m_text;
     IdleWatch m_idle;
     PasswordRole m_role = PasswordRole::Owner;

@@ -2,6 +2,7 @@
 #include "ServiceJob.h"
 
 #include "ConverterKind.h"
+#include "PageFacts.h"
 #include "platform/NativePath.h"
 #include "platform/SystemError.h"
 #include "service/ConverterServiceClient.h"
@@ -69,6 +70,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.discardDiagonal = text.discardDiagonal;
     request.cropBox = text.cropBox;
     request.columnSpacing = text.columnSpacing;
+    request.documentInfo = order.documentInfo;
     // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
     // hundred scanned pages would take minutes.
     if (order.firstHundredPages)
@@ -215,6 +217,8 @@ void ServiceJob::onFinished(quint32 id, const serviceprotocol::Outcome &outcome)
     m_result.ocr.doubtful =
         QList<int>(outcome.ocrDoubtfulPages.begin(), outcome.ocrDoubtfulPages.end());
     m_result.ocr.orientationUnknown = outcome.ocrOrientationUnknown;
+    if (m_order.text.jsonLines != TextOptions::JsonLines::Off)
+        m_result.facts = pagefacts::ofService(outcome);
     const bool served =
         m_service->startedServing() || outcome.kind != serviceprotocol::OutcomeKind::ServiceLost;
     const QString lostReason = m_service->endReason();

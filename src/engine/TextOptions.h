@@ -60,6 +60,15 @@ struct TextOptions
     bool discardDiagonal = false;                // -nodiag
     bool cropBox = false;                        // -cropbox: the crop box, not the media box
     double columnSpacing = DefaultColumnSpacing; // -colspacing, a fraction of the font size
+    // The pages and the document's information as JSON Lines (engine/JsonLinesFile), in place
+    // of the text or beside it.
+    enum class JsonLines
+    {
+        Off,
+        Instead,
+        Beside,
+    };
+    JsonLines jsonLines = JsonLines::Off;
 
     // The choices of the settings keys (settingkeys::TextMode and the keys after it), read at the
     // start of each run. An absent or unreadable mode, end of line, page number or truth value is

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChildConversion.h"
 
+#include "DocumentInfo.h"
 #include "DocumentOpening.h"
 #include "PageLoop.h"
 #include "PictureBudget.h"
@@ -143,6 +144,8 @@ void finishText(TextSink &sink, const ConvertRequest &request, int textFd, int p
     if (!doc->isOk())
         answerAndExit(answerFd, documentopening::unopened(*doc, request));
     outcome.pageCount = doc->getNumPages();
+    if (request.documentInfo)
+        outcome.documentInfo = documentinfo::describe(*doc);
     const PageRange pages = pageRangeOrExit(request, outcome, answerFd);
     const int textFd = openTextTargetOrExit(request, outcome, answerFd);
 

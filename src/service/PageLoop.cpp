@@ -2,6 +2,7 @@
 #include "PageLoop.h"
 
 #include "OcrHandOff.h"
+#include "PageRecorder.h"
 #include "ServiceProtocol.h"
 #include "TextSink.h"
 #include "UnreadPages.h"
@@ -76,8 +77,10 @@ void convertPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, T
     const int count = pages.last - pages.first + 1;
     OcrHandOff ocr(request, outcome);
     PageFlushingTextDevice device(sink, request);
+    PageRecorder record(sink, outcome);
     sendPageProgress(answerFd, 0, count);
     for (int page = pages.first; page <= pages.last; ++page) {
+        record.pageStarts();
         // A page that OCR may read is held until its end, when its text is judged.
         if (ocr.active())
             sink.holdPage(ocr.holdsWholePage(&doc, page));
@@ -94,6 +97,7 @@ void convertPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, T
             sink.append(text.data(), text.size());
             sink.flush();
         }
+        record.pageEnds(page, read);
         sendPageProgress(answerFd, page - pages.first + 1, count);
     }
 }

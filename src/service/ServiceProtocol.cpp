@@ -90,6 +90,7 @@ std::string encodeConvert(const ConvertRequest &request)
     putU8(payload, request.discardDiagonal ? 1 : 0);
     putU8(payload, request.cropBox ? 1 : 0);
     putF64(payload, request.columnSpacing);
+    putU8(payload, request.documentInfo ? 1 : 0);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -148,6 +149,15 @@ std::string encodeDone(std::uint32_t id, const Outcome &outcome)
     }
     putU8(payload, outcome.ocrOrientationUnknown ? 1 : 0);
     putI32(payload, outcome.memoryLimitPage);
+    putString(payload, outcome.documentInfo);
+    putU32(payload, static_cast<std::uint32_t>(outcome.pages.size()));
+    for (const PageFact &page : outcome.pages) {
+        putI32(payload, page.page);
+        putU64(payload, page.bytes);
+        putU8(payload, page.flags);
+        putI32(payload, page.ocrWords);
+        putU64(payload, page.ocrConfidenceSum);
+    }
     std::string frame;
     appendFrame(frame, FrameKind::Done, payload);
     return frame;
@@ -259,6 +269,7 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.discardDiagonal = reader.u8() != 0;
     request.cropBox = reader.u8() != 0;
     request.columnSpacing = reader.f64();
+    request.documentInfo = reader.u8() != 0;
     return request;
 }
 
@@ -294,6 +305,19 @@ std::pair<std::uint32_t, Outcome> decodeDone(std::string_view payload)
     }
     outcome.ocrOrientationUnknown = reader.u8() != 0;
     outcome.memoryLimitPage = reader.i32();
+    outcome.documentInfo = reader.string();
+    const std::uint32_t pages = reader.u32();
+    constexpr std::size_t PageRecordLength = 4 + 8 + 1 + 4 + 8;
+    if (pages > reader.rest().size() / PageRecordLength)
+        throw std::out_of_range("page records longer than their message");
+    outcome.pages.resize(pages);
+    for (PageFact &page : outcome.pages) {
+        page.page = reader.i32();
+        page.bytes = reader.u64();
+        page.flags = reader.u8();
+        page.ocrWords = reader.i32();
+        page.ocrConfidenceSum = reader.u64();
+    }
     return {id, outcome};
 }
 

@@ -34,7 +34,8 @@
 //                 (pdftotext -r), i32 crop x, i32 crop y, i32 crop width, i32 crop height
 //                 (-x -y -W -H; a width or height of 0 reaches the page's edge), f64 fixed pitch
 //                 (-fixed; 0: none), u8 discard diagonal text (-nodiag), u8 crop box (-cropbox),
-//                 f64 column spacing (-colspacing)
+//                 f64 column spacing (-colspacing), u8 1 when the answer is to carry the
+//                 document's information
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -53,7 +54,11 @@
 //                 page numbers): the pages OCR turned upright, those it straightened, and those
 //                 whose OCR is doubtful; u8 1 when OCR could not tell pages' orientation
 //                 (tesseract's orientation data is not installed), i32 the page being converted
-//                 when the memory limit stopped the child (MemoryLimit; 0: not known)
+//                 when the memory limit stopped the child (MemoryLimit; 0: not known), string
+//                 the document's information as pdfinfo -isodates prints it ("Key: value"
+//                 lines; "" unless asked for), then u32 a count of pages and that many page
+//                 records: i32 page number, u64 bytes of its text, u8 PageFact flags, i32 words
+//                 OCR gave a confidence for on it, u64 the sum of those confidences
 //
 // Each request ends with exactly one 'D'; its 'T' frames all come before it. Requests run at
 // once, each in a child of its own, and answers of different ids may interleave. The service
@@ -179,8 +184,27 @@ struct ConvertRequest
     bool discardDiagonal = false;
     bool cropBox = false;
     double columnSpacing = 0.7;
+    bool documentInfo = false; // the answer carries the document's information
 
     friend bool operator==(const ConvertRequest &, const ConvertRequest &) = default;
+};
+
+// One page the child went through, in page order: how many bytes of the text are its own (the
+// texts of the pages, in order, are the whole text), and how it was read.
+struct PageFact
+{
+    enum Flag : std::uint8_t
+    {
+        Unread = 1, // poppler could not read it: no text
+        ByOcr = 2,  // its text is what OCR read
+    };
+    std::int32_t page = 0;
+    std::uint64_t bytes = 0;
+    std::uint8_t flags = 0;
+    std::int32_t ocrWords = 0;
+    std::uint64_t ocrConfidenceSum = 0;
+
+    friend bool operator==(const PageFact &, const PageFact &) = default;
 };
 
 struct Outcome
@@ -204,6 +228,8 @@ struct Outcome
     std::vector<std::int32_t> ocrDoubtfulPages;
     bool ocrOrientationUnknown = false;
     std::int32_t memoryLimitPage = 0; // MemoryLimit: the page it stopped at; 0: not known
+    std::string documentInfo;         // pdfinfo's lines; "" unless the request asked
+    std::vector<PageFact> pages;
 };
 
 // Appends a whole frame of the given kind around `payload` to `out`.

@@ -48,6 +48,7 @@ void TextSink::append(const char *text, std::size_t length)
         return;
     }
     m_buffer.append(text, length);
+    m_passed += length;
     if (m_buffer.size() >= FlushSize)
         flush();
 }

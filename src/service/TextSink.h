@@ -43,6 +43,8 @@ public:
 
     int error() const { return m_error; }
     std::uint64_t written() const { return m_written; }
+    // Bytes let through so far (held text counts once it is let through).
+    std::uint64_t passed() const { return m_passed; }
 
 private:
     bool writeOut(const char *data, std::size_t length);
@@ -56,6 +58,7 @@ private:
     bool m_holdWhole = false;
     int m_error = 0;
     std::uint64_t m_written = 0;
+    std::uint64_t m_passed = 0;
 };
 
 } // namespace childconversion

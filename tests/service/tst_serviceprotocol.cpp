@@ -237,6 +237,7 @@ void TestServiceProtocol::textOutputRequestComesBack()
     request.discardDiagonal = true;
     request.cropBox = true;
     request.columnSpacing = 1.0 / 3;
+    request.documentInfo = true;
     QVERIFY(decodeConvert(payloadOf(encodeConvert(request))) == request);
 }
 
@@ -262,7 +263,11 @@ void TestServiceProtocol::ocrRequestAndAnswerComeBack()
     outcome.ocrDeskewedPages = {1, 3};
     outcome.ocrOrientationUnknown = true;
     outcome.memoryLimitPage = 7;
+    outcome.documentInfo = "Title: A\nPages: 40\n";
+    outcome.pages = {{5, 1234, PageFact::ByOcr, 30, 2700}, {6, 0, PageFact::Unread, 0, 0}};
     const auto [id, back] = decodeDone(payloadOf(encodeDone(9, outcome)));
+    QCOMPARE(back.documentInfo, outcome.documentInfo);
+    QVERIFY(back.pages == outcome.pages);
     QCOMPARE(id, 9u);
     QCOMPARE(back.diagnostics, std::string("said"));
     QCOMPARE(back.ocrPages, 3);
@@ -301,11 +306,14 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     // string: its length) and the page count above which a range is split.
     const std::size_t textFields = 1 + 1 + 1 + 4 + 4;
     const std::size_t ocrFields = 1 + (4 + 3) + 4 + 4; // mode, "eng+deu", dpi, page limit
-    // Last, the output form, resolution, crop area, pitch, two flags and the column spacing.
+    // Then the output form, resolution, crop area, pitch, two flags and the column spacing; last
+    // the flag that asks for the document's information.
     const std::size_t formFields = 1 + 8 + 4 * 4 + 8 + 1 + 1 + 8;
-    const std::size_t end = request.size() - formFields;
-    QTest::newRow("request without its column spacing")
+    const std::size_t end = request.size() - 1 - formFields;
+    QTest::newRow("request without its information flag")
         << QByteArray("C") << bytes(request, request.size() - 1);
+    QTest::newRow("request without its column spacing")
+        << QByteArray("C") << bytes(request, request.size() - 2);
     QByteArray unknownOutput = bytes(request, request.size());
     unknownOutput[qsizetype(end)] = 5;
     QTest::newRow("request with an unknown output") << QByteArray("C") << unknownOutput;
@@ -322,18 +330,26 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     QTest::newRow("request with an unknown text mode") << QByteArray("C") << unknownTextMode;
     // The last fields: pages requested, pages unread, which (an empty string: its length), then
     // three empty page lists (their counts), the orientation note and the memory limit's page.
+    // After them the document's information (an empty string) and the page records (a count).
     const std::size_t pageLists = 3 * 4 + 1 + 4;
+    const std::size_t doneEnd = done.size() - 4 - 4;
     QTest::newRow("answer without its unread pages' names")
-        << QByteArray("D") << bytes(done, done.size() - pageLists - 1);
+        << QByteArray("D") << bytes(done, doneEnd - pageLists - 1);
     QTest::newRow("answer without its page counts")
-        << QByteArray("D") << bytes(done, done.size() - pageLists - 4 - 4 - 4);
+        << QByteArray("D") << bytes(done, doneEnd - pageLists - 4 - 4 - 4);
     QTest::newRow("answer without its orientation note")
-        << QByteArray("D") << bytes(done, done.size() - 4 - 1);
+        << QByteArray("D") << bytes(done, doneEnd - 4 - 1);
     QTest::newRow("answer without the memory limit's page")
+        << QByteArray("D") << bytes(done, doneEnd - 1);
+    QTest::newRow("answer without its page records")
         << QByteArray("D") << bytes(done, done.size() - 1);
     QByteArray longList = bytes(done, done.size());
-    longList[qsizetype(done.size() - pageLists)] = char(0xff);
+    longList[qsizetype(doneEnd - pageLists)] = char(0xff);
     QTest::newRow("answer with a page list longer than itself") << QByteArray("D") << longList;
+    QByteArray manyRecords = bytes(done, done.size());
+    manyRecords[qsizetype(done.size() - 4)] = 1; // one record of 25 bytes that are not there
+    QTest::newRow("answer with page records longer than itself")
+        << QByteArray("D") << manyRecords;
     QTest::newRow("page message cut short") << QByteArray("P") << bytes(page, page.size() - 1);
 }
 
