@@ -284,8 +284,8 @@ void PdftotextJob::readDocumentInfo()
                   << m_order.password;
     arguments << positionalPath(m_pdfFd >= 0 ? QStringLiteral("/dev/fd/%1").arg(m_pdfFd)
                                              : m_order.pdf);
-    if (m_limits.idleSeconds > 0)
-        m_idle.start(ConversionLimits::idleMilliseconds(m_limits.idleSeconds));
+    m_idle.start(
+        std::chrono::milliseconds(ConversionLimits::idleMilliseconds(m_limits.idleSeconds)));
     m_info->start(arguments, quint64(std::max(0, m_limits.memoryMegabytes)) * 1024 * 1024, m_pdfFd);
 }
 
