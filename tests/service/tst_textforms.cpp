@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Each of pdftotext's output forms and page options, written by the converter service, against
+// pdftotext's own bytes with the same options.
+#include "PdfFixtures.h"
+#include "service/ConverterServiceClient.h"
+#include "TestConfig.h"
+
+#include <memory>
+#include <optional>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using serviceprotocol::ConvertRequest;
+using serviceprotocol::Outcome;
+using serviceprotocol::TextOutput;
+
+namespace {
+
+// The request pdftotext's `arguments` make.
+ConvertRequest requestOf(const QString &pdf, const QStringList &arguments)
+{
+    ConvertRequest request;
+    request.pdfPath = ConverterServiceClient::pathBytes(pdf);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &option = arguments[i];
+        const auto takeInt = [&] { return arguments.value(++i).toInt(); };
+        const auto takeDouble = [&] { return arguments.value(++i).toDouble(); };
+        if (option == u"-f")
+            request.firstPage = takeInt();
+        else if (option == u"-l")
+            request.lastPage = takeInt();
+        else if (option == u"-r")
+            request.resolution = takeDouble();
+        else if (option == u"-x")
+            request.cropX = takeInt();
+        else if (option == u"-y")
+            request.cropY = takeInt();
+        else if (option == u"-W")
+            request.cropWidth = takeInt();
+        else if (option == u"-H")
+            request.cropHeight = takeInt();
+        else if (option == u"-fixed")
+            request.fixedPitch = takeDouble();
+        else if (option == u"-colspacing")
+            request.columnSpacing = takeDouble();
+        else if (option == u"-enc")
+            request.textEncoding = arguments.value(++i).toStdString();
+        else if (option == u"-eol")
+            request.endOfLine = arguments.value(++i) == u"dos" ? serviceprotocol::EndOfLine::Dos
+                                                               : serviceprotocol::EndOfLine::Mac;
+        else if (option == u"-layout")
+            request.textMode = serviceprotocol::TextMode::Layout;
+        else if (option == u"-raw")
+            request.textMode = serviceprotocol::TextMode::Raw;
+        else if (option == u"-nopgbrk")
+            request.pageBreaks = false;
+        else if (option == u"-nodiag")
+            request.discardDiagonal = true;
+        else if (option == u"-cropbox")
+            request.cropBox = true;
+        else if (option == u"-htmlmeta")
+            request.textOutput = TextOutput::HtmlMeta;
+        else if (option == u"-tsv")
+            request.textOutput = TextOutput::Tsv;
+        else if (option == u"-bbox")
+            request.textOutput = TextOutput::Bbox;
+        else if (option == u"-bbox-layout")
+            request.textOutput = TextOutput::BboxLayout;
+        else
+            qFatal("no such pdftotext option in the table: %s", qPrintable(option));
+    }
+    return request;
+}
+
+struct Converted
+{
+    Outcome outcome;
+    QByteArray text;
+};
+
+} // namespace
+
+class TestTextForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void sameBytesAsPdftotext_data();
+    void sameBytesAsPdftotext();
+
+private:
+    Converted convert(const ConvertRequest &request);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ConverterServiceClient> m_client;
+};
+
+void TestTextForms::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_client = std::make_unique<ConverterServiceClient>(QStringLiteral(MORWENDA_BINARY));
+    QSignalSpy ready(m_client.get(), &ConverterServiceClient::ready);
+    QSignalSpy failed(m_client.get(), &ConverterServiceClient::failed);
+    m_client->start();
+    QTRY_VERIFY_WITH_TIMEOUT(!ready.isEmpty() || !failed.isEmpty(), 30000);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed.value(0).value(0).toString()));
+}
+
+void TestTextForms::cleanupTestCase()
+{
+    m_client->stop();
+    QTRY_VERIFY(m_client->processId() == 0);
+}
+
+Converted TestTextForms::convert(const ConvertRequest &request)
+{
+    Converted result;
+    std::optional<Outcome> outcome;
+    QEventLoop loop;
+    const quint32 id = m_client->convert(request);
+    const auto text = connect(m_client.get(), &ConverterServiceClient::textArrived, &loop,
+                              [&](quint32 of, const QByteArray &bytes) {
+                                  if (of == id)
+                                      result.text += bytes;
+                              });
+    const auto done = connect(m_client.get(), &ConverterServiceClient::finished, &loop,
+                              [&](quint32 of, const Outcome &finished) {
+                                  if (of != id)
+                                      return;
+                                  outcome = finished;
+                                  loop.quit();
+                              });
+    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+    if (!outcome)
+        loop.exec();
+    disconnect(text);
+    disconnect(done);
+    if (!outcome)
+        qFatal("the converter service gave no outcome within three minutes");
+    result.outcome = *outcome;
+    return result;
+}
+
+void TestTextForms::sameBytesAsPdftotext_data()
+{
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<QStringList>("arguments");
+
+    const QString onePage = QStringLiteral("google-doc-document.pdf");
+    const QString pages = QStringLiteral("pdflatex-4-pages.pdf");
+    const QString columns = QStringLiteral("naacl06-shinyama.pdf");
+    const QString book = QStringLiteral("The-War-of-the-Worlds.pdf");
+    const auto row = [](const char *name, const QString &pdf, const QString &arguments) {
+        QTest::newRow(name) << pdf << arguments.split(u' ', Qt::SkipEmptyParts);
+    };
+    row("resolution 144", pages, QStringLiteral("-r 144"));
+    row("crop area cuts lines", columns, QStringLiteral("-x 60 -y 100 -W 250 -H 300"));
+    row("crop area at 144 dpi", columns, QStringLiteral("-r 144 -x 200 -y 300 -W 500 -H 400"));
+    row("crop area to the page's edge", pages, QStringLiteral("-x 100 -y 200"));
+    row("fixed pitch implies layout", columns, QStringLiteral("-fixed 4"));
+    row("no diagonal text", columns, QStringLiteral("-nodiag -layout"));
+    row("crop box changes no text", QStringLiteral("i1040nr.pdf"), QStringLiteral("-cropbox -l 2"));
+    row("column spacing", columns, QStringLiteral("-colspacing 0.2"));
+    row("html head with information", book, QStringLiteral("-htmlmeta -f 3 -l 4"));
+    row("html with one page", onePage, QStringLiteral("-htmlmeta"));
+    row("html latin1 dos without breaks", book,
+        QStringLiteral("-htmlmeta -enc Latin1 -eol dos -nopgbrk -l 2"));
+    row("html layout", pages, QStringLiteral("-htmlmeta -layout"));
+    row("tsv", pages, QStringLiteral("-tsv"));
+    row("tsv pages 2 to 3", pages, QStringLiteral("-tsv -f 2 -l 3"));
+    row("tsv raw at 144 dpi", columns, QStringLiteral("-tsv -raw -r 144 -l 2"));
+    row("tsv ignores column spacing", columns, QStringLiteral("-tsv -colspacing 0.2 -l 1"));
+    row("tsv crop box", QStringLiteral("i1040nr.pdf"), QStringLiteral("-tsv -cropbox -l 1"));
+    row("tsv latin1", book, QStringLiteral("-tsv -enc Latin1 -f 5 -l 5"));
+    row("bbox", onePage, QStringLiteral("-bbox"));
+    row("bbox without words", QStringLiteral("images_1bit_grayscale.pdf"), QStringLiteral("-bbox"));
+    row("bbox crop box", QStringLiteral("i1040nr.pdf"), QStringLiteral("-bbox -cropbox -l 1"));
+    row("bbox layout", pages, QStringLiteral("-bbox-layout -f 2"));
+    row("bbox layout column spacing", columns, QStringLiteral("-bbox-layout -colspacing 0.2 -l 1"));
+    row("bbox layout fixed pitch", columns, QStringLiteral("-bbox-layout -fixed 3 -l 1"));
+}
+
+// The service's bytes and exit code against pdftotext's run with the same options.
+void TestTextForms::sameBytesAsPdftotext()
+{
+    QFETCH(QString, pdf);
+    QFETCH(QStringList, arguments);
+    const QString path = fixtures::corpusFile(pdf);
+    if (!QFile::exists(path))
+        QSKIP("the corpus is not beside the project");
+
+    const QString output = m_dir.filePath(QStringLiteral("reference"));
+    QFile::remove(output);
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral(MORWENDA_PDFTOTEXT), arguments + QStringList{path, output});
+    QVERIFY(pdftotext.waitForFinished(120000));
+    QFile reference(output);
+
+    const Converted service = convert(requestOf(path, arguments));
+    const QByteArray evidence =
+        "pdftotext " + arguments.join(u' ').toUtf8() +
+        "\npdftotext said: " + pdftotext.readAllStandardError().left(400) +
+        "\nservice said: " + QByteArray::fromStdString(service.outcome.diagnostics).left(400);
+    QVERIFY2(service.outcome.exitCode == pdftotext.exitCode(), evidence.constData());
+    // A run that fails gives no text.
+    const QByteArray expected = pdftotext.exitCode() == 0 && reference.open(QIODevice::ReadOnly)
+                                    ? reference.readAll()
+                                    : QByteArray();
+    if (service.text != expected) {
+        const QFileInfo mine(m_dir.filePath(QStringLiteral("service")));
+        QFile file(mine.filePath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(service.text);
+        QFAIL((evidence + "\nbytes differ; compare " + output.toUtf8() + " with " +
+               mine.filePath().toUtf8())
+                  .constData());
+    }
+    QCOMPARE(service.outcome.textBytes, quint64(service.text.size()));
+}
+
+QTEST_GUILESS_MAIN(TestTextForms)
+#include "tst_textforms.moc"
