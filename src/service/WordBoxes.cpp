@@ -6,6 +6,7 @@
 #include <goo/GooString.h>
 #include <TextOutputDev.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -50,6 +51,24 @@ std::string lineLayout(const TextLine &line)
             boxed("          ", "word", left, top, right, bottom) + wordText(*word) + "</word>\n";
     }
     return boxed("        ", "line", xMin, yMin, xMax, yMax) + "\n" + words + "        </line>\n";
+}
+
+// The -bbox-layout line of the words `first` to `end` (not included).
+std::string readLine(const std::vector<ocrwords::Word> &words, std::size_t first, std::size_t end)
+{
+    double xMin = words[first].xMin, yMin = words[first].yMin;
+    double xMax = words[first].xMax, yMax = words[first].yMax;
+    std::string out;
+    for (std::size_t index = first; index < end; ++index) {
+        const ocrwords::Word &word = words[index];
+        xMin = std::min(xMin, word.xMin);
+        yMin = std::min(yMin, word.yMin);
+        xMax = std::max(xMax, word.xMax);
+        yMax = std::max(yMax, word.yMax);
+        out += boxed("          ", "word", word.xMin, word.yMin, word.xMax, word.yMax) +
+               htmlhead::escaped(word.text) + "</word>\n";
+    }
+    return boxed("        ", "line", xMin, yMin, xMax, yMax) + "\n" + out + "        </line>\n";
 }
 
 } // namespace
@@ -112,12 +131,39 @@ std::string layout(const TextOutputDev &device)
     return out;
 }
 
-std::string readWords(const std::vector<BoxedWord> &words)
+std::string readWords(const std::vector<ocrwords::Word> &words)
 {
     std::string out;
-    for (const BoxedWord &word : words)
+    for (const ocrwords::Word &word : words)
         out += boxed("    ", "word", word.xMin, word.yMin, word.xMax, word.yMax) +
                htmlhead::escaped(word.text) + "</word>\n";
+    return out;
+}
+
+std::string readLayout(const std::vector<ocrwords::Word> &words)
+{
+    std::string out;
+    for (std::size_t first = 0; first < words.size();) {
+        std::size_t end = first;
+        double xMin = words[first].xMin, yMin = words[first].yMin;
+        double xMax = words[first].xMax, yMax = words[first].yMax;
+        for (; end < words.size() && words[end].block == words[first].block; ++end) {
+            xMin = std::min(xMin, words[end].xMin);
+            yMin = std::min(yMin, words[end].yMin);
+            xMax = std::max(xMax, words[end].xMax);
+            yMax = std::max(yMax, words[end].yMax);
+        }
+        out += "    <flow>\n" + boxed("      ", "block", xMin, yMin, xMax, yMax) + "\n";
+        for (std::size_t line = first; line < end;) {
+            std::size_t lineEnd = line;
+            while (lineEnd < end && words[lineEnd].line == words[line].line)
+                ++lineEnd;
+            out += readLine(words, line, lineEnd);
+            line = lineEnd;
+        }
+        out += "      </block>\n    </flow>\n";
+        first = end;
+    }
     return out;
 }
 

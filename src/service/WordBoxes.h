@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OcrWords.h"
+
 #include <string>
 #include <vector>
 
@@ -24,14 +26,10 @@ std::string words(TextOutputDev &device);
 // The flows, blocks, lines and words `device` gathered on its last page.
 std::string layout(const TextOutputDev &device);
 
-// A word OCR read, in the page's coordinates at the request's resolution.
-struct BoxedWord
-{
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-    std::string text; // in the text encoding
-};
+// The <word> lines of the words OCR read, for -bbox.
+std::string readWords(const std::vector<ocrwords::Word> &words);
 
-// The <word> lines of words OCR read.
-std::string readWords(const std::vector<BoxedWord> &words);
+// The words OCR read as -bbox-layout's flows: each block of the reading a flow of one block.
+std::string readLayout(const std::vector<ocrwords::Word> &words);
 
 } // namespace wordboxes

@@ -11,9 +11,14 @@
 #include "WordTable.h"
 
 #include <GlobalParams.h>
+#include <goo/GooString.h>
 #include <PDFDoc.h>
+#include <TextOutputDev.h>
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace childconversion {
 
@@ -36,15 +41,27 @@ std::string closing(const ConvertRequest &request)
     return wordboxes::docEnd() + htmlhead::tail(false);
 }
 
+struct PageSize
+{
+    double width;
+    double height;
+};
+
+// The page's size in points: its media box, or its crop box with -cropbox.
+PageSize pageSize(PDFDoc &doc, int page, const ConvertRequest &request)
+{
+    if (request.cropBox)
+        return {doc.getPageCropWidth(page), doc.getPageCropHeight(page)};
+    return {doc.getPageMediaWidth(page), doc.getPageMediaHeight(page)};
+}
+
 // The page's part before its words.
 std::string pageStart(PDFDoc &doc, int page, const ConvertRequest &request, const WordTable &table)
 {
-    const double width = request.cropBox ? doc.getPageCropWidth(page) : doc.getPageMediaWidth(page);
-    const double height =
-        request.cropBox ? doc.getPageCropHeight(page) : doc.getPageMediaHeight(page);
+    const PageSize size = pageSize(doc, page, request);
     if (request.textOutput == TextOutput::Tsv)
-        return table.pageRow(page, width, height);
-    return wordboxes::pageStart(width, height);
+        return table.pageRow(page, size.width, size.height);
+    return wordboxes::pageStart(size.width, size.height);
 }
 
 // The page's words as poppler's device gathered them, and its end.
@@ -60,6 +77,52 @@ std::string pageWords(TextDevice &device, int page, const ConvertRequest &reques
     }
 }
 
+// The words OCR read on the page, and its end.
+std::string readWords(const std::vector<ocrwords::Word> &words, int page,
+                      const ConvertRequest &request)
+{
+    switch (request.textOutput) {
+    case TextOutput::Tsv:
+        return WordTable::readRows(page, words);
+    case TextOutput::BboxLayout:
+        return wordboxes::readLayout(words) + wordboxes::pageEnd();
+    default:
+        return wordboxes::readWords(words) + wordboxes::pageEnd();
+    }
+}
+
+// The text of the words poppler found on the page, for OCR's judgement: words apart, lines
+// apart.
+std::string popplerWordsText(TextDevice &device)
+{
+    const std::unique_ptr<TextWordList> list = device.makeWordList();
+    std::string text;
+    for (int index = 0; list && index < list->getLength(); ++index) {
+        const TextWord *word = list->get(index);
+        const std::unique_ptr<GooString> wordText(word->getText());
+        text += wordText->toStr();
+        text += word->getNext() ? ' ' : '\n';
+    }
+    return text;
+}
+
+// The page's words, from OCR where it reads the page. poppler's are taken all the same: they
+// carry the next ###PAGE### row's corner.
+std::string wordsOfPage(PDFDoc &doc, int page, TextDevice &device, OcrHandOff &ocr,
+                        const ConvertRequest &request, WordTable &table)
+{
+    std::string popplers = pageWords(device, page, request, table);
+    if (!ocr.active())
+        return popplers;
+    const PageSize size = pageSize(doc, page, request);
+    const double scale = request.resolution / 72;
+    const bool sideways = doc.getPageRotate(page) % 180 != 0;
+    const std::optional<std::vector<ocrwords::Word>> read = ocr.pageWords(
+        &doc, page, popplerWordsText(device), (sideways ? size.height : size.width) * scale,
+        (sideways ? size.width : size.height) * scale);
+    return read ? readWords(*read, page, request) : popplers;
+}
+
 } // namespace
 
 void convertWordPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, TextSink &sink,
@@ -73,13 +136,17 @@ void convertWordPages(PDFDoc &doc, PageRange pages, const ConvertRequest &reques
     std::string part = opening(doc, request);
     for (int page = pages.first; page <= pages.last; ++page) {
         part += pageStart(doc, page, request, table);
+        if (ocr.active())
+            ocr.holdsWholePage(&doc, page);
         const int done = device.pagesDone();
         doc.displayPage(&device, page, request.resolution, request.resolution, 0, !request.cropBox,
                         request.cropBox, false);
         const bool read = device.pagesDone() > done;
         if (!read)
             unread.add(page);
-        part += pageWords(device, page, request, table);
+        // A page poppler could not read has no picture for OCR either.
+        part += read ? wordsOfPage(doc, page, device, ocr, request, table)
+                     : pageWords(device, page, request, table);
         sink.append(part.data(), part.size());
         sink.flush();
         part.clear();

@@ -111,7 +111,7 @@ std::string WordTable::textRows(int page, const TextOutputDev &device)
     return rows;
 }
 
-std::string WordTable::readRows(int page, const std::vector<ReadWord> &words)
+std::string WordTable::readRows(int page, const std::vector<ocrwords::Word> &words)
 {
     std::string rows;
     for (std::size_t first = 0; first < words.size();) {
@@ -121,7 +121,7 @@ std::string WordTable::readRows(int page, const std::vector<ReadWord> &words)
         Box lineBox;
         GooString wordRows;
         for (; end < words.size() && words[end].block == block && words[end].line == line; ++end) {
-            const ReadWord &word = words[end];
+            const ocrwords::Word &word = words[end];
             Box box{word.xMin, word.yMin, word.xMax, word.yMax};
             lineBox.cover(box.xMin, box.yMin, box.xMax, box.yMax);
             appendWordRow(wordRows, page, block, 0, line, int(end - first), box, word.confidence,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OcrWords.h"
+
 #include <string>
 #include <vector>
 
@@ -17,16 +19,6 @@ class TextOutputDev;
 class WordTable
 {
 public:
-    // A word OCR read, in the page's coordinates at the request's resolution.
-    struct ReadWord
-    {
-        int block = 0; // the reading's block, numbered as pdftotext numbers flows
-        int line = 0;  // within the block, from 0
-        double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-        int confidence = 0; // tesseract's, 0 to 100
-        std::string text;   // in the text encoding
-    };
-
     // The header line.
     static std::string header();
 
@@ -37,9 +29,10 @@ public:
     std::string textRows(int page, const TextOutputDev &device);
 
     // The rows of the words OCR read on page `page`, in the order of `words` (by block and line),
-    // with the ###FLOW### and ###LINE### rows a page of text gets and each word's confidence.
-    // They leave the next ###PAGE### row as poppler's words of the page leave it.
-    static std::string readRows(int page, const std::vector<ReadWord> &words);
+    // with the ###FLOW### and ###LINE### rows a page of text gets (each block of the reading a
+    // flow of one block) and each word's confidence. They leave the next ###PAGE### row as the
+    // page's own words (which the caller still asks for) leave it.
+    static std::string readRows(int page, const std::vector<ocrwords::Word> &words);
 
 private:
     double m_lastLeft = 0;

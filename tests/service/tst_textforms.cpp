@@ -94,6 +94,8 @@ private slots:
     void cleanupTestCase();
     void sameBytesAsPdftotext_data();
     void sameBytesAsPdftotext();
+    void scannedPageGivesReadWords_data();
+    void scannedPageGivesReadWords();
 
 private:
     Converted convert(const ConvertRequest &request);
@@ -225,5 +227,59 @@ void TestTextForms::sameBytesAsPdftotext()
     QCOMPARE(service.outcome.textBytes, quint64(service.text.size()));
 }
 
-QTEST_GUILESS_MAIN(TestTextForms)
+void TestTextForms::scannedPageGivesReadWords_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QByteArray>("readWord");
+    QTest::newRow("tsv") << QStringLiteral("-tsv") << QByteArray("\tcommittee\n");
+    QTest::newRow("bbox") << QStringLiteral("-bbox") << QByteArray(">committee</word>\n");
+    QTest::newRow("bbox layout") << QStringLiteral("-bbox-layout")
+                                 << QByteArray(">committee</word>\n");
+}
+
+// A text page keeps poppler's words, byte for byte pdftotext's; the scanned page after it gets
+// the words OCR read, within the page, with tesseract's confidences in the table.
+void TestTextForms::scannedPageGivesReadWords()
+{
+    QFETCH(QString, form);
+    QFETCH(QByteArray, readWord);
+#ifndef MORWENDA_OCR
+    QSKIP("this build reads no page by OCR");
+#endif
+    const QString pdf = m_dir.filePath(QStringLiteral("scanned.pdf"));
+    if (!QFile::exists(pdf))
+        fixtures::writeScannedPdf(pdf,
+                                  {QStringLiteral("Minutes of the meeting"),
+                                   QStringLiteral("The committee met on Tuesday in the library.")},
+                                  {1});
+    ConvertRequest request = requestOf(pdf, {form});
+    request.ocrMode = serviceprotocol::OcrMode::Auto;
+    const Converted service = convert(request);
+    QCOMPARE(service.outcome.kind, serviceprotocol::OutcomeKind::Converted);
+    QCOMPARE(service.outcome.ocrPages, 1);
+    QVERIFY2(service.text.contains(readWord), service.text.constData());
+
+    ConvertRequest textPage = requestOf(pdf, {form, QStringLiteral("-l"), QStringLiteral("1")});
+    const QByteArray firstPage = convert(textPage).text;
+    const QByteArray pageEnd = form == u"-tsv" ? QByteArray("\n1\t2\t") : QByteArray("  </page>\n");
+    QVERIFY(service.text.startsWith(firstPage.left(firstPage.indexOf(pageEnd) + 1)));
+    if (form != u"-tsv")
+        return;
+    // Columns: level, page_num, ..., left, top, width, height, conf, text.
+    int readWords = 0;
+    for (const QByteArray &line : service.text.split('\n')) {
+        const QList<QByteArray> cells = line.split('\t');
+        if (cells.size() != 12 || cells[0] != "5" || cells[1] != "2")
+            continue;
+        ++readWords;
+        const int confidence = cells[10].toInt();
+        QVERIFY2(confidence >= 0 && confidence <= 100, line.constData());
+        QVERIFY2(cells[6].toDouble() >= 0 && cells[6].toDouble() + cells[8].toDouble() <= 700 &&
+                     cells[7].toDouble() >= 0 && cells[7].toDouble() + cells[9].toDouble() <= 900,
+                 line.constData());
+    }
+    QCOMPARE(readWords, 8);
+}
+
+QTEST_MAIN(TestTextForms)
 #include "tst_textforms.moc"
