@@ -87,10 +87,13 @@ OcrHandOff::pageWords([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] int page,
 {
 #ifdef MORWENDA_OCR
     const std::optional<PageOcr::PageText> read = readPage(doc, page, popplerWords + '\f');
-    if (read)
-        return ocrwords::placed(read->boxedWords,
-                                {read->pictureWidth, read->pictureHeight, read->turnedDegrees},
-                                pageWidth, pageHeight, *globalParams->getTextEncoding());
+    if (!read)
+        return std::nullopt;
+    std::vector<ocrwords::Word> words = ocrwords::placed(
+        read->boxedWords, {read->pictureWidth, read->pictureHeight, read->turnedDegrees}, pageWidth,
+        pageHeight);
+    ocrwords::encode(words, *globalParams->getTextEncoding());
+    return words;
 #endif
     return std::nullopt;
 }

@@ -51,7 +51,7 @@ std::string encoded(const std::string &utf8, const UnicodeMap &encoding)
 } // namespace
 
 std::vector<Word> placed(const std::vector<PictureWord> &words, const Picture &picture,
-                         double pageWidth, double pageHeight, const UnicodeMap &encoding)
+                         double pageWidth, double pageHeight)
 {
     const bool sideways = picture.turnedDegrees == 90 || picture.turnedDegrees == 270;
     const double width = picture.width;
@@ -78,10 +78,16 @@ std::vector<Word> placed(const std::vector<PictureWord> &words, const Picture &p
         placedWord.yMin = std::min(first.y, second.y) * yScale;
         placedWord.yMax = std::max(first.y, second.y) * yScale;
         placedWord.confidence = word.confidence;
-        placedWord.text = encoded(word.text, encoding);
+        placedWord.text = word.text;
         out.push_back(std::move(placedWord));
     }
     return out;
+}
+
+void encode(std::vector<Word> &words, const UnicodeMap &encoding)
+{
+    for (Word &word : words)
+        word.text = encoded(word.text, encoding);
 }
 
 } // namespace ocrwords

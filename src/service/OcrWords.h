@@ -16,7 +16,7 @@ struct Word
     int line = 0;  // within the block, from 0
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
     int confidence = 0; // tesseract's, 0 to 100
-    std::string text;   // in the text encoding
+    std::string text;   // UTF-8, or in the text encoding once encoded
 };
 
 // A word as tesseract gives it: UTF-8, its box in the pixels of the picture it read.
@@ -39,9 +39,12 @@ struct Picture
 };
 
 // `words` turned back with the picture and stretched from the picture to the page, which is
-// `pageWidth` by `pageHeight` at the request's resolution; the text mapped to `encoding` (a
-// character it lacks is left out, as poppler leaves it out).
+// `pageWidth` by `pageHeight` at the request's resolution; their text stays UTF-8.
 std::vector<Word> placed(const std::vector<PictureWord> &words, const Picture &picture,
-                         double pageWidth, double pageHeight, const UnicodeMap &encoding);
+                         double pageWidth, double pageHeight);
+
+// The words' text mapped from UTF-8 to `encoding`; a character it lacks is left out, as poppler
+// leaves it out.
+void encode(std::vector<Word> &words, const UnicodeMap &encoding);
 
 } // namespace ocrwords

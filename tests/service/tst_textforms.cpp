@@ -3,6 +3,7 @@
 // pdftotext's own bytes with the same options.
 #include "PdfFixtures.h"
 #include "service/ConverterServiceClient.h"
+#include "service/OcrWords.h"
 #include "TestConfig.h"
 
 #include <memory>
@@ -94,6 +95,8 @@ private slots:
     void cleanupTestCase();
     void sameBytesAsPdftotext_data();
     void sameBytesAsPdftotext();
+    void readWordsTurnBackWithThePicture_data();
+    void readWordsTurnBackWithThePicture();
     void scannedPageGivesReadWords_data();
     void scannedPageGivesReadWords();
 
@@ -225,6 +228,36 @@ void TestTextForms::sameBytesAsPdftotext()
                   .constData());
     }
     QCOMPARE(service.outcome.textBytes, quint64(service.text.size()));
+}
+
+void TestTextForms::readWordsTurnBackWithThePicture_data()
+{
+    QTest::addColumn<int>("turnedDegrees");
+    QTest::addColumn<QRectF>("onPage");
+    // A word at (10, 20)-(30, 40) of a picture read 100 by 200 pixels, on a page half its size.
+    QTest::newRow("upright") << 0 << QRectF(QPointF(5, 10), QPointF(15, 20));
+    QTest::newRow("turned a quarter") << 90 << QRectF(QPointF(10, 35), QPointF(20, 45));
+    QTest::newRow("upside down") << 180 << QRectF(QPointF(35, 80), QPointF(45, 90));
+    QTest::newRow("turned three quarters") << 270 << QRectF(QPointF(80, 5), QPointF(90, 15));
+}
+
+// A word's box in the picture tesseract read lands where the word is on the page as it lies.
+void TestTextForms::readWordsTurnBackWithThePicture()
+{
+    QFETCH(int, turnedDegrees);
+    QFETCH(QRectF, onPage);
+    ocrwords::PictureWord word;
+    word.left = 10;
+    word.top = 20;
+    word.right = 30;
+    word.bottom = 40;
+    const bool sideways = turnedDegrees % 180 != 0;
+    const std::vector<ocrwords::Word> placed = ocrwords::placed(
+        {word}, {100, 200, turnedDegrees}, sideways ? 100 : 50, sideways ? 50 : 100);
+    QCOMPARE(placed.size(), std::size_t(1));
+    QCOMPARE(
+        QRectF(QPointF(placed[0].xMin, placed[0].yMin), QPointF(placed[0].xMax, placed[0].yMax)),
+        onPage);
 }
 
 void TestTextForms::scannedPageGivesReadWords_data()
