@@ -10,6 +10,7 @@
 #include <optional>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -190,6 +191,13 @@ void TestTextForms::sameBytesAsPdftotext_data()
     row("bbox layout", pages, QStringLiteral("-bbox-layout -f 2"));
     row("bbox layout column spacing", columns, QStringLiteral("-bbox-layout -colspacing 0.2 -l 1"));
     row("bbox layout fixed pitch", columns, QStringLiteral("-bbox-layout -fixed 3 -l 1"));
+    // Pages the tree names by missing objects, and pages it claims beyond those it holds.
+    const QString tree = m_dir.filePath(QStringLiteral("tree.pdf"));
+    fixtures::writePageTreePdf(tree, 6, 8, {3});
+    row("tsv with unread pages", tree, QStringLiteral("-tsv"));
+    row("bbox with unread pages", tree, QStringLiteral("-bbox -f 2"));
+    row("bbox layout with unread pages", tree, QStringLiteral("-bbox-layout"));
+    row("html with unread pages", tree, QStringLiteral("-htmlmeta -f 4 -l 8"));
 }
 
 // The service's bytes and exit code against pdftotext's run with the same options.
@@ -197,7 +205,7 @@ void TestTextForms::sameBytesAsPdftotext()
 {
     QFETCH(QString, pdf);
     QFETCH(QStringList, arguments);
-    const QString path = fixtures::corpusFile(pdf);
+    const QString path = QFileInfo(pdf).isAbsolute() ? pdf : fixtures::corpusFile(pdf);
     if (!QFile::exists(path))
         QSKIP("the corpus is not beside the project");
 
