@@ -185,6 +185,9 @@ void TestTextForms::sameBytesAsPdftotext_data()
     row("tsv ignores column spacing", columns, QStringLiteral("-tsv -colspacing 0.2 -l 1"));
     row("tsv crop box", QStringLiteral("i1040nr.pdf"), QStringLiteral("-tsv -cropbox -l 1"));
     row("tsv latin1", book, QStringLiteral("-tsv -enc Latin1 -f 5 -l 5"));
+    row("tsv in two-byte characters", book, QStringLiteral("-tsv -enc UCS-2 -f 3 -l 3"));
+    row("html in two-byte characters", book, QStringLiteral("-htmlmeta -enc UCS-2 -l 1"));
+    row("bbox in ascii", book, QStringLiteral("-bbox -enc ASCII7 -l 2"));
     row("bbox", onePage, QStringLiteral("-bbox"));
     row("bbox without words", QStringLiteral("images_1bit_grayscale.pdf"), QStringLiteral("-bbox"));
     row("bbox crop box", QStringLiteral("i1040nr.pdf"), QStringLiteral("-bbox -cropbox -l 1"));
