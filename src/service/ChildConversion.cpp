@@ -16,6 +16,7 @@
 #include <poppler-config.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
@@ -175,6 +176,8 @@ const char *libraryVersion()
 void convertAndExit(const ConvertRequest &request, int answerFd)
 {
     std::set_new_handler(&allocationRefused);
+    // Numbers are written as pdftotext writes them, whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
     // Nothing may unwind into the service's own frames, which this forked copy still holds: an
     // exception that poppler lets through ends the child as a crash.
     try {

@@ -7,8 +7,9 @@ struct ConvertRequest;
 
 // The work of one request inside the child the service forks for it. poppler's global
 // parameters are already loaded (by the service, before the fork). The text goes out in the way
-// pdftotext writes it with the request's text options (by default reading order, a form feed
-// after each page, UTF-8, LF line ends).
+// pdftotext writes it with the request's text options and output form (by default the text in
+// reading order, a form feed after each page, UTF-8, LF line ends; or -htmlmeta's HTML, -tsv's
+// table, -bbox's or -bbox-layout's boxes).
 //
 // The child writes its 'T' frames (the text, for OutputTarget::Stream) and one final 'D' frame,
 // id 0, to `answerFd`, then ends with the exit code pdftotext would give: 0 converted, 1 the file

@@ -9,6 +9,7 @@
 #endif
 
 #include <Error.h>
+#include <GlobalParams.h>
 
 #include <cmath>
 #include <utility>
@@ -70,21 +71,51 @@ std::string OcrHandOff::pageText([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] 
                                  std::string popplerText)
 {
 #ifdef MORWENDA_OCR
-    // The page is judged with its form feed, also where the text has none. A stamp's text is no
-    // page's text: the stamp is read with the scan it is on.
+    // The page is judged with its form feed, also where the text has none.
+    const std::optional<PageOcr::PageText> read =
+        readPage(doc, page, m_request.pageBreaks ? popplerText : popplerText + '\f');
+    if (read)
+        return inTextForm(read->text);
+#endif
+    return popplerText;
+}
+
+std::optional<std::vector<ocrwords::Word>>
+OcrHandOff::pageWords([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] int page,
+                      [[maybe_unused]] const std::string &popplerWords,
+                      [[maybe_unused]] double pageWidth, [[maybe_unused]] double pageHeight)
+{
+#ifdef MORWENDA_OCR
+    const std::optional<PageOcr::PageText> read = readPage(doc, page, popplerWords + '\f');
+    if (!read)
+        return std::nullopt;
+    std::vector<ocrwords::Word> words = ocrwords::placed(
+        read->boxedWords, {read->pictureWidth, read->pictureHeight, read->turnedDegrees}, pageWidth,
+        pageHeight);
+    ocrwords::encode(words, *globalParams->getTextEncoding());
+    return words;
+#endif
+    return std::nullopt;
+}
+
+#ifdef MORWENDA_OCR
+std::optional<PageOcr::PageText> OcrHandOff::readPage(PDFDoc *doc, int page,
+                                                      const std::string &judged)
+{
+    // A stamp's text is no page's text: the stamp is read with the scan it is on.
     if ((m_request.ocrMode == OcrMode::Auto && !m_stamped &&
-         pagetextcheck::hasUsableText(m_request.pageBreaks ? popplerText : popplerText + '\f')) ||
+         pagetextcheck::hasUsableText(judged)) ||
         (m_request.ocrPageLimit > 0 && m_tried >= m_request.ocrPageLimit))
-        return popplerText;
+        return std::nullopt;
     ++m_tried;
     if (!m_ocr)
         m_ocr = std::make_unique<PageOcr>(m_request.ocrLanguages.empty() ? std::string("eng")
                                                                          : m_request.ocrLanguages);
-    const PageOcr::PageText read =
+    PageOcr::PageText read =
         m_ocr->read(doc, page, m_request.ocrDpi > 0 ? m_request.ocrDpi : PageOcr::DefaultDpi);
     if (!read.read) {
         error(errInternal, -1, "{0:s}", read.failure.c_str());
-        return popplerText;
+        return std::nullopt;
     }
     m_outcome.ocrOrientationUnknown |= read.orientationUnknown;
     if (read.turnedDegrees != 0)
@@ -95,15 +126,13 @@ std::string OcrHandOff::pageText([[maybe_unused]] PDFDoc *doc, [[maybe_unused]] 
     if (read.doubtful)
         m_outcome.ocrDoubtfulPages.push_back(page);
     if (read.text.empty())
-        return popplerText;
+        return std::nullopt;
     ++m_outcome.ocrPages;
     m_outcome.ocrWords += read.words;
     m_outcome.ocrConfidenceSum +=
         static_cast<std::uint64_t>(std::llround(read.confidence * read.words));
-    return inTextForm(read.text);
-#else
-    return popplerText;
-#endif
+    return read;
 }
+#endif
 
 } // namespace childconversion

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OcrWords.h"
+#ifdef MORWENDA_OCR
+#include "PageOcr.h"
+#endif
+
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class PDFDoc;
-class PageOcr;
 
 namespace serviceprotocol {
 struct ConvertRequest;
@@ -39,6 +45,13 @@ public:
     // The text that stands for page `page`, poppler's being `popplerText`.
     std::string pageText(PDFDoc *doc, int page, std::string popplerText);
 
+    // The words OCR read in place of poppler's on page `page`, placed on the page (`pageWidth` by
+    // `pageHeight` at the request's resolution); none where poppler's words stand. The page is
+    // judged by the text of poppler's words, `popplerWords` (words apart, lines apart).
+    std::optional<std::vector<ocrwords::Word>> pageWords(PDFDoc *doc, int page,
+                                                         const std::string &popplerWords,
+                                                         double pageWidth, double pageHeight);
+
     // OCR's lines (LF) ended as the text's, and its page break where the text has them.
     std::string inTextForm(const std::string &read) const;
 
@@ -46,6 +59,11 @@ private:
     const serviceprotocol::ConvertRequest &m_request;
     serviceprotocol::Outcome &m_outcome;
 #ifdef MORWENDA_OCR
+    // What OCR read on the page, or none where poppler's text stands (`judged`, its form feed
+    // included, is usable; the page limit is reached; OCR read nothing or failed, which the error
+    // output tells). Counts the page in the outcome.
+    std::optional<PageOcr::PageText> readPage(PDFDoc *doc, int page, const std::string &judged);
+
     std::unique_ptr<PageOcr> m_ocr;
     int m_tried = 0;        // pages given to OCR
     bool m_stamped = false; // the page at hand is a scan with a stamp for its text

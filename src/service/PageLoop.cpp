@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageLoop.h"
 
+#include "HtmlHead.h"
 #include "OcrHandOff.h"
 #include "PageRecorder.h"
 #include "ServiceProtocol.h"
+#include "TextDevice.h"
 #include "TextSink.h"
 #include "UnreadPages.h"
+#include "WordPageLoop.h"
 
+#include <GlobalParams.h>
 #include <PDFDoc.h>
-#include <TextOutputDev.h>
 
 #include <string>
 #include <utility>
@@ -19,73 +22,55 @@ namespace {
 
 using serviceprotocol::ConvertRequest;
 
-EndOfLineKind endOfLineKind(serviceprotocol::EndOfLine endOfLine)
+// The page as pdftotext draws it for its text: at the request's resolution, within the crop area
+// when one is given.
+void displayTextPage(PDFDoc &doc, TextDevice &device, int page, const ConvertRequest &request)
 {
-    switch (endOfLine) {
-    case serviceprotocol::EndOfLine::Dos:
-        return eolDOS;
-    case serviceprotocol::EndOfLine::Mac:
-        return eolMac;
-    case serviceprotocol::EndOfLine::Unix:
-        break;
-    }
-    return eolUnix;
+    const double dpi = request.resolution;
+    if (request.cropX == 0 && request.cropY == 0 && request.cropWidth == 0 &&
+        request.cropHeight == 0)
+        doc.displayPage(&device, page, dpi, dpi, 0, true, false, false);
+    else
+        doc.displayPageSlice(&device, page, dpi, dpi, 0, true, false, false, request.cropX,
+                             request.cropY, request.cropWidth, request.cropHeight);
 }
 
-// poppler's text device as pdftotext sets it up for the request's mode, handing the text on after
-// every page.
-class PageFlushingTextDevice : public TextOutputDev
+void appendHtml(TextSink &sink, const std::string &html)
 {
-public:
-    PageFlushingTextDevice(TextSink &sink, const ConvertRequest &request)
-        : TextOutputDev(&TextSink::collect, &sink,
-                        request.textMode == serviceprotocol::TextMode::Layout, 0,
-                        request.textMode == serviceprotocol::TextMode::Raw, false),
-          m_sink(sink)
-    {
-        setTextEOL(endOfLineKind(request.endOfLine));
-        setTextPageBreaks(request.pageBreaks);
-    }
+    sink.append(html.data(), html.size());
+}
 
-    void endPage() override
-    {
-        TextOutputDev::endPage();
-        m_sink.pageEnded();
-        ++m_pagesDone;
-    }
+} // namespace
 
-    // Pages whose text was handed on: poppler ends no page it cannot read.
-    int pagesDone() const { return m_pagesDone; }
-
-private:
-    TextSink &m_sink;
-    int m_pagesDone = 0;
-};
-
-// Tells the service that `done` of the request's `total` pages are through.
 void sendPageProgress(int answerFd, int done, int total)
 {
     const std::string frame = serviceprotocol::encodePage(0, done, total);
     writeAll(answerFd, frame.data(), frame.size());
 }
 
-} // namespace
-
 void convertPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, TextSink &sink,
                   UnreadPages &unread, serviceprotocol::Outcome &outcome, int answerFd)
 {
+    if (request.textOutput != serviceprotocol::TextOutput::Text &&
+        request.textOutput != serviceprotocol::TextOutput::HtmlMeta) {
+        convertWordPages(doc, pages, request, sink, unread, outcome, answerFd);
+        return;
+    }
+    const bool html = request.textOutput == serviceprotocol::TextOutput::HtmlMeta;
     const int count = pages.last - pages.first + 1;
     OcrHandOff ocr(request, outcome);
-    PageFlushingTextDevice device(sink, request);
+    TextDevice device(&sink, request);
     PageRecorder record(sink, outcome);
     sendPageProgress(answerFd, 0, count);
+    if (html)
+        appendHtml(sink, htmlhead::head(doc, *globalParams->getTextEncoding(), true));
     for (int page = pages.first; page <= pages.last; ++page) {
         record.pageStarts();
         // A page that OCR may read is held until its end, when its text is judged.
         if (ocr.active())
             sink.holdPage(ocr.holdsWholePage(&doc, page));
         const int done = device.pagesDone();
-        doc.displayPage(&device, page, 72.0, 72.0, 0, true, false, false);
+        displayTextPage(doc, device, page, request);
         const bool read = device.pagesDone() > done;
         if (!read)
             unread.add(page);
@@ -100,6 +85,8 @@ void convertPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, T
         record.pageEnds(page, read);
         sendPageProgress(answerFd, page - pages.first + 1, count);
     }
+    if (html)
+        appendHtml(sink, htmlhead::tail(true));
 }
 
 } // namespace childconversion

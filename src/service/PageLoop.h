@@ -20,9 +20,13 @@ struct PageRange
     int last;
 };
 
-// Gives the text of each page of `pages` to `sink` in the request's text mode, through OCR where
-// the request asks for it, and tells the service after each page. A page poppler cannot read (a
-// page tree that names a missing object, or claims more pages than it holds) is left out without
+// Tells the service that `done` of the request's `total` pages are through.
+void sendPageProgress(int answerFd, int done, int total);
+
+// Gives the text of each page of `pages` to `sink` in the request's text mode and output form
+// (the text, or within -htmlmeta's HTML; the forms of words go to convertWordPages), through OCR
+// where the request asks for it, and tells the service after each page. A page poppler cannot read
+// (a page tree that names a missing object, or claims more pages than it holds) is left out without
 // a word, as pdftotext leaves it out, and added to `unread` by its page number. Throws
 // picturebudget::PageTooLarge for a page OCR cannot hold in memory.
 void convertPages(PDFDoc &doc, PageRange pages, const serviceprotocol::ConvertRequest &request,

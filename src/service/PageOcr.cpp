@@ -86,6 +86,9 @@ PageOcr::PageText PageOcr::read(PDFDoc *doc, int page, int dpi)
         return result;
     }
     result.text = std::move(read.text);
+    result.boxedWords = std::move(read.boxedWords);
+    result.pictureWidth = read.width;
+    result.pictureHeight = read.height;
     result.words = read.words.words;
     result.lowWords = read.words.lowWords;
     result.confidence = read.words.confidence();

@@ -62,6 +62,10 @@ public:
         int letters = 0;                 // ink shaped like letters
         int unreadLetters = 0;           // of them, those in no word read
         bool doubtful = false;           // text may be missing: see isDoubtful()
+        // The words with their boxes in the picture as read (turned and straightened), and that
+        // picture's size in pixels.
+        std::vector<ocrwords::PictureWord> boxedWords;
+        int pictureWidth = 0, pictureHeight = 0;
     };
 
     // pagejudgement::isDoubtful for the page's counts.

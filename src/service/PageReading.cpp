@@ -8,6 +8,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -58,6 +59,8 @@ bool PageReading::load(std::string &failure)
 
 bool PageReading::read(pagepicture::PixPointer &picture, int dpi, Result &result)
 {
+    result.width = int(pixGetWidth(picture.get()));
+    result.height = int(pixGetHeight(picture.get()));
     m_api->SetImage(picture.get());
     m_api->SetSourceResolution(dpi);
     picture.reset();
@@ -78,17 +81,33 @@ void PageReading::judgeWords(int dpi, Result &result)
 {
     std::vector<scancleanup::Box> boxes;
     const std::unique_ptr<tesseract::ResultIterator> word(m_api->GetIterator());
+    int block = -1;
+    int line = -1;
     if (word) {
         do {
             if (word->Empty(tesseract::RIL_WORD))
                 continue;
+            if (word->IsAtBeginningOf(tesseract::RIL_BLOCK)) {
+                ++block;
+                line = -1;
+            }
+            if (word->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
+                ++line;
             const float confidence = word->Confidence(tesseract::RIL_WORD);
             if (confidence < 0)
                 continue;
             result.words.add(confidence);
-            int left, top, right, bottom;
-            if (word->BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom))
-                boxes.push_back({left, top, right - left, bottom - top});
+            ocrwords::PictureWord read;
+            if (!word->BoundingBox(tesseract::RIL_WORD, &read.left, &read.top, &read.right,
+                                   &read.bottom))
+                continue;
+            boxes.push_back({read.left, read.top, read.right - read.left, read.bottom - read.top});
+            const TesseractArray<char> text(word->GetUTF8Text(tesseract::RIL_WORD));
+            read.text = text ? text.get() : "";
+            read.confidence = int(std::lround(std::clamp(confidence, 0.0f, 100.0f)));
+            read.block = std::max(block, 0);
+            read.line = std::max(line, 0);
+            result.boxedWords.push_back(std::move(read));
         } while (word->Next(tesseract::RIL_WORD));
     }
     // The ink tesseract saw, in black and white as it read it.

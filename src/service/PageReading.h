@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OcrWords.h"
 #include "PageJudgement.h"
 #include "ScanCleanup.h"
 
@@ -23,7 +24,9 @@ public:
     {
         std::string text; // UTF-8, LF line ends, each line ending in LF; no form feed
         pagejudgement::WordTally words;
-        scancleanup::InkCheck ink; // letter shapes, and those in no word read
+        scancleanup::InkCheck ink;                     // letter shapes, and those in no word read
+        std::vector<ocrwords::PictureWord> boxedWords; // the words given a confidence, with boxes
+        int width = 0, height = 0;                     // the picture's size in pixels
     };
 
     // `languages` as tesseract takes them: "eng", "eng+deu".
