@@ -5,6 +5,7 @@
 #include "OptionReading.h"
 #include "OptionSpellings.h"
 #include "OptionTable.h"
+#include "OptionTextReading.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -52,7 +53,7 @@ ParsedCommandLine parse(const QStringList &arguments)
         parsed.text = helptext::helpText(parser);
         return parsed;
     }
-    if (parser.isSet(defined.listEncodings)) {
+    if (parser.isSet(defined.listEncodings) || parser.isSet(defined.listEnc)) {
         parsed.text = helptext::encodingList();
         return parsed;
     }
@@ -65,7 +66,8 @@ ParsedCommandLine parse(const QStringList &arguments)
     BatchOptions options;
     using namespace optionreading;
     for (const auto step : {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords,
-                            readReport, readConverter, readOcr, readText})
+                            readReport, readConverter, readOcr, readText, readOutputForm,
+                            readGeometry})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (options.ocr.isOn() && options.text.encoding != TextOptions::DefaultEncoding)

@@ -59,7 +59,7 @@ QString missingReason(const QString &path)
 // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
 // finds the same names. A path that names nothing takes no name, and no text takes the place of a
 // listed file.
-void numberSameNames(QList<BatchInput> &inputs)
+void numberSameNames(QList<BatchInput> &inputs, const QString &extension)
 {
     QStringList outputs;
     QStringList pdfs;
@@ -67,7 +67,7 @@ void numberSameNames(QList<BatchInput> &inputs)
         outputs << (input.missing.isEmpty() ? input.output : QString());
         pdfs << input.pdf;
     }
-    outputs = outputpaths::numberSameNames(outputs, outputpaths::ListedFiles(pdfs));
+    outputs = outputpaths::numberSameNames(outputs, outputpaths::ListedFiles(pdfs), extension);
     for (int i = 0; i < inputs.size(); ++i)
         if (inputs.at(i).missing.isEmpty()) {
             inputs[i].numbered = outputs.at(i) != inputs.at(i).output;
@@ -100,17 +100,18 @@ QList<BatchInput> gather(const BatchOptions &options)
     const QString outFolder = intoFolder ? nativepath::absolute(options.outFolder) : QString();
     const FilePattern pattern = FilePattern::forExtension(options.extension);
     FolderWalk walk(reportOnStandardError);
+    const QString extension = textoptions::outputExtension(options.text);
 
     QList<BatchInput> inputs;
     const auto add = [&](const QString &pdf, const QString &base) {
         QString output;
         if (!intoFolder)
-            output = outputpaths::besidePdf(pdf);
+            output = outputpaths::besidePdf(pdf, extension);
         else if (options.keepTree)
-            output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf);
+            output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf, extension);
         else
-            output = outputpaths::inFolder(outFolder, pdf);
-        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
+            output = outputpaths::inFolder(outFolder, pdf, extension);
+        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf, extension), QString()});
     };
     for (const QString &path : options.paths) {
         const QString absolute = nativepath::absolute(path); // a name's bytes kept
@@ -123,7 +124,7 @@ QList<BatchInput> gather(const BatchOptions &options)
             inputs.append({absolute, QString(), missingReason(path)});
         }
     }
-    numberSameNames(inputs);
+    numberSameNames(inputs, extension);
     return inputs;
 }
 
@@ -153,7 +154,8 @@ void placeNamedTexts(QList<BatchInput> &inputs, const BatchOptions &options,
         if (!stdinPdf.isEmpty() && input.pdf == stdinPdf && !options.toStdout &&
             options.textFile.isEmpty())
             input.output = outputpaths::inFolder(nativepath::absolute(options.outFolder),
-                                                 QStringLiteral("stdin.pdf"));
+                                                 QStringLiteral("stdin.pdf"),
+                                                 textoptions::outputExtension(options.text));
     if (!options.textFile.isEmpty() && inputs.size() == 1)
         placeTextFile(inputs.first(), options.textFile);
 }

@@ -7,8 +7,11 @@ QList<QCommandLineOption> OptionTable::all() const
             keepTree,     jobs,          timeLimit, memoryLimit,  passwordFile, filesFrom,
             files0From,   skipExisting,  resume,    report,       append,       extension,
             converter,    quiet,         ocr,       ocrLanguages, ocrDpi,       ownerPassword,
-            userPassword, listEncodings, shard,     layout,       raw,          firstPage,
-            lastPage,     encoding,      endOfLine, noPageBreaks};
+            userPassword, listEnc,       shard,     layout,       raw,          firstPage,
+            lastPage,     encoding,      endOfLine, noPageBreaks, listEncodings, fixedPitch,
+            noDiagonal,   columnSpacing, resolution, crop,        cropX,        cropY,
+            cropWidth,    cropHeight,    cropBox,   htmlMeta,     tsv,          bbox,
+            bboxLayout};
 }
 
 QCommandLineOption OptionTable::flag(const QStringList &names, const QString &description)
