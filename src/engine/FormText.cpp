@@ -188,4 +188,33 @@ QByteArray unescaped(QByteArrayView text)
     return out;
 }
 
+namespace {
+
+// The line that ends the head of an HTML form, and the element that begins its tail.
+std::pair<QByteArrayView, QByteArrayView> htmlFrame(Output output)
+{
+    if (output == Output::HtmlMeta)
+        return {"<pre>\n", "</pre>"};
+    return {"<doc>\n", "</doc>"};
+}
+
+} // namespace
+
+qsizetype bodyStart(QByteArrayView start, Output output)
+{
+    if (output == Output::Text)
+        return 0;
+    const QByteArrayView headEnd = output == Output::Tsv ? QByteArrayView("\n")
+                                                         : htmlFrame(output).first;
+    const qsizetype at = start.indexOf(headEnd);
+    return at < 0 ? -1 : at + headEnd.size();
+}
+
+qsizetype tailStart(QByteArrayView end, Output output)
+{
+    if (output == Output::Text || output == Output::Tsv)
+        return end.size();
+    return end.lastIndexOf(htmlFrame(output).second);
+}
+
 } // namespace formtext

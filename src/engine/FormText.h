@@ -61,4 +61,15 @@ TextOptions carriedForm(const TextOptions &options);
 // &#xE9;) as UTF-8; an entity not known stays as written.
 QByteArray unescaped(QByteArrayView text);
 
+// A page range's output of a marked-up form has the whole head and tail of one: a split's outputs
+// are joined by keeping the first one's head and the last one's tail. Where the body begins in
+// `start`, the output's first bytes: after the TSV's header row, after the HTML's <doc> or <pre>
+// line; 0 for the text; -1 when `start` does not hold the whole head.
+qsizetype bodyStart(QByteArrayView start, TextOptions::Output output);
+// Where the tail begins in `end`, the output's last bytes: at </doc> or </pre>; end.size() for the
+// text and the TSV, which have none; -1 when `end` holds no tail.
+qsizetype tailStart(QByteArrayView end, TextOptions::Output output);
+// As many bytes as hold a tail.
+inline constexpr qsizetype TailBytes = 64;
+
 } // namespace formtext

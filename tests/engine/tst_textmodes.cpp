@@ -4,6 +4,7 @@
 #include "engine/ServiceConverter.h"
 #include "EngineTesting.h"
 #include "PdfFixtures.h"
+#include "PdftotextReference.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 
@@ -17,69 +18,6 @@
 Q_DECLARE_METATYPE(TextOptions)
 
 namespace {
-
-const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
-
-struct Reference
-{
-    int exitCode = -1;
-    QByteArray text;
-    QByteArray errors;
-};
-
-// pdftotext itself with `arguments`, a password tried as the owner's and then as the user's, as
-// the engine offers it.
-Reference pdftotextOf(const QString &pdf, const QStringList &arguments, const QString &password)
-{
-    Reference reference;
-    const QList<QStringList> attempts =
-        password.isEmpty() ? QList<QStringList>{{}}
-                           : QList<QStringList>{{QStringLiteral("-opw"), password},
-                                                {QStringLiteral("-upw"), password}};
-    for (const QStringList &passwordArguments : attempts) {
-        QProcess converter;
-        converter.start(Real,
-                        passwordArguments + arguments + QStringList{pdf, QStringLiteral("-")});
-        converter.waitForFinished(120000);
-        reference.exitCode = converter.exitCode();
-        reference.text = converter.readAllStandardOutput();
-        reference.errors = converter.readAllStandardError();
-        if (reference.exitCode == 0)
-            break;
-    }
-    return reference;
-}
-
-std::unique_ptr<ConverterKind> converterNamed(const QString &name)
-{
-    if (name == QLatin1String("service"))
-        return std::make_unique<ServiceConverter>(QStringLiteral(MORWENDA_BINARY),
-                                                  std::make_unique<PdftotextConverter>(Real));
-    return std::make_unique<PdftotextConverter>(Real);
-}
-
-struct CorpusFile
-{
-    QString pdf;
-    QString password;
-};
-
-QList<CorpusFile> corpusFiles()
-{
-    QList<CorpusFile> files;
-    QFile manifest(fixtures::corpusFile(QStringLiteral("MANIFEST.tsv")));
-    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
-        return files;
-    QTextStream lines(&manifest);
-    lines.readLine();
-    while (!lines.atEnd()) {
-        const QStringList fields = lines.readLine().split(u'\t');
-        if (fields.size() >= 5)
-            files.append(
-                {fixtures::corpusFile(fields[0]), !fields[3].isEmpty() ? fields[3] : fields[4]});
-    }
-    return files;
-}
 
 // `pages` pages of made-up lines that name their page, so a page lost or doubled shows.
 QStringList bookPages(int pages)

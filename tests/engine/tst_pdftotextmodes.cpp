@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// pdftotext's command lines read by morwenda-batch and converted by the engine give pdftotext's
+// own bytes, for every option of the output form and the page's geometry; a marked-up form made
+// in page ranges joins into the whole range's output.
+#include "cli/BatchOptions.h"
+#include "engine/FormText.h"
+#include "engine/TextJoin.h"
+#include "EngineTesting.h"
+#include "PdftotextReference.h"
+#include "TestPlace.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+// The text PDFs of the corpus, and a few real PDFs that the project's packages install.
+QList<CorpusFile> textPdfs()
+{
+    QList<CorpusFile> files;
+    for (const CorpusFile &file : corpusFiles())
+        if (file.category.startsWith(QLatin1String("text")))
+            files << file;
+    for (const char *installed : {"/usr/share/doc/parallel/parallel_options_map.pdf",
+                                  "/usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf"})
+        if (QFile::exists(QLatin1String(installed)))
+            files << CorpusFile{QLatin1String(installed), QString(), QString()};
+    return files;
+}
+
+// The text options morwenda-batch reads from pdftotext's `arguments`.
+std::optional<TextOptions> readOptions(const QStringList &arguments)
+{
+    const ParsedCommandLine parsed = batchoptions::parse(
+        QStringList{QStringLiteral("morwenda-batch")} + arguments + QStringList{"a.pdf"});
+    if (!parsed.options)
+        qWarning("%s", qPrintable(parsed.text));
+    return parsed.options ? std::optional(parsed.options->text) : std::nullopt;
+}
+
+} // namespace
+
+class TestPdftotextModes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sameBytesAsPdftotext_data();
+    void sameBytesAsPdftotext();
+    void rangesJoinIntoTheWholeRange_data();
+    void rangesJoinIntoTheWholeRange();
+
+private:
+    QHash<QString, Reference> m_references; // by arguments and file, for both converters' rows
+};
+
+void TestPdftotextModes::sameBytesAsPdftotext_data()
+{
+    QTest::addColumn<QString>("converter");
+    QTest::addColumn<QString>("arguments");
+    const char *optionSets[] = {
+        "-tsv",
+        "-tsv -f 2 -l 3 -enc Latin1 -raw",
+        "-bbox",
+        "-htmlmeta -bbox",
+        "-bbox-layout -r 150 -cropbox -l 2",
+        "-htmlmeta -eol dos -nopgbrk",
+        "-htmlmeta -layout -f 2",
+        "-x 50 -y 100 -W 400 -H 300",
+        "-r 144 -x 100 -y 200 -W 0 -H 400 -layout",
+        "-fixed 4",
+        "-nodiag -colspacing 0.3",
+        "-colspacing 1.5 -layout -eol mac",
+    };
+    for (const char *converter : {"service", "pdftotext"})
+        for (const char *options : optionSets)
+            QTest::addRow("%s | %s", converter, options)
+                << QString::fromLatin1(converter) << QString::fromLatin1(options);
+}
+
+// Every text PDF in the options, in one run of the engine with two converters (so the service
+// splits the books of over a hundred pages into ranges), against pdftotext with the same options:
+// the same bytes, in a file of the form's extension.
+void TestPdftotextModes::sameBytesAsPdftotext()
+{
+    QFETCH(QString, converter);
+    QFETCH(QString, arguments);
+    const QList<CorpusFile> files = textPdfs();
+    if (files.isEmpty())
+        QSKIP("neither the corpus nor an installed PDF is there");
+    const QStringList pdftotextArguments = arguments.split(u' ');
+    const std::optional<TextOptions> options = readOptions(pdftotextArguments);
+    QVERIFY(options);
+
+    TestPlace place;
+    const QString out = place.path(QStringLiteral("out"));
+    QDir().mkpath(out);
+    QStringList rows;
+    QHash<QString, QString> passwords;
+    for (const CorpusFile &file : files) {
+        rows << file.pdf;
+        passwords.insert(file.pdf, file.password);
+    }
+    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
+    ConversionRun run(*kind);
+    run.setPasswordProvider([&](const QString &pdf) { return passwords.value(pdf); });
+    ConversionLimits limits = limitsOf(2, 1024, 60);
+    limits.text = *options;
+    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limits);
+    QCOMPARE(done.outcomes.size(), files.size());
+
+    for (const FileOutcome &file : done.outcomes) {
+        const QString key = arguments + u'|' + file.pdf;
+        if (!m_references.contains(key))
+            m_references.insert(key,
+                                pdftotextOf(file.pdf, pdftotextArguments, passwords.value(file.pdf)));
+        const Reference &reference = m_references.value(key);
+        const QByteArray evidence =
+            QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
+            ' ' + file.reason.toUtf8() + "; pdftotext ended with " +
+            QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
+        QCOMPARE(QFileInfo(file.output).suffix(), textoptions::outputExtension(*options));
+        QVERIFY2(leftText(file.outcome) == (reference.exitCode == 0), evidence.constData());
+        if (reference.exitCode == 0)
+            QVERIFY2(contentOf(file.output) == reference.text, evidence.constData());
+    }
+}
+
+void TestPdftotextModes::rangesJoinIntoTheWholeRange_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::newRow("htmlmeta, dos") << QStringLiteral("-htmlmeta -eol dos");
+    QTest::newRow("htmlmeta, no page breaks") << QStringLiteral("-htmlmeta -nopgbrk");
+    QTest::newRow("bbox") << QStringLiteral("-bbox");
+    QTest::newRow("bbox-layout, Latin1") << QStringLiteral("-bbox-layout -enc Latin1");
+    QTest::newRow("tsv") << QStringLiteral("-tsv");
+}
+
+// pdftotext's output of pages 2-3, 4-6 and 7-9 joined gives its output of pages 2-9, judged as
+// one: the first range's head and the last one's tail are kept, the others' dropped.
+void TestPdftotextModes::rangesJoinIntoTheWholeRange()
+{
+    QFETCH(QString, arguments);
+    const std::optional<TextOptions> options = readOptions(arguments.split(u' '));
+    QVERIFY(options);
+    TestPlace place;
+    const QString book = place.path(QStringLiteral("book.pdf"));
+    QStringList pages;
+    for (int page = 1; page <= 9; ++page)
+        pages << QStringLiteral("Page %1 & <its> words.\nA second line.").arg(page);
+    fixtures::writeTextPdf(book, pages);
+    const auto pdftotext = [&](int first, int last) {
+        return pdftotextOf(book,
+                           arguments.split(u' ') + QStringList{QStringLiteral("-f"),
+                                                               QString::number(first),
+                                                               QStringLiteral("-l"),
+                                                               QString::number(last)},
+                           QString())
+            .text;
+    };
+    QStringList parts;
+    for (const auto &[first, last] : {std::pair{2, 3}, std::pair{4, 6}, std::pair{7, 9}}) {
+        parts << place.path(QStringLiteral("part %1").arg(first));
+        QVERIFY(writeFile(parts.last(), pdftotext(first, last)));
+    }
+    const JoinedText joined = joinTexts(parts.first(), parts.mid(1), *options);
+    QVERIFY2(joined.written, qPrintable(joined.reason));
+    QVERIFY(!joined.noUsableText);
+    if (options->output == TextOptions::Output::Tsv)
+        QEXPECT_FAIL("", "pdftotext's page row carries the left and top of the page before's last "
+                         "word, which a range that starts at that page cannot know",
+                     Continue);
+    QCOMPARE(contentOf(parts.first()), pdftotext(2, 9));
+}
+
+QTEST_MAIN(TestPdftotextModes)
+#include "tst_pdftotextmodes.moc"
