@@ -44,24 +44,15 @@ QString described(const BatchOptions &options)
         words << QStringLiteral("eol=") + textoptions::endOfLineName(text.endOfLine);
     if (!text.pageBreaks)
         words << QStringLiteral("nopgbrk");
-    if (text.output != TextOptions::Output::Text)
-        words << QStringLiteral("form=") + textoptions::outputName(text.output);
-    if (text.resolution != TextOptions::DefaultResolution)
-        words << QStringLiteral("r=%1").arg(text.resolution);
-    if (text.crop != TextOptions::Crop())
-        words << QStringLiteral("crop=%1,%2,%3,%4")
-                     .arg(text.crop.x)
-                     .arg(text.crop.y)
-                     .arg(text.crop.width)
-                     .arg(text.crop.height);
-    if (text.fixedPitch > 0)
-        words << QStringLiteral("fixed=%1").arg(text.fixedPitch);
-    if (text.discardDiagonal)
-        words << QStringLiteral("nodiag");
-    if (text.cropBox)
-        words << QStringLiteral("cropbox");
-    if (text.columnSpacing != TextOptions::DefaultColumnSpacing)
-        words << QStringLiteral("colspacing=%1").arg(text.columnSpacing);
+    // The output form and the page's geometry, as pdftotext's arguments.
+    const TextOptions plain;
+    TextOptions geometry = text;
+    geometry.mode = plain.mode;
+    geometry.encoding = plain.encoding;
+    geometry.endOfLine = plain.endOfLine;
+    geometry.pageBreaks = plain.pageBreaks;
+    geometry.firstPage = geometry.lastPage = 0;
+    words << textoptions::pdftotextArguments(geometry);
     if (options.quiet)
         words << QStringLiteral("quiet");
     if (options.jobs != 0)
@@ -198,18 +189,18 @@ void TestBatchOptions::read_data()
                                                 << "paths=a.pdf passwords=boss,open";
     QTest::newRow("pdftotext's spellings of the forms and the geometry")
         << "-tsv -r 150 -x 10 -y -20 -W 300 -H 0 -nodiag -cropbox -colspacing 0.3 a.pdf"
-        << "paths=a.pdf form=tsv r=150 crop=10,-20,300,0 nodiag cropbox colspacing=0.3";
+        << "paths=a.pdf -tsv -r 150 -x 10 -y -20 -W 300 -nodiag -cropbox -colspacing 0.3";
     QTest::newRow("GNU's long forms")
         << "--bbox-layout --resolution=96 --crop 0,0,100,50 --no-diagonal --column-spacing 0 a.pdf"
-        << "paths=a.pdf form=bbox-layout r=96 crop=0,0,100,50 nodiag colspacing=0";
+        << "paths=a.pdf -bbox-layout -r 96 -W 100 -H 50 -nodiag -colspacing 0";
     QTest::newRow("-fixed keeps the layout") << "-fixed 2.5 a.pdf"
-                                             << "paths=a.pdf layout fixed=2.5";
+                                             << "paths=a.pdf layout -fixed 2.5";
     QTest::newRow("-htmlmeta with -bbox is -bbox, as pdftotext") << "-htmlmeta -bbox a.pdf"
-                                                                 << "paths=a.pdf form=bbox";
+                                                                 << "paths=a.pdf -bbox";
     QTest::newRow("-htmlmeta into OUT.html") << "-htmlmeta a.pdf out.html"
-                                             << "paths=a.pdf text=out.html form=html-meta";
+                                             << "paths=a.pdf text=out.html -htmlmeta";
     QTest::newRow("-r groups as a GNU short option") << "-qr5 a.pdf"
-                                                     << "paths=a.pdf r=5 quiet";
+                                                     << "paths=a.pdf -r 5 quiet";
 }
 
 void TestBatchOptions::read()

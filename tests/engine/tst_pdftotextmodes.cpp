@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pdftotext's command lines read by morwenda-batch and converted by the engine give pdftotext's
 // own bytes, for every option of the output form and the page's geometry; a marked-up form made
-// in page ranges joins into the whole range's output.
+// in page ranges joins into the whole range's output, and is judged by the words it carries.
 #include "cli/BatchOptions.h"
 #include "engine/FormText.h"
 #include "engine/TextJoin.h"
+#include "engine/TextJudge.h"
 #include "EngineTesting.h"
 #include "PdftotextReference.h"
 #include "TestPlace.h"
@@ -41,6 +42,8 @@ std::optional<TextOptions> readOptions(const QStringList &arguments)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TextOptions::Output)
+
 class TestPdftotextModes : public QObject
 {
     Q_OBJECT
@@ -50,6 +53,8 @@ private slots:
     void sameBytesAsPdftotext();
     void rangesJoinIntoTheWholeRange_data();
     void rangesJoinIntoTheWholeRange();
+    void markedUpFormsAreJudgedByTheirWords_data();
+    void markedUpFormsAreJudgedByTheirWords();
 
 private:
     QHash<QString, Reference> m_references; // by arguments and file, for both converters' rows
@@ -172,6 +177,77 @@ void TestPdftotextModes::rangesJoinIntoTheWholeRange()
                          "word, which a range that starts at that page cannot know",
                      Continue);
     QCOMPARE(contentOf(parts.first()), pdftotext(2, 9));
+}
+
+void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords_data()
+{
+    QTest::addColumn<TextOptions::Output>("output");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("noText");
+    QTest::addColumn<int>("pages"); // the form's page marks; -1: none (form feeds count)
+
+    using O = TextOptions::Output;
+    const QByteArray tsvHead = "level\tpage_num\tpar_num\tblock_num\tline_num\tword_num\tleft\ttop"
+                               "\twidth\theight\tconf\ttext\n";
+    const QByteArray tsvPage = "1\t1\t0\t0\t0\t0\t0.000000\t0.000000\t612.000000\t792.000000\t-1\t"
+                               "###PAGE###\n";
+    const QByteArray tsvWord = "5\t1\t0\t0\t0\t0\t72.00\t72.00\t30.00\t10.00\t100\t";
+    QTest::newRow("TSV of two scanned pages") << O::Tsv << tsvHead + tsvPage + tsvPage << true << 2;
+    QTest::newRow("TSV: a word of six letters") << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello!\n"
+                                                << false << 1;
+    QTest::newRow("TSV: a word of five letters, no last line end")
+        << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello" << true << 1;
+    const QByteArray htmlHead = "<!DOCTYPE html><html>\n<head>\n<title>A long title of a scan"
+                                "</title>\n</head>\n<body>\n";
+    const QByteArray bboxPage = "  <page width=\"612.000000\" height=\"792.000000\">\n  </page>\n";
+    const QByteArray bboxTail = "</doc>\n</body>\n</html>\n";
+    QTest::newRow("bbox of three scanned pages")
+        << O::Bbox << htmlHead + "<doc>\n" + bboxPage.repeated(3) + bboxTail << true << 3;
+    QTest::newRow("bbox-layout: entities are one character each")
+        << O::BboxLayout
+        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <flow>\n      <word xMin=\"1\" "
+                      "yMin=\"1\" xMax=\"2\" yMax=\"2\">&amp;&lt;&gt;&quot;&#233;</word>\n"
+                      "    </flow>\n  </page>\n" +
+               bboxTail
+        << true << 1;
+    QTest::newRow("bbox: two words of three letters")
+        << O::Bbox
+        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <word xMin=\"1\">abc</word>\n"
+                      "    <word xMin=\"2\">def</word>\n  </page>\n" +
+               bboxTail
+        << false << 1;
+    const QByteArray metaTail = "</pre>\n</body>\n</html>\n";
+    QTest::newRow("htmlmeta of a scan: the title is no text")
+        << O::HtmlMeta << htmlHead + "<pre>\n\f\f" + metaTail << true << -1;
+    QTest::newRow("htmlmeta: &amp;&amp;&amp; is three characters")
+        << O::HtmlMeta << htmlHead + "<pre>\n&amp;&amp;&amp;\f" + metaTail << true << -1;
+    QTest::newRow("htmlmeta: a line of text")
+        << O::HtmlMeta << htmlHead + "<pre>\nHello &lt;world&gt;\n\f" + metaTail << false << -1;
+}
+
+// pdftotext's marked-up outputs are judged by the words they carry, fed whole or byte by byte,
+// and their pages are counted from their own page marks.
+void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords()
+{
+    QFETCH(TextOptions::Output, output);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, noText);
+    QFETCH(int, pages);
+    TextOptions form;
+    form.output = output;
+    form.pageBreaks = false; // pdftotext applies -nopgbrk to none of these marks
+    for (const qsizetype piece : {bytes.size(), qsizetype(1)}) {
+        TextJudge judge(form);
+        FormText marks(output);
+        for (qsizetype at = 0; at < bytes.size(); at += piece) {
+            judge.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
+            marks.take(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
+        }
+        judge.finish();
+        QCOMPARE(judge.hasNoUsableText(), noText);
+        if (pages >= 0)
+            QCOMPARE(marks.pages(), pages);
+    }
 }
 
 QTEST_MAIN(TestPdftotextModes)

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/FormText.h"
 #include "engine/PageList.h"
 #include "engine/PageRanges.h"
 #include "engine/TextCheck.h"
@@ -54,7 +53,6 @@ JobResult rangeResult(int requested, const QString &unread, int unreadCount, dou
 } // namespace
 
 Q_DECLARE_METATYPE(TextFacts)
-Q_DECLARE_METATYPE(TextOptions::Output)
 Q_DECLARE_METATYPE(QList<JobResult>)
 
 class TestTextCheck : public QObject
@@ -66,8 +64,6 @@ private slots:
     void noUsableText();
     void noUsableTextInEachForm_data();
     void noUsableTextInEachForm();
-    void markedUpFormsAreJudgedByTheirWords_data();
-    void markedUpFormsAreJudgedByTheirWords();
     void pageBreaksNeverChangeTheJudgement_data();
     void pageBreaksNeverChangeTheJudgement();
     void joinedTextChecksEveryWrite_data();
@@ -196,77 +192,6 @@ void TestTextCheck::noUsableTextInEachForm()
         judge.feed(QByteArrayView(&byte, 1));
     judge.finish();
     QCOMPARE(judge.hasNoUsableText(), noText);
-}
-
-void TestTextCheck::markedUpFormsAreJudgedByTheirWords_data()
-{
-    QTest::addColumn<TextOptions::Output>("output");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("noText");
-    QTest::addColumn<int>("pages"); // the form's page marks; -1: none (form feeds count)
-
-    using O = TextOptions::Output;
-    const QByteArray tsvHead = "level\tpage_num\tpar_num\tblock_num\tline_num\tword_num\tleft\ttop"
-                               "\twidth\theight\tconf\ttext\n";
-    const QByteArray tsvPage = "1\t1\t0\t0\t0\t0\t0.000000\t0.000000\t612.000000\t792.000000\t-1\t"
-                               "###PAGE###\n";
-    const QByteArray tsvWord = "5\t1\t0\t0\t0\t0\t72.00\t72.00\t30.00\t10.00\t100\t";
-    QTest::newRow("TSV of two scanned pages") << O::Tsv << tsvHead + tsvPage + tsvPage << true << 2;
-    QTest::newRow("TSV: a word of six letters") << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello!\n"
-                                                << false << 1;
-    QTest::newRow("TSV: a word of five letters, no last line end")
-        << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello" << true << 1;
-    const QByteArray htmlHead = "<!DOCTYPE html><html>\n<head>\n<title>A long title of a scan"
-                                "</title>\n</head>\n<body>\n";
-    const QByteArray bboxPage = "  <page width=\"612.000000\" height=\"792.000000\">\n  </page>\n";
-    const QByteArray bboxTail = "</doc>\n</body>\n</html>\n";
-    QTest::newRow("bbox of three scanned pages")
-        << O::Bbox << htmlHead + "<doc>\n" + bboxPage.repeated(3) + bboxTail << true << 3;
-    QTest::newRow("bbox-layout: entities are one character each")
-        << O::BboxLayout
-        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <flow>\n      <word xMin=\"1\" "
-                      "yMin=\"1\" xMax=\"2\" yMax=\"2\">&amp;&lt;&gt;&quot;&#233;</word>\n"
-                      "    </flow>\n  </page>\n" +
-               bboxTail
-        << true << 1;
-    QTest::newRow("bbox: two words of three letters")
-        << O::Bbox
-        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <word xMin=\"1\">abc</word>\n"
-                      "    <word xMin=\"2\">def</word>\n  </page>\n" +
-               bboxTail
-        << false << 1;
-    const QByteArray metaTail = "</pre>\n</body>\n</html>\n";
-    QTest::newRow("htmlmeta of a scan: the title is no text")
-        << O::HtmlMeta << htmlHead + "<pre>\n\f\f" + metaTail << true << -1;
-    QTest::newRow("htmlmeta: &amp;&amp;&amp; is three characters")
-        << O::HtmlMeta << htmlHead + "<pre>\n&amp;&amp;&amp;\f" + metaTail << true << -1;
-    QTest::newRow("htmlmeta: a line of text")
-        << O::HtmlMeta << htmlHead + "<pre>\nHello &lt;world&gt;\n\f" + metaTail << false << -1;
-}
-
-// pdftotext's marked-up outputs are judged by the words they carry, fed whole or byte by byte,
-// and their pages are counted from their own page marks.
-void TestTextCheck::markedUpFormsAreJudgedByTheirWords()
-{
-    QFETCH(TextOptions::Output, output);
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, noText);
-    QFETCH(int, pages);
-    TextOptions form;
-    form.output = output;
-    form.pageBreaks = false; // pdftotext applies -nopgbrk to none of these marks
-    for (const qsizetype piece : {bytes.size(), qsizetype(1)}) {
-        TextJudge judge(form);
-        FormText marks(output);
-        for (qsizetype at = 0; at < bytes.size(); at += piece) {
-            judge.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
-            marks.take(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
-        }
-        judge.finish();
-        QCOMPARE(judge.hasNoUsableText(), noText);
-        if (pages >= 0)
-            QCOMPARE(marks.pages(), pages);
-    }
 }
 
 void TestTextCheck::pageBreaksNeverChangeTheJudgement_data()
