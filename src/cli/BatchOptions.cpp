@@ -65,9 +65,9 @@ ParsedCommandLine parse(const QStringList &arguments)
 
     BatchOptions options;
     using namespace optionreading;
-    for (const auto step : {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords,
-                            readReport, readConverter, readOcr, readText, readOutputForm,
-                            readGeometry})
+    for (const auto step :
+         {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords, readReport,
+          readConverter, readOcr, readText, readOutputForm, readGeometry})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (options.ocr.isOn() && options.text.encoding != TextOptions::DefaultEncoding)

@@ -6,7 +6,6 @@
 #include "engine/ConverterChoice.h"
 #include "platform/FileSystem.h"
 
-
 namespace optionreading {
 
 namespace {

@@ -30,7 +30,8 @@ QStringList visibleSpellings(const QList<QCommandLineOption> &options);
 
 // The arguments (the program's name first) with pdftotext's spellings turned into the long
 // options they stand for, ready for QCommandLineParser; or, in `problem`, why an argument is no
-// option: unknown, with the nearest known spelling. Option values and the arguments after "--" are left as they are.
+// option: unknown, with the nearest known spelling. Option values and the arguments after "--" are
+// left as they are.
 struct Respelled
 {
     QStringList arguments;

@@ -136,25 +136,25 @@ struct OptionTable
         QStringLiteral("Writes no form feed after each page (pdftotext -nopgbrk).")};
     QCommandLineOption listEncodings{
         flag({"list-encodings"}, "Lists the encodings of --encoding, one a line.")};
-    QCommandLineOption fixedPitch{valued(
-        {"fixed"},
-        "Keeps the physical layout with characters PITCH points wide, as for tables "
-        "(pdftotext -fixed; implies --layout).",
-        "PITCH")};
-    QCommandLineOption noDiagonal{flag(
-        {"no-diagonal"},
-        "Leaves out text that runs neither across nor down the page, as watermarks (pdftotext "
-        "-nodiag).")};
+    QCommandLineOption fixedPitch{
+        valued({"fixed"},
+               "Keeps the physical layout with characters PITCH points wide, as for tables "
+               "(pdftotext -fixed; implies --layout).",
+               "PITCH")};
+    QCommandLineOption noDiagonal{
+        flag({"no-diagonal"},
+             "Leaves out text that runs neither across nor down the page, as watermarks (pdftotext "
+             "-nodiag).")};
     QCommandLineOption columnSpacing{valued(
         {"column-spacing"},
         "The gap after a word, in font sizes, that starts a new column (pdftotext -colspacing; "
         "default 0.7).",
         "FRACTION")};
-    QCommandLineOption resolution{valued(
-        {"r", "resolution"},
-        "The dots per inch of the crop area and of the boxes of --tsv, --bbox and "
-        "--bbox-layout (pdftotext -r; default 72, above 0).",
-        "DPI")};
+    QCommandLineOption resolution{
+        valued({"r", "resolution"},
+               "The dots per inch of the crop area and of the boxes of --tsv, --bbox and "
+               "--bbox-layout (pdftotext -r; default 72, above 0).",
+               "DPI")};
     QCommandLineOption crop{valued(
         {"crop"},
         "Keeps only the text in the area X,Y,W,H, in pixels at --resolution from the page's top "
@@ -170,18 +170,18 @@ struct OptionTable
     QCommandLineOption cropBox{
         flag({"cropbox"}, "Takes the page's crop box, not its media box, for the boxes of "
                           "--bbox and --bbox-layout (pdftotext -cropbox).")};
-    QCommandLineOption htmlMeta{flag(
-        {"html-meta"},
-        "Writes NAME.html: the text in <pre>, after the document's title, author and dates "
-        "(pdftotext -htmlmeta).")};
+    QCommandLineOption htmlMeta{
+        flag({"html-meta"},
+             "Writes NAME.html: the text in <pre>, after the document's title, author and dates "
+             "(pdftotext -htmlmeta).")};
     QCommandLineOption tsv{flag(
         {"tsv"},
         "Writes NAME.tsv: a row for each page, flow, block, line and word with its box "
         "(pdftotext -tsv). The rows of text have confidence 100, the others -1; a page read by "
         "OCR has tesseract's word boxes and confidences.")};
-    QCommandLineOption bbox{flag(
-        {"bbox"}, "Writes NAME.html: each page's words with their boxes (pdftotext -bbox); a "
-                  "page read by OCR has tesseract's word boxes.")};
+    QCommandLineOption bbox{
+        flag({"bbox"}, "Writes NAME.html: each page's words with their boxes (pdftotext -bbox); a "
+                       "page read by OCR has tesseract's word boxes.")};
     QCommandLineOption bboxLayout{flag(
         {"bbox-layout"},
         "Writes NAME.html: --bbox with the boxes of the flows, blocks and lines too (pdftotext "

@@ -57,8 +57,8 @@ void ConversionJob::forgetText()
     m_pendingZero = false;
     m_bytesSeen = 0;
     m_judge = std::make_unique<TextJudge>(m_form);
-    const bool marksPages = formtext::isMarkedUp(m_form.output) &&
-                            m_form.output != TextOptions::Output::HtmlMeta;
+    const bool marksPages =
+        formtext::isMarkedUp(m_form.output) && m_form.output != TextOptions::Output::HtmlMeta;
     m_pageMarks = marksPages ? std::make_unique<FormText>(m_form.output) : nullptr;
 }
 

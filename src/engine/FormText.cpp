@@ -204,8 +204,8 @@ qsizetype bodyStart(QByteArrayView start, Output output)
 {
     if (output == Output::Text)
         return 0;
-    const QByteArrayView headEnd = output == Output::Tsv ? QByteArrayView("\n")
-                                                         : htmlFrame(output).first;
+    const QByteArrayView headEnd =
+        output == Output::Tsv ? QByteArrayView("\n") : htmlFrame(output).first;
     const qsizetype at = start.indexOf(headEnd);
     return at < 0 ? -1 : at + headEnd.size();
 }

@@ -41,8 +41,8 @@ private:
 
     TextOptions::Output m_output;
     State m_state = State::Body;
-    QByteArray m_line;   // the line read so far (TSV, bbox, -htmlmeta's head)
-    QByteArray m_entity; // an entity begun in -htmlmeta's text
+    QByteArray m_line;    // the line read so far (TSV, bbox, -htmlmeta's head)
+    QByteArray m_entity;  // an entity begun in -htmlmeta's text
     bool m_header = true; // the TSV's first line names its columns
     int m_pages = 0;
 };

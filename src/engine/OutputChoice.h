@@ -71,9 +71,9 @@ QString placeKey(const QString &path);
 
 // The text paths of a run's rows, in row order, with every clash numbered: a path that an earlier
 // row takes, or that is a listed file, gets the first of " (2)", " (3)" ... that is neither (also
-// past one that a PDF called "a (2).pdf" gives). Rows are numbered by their place in the list, whether or not an
-// earlier row then converts, so a run gives the same names however its converters finish and a
-// later run finds them again. Empty paths (no place chosen) stay empty.
+// past one that a PDF called "a (2).pdf" gives). Rows are numbered by their place in the list,
+// whether or not an earlier row then converts, so a run gives the same names however its converters
+// finish and a later run finds them again. Empty paths (no place chosen) stay empty.
 QStringList numberSameNames(const QStringList &outputs, const ListedFiles &listed = {},
                             const QString &extension = TextExtension);
 

@@ -94,8 +94,7 @@ JoinedText joinTexts(const QString &target, const QStringList &rest, const TextO
         // The first part keeps its head; its tail goes when a part follows.
         if (!whole.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             return failed(whole.errorString());
-        const std::optional<Span> span =
-            spanOf(whole, form.output, false, !rest.isEmpty(), error);
+        const std::optional<Span> span = spanOf(whole, form.output, false, !rest.isEmpty(), error);
         if (!span || !whole.resize(span->end))
             return failed(error.isEmpty() ? whole.errorString() : error);
         // Only as far as the judge needs: usually the first line.

@@ -21,9 +21,9 @@ struct JoinedText
 
 // Appends the texts at `rest`, in order, to the text at `target`, and judges the whole as one
 // text of the form `form` (TextJudge). Of a marked-up form (FormText), the whole keeps the first
-// part's head and the last part's tail only. Each file of `rest` is removed. Every write is checked: a
-// write that fails (or a part that cannot be read) is not written, with the system's reason, and
-// the target is then incomplete.
+// part's head and the last part's tail only. Each file of `rest` is removed. Every write is
+// checked: a write that fails (or a part that cannot be read) is not written, with the system's
+// reason, and the target is then incomplete.
 JoinedText joinTexts(const QString &target, const QStringList &rest, const TextOptions &form);
 
 // Reads `from` to its end (or `length` bytes of it), feeding `judge` and appending to `to` (a write

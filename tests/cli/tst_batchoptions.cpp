@@ -239,29 +239,32 @@ void TestBatchOptions::refused_data()
     QTest::newRow("a letter in a group") << "-qz a.pdf"
                                          << "Unknown option '-qz'.";
     QTest::newRow("a resolution of 0")
-        << "-r 0 a.pdf" << "--resolution needs a number above 0 (dots per inch), not '0'";
-    QTest::newRow("a resolution that is no number")
-        << "--resolution nan a.pdf" << "--resolution needs a number above 0";
+        << "-r 0 a.pdf"
+        << "--resolution needs a number above 0 (dots per inch), not '0'";
+    QTest::newRow("a resolution that is no number") << "--resolution nan a.pdf"
+                                                    << "--resolution needs a number above 0";
     QTest::newRow("a negative column spacing")
         << "-colspacing -0.5 a.pdf"
         << "--column-spacing needs a number of 0 or more (font sizes), not '-0.5'";
     QTest::newRow("a negative crop width")
-        << "-W -1 a.pdf" << "--crop-width needs a whole number of 0 or more, not '-1'";
-    QTest::newRow("a crop of three numbers")
-        << "--crop 1,2,3 a.pdf" << "--crop needs four whole numbers X,Y,W,H";
-    QTest::newRow("a crop with a negative height")
-        << "--crop 1,2,3,-4 a.pdf" << "--crop needs four whole numbers X,Y,W,H";
-    QTest::newRow("a crop given twice")
-        << "--crop 1,2,3,4 -y 2 a.pdf" << "--crop and --crop-x, --crop-y";
-    QTest::newRow("a negative pitch")
-        << "-fixed -2 a.pdf" << "--fixed needs a number of 0 or more (points), not '-2'";
+        << "-W -1 a.pdf"
+        << "--crop-width needs a whole number of 0 or more, not '-1'";
+    QTest::newRow("a crop of three numbers") << "--crop 1,2,3 a.pdf"
+                                             << "--crop needs four whole numbers X,Y,W,H";
+    QTest::newRow("a crop with a negative height") << "--crop 1,2,3,-4 a.pdf"
+                                                   << "--crop needs four whole numbers X,Y,W,H";
+    QTest::newRow("a crop given twice") << "--crop 1,2,3,4 -y 2 a.pdf"
+                                        << "--crop and --crop-x, --crop-y";
+    QTest::newRow("a negative pitch") << "-fixed -2 a.pdf"
+                                      << "--fixed needs a number of 0 or more (points), not '-2'";
     QTest::newRow("a pitch in raw order") << "-fixed 3 -raw a.pdf"
                                           << "--fixed and --raw exclude each other";
-    QTest::newRow("TSV and bbox") << "-tsv -bbox a.pdf" << "--tsv and --bbox exclude each other";
-    QTest::newRow("bbox-layout and TSV")
-        << "-bbox-layout -tsv a.pdf" << "--tsv and --bbox-layout exclude each other";
-    QTest::newRow("bbox and bbox-layout")
-        << "--bbox --bbox-layout a.pdf" << "--bbox and --bbox-layout exclude each other";
+    QTest::newRow("TSV and bbox") << "-tsv -bbox a.pdf"
+                                  << "--tsv and --bbox exclude each other";
+    QTest::newRow("bbox-layout and TSV") << "-bbox-layout -tsv a.pdf"
+                                         << "--tsv and --bbox-layout exclude each other";
+    QTest::newRow("bbox and bbox-layout") << "--bbox --bbox-layout a.pdf"
+                                          << "--bbox and --bbox-layout exclude each other";
     QTest::newRow("TSV in HTML") << "-htmlmeta -tsv a.pdf"
                                  << "--html-meta and --tsv exclude each other";
     QTest::newRow("fewer than 0 converters")
@@ -270,9 +273,8 @@ void TestBatchOptions::refused_data()
     QTest::newRow("an option's control characters escaped")
         << "--a\x1b[31m\x07\nb a.pdf"
         << "Unknown option '--a\\x1B[31m\\x07\\x0Ab'.\nTry";
-    QTest::newRow("a value's control characters escaped")
-        << "-j \x1b\t a.pdf"
-        << "not '\\x1B\\x09'\nTry";
+    QTest::newRow("a value's control characters escaped") << "-j \x1b\t a.pdf"
+                                                          << "not '\\x1B\\x09'\nTry";
     QTest::newRow("standard input with nowhere to go")
         << "- b.pdf"
         << "a PDF on standard input ('-') needs --out DIR, -o - or a text file";

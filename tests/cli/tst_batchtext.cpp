@@ -166,8 +166,9 @@ void TestBatchText::rangeWithoutPagesIsNamed()
         TestPlace place;
         const QString out = place.path(QStringLiteral("out"));
         QDir().mkpath(out);
-        const Finished done = runBatch({QStringLiteral("--converter"), converter, QStringLiteral("-f"), QStringLiteral("3"),
-                                        QStringLiteral("--out"), out, m_short, m_book});
+        const Finished done =
+            runBatch({QStringLiteral("--converter"), converter, QStringLiteral("-f"),
+                      QStringLiteral("3"), QStringLiteral("--out"), out, m_short, m_book});
         QCOMPARE(done.status, 1);
         QVERIFY2(done.errors.contains(
                      m_short + "  - no page to convert: the first page (3) is after the last page "
@@ -341,8 +342,8 @@ void TestBatchText::numberedTextsAreNamed()
     QVERIFY2(done.status == 0, qPrintable(done.errors));
     QVERIFY2(done.errors.contains(QStringLiteral("These texts were numbered, because a listed file "
                                                  "or an earlier text has the same name:\n") +
-                                  second + QStringLiteral("  - its text is short (2).%1\n")
-                                               .arg(extension)),
+                                  second +
+                                  QStringLiteral("  - its text is short (2).%1\n").arg(extension)),
              qPrintable(done.errors));
     QCOMPARE(QDir(out).entryList(QDir::Files),
              QStringList({"short (2).", "short."})

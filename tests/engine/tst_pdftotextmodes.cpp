@@ -99,32 +99,17 @@ void TestPdftotextModes::sameBytesAsPdftotext()
     QVERIFY(options);
 
     TestPlace place;
-    const QString out = place.path(QStringLiteral("out"));
-    QDir().mkpath(out);
-    QStringList rows;
-    QHash<QString, QString> passwords;
-    for (const CorpusFile &file : files) {
-        rows << file.pdf;
-        passwords.insert(file.pdf, file.password);
-    }
-    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
-    ConversionRun run(*kind);
-    run.setPasswordProvider([&](const QString &pdf) { return passwords.value(pdf); });
-    ConversionLimits limits = limitsOf(2, 1024, 60);
-    limits.text = *options;
-    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limits);
+    const FinishedRun done =
+        convertFiles(converter, files, *options, place.path(QStringLiteral("out")));
     QCOMPARE(done.outcomes.size(), files.size());
 
     for (const FileOutcome &file : done.outcomes) {
         const QString key = arguments + u'|' + file.pdf;
         if (!m_references.contains(key))
-            m_references.insert(key,
-                                pdftotextOf(file.pdf, pdftotextArguments, passwords.value(file.pdf)));
+            m_references.insert(
+                key, pdftotextOf(file.pdf, pdftotextArguments, passwordOf(files, file.pdf)));
         const Reference &reference = m_references.value(key);
-        const QByteArray evidence =
-            QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
-            ' ' + file.reason.toUtf8() + "; pdftotext ended with " +
-            QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
+        const QByteArray evidence = evidenceOf(file, reference);
         QCOMPARE(QFileInfo(file.output).suffix(), textoptions::outputExtension(*options));
         QVERIFY2(leftText(file.outcome) == (reference.exitCode == 0), evidence.constData());
         if (reference.exitCode == 0)
@@ -157,10 +142,9 @@ void TestPdftotextModes::rangesJoinIntoTheWholeRange()
     fixtures::writeTextPdf(book, pages);
     const auto pdftotext = [&](int first, int last) {
         return pdftotextOf(book,
-                           arguments.split(u' ') + QStringList{QStringLiteral("-f"),
-                                                               QString::number(first),
-                                                               QStringLiteral("-l"),
-                                                               QString::number(last)},
+                           arguments.split(u' ') +
+                               QStringList{QStringLiteral("-f"), QString::number(first),
+                                           QStringLiteral("-l"), QString::number(last)},
                            QString())
             .text;
     };
@@ -173,8 +157,9 @@ void TestPdftotextModes::rangesJoinIntoTheWholeRange()
     QVERIFY2(joined.written, qPrintable(joined.reason));
     QVERIFY(!joined.noUsableText);
     if (options->output == TextOptions::Output::Tsv)
-        QEXPECT_FAIL("", "pdftotext's page row carries the left and top of the page before's last "
-                         "word, which a range that starts at that page cannot know",
+        QEXPECT_FAIL("",
+                     "pdftotext's page row carries the left and top of the page before's last "
+                     "word, which a range that starts at that page cannot know",
                      Continue);
     QCOMPARE(contentOf(parts.first()), pdftotext(2, 9));
 }
@@ -193,8 +178,9 @@ void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords_data()
                                "###PAGE###\n";
     const QByteArray tsvWord = "5\t1\t0\t0\t0\t0\t72.00\t72.00\t30.00\t10.00\t100\t";
     QTest::newRow("TSV of two scanned pages") << O::Tsv << tsvHead + tsvPage + tsvPage << true << 2;
-    QTest::newRow("TSV: a word of six letters") << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello!\n"
-                                                << false << 1;
+    QTest::newRow("TSV: a word of six letters")
+        << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello!\n"
+        << false << 1;
     QTest::newRow("TSV: a word of five letters, no last line end")
         << O::Tsv << tsvHead + tsvPage + tsvWord + "Hello" << true << 1;
     const QByteArray htmlHead = "<!DOCTYPE html><html>\n<head>\n<title>A long title of a scan"
@@ -205,15 +191,17 @@ void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords_data()
         << O::Bbox << htmlHead + "<doc>\n" + bboxPage.repeated(3) + bboxTail << true << 3;
     QTest::newRow("bbox-layout: entities are one character each")
         << O::BboxLayout
-        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <flow>\n      <word xMin=\"1\" "
-                      "yMin=\"1\" xMax=\"2\" yMax=\"2\">&amp;&lt;&gt;&quot;&#233;</word>\n"
-                      "    </flow>\n  </page>\n" +
+        << htmlHead +
+               "<doc>\n  <page width=\"1\" height=\"1\">\n    <flow>\n      <word xMin=\"1\" "
+               "yMin=\"1\" xMax=\"2\" yMax=\"2\">&amp;&lt;&gt;&quot;&#233;</word>\n"
+               "    </flow>\n  </page>\n" +
                bboxTail
         << true << 1;
     QTest::newRow("bbox: two words of three letters")
         << O::Bbox
-        << htmlHead + "<doc>\n  <page width=\"1\" height=\"1\">\n    <word xMin=\"1\">abc</word>\n"
-                      "    <word xMin=\"2\">def</word>\n  </page>\n" +
+        << htmlHead +
+               "<doc>\n  <page width=\"1\" height=\"1\">\n    <word xMin=\"1\">abc</word>\n"
+               "    <word xMin=\"2\">def</word>\n  </page>\n" +
                bboxTail
         << false << 1;
     const QByteArray metaTail = "</pre>\n</body>\n</html>\n";

@@ -182,31 +182,16 @@ void TestTextModes::sameTextAsPdftotext()
         QSKIP("the corpus is not beside the project");
 
     TestPlace place;
-    const QString out = place.path(QStringLiteral("out"));
-    QDir().mkpath(out);
-    QStringList rows;
-    QHash<QString, QString> passwords;
-    for (const CorpusFile &file : files) {
-        rows << file.pdf;
-        passwords.insert(file.pdf, file.password);
-    }
-    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
-    ConversionRun run(*kind);
-    run.setPasswordProvider([&](const QString &pdf) { return passwords.value(pdf); });
-    ConversionLimits limits = limitsOf(2, 1024, 60);
-    limits.text = options;
-    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limits);
+    const FinishedRun done =
+        convertFiles(converter, files, options, place.path(QStringLiteral("out")));
     QCOMPARE(done.outcomes.size(), files.size());
 
     for (const FileOutcome &file : done.outcomes) {
         const QString key = arguments.join(u' ') + u'|' + file.pdf;
         if (!m_references.contains(key))
-            m_references.insert(key, pdftotextOf(file.pdf, arguments, passwords.value(file.pdf)));
+            m_references.insert(key, pdftotextOf(file.pdf, arguments, passwordOf(files, file.pdf)));
         const Reference &reference = m_references.value(key);
-        const QByteArray evidence =
-            QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
-            file.reason.toUtf8() + "; pdftotext ended with " +
-            QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
+        const QByteArray evidence = evidenceOf(file, reference);
         QVERIFY2(leftText(file.outcome) == (reference.exitCode == 0), evidence.constData());
         if (reference.exitCode == 0)
             QVERIFY2(contentOf(file.output) == reference.text, evidence.constData());

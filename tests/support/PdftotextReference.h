@@ -5,11 +5,15 @@
 // converters by their names, for the tests that hold the engine's output to pdftotext's.
 #include "engine/PdftotextConverter.h"
 #include "engine/ServiceConverter.h"
+#include "EngineTesting.h"
 #include "PdfFixtures.h"
 #include "TestConfig.h"
 
 #include <memory>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QTextStream>
 
@@ -24,7 +28,8 @@ struct Reference
 
 // pdftotext itself with `arguments`, a password tried as the owner's and then as the user's, as
 // the engine offers it.
-inline Reference pdftotextOf(const QString &pdf, const QStringList &arguments, const QString &password)
+inline Reference pdftotextOf(const QString &pdf, const QStringList &arguments,
+                             const QString &password)
 {
     Reference reference;
     const QList<QStringList> attempts =
@@ -77,3 +82,39 @@ inline QList<CorpusFile> corpusFiles()
     return files;
 }
 
+// The files converted into the folder `out` in one run of the engine with two converters (so the
+// service splits the books of over a hundred pages into ranges), each with its password.
+inline FinishedRun convertFiles(const QString &converter, const QList<CorpusFile> &files,
+                                const TextOptions &options, const QString &out)
+{
+    QDir().mkpath(out);
+    QStringList rows;
+    QHash<QString, QString> passwords;
+    for (const CorpusFile &file : files) {
+        rows << file.pdf;
+        passwords.insert(file.pdf, file.password);
+    }
+    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
+    ConversionRun run(*kind);
+    run.setPasswordProvider([&](const QString &pdf) { return passwords.value(pdf); });
+    ConversionLimits limits = limitsOf(2, 1024, 60);
+    limits.text = options;
+    return runToEnd(run, rows, intoFolder(out, true), limits);
+}
+
+// The password of `pdf` among `files`; "" for none.
+inline QString passwordOf(const QList<CorpusFile> &files, const QString &pdf)
+{
+    for (const CorpusFile &file : files)
+        if (file.pdf == pdf)
+            return file.password;
+    return QString();
+}
+
+// What a failed comparison of `file` with pdftotext's `reference` shows.
+inline QByteArray evidenceOf(const FileOutcome &file, const Reference &reference)
+{
+    return QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
+           ' ' + file.reason.toUtf8() + "; pdftotext ended with " +
+           QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
+}
