@@ -53,6 +53,7 @@ private slots:
     void sameBytesAsPdftotext();
     void rangesJoinIntoTheWholeRange_data();
     void rangesJoinIntoTheWholeRange();
+    void aRangeCutShortFailsTheJoin();
     void markedUpFormsAreJudgedByTheirWords_data();
     void markedUpFormsAreJudgedByTheirWords();
 
@@ -162,6 +163,28 @@ void TestPdftotextModes::rangesJoinIntoTheWholeRange()
                      "word, which a range that starts at that page cannot know",
                      Continue);
     QCOMPARE(contentOf(parts.first()), pdftotext(2, 9));
+}
+
+// A range's output that lacks its tail (or the next one its head) is not joined as if whole: the
+// join fails with its reason, so the file keeps no text made of parts.
+void TestPdftotextModes::aRangeCutShortFailsTheJoin()
+{
+    TestPlace place;
+    const QByteArray head = "<html>\n<head>\n</head>\n<body>\n<doc>\n";
+    const QByteArray page =
+        "  <page width=\"1\" height=\"1\">\n    <word>Words</word>\n  </page>\n";
+    const QByteArray tail = "</doc>\n</body>\n</html>\n";
+    TextOptions bbox;
+    bbox.output = TextOptions::Output::Bbox;
+    for (const auto &[first, second] :
+         {std::pair{head + page, head + page + tail}, std::pair{head + page + tail, page + tail}}) {
+        const QString target = place.path(QStringLiteral("first"));
+        const QString rest = place.path(QStringLiteral("second"));
+        QVERIFY(writeFile(target, first) && writeFile(rest, second));
+        const JoinedText joined = joinTexts(target, {rest}, bbox);
+        QVERIFY(!joined.written);
+        QVERIFY2(joined.reason.contains(QStringLiteral("not whole")), qPrintable(joined.reason));
+    }
 }
 
 void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords_data()
