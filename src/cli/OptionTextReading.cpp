@@ -21,11 +21,7 @@ bool isTooLarge(const QString &text)
     return !ok || value > INT_MAX;
 }
 
-} // namespace
-
-namespace {
-
-// A finite number of at least `least` (above it when `above`), as pdftotext's atof would read it.
+// A finite number of at least `least` (above it when `above`).
 std::optional<double> decimalOf(const QString &text, double least, bool above)
 {
     bool ok = false;
