@@ -47,13 +47,13 @@ QByteArray FormText::take(QByteArrayView bytes)
     if (m_output == Output::Text)
         return bytes.toByteArray();
     QByteArray carried;
-    for (const char byte : bytes) {
-        if (m_output == Output::HtmlMeta && m_state != State::Head) {
-            takeHtmlByte(byte, carried);
-            continue;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (m_output == Output::HtmlMeta && m_state == State::Body) {
+            takeHtmlBytes(bytes.sliced(at), carried);
+            break;
         }
-        if (byte != '\n') {
-            m_line += byte;
+        if (bytes.at(at) != '\n') {
+            m_line += bytes.at(at);
             continue;
         }
         takeLine(carried);
@@ -67,11 +67,12 @@ QByteArray FormText::finish()
     QByteArray carried;
     if (m_output == Output::Text)
         return carried;
-    if (!m_line.isEmpty() && m_state != State::Tail)
+    if (!m_line.isEmpty())
         takeLine(carried);
     m_line.clear();
-    carried += m_entity;
-    m_entity.clear();
+    const qsizetype tail = formtext::tailStart(m_heldBack, m_output);
+    carried += QByteArrayView(m_heldBack).first(tail < 0 ? m_heldBack.size() : tail);
+    m_heldBack.clear();
     if (m_output != Output::HtmlMeta && m_pages > 0)
         carried += '\f';
     return carried;
@@ -130,26 +131,16 @@ void FormText::takeBboxLine(QByteArray &carried)
         carried += formtext::unescaped(line.sliced(start, end - start)) + '\n';
 }
 
-// -htmlmeta's text: a '<' can only begin </pre> (the text's own are &lt;).
-void FormText::takeHtmlByte(char byte, QByteArray &carried)
+// -htmlmeta's text is written as it is, '<' and '&' too: only the end tells where the tail
+// begins, so the bytes that may be the tail are held back.
+void FormText::takeHtmlBytes(QByteArrayView bytes, QByteArray &carried)
 {
-    if (m_state == State::Tail)
-        return;
-    if (!m_entity.isEmpty()) {
-        m_entity += byte;
-        if (byte == ';' || m_entity.size() >= LongestEntity) {
-            const QByteArray text = entityText(m_entity);
-            carried += text.isEmpty() ? m_entity : text;
-            m_entity.clear();
-        }
-        return;
+    m_heldBack += bytes;
+    if (m_heldBack.size() > formtext::TailBytes) {
+        const qsizetype free = m_heldBack.size() - formtext::TailBytes;
+        carried += QByteArrayView(m_heldBack).first(free);
+        m_heldBack.remove(0, free);
     }
-    if (byte == '&')
-        m_entity += byte;
-    else if (byte == '<')
-        m_state = State::Tail;
-    else
-        carried += byte;
 }
 
 namespace formtext {

@@ -8,9 +8,10 @@
 
 // The text one of pdftotext's marked-up outputs carries, taken out of its markup as it streams,
 // so that the text check judges the words and not the tags: the words of the TSV's rows and of the
-// bbox forms' <word> elements, each followed by a line feed, each page closed by a form feed; the
-// text inside -htmlmeta's <pre>, form feeds and all. HTML's entities are read (&amp; gives &). The
-// text output is its own text. Memory holds one line of the TSV or the bbox forms at most.
+// bbox forms' <word> elements (HTML's entities read: &amp; gives &), each followed by a line feed,
+// each page closed by a form feed; the text inside -htmlmeta's <pre>, form feeds and all, which
+// pdftotext writes as it is. The text output is its own text. Memory holds one line of the TSV or
+// the bbox forms at most.
 class FormText
 {
 public:
@@ -29,21 +30,20 @@ public:
 private:
     enum class State
     {
-        Head, // -htmlmeta before <pre>
+        Head, // -htmlmeta up to <pre>
         Body,
-        Tail, // -htmlmeta from </pre>
     };
     void takeLine(QByteArray &carried);
     void takeTsvRow(QByteArray &carried);
     void takeBboxLine(QByteArray &carried);
-    void takeHtmlByte(char byte, QByteArray &carried);
+    void takeHtmlBytes(QByteArrayView bytes, QByteArray &carried);
     void closePage(QByteArray &carried);
 
     TextOptions::Output m_output;
     State m_state = State::Body;
-    QByteArray m_line;    // the line read so far (TSV, bbox, -htmlmeta's head)
-    QByteArray m_entity;  // an entity begun in -htmlmeta's text
-    bool m_header = true; // the TSV's first line names its columns
+    QByteArray m_line;     // the line read so far (TSV, bbox, -htmlmeta's head)
+    QByteArray m_heldBack; // the last bytes of -htmlmeta's text, which may be its tail
+    bool m_header = true;  // the TSV's first line names its columns
     int m_pages = 0;
 };
 

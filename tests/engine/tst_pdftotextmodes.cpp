@@ -230,10 +230,12 @@ void TestPdftotextModes::markedUpFormsAreJudgedByTheirWords_data()
     const QByteArray metaTail = "</pre>\n</body>\n</html>\n";
     QTest::newRow("htmlmeta of a scan: the title is no text")
         << O::HtmlMeta << htmlHead + "<pre>\n\f\f" + metaTail << true << -1;
-    QTest::newRow("htmlmeta: &amp;&amp;&amp; is three characters")
-        << O::HtmlMeta << htmlHead + "<pre>\n&amp;&amp;&amp;\f" + metaTail << true << -1;
+    QTest::newRow("htmlmeta: its text is as written, '<' and all")
+        << O::HtmlMeta << htmlHead + "<pre>\n\f<<<<<<\f" + metaTail << false << -1;
+    QTest::newRow("htmlmeta: the tail is no text")
+        << O::HtmlMeta << htmlHead + "<pre>\n<<\f" + metaTail << true << -1;
     QTest::newRow("htmlmeta: a line of text")
-        << O::HtmlMeta << htmlHead + "<pre>\nHello &lt;world&gt;\n\f" + metaTail << false << -1;
+        << O::HtmlMeta << htmlHead + "<pre>\nHello world\n\f" + metaTail << false << -1;
 }
 
 // pdftotext's marked-up outputs are judged by the words they carry, fed whole or byte by byte,
