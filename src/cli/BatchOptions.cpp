@@ -6,6 +6,7 @@
 #include "OptionReading.h"
 #include "OptionSpellings.h"
 #include "OptionTable.h"
+#include "OptionTextReading.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -53,7 +54,7 @@ ParsedCommandLine parse(const QStringList &arguments)
         parsed.text = helptext::helpText(parser);
         return parsed;
     }
-    if (parser.isSet(defined.listEncodings)) {
+    if (parser.isSet(defined.listEncodings) || parser.isSet(defined.listEnc)) {
         parsed.text = helptext::encodingList();
         return parsed;
     }
@@ -65,8 +66,9 @@ ParsedCommandLine parse(const QStringList &arguments)
 
     BatchOptions options;
     using namespace optionreading;
-    for (const auto step : {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords,
-                            readReport, readConverter, readOcr, readText, readJsonLines})
+    for (const auto step :
+         {readPlace, readNumbers, readInputs, readShard, readCommandLinePasswords, readReport,
+          readConverter, readOcr, readText, readOutputForm, readGeometry, readJsonLines})
         if (const Problem problem = step(parser, defined, options))
             return usageError(*problem);
     if (options.ocr.isOn() && options.text.encoding != TextOptions::DefaultEncoding)

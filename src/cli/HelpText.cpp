@@ -62,8 +62,10 @@ QString helpText(const QCommandLineParser &parser)
         text += names.leftJustified(Column - 1) + u' ' + wrapped(help, Column, Width) + u'\n';
     }
     text += QStringLiteral("  ") +
-            wrapped(QStringLiteral("-f, -l, -q and -v are the short forms of --first-page, "
-                                   "--last-page, --quiet and --version."),
+            wrapped(QStringLiteral("-f, -l, -q, -v, -r, -x, -y, -W and -H are the short forms "
+                                   "of --first-page, --last-page, --quiet, --version, "
+                                   "--resolution, --crop-x, --crop-y, --crop-width and "
+                                   "--crop-height."),
                     2, Width) +
             u'\n';
     return text;

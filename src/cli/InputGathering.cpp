@@ -60,7 +60,7 @@ QString missingReason(const QString &path)
 // Numbered by place in the list, as the window numbers, so a resumed run with --skip-existing
 // finds the same names. A path that names nothing takes no name, and no text takes the place of a
 // listed file.
-void numberSameNames(QList<BatchInput> &inputs, bool besideLines)
+void numberSameNames(QList<BatchInput> &inputs, const QString &extension, bool besideLines)
 {
     QStringList outputs;
     QStringList pdfs;
@@ -69,7 +69,7 @@ void numberSameNames(QList<BatchInput> &inputs, bool besideLines)
         pdfs << input.pdf;
     }
     const outputpaths::ListedFiles listed(pdfs);
-    outputs = outputpaths::numberSameNames(outputs, listed);
+    outputs = outputpaths::numberSameNames(outputs, listed, extension);
     for (int i = 0; i < inputs.size(); ++i)
         if (inputs.at(i).missing.isEmpty()) {
             inputs[i].numbered = outputs.at(i) != inputs.at(i).output;
@@ -110,19 +110,18 @@ QList<BatchInput> gather(const BatchOptions &options)
     const QString outFolder = intoFolder ? nativepath::absolute(options.outFolder) : QString();
     const FilePattern pattern = FilePattern::forExtension(options.extension);
     FolderWalk walk(reportOnStandardError);
+    const QString extension = textoptions::outputExtension(options.text);
 
     QList<BatchInput> inputs;
     const auto add = [&](const QString &pdf, const QString &base) {
         QString output;
         if (!intoFolder)
-            output = outputpaths::besidePdf(pdf);
+            output = outputpaths::besidePdf(pdf, extension);
         else if (options.keepTree)
-            output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf);
+            output = outputpaths::inFolder(keptFolder(outFolder, base, pdf), pdf, extension);
         else
-            output = outputpaths::inFolder(outFolder, pdf);
-        if (options.text.jsonLines == TextOptions::JsonLines::Instead)
-            output = jsonlinesfile::besideText(output);
-        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf), QString()});
+            output = outputpaths::inFolder(outFolder, pdf, extension);
+        inputs.append({pdf, outputpaths::notOverThePdf(output, pdf, extension), QString()});
     };
     for (const QString &path : options.paths) {
         const QString absolute = nativepath::absolute(path); // a name's bytes kept
@@ -135,7 +134,7 @@ QList<BatchInput> gather(const BatchOptions &options)
             inputs.append({absolute, QString(), missingReason(path)});
         }
     }
-    numberSameNames(inputs, options.text.jsonLines == TextOptions::JsonLines::Beside);
+    numberSameNames(inputs, extension, options.text.jsonLines == TextOptions::JsonLines::Beside);
     return inputs;
 }
 
@@ -165,7 +164,8 @@ void placeNamedTexts(QList<BatchInput> &inputs, const BatchOptions &options,
         if (!stdinPdf.isEmpty() && input.pdf == stdinPdf && !options.toStdout &&
             options.textFile.isEmpty())
             input.output = outputpaths::inFolder(nativepath::absolute(options.outFolder),
-                                                 QStringLiteral("stdin.pdf"));
+                                                 QStringLiteral("stdin.pdf"),
+                                                 textoptions::outputExtension(options.text));
     if (!options.textFile.isEmpty() && inputs.size() == 1)
         placeTextFile(inputs.first(), options.textFile);
 }

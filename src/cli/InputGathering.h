@@ -30,7 +30,8 @@ QList<BatchInput> gather(const BatchOptions &options);
 // many files the inputs of every part name.
 int keepShard(QList<BatchInput> &inputs, Shard shard);
 
-// The text of a PDF read from standard input (`stdinPdf`) is "stdin.txt" under --out; the text of
+// The text of a PDF read from standard input (`stdinPdf`) is "stdin.txt" under --out (or
+// "stdin.html", "stdin.tsv" for those forms); the text of
 // FILE.pdf OUT is OUT, never numbered, and never a PDF.
 void placeNamedTexts(QList<BatchInput> &inputs, const BatchOptions &options,
                      const QString &stdinPdf);

@@ -6,8 +6,6 @@
 #include "engine/ConverterChoice.h"
 #include "platform/FileSystem.h"
 
-#include <algorithm>
-
 namespace optionreading {
 
 namespace {
@@ -24,22 +22,6 @@ std::optional<int> numberOf(const QString &text, int least, int most)
         return std::nullopt;
     return value;
 }
-
-namespace {
-
-// A whole number past what an int holds ("99999999999").
-bool isTooLarge(const QString &text)
-{
-    const QString digits = text.startsWith(u'+') ? text.mid(1) : text;
-    if (digits.isEmpty() ||
-        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c.isDigit(); }))
-        return false;
-    bool ok = false;
-    const qlonglong value = digits.toLongLong(&ok);
-    return !ok || value > INT_MAX;
-}
-
-} // namespace
 
 // Where the texts go: beside, into a folder (made with --parents), or to standard output.
 Problem readPlace(const QCommandLineParser &parser, const OptionTable &defined,
@@ -240,51 +222,6 @@ Problem readOcr(const QCommandLineParser &parser, const OptionTable &defined, Ba
     options.ocr.dpi = *dpi;
     if (options.ocr.isOn() && options.converter != converterchoice::Service)
         return QStringLiteral("--ocr needs --converter service");
-    return std::nullopt;
-}
-
-// The options of the text, as pdftotext's.
-Problem readText(const QCommandLineParser &parser, const OptionTable &defined,
-                 BatchOptions &options)
-{
-    TextOptions &text = options.text;
-    if (parser.isSet(defined.layout) && parser.isSet(defined.raw))
-        return QStringLiteral("--layout and --raw exclude each other");
-    text.mode = parser.isSet(defined.layout) ? TextOptions::Mode::Layout
-                : parser.isSet(defined.raw)  ? TextOptions::Mode::Raw
-                                             : TextOptions::Mode::Reading;
-    for (const auto &[option, page] : {std::pair{&defined.firstPage, &text.firstPage},
-                                       std::pair{&defined.lastPage, &text.lastPage}}) {
-        if (!parser.isSet(*option))
-            continue;
-        // 0 is no limit, as pdftotext takes it.
-        const std::optional<int> value = numberOf(parser.value(*option), 0);
-        if (!value && isTooLarge(parser.value(*option)))
-            return QStringLiteral("--%1: the page number %2 is too large (at most %3)")
-                .arg(option->names().constLast(), parser.value(*option))
-                .arg(INT_MAX);
-        if (!value)
-            return QStringLiteral("--%1 needs a page number (0 for no limit), "
-                                  "not '%2'")
-                .arg(option->names().constLast(), parser.value(*option));
-        *page = *value;
-    }
-    if (text.firstPage > 0 && text.lastPage > 0 && text.firstPage > text.lastPage)
-        return QStringLiteral("the first page (%1) is after the last page (%2)")
-            .arg(text.firstPage)
-            .arg(text.lastPage);
-    if (parser.isSet(defined.encoding)) {
-        text.encoding = textoptions::knownEncoding(parser.value(defined.encoding));
-        if (text.encoding.isEmpty())
-            return QStringLiteral("--encoding is one of %1, not '%2'")
-                .arg(textoptions::encodingNames().join(QStringLiteral(", ")),
-                     parser.value(defined.encoding));
-    }
-    if (parser.isSet(defined.endOfLine) &&
-        !textoptions::endOfLineFromName(parser.value(defined.endOfLine), text.endOfLine))
-        return QStringLiteral("--eol is one of unix, dos, mac, not '%1'")
-            .arg(parser.value(defined.endOfLine));
-    text.pageBreaks = !parser.isSet(defined.noPageBreaks);
     return std::nullopt;
 }
 

@@ -39,8 +39,5 @@ Problem readConverter(const QCommandLineParser &parser, const OptionTable &defin
 // OCR: its mode, languages and drawing resolution; only the converter service reads by OCR.
 Problem readOcr(const QCommandLineParser &parser, const OptionTable &defined,
                 BatchOptions &options);
-// The options of the text, as pdftotext's.
-Problem readText(const QCommandLineParser &parser, const OptionTable &defined,
-                 BatchOptions &options);
 
 } // namespace optionreading

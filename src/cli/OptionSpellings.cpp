@@ -14,20 +14,6 @@ namespace {
 
 const QString EndOfOptions = QStringLiteral("--");
 
-// pdftotext's options that this program does not have; a pdftotext user is told so rather than
-// shown a riddle.
-const QStringList &pdftotextOnly()
-{
-    static const QStringList spellings = {
-        QStringLiteral("-r"),          QStringLiteral("-x"),           QStringLiteral("-y"),
-        QStringLiteral("-W"),          QStringLiteral("-H"),           QStringLiteral("-fixed"),
-        QStringLiteral("-nodiag"),     QStringLiteral("-htmlmeta"),    QStringLiteral("-tsv"),
-        QStringLiteral("-bbox"),       QStringLiteral("-bbox-layout"), QStringLiteral("-cropbox"),
-        QStringLiteral("-colspacing"),
-    };
-    return spellings;
-}
-
 const QCommandLineOption *optionNamed(const QList<QCommandLineOption> &options, const QString &name)
 {
     for (const QCommandLineOption &option : options)
@@ -129,8 +115,16 @@ const QList<PdftotextSpelling> &pdftotextSpellings()
                         "line: --password-file keeps a password private.")},
         {QStringLiteral("-upw"), QStringLiteral("upw"), QStringLiteral("PASSWORD"),
          QStringLiteral("The user password, which opens the file; the same holds.")},
-        {QStringLiteral("-listenc"), QStringLiteral("listenc"), QString(),
-         QStringLiteral("Lists the encodings of --encoding, one a line.")},
+        {QStringLiteral("-listenc"), QStringLiteral("list-encodings"), QString(), QString()},
+        {QStringLiteral("-fixed"), QStringLiteral("fixed"), QStringLiteral("PITCH"), QString()},
+        {QStringLiteral("-nodiag"), QStringLiteral("no-diagonal"), QString(), QString()},
+        {QStringLiteral("-colspacing"), QStringLiteral("column-spacing"),
+         QStringLiteral("FRACTION"), QString()},
+        {QStringLiteral("-cropbox"), QStringLiteral("cropbox"), QString(), QString()},
+        {QStringLiteral("-htmlmeta"), QStringLiteral("html-meta"), QString(), QString()},
+        {QStringLiteral("-tsv"), QStringLiteral("tsv"), QString(), QString()},
+        {QStringLiteral("-bbox"), QStringLiteral("bbox"), QString(), QString()},
+        {QStringLiteral("-bbox-layout"), QStringLiteral("bbox-layout"), QString(), QString()},
         {QStringLiteral("-help"), QStringLiteral("help"), QString(),
          QStringLiteral("As --help; so does -?.")},
     };
@@ -222,11 +216,6 @@ Respelled respell(const QStringList &arguments, const QList<QCommandLineOption> 
         } else if (const PdftotextSpelling *pdftotext = pdftotextSpelling(argument)) {
             result.arguments.last() = EndOfOptions + pdftotext->option;
             valueFollows = !pdftotext->valueName.isEmpty();
-        } else if (pdftotextOnly().contains(argument.section(u'=', 0, 0))) {
-            result.problem =
-                QStringLiteral("%1 is an option of pdftotext that morwenda-batch does not have.")
-                    .arg(argument.section(u'=', 0, 0));
-            return result;
         } else if (argument == QStringLiteral("-?")) {
             result.arguments.last() = EndOfOptions + QStringLiteral("help"); // pdftotext's too
         } else if (argument.contains(u'.') && files::fileExists(argument)) {

@@ -20,7 +20,8 @@ struct PdftotextSpelling
     QString help;      // "" when the long option says it all
 };
 
-// pdftotext's spellings that are not already GNU short options (-f, -l, -q and -v are).
+// pdftotext's spellings that are not already GNU short options (-f, -l, -q, -v, -r, -x, -y, -W
+// and -H are).
 const QList<PdftotextSpelling> &pdftotextSpellings();
 
 // Every spelling of `options` that is not hidden from the help ("-o", "--out", ...), in their
@@ -29,8 +30,8 @@ QStringList visibleSpellings(const QList<QCommandLineOption> &options);
 
 // The arguments (the program's name first) with pdftotext's spellings turned into the long
 // options they stand for, ready for QCommandLineParser; or, in `problem`, why an argument is no
-// option: unknown, with the nearest known spelling, or one of pdftotext's that this program
-// lacks. Option values and the arguments after "--" are left as they are.
+// option: unknown, with the nearest known spelling. Option values and the arguments after "--" are
+// left as they are.
 struct Respelled
 {
     QStringList arguments;

@@ -3,12 +3,15 @@
 
 QList<QCommandLineOption> OptionTable::all() const
 {
-    return {help,         version,       out,       toStdout,     parents,      beside,
-            keepTree,     jobs,          timeLimit, memoryLimit,  passwordFile, filesFrom,
-            files0From,   skipExisting,  resume,    report,       append,       extension,
-            converter,    quiet,         ocr,       ocrLanguages, ocrDpi,       ownerPassword,
-            userPassword, listEncodings, shard,     layout,       raw,          firstPage,
-            lastPage,     encoding,      endOfLine, noPageBreaks, jsonLines,    jsonLinesBeside};
+    return {help,         version,       out,        toStdout,     parents,       beside,
+            keepTree,     jobs,          timeLimit,  memoryLimit,  passwordFile,  filesFrom,
+            files0From,   skipExisting,  resume,     report,       append,        extension,
+            converter,    quiet,         ocr,        ocrLanguages, ocrDpi,        ownerPassword,
+            userPassword, listEnc,       shard,      layout,       raw,           firstPage,
+            lastPage,     encoding,      endOfLine,  noPageBreaks, listEncodings, fixedPitch,
+            noDiagonal,   columnSpacing, resolution, crop,         cropX,         cropY,
+            cropWidth,    cropHeight,    cropBox,    htmlMeta,     tsv,           bbox,
+            bboxLayout,   jsonLines,     jsonLinesBeside};
 }
 
 QCommandLineOption OptionTable::flag(const QStringList &names, const QString &description)

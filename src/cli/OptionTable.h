@@ -94,10 +94,11 @@ struct OptionTable
     QCommandLineOption ocrDpi{
         valued({"ocr-dpi"}, "Draws a page for OCR at DPI dots per inch (50 to 1200, default 300).",
                "DPI", "300")};
-    // pdftotext's -opw, -upw and -listenc; --help names them with its other spellings.
+    // pdftotext's -opw and -upw, and --listenc (--list-encodings); --help names them with its other
+    // spellings.
     QCommandLineOption ownerPassword{hidden(valued({"opw"}, "", "PASSWORD"))};
     QCommandLineOption userPassword{hidden(valued({"upw"}, "", "PASSWORD"))};
-    QCommandLineOption listEncodings{hidden(flag({"listenc"}, ""))};
+    QCommandLineOption listEnc{hidden(flag({"listenc"}, ""))};
     QCommandLineOption shard{valued(
         {"shard"},
         "Converts part K of N of the files the PATHs and lists name (1 <= K <= N, as split "
@@ -133,6 +134,58 @@ struct OptionTable
     QCommandLineOption noPageBreaks{
         QStringLiteral("no-page-breaks"),
         QStringLiteral("Writes no form feed after each page (pdftotext -nopgbrk).")};
+    QCommandLineOption listEncodings{
+        flag({"list-encodings"}, "Lists the encodings of --encoding, one a line.")};
+    QCommandLineOption fixedPitch{
+        valued({"fixed"},
+               "Keeps the physical layout with characters PITCH points wide, as for tables "
+               "(pdftotext -fixed; implies --layout).",
+               "PITCH")};
+    QCommandLineOption noDiagonal{
+        flag({"no-diagonal"},
+             "Leaves out text that runs neither across nor down the page, as watermarks (pdftotext "
+             "-nodiag).")};
+    QCommandLineOption columnSpacing{valued(
+        {"column-spacing"},
+        "The gap after a word, in font sizes, that starts a new column (pdftotext -colspacing; "
+        "default 0.7).",
+        "FRACTION")};
+    QCommandLineOption resolution{
+        valued({"r", "resolution"},
+               "The dots per inch of the crop area and of the boxes of --tsv, --bbox and "
+               "--bbox-layout (pdftotext -r; default 72, above 0).",
+               "DPI")};
+    QCommandLineOption crop{valued(
+        {"crop"},
+        "Keeps only the text in the area X,Y,W,H, in pixels at --resolution from the page's top "
+        "left corner (W or H 0: to the page's edge). A file whose area holds no text on any "
+        "page gives no usable text.",
+        "X,Y,W,H")};
+    QCommandLineOption cropX{valued({"x", "crop-x"}, "The crop area's left (pdftotext -x).", "X")};
+    QCommandLineOption cropY{valued({"y", "crop-y"}, "The crop area's top (pdftotext -y).", "Y")};
+    QCommandLineOption cropWidth{
+        valued({"W", "crop-width"}, "The crop area's width (pdftotext -W; 0: to the edge).", "W")};
+    QCommandLineOption cropHeight{valued(
+        {"H", "crop-height"}, "The crop area's height (pdftotext -H; 0: to the edge).", "H")};
+    QCommandLineOption cropBox{
+        flag({"cropbox"}, "Takes the page's crop box, not its media box, for the boxes of "
+                          "--bbox and --bbox-layout (pdftotext -cropbox).")};
+    QCommandLineOption htmlMeta{
+        flag({"html-meta"},
+             "Writes NAME.html: the text in <pre>, after the document's title, author and dates "
+             "(pdftotext -htmlmeta).")};
+    QCommandLineOption tsv{flag(
+        {"tsv"},
+        "Writes NAME.tsv: a row for each page, flow, block, line and word with its box "
+        "(pdftotext -tsv). The rows of text have confidence 100, the others -1; a page read by "
+        "OCR has tesseract's word boxes and confidences.")};
+    QCommandLineOption bbox{
+        flag({"bbox"}, "Writes NAME.html: each page's words with their boxes (pdftotext -bbox); a "
+                       "page read by OCR has tesseract's word boxes.")};
+    QCommandLineOption bboxLayout{flag(
+        {"bbox-layout"},
+        "Writes NAME.html: --bbox with the boxes of the flows, blocks and lines too (pdftotext "
+        "-bbox-layout).")};
     QCommandLineOption jsonLines{flag(
         {"json-lines"},
         "Writes NAME.jsonl instead of NAME.txt: a line of the file (path, outcome, reason, "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionJob.h"
 
+#include "FormText.h"
 #include "TextJudge.h"
 #include "TextVerdict.h"
 
@@ -28,6 +29,12 @@ bool ConversionJob::keepText(QFile &text, const QByteArray &bytes)
 
 void ConversionJob::countPageBreaks(QByteArrayView bytes)
 {
+    // The TSV and the bbox forms mark their pages, and end none with a form feed.
+    if (m_pageMarks) {
+        m_pageMarks->take(bytes);
+        m_pageBreaks = m_pageMarks->pages();
+        return;
+    }
     if (m_form.encoding != QLatin1String("UTF-16")) {
         // Every other encoding writes the form feed as the one byte 12, which no multibyte
         // character of theirs contains.
@@ -50,6 +57,9 @@ void ConversionJob::forgetText()
     m_pendingZero = false;
     m_bytesSeen = 0;
     m_judge = std::make_unique<TextJudge>(m_form);
+    const bool marksPages =
+        formtext::isMarkedUp(m_form.output) && m_form.output != TextOptions::Output::HtmlMeta;
+    m_pageMarks = marksPages ? std::make_unique<FormText>(m_form.output) : nullptr;
 }
 
 void ConversionJob::expectText(const TextOptions &form)
@@ -67,7 +77,7 @@ ConversionJob::Ending ConversionJob::settleCompleteText(QFile &text)
         return {Outcome::WriteFailed, reasons::writeFailed(text.errorString())};
     m_judge->finish();
     // Without page breaks the pages are not known from the text.
-    m_result.pages = m_form.pageBreaks ? m_pageBreaks : -1;
+    m_result.pages = m_form.pageBreaks || m_pageMarks ? m_pageBreaks : -1;
     const TextFacts facts = textverdict::factsOf(m_result, m_result.bytes, m_form.pageBreaks,
                                                  m_judge->hasNoUsableText());
     const TextVerdict verdict = textverdict::judge(facts);

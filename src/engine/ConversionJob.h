@@ -5,6 +5,7 @@
 #include "platform/FileIdentity.h"
 #include "TextOptions.h"
 
+class FormText;
 class TextJudge;
 
 #include <memory>
@@ -105,6 +106,7 @@ private:
     void countPageBreaks(QByteArrayView bytes);
 
     std::unique_ptr<TextJudge> m_judge;
+    std::unique_ptr<FormText> m_pageMarks; // the TSV's and the bbox forms' pages
     TextOptions m_form;
     int m_pageBreaks = 0;       // the converter ends each page with one
     bool m_pendingZero = false; // UTF-16: the last byte seen was the high zero of a character

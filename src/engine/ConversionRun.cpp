@@ -58,11 +58,13 @@ void ConversionRun::start(const QStringList &rows, const OutputChoice &choice,
     m_stopping = false;
     m_running = true;
 
+    const QString extension = textoptions::outputExtension(m_limits.text);
     QStringList firstChoices;
     for (int i = 0; i < rows.size(); ++i)
-        firstChoices << (i < outputs.size() ? outputpaths::notOverThePdf(outputs.at(i), rows.at(i))
-                                            : outputpaths::forChoice(choice, rows.at(i)));
-    const QStringList targets = outputpaths::numberSameNames(firstChoices, m_listed);
+        firstChoices << (i < outputs.size()
+                             ? outputpaths::notOverThePdf(outputs.at(i), rows.at(i), extension)
+                             : outputpaths::forChoice(choice, rows.at(i), extension));
+    const QStringList targets = outputpaths::numberSameNames(firstChoices, m_listed, extension);
     QSet<QString> folders;
     for (int i = 0; i < rows.size(); ++i) {
         FileOutcome file;

@@ -16,16 +16,17 @@
 
 namespace outputpaths {
 
-QString inFolder(const QString &folder, const QString &pdf)
+QString inFolder(const QString &folder, const QString &pdf, const QString &extension)
 {
-    return paths::removeDoubleBackslashes(folder + paths::separator() +
-                                          paths::outputFileName(paths::getFileName(pdf)));
+    return paths::removeDoubleBackslashes(
+        folder + paths::separator() + paths::outputFileName(paths::getFileName(pdf), extension));
 }
 
-QString besidePdf(const QString &pdf)
+QString besidePdf(const QString &pdf, const QString &extension)
 {
-    return paths::removeDoubleBackslashes(paths::getFolderPath(pdf) + paths::separator() +
-                                          paths::outputFileName(paths::getFileName(pdf)));
+    return paths::removeDoubleBackslashes(
+        paths::getFolderPath(pdf) + paths::separator() +
+        paths::outputFileName(paths::getFileName(pdf), extension));
 }
 
 namespace {
@@ -43,21 +44,21 @@ QByteArray realPath(const QString &path)
 
 } // namespace
 
-QString notOverThePdf(const QString &output, const QString &pdf)
+QString notOverThePdf(const QString &output, const QString &pdf, const QString &extension)
 {
     const QByteArray target = realPath(output);
     if (target.isEmpty() || target != realPath(pdf))
         return output;
-    return output + QStringLiteral(".txt");
+    return output + u'.' + extension;
 }
 
-QString forChoice(const OutputChoice &choice, const QString &pdf)
+QString forChoice(const OutputChoice &choice, const QString &pdf, const QString &extension)
 {
     switch (choice.mode) {
     case OutputChoice::Mode::Folder:
-        return notOverThePdf(inFolder(choice.folder, pdf), pdf);
+        return notOverThePdf(inFolder(choice.folder, pdf, extension), pdf, extension);
     case OutputChoice::Mode::BesidePdf:
-        return notOverThePdf(besidePdf(pdf), pdf);
+        return notOverThePdf(besidePdf(pdf, extension), pdf, extension);
     case OutputChoice::Mode::None:
         break;
     }
@@ -106,14 +107,13 @@ bool ListedFiles::contains(const QString &path) const
                        [this](const auto &identity) { return m_files.contains(identity); });
 }
 
-QString numbered(const QString &output, int n)
+QString numbered(const QString &output, int n, const QString &extension)
 {
     const QString suffix = QStringLiteral(" (%1)").arg(n);
     const QString name = paths::getFileName(output);
-    if (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) && name.size() > 4)
-        return output.left(output.size() - 4) + suffix + output.right(4);
-    if (name.endsWith(QStringLiteral(".jsonl"), Qt::CaseInsensitive) && name.size() > 6)
-        return output.left(output.size() - 6) + suffix + output.right(6);
+    const qsizetype tail = extension.size() + 1;
+    if (name.endsWith(u'.' + extension, Qt::CaseInsensitive) && name.size() > tail)
+        return output.left(output.size() - tail) + suffix + output.right(tail);
     return output + suffix;
 }
 
@@ -122,7 +122,8 @@ QString placeKey(const QString &path)
     return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QStringList numberSameNames(const QStringList &outputs, const ListedFiles &listed)
+QStringList numberSameNames(const QStringList &outputs, const ListedFiles &listed,
+                            const QString &extension)
 {
     QStringList numberedOutputs;
     numberedOutputs.reserve(outputs.size());
@@ -134,7 +135,7 @@ QStringList numberSameNames(const QStringList &outputs, const ListedFiles &liste
             int &n = nextNumber[placeKey(first)];
             n = std::max(n, 2);
             while (taken.contains(placeKey(output)) || listed.contains(output))
-                output = numbered(first, n++);
+                output = numbered(first, n++, extension);
             taken.insert(placeKey(output));
         }
         numberedOutputs.append(output);

@@ -22,11 +22,12 @@ QStringDecoder decoderFor(const QString &encoding)
 
 } // namespace
 
-TextJudge::TextJudge(const TextOptions &form)
-    : m_decoder(decoderFor(form.encoding)),
-      m_utf8(form.encoding.isEmpty() || form.encoding == TextOptions::DefaultEncoding),
-      m_utf16(form.encoding == QLatin1String("UTF-16")),
-      m_crEndsLine(form.endOfLine == TextOptions::EndOfLine::Mac), m_pageBreaks(form.pageBreaks)
+TextJudge::TextJudge(const TextOptions &output)
+    : m_carried(output.output), m_decoder(decoderFor(output.encoding)),
+      m_utf8(output.encoding.isEmpty() || output.encoding == TextOptions::DefaultEncoding),
+      m_utf16(output.encoding == QLatin1String("UTF-16")),
+      m_crEndsLine(formtext::carriedForm(output).endOfLine == TextOptions::EndOfLine::Mac),
+      m_pageBreaks(formtext::carriedForm(output).pageBreaks)
 {
 }
 
@@ -54,6 +55,13 @@ void TextJudge::feed(QByteArrayView bytes)
 {
     if (decided() || m_finished || bytes.isEmpty())
         return;
+    judge(m_carried.take(bytes));
+}
+
+void TextJudge::judge(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
     m_oddLength ^= (bytes.size() & 1) != 0;
     const QString piece = m_decoder.decode(bytes);
     for (const QChar unit : piece) {
@@ -79,6 +87,9 @@ void TextJudge::feed(QByteArrayView bytes)
 void TextJudge::finish()
 {
     if (m_finished || decided())
+        return;
+    judge(m_carried.finish());
+    if (decided())
         return;
     if (m_utf8) {
         // An LF shows whether an unfinished sequence was pending: alone it decodes to itself;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FormText.h"
 #include "service/PageTextCheck.h" // isPrintableCharacter, the rule it applies
 #include "TextOptions.h"
 
@@ -17,11 +18,12 @@
 // as poppler writes it), Latin1 and ASCII7 exactly; another encoding of pdftotext's through the
 // system's converter of that name, or byte by byte where there is none (Symbol, ZapfDingbats),
 // a byte then counting as the character of the same number. Its line ends are LF, CR LF, and for
-// the "mac" end of line a CR alone too.
+// the "mac" end of line a CR alone too. pdftotext's marked-up outputs (-tsv, -htmlmeta, the bbox
+// forms) are judged by the text they carry (FormText), never by their markup.
 class TextJudge
 {
 public:
-    explicit TextJudge(const TextOptions &form = {});
+    explicit TextJudge(const TextOptions &output = {});
 
     // Takes the next bytes of the text. Once six printable characters have been seen the answer
     // is known and further bytes are not looked at.
@@ -38,7 +40,9 @@ public:
 
 private:
     void visit(char32_t c);
+    void judge(QByteArrayView bytes);
 
+    FormText m_carried;
     QStringDecoder m_decoder;
     bool m_utf8 = true;
     bool m_utf16 = false;

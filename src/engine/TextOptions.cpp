@@ -6,6 +6,9 @@
 #include "platform/SettingKeys.h"
 #include "platform/SettingsStore.h"
 
+#include <QLocale>
+#include <utility>
+
 TextOptions TextOptions::fromSettings(const SettingsStore &store)
 {
     TextOptions options;
@@ -120,6 +123,16 @@ bool endOfLineFromName(const QString &name, TextOptions::EndOfLine &endOfLine)
     return false;
 }
 
+namespace {
+
+QString pdftotextFlag(TextOptions::Output output)
+{
+    return output == TextOptions::Output::HtmlMeta ? QStringLiteral("-htmlmeta")
+                                                   : u'-' + outputName(output);
+}
+
+} // namespace
+
 QStringList pdftotextArguments(const TextOptions &options)
 {
     QStringList args;
@@ -137,7 +150,62 @@ QStringList pdftotextArguments(const TextOptions &options)
         args << QStringLiteral("-eol") << endOfLineName(options.endOfLine);
     if (!options.pageBreaks)
         args << QStringLiteral("-nopgbrk");
+    // The shortest spelling that reads back as the same number.
+    const auto number = [](double value) {
+        return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    };
+    if (options.output != TextOptions::Output::Text)
+        args << pdftotextFlag(options.output);
+    if (options.resolution != TextOptions::DefaultResolution)
+        args << QStringLiteral("-r") << number(options.resolution);
+    const TextOptions::Crop &crop = options.crop;
+    for (const auto &[flag, value] : {std::pair{"-x", crop.x}, std::pair{"-y", crop.y},
+                                      std::pair{"-W", crop.width}, std::pair{"-H", crop.height}})
+        if (value != 0)
+            args << QLatin1String(flag) << QString::number(value);
+    if (options.fixedPitch > 0)
+        args << QStringLiteral("-fixed") << number(options.fixedPitch);
+    if (options.discardDiagonal)
+        args << QStringLiteral("-nodiag");
+    if (options.cropBox)
+        args << QStringLiteral("-cropbox");
+    if (options.columnSpacing != TextOptions::DefaultColumnSpacing)
+        args << QStringLiteral("-colspacing") << number(options.columnSpacing);
     return args;
+}
+
+QString outputExtension(const TextOptions &options)
+{
+    if (options.jsonLines == TextOptions::JsonLines::Instead)
+        return QStringLiteral("jsonl");
+    switch (options.output) {
+    case TextOptions::Output::Tsv:
+        return QStringLiteral("tsv");
+    case TextOptions::Output::HtmlMeta:
+    case TextOptions::Output::Bbox:
+    case TextOptions::Output::BboxLayout:
+        return QStringLiteral("html");
+    case TextOptions::Output::Text:
+        break;
+    }
+    return QStringLiteral("txt");
+}
+
+QString outputName(TextOptions::Output output)
+{
+    switch (output) {
+    case TextOptions::Output::HtmlMeta:
+        return QStringLiteral("html-meta");
+    case TextOptions::Output::Tsv:
+        return QStringLiteral("tsv");
+    case TextOptions::Output::Bbox:
+        return QStringLiteral("bbox");
+    case TextOptions::Output::BboxLayout:
+        return QStringLiteral("bbox-layout");
+    case TextOptions::Output::Text:
+        break;
+    }
+    return QString();
 }
 
 } // namespace textoptions

@@ -107,4 +107,13 @@ bool endOfLineFromName(const QString &name, TextOptions::EndOfLine &endOfLine);
 // pdftotext's options for the text (none for the defaults), before the file's name.
 QStringList pdftotextArguments(const TextOptions &options);
 
+// The extension of the file a PDF's output is written to, without its dot: "txt" for the text,
+// "html" for the HTML forms, "tsv" for the TSV, "jsonl" for JSON Lines in the text's place. Every
+// name given to an output comes from here.
+QString outputExtension(const TextOptions &options);
+
+// The command line's words of the outputs other than the text: "html-meta", "tsv", "bbox",
+// "bbox-layout"; "" for the text.
+QString outputName(TextOptions::Output output);
+
 } // namespace textoptions

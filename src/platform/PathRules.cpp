@@ -60,10 +60,10 @@ QString stripExtension(const QString &path)
     return path.left(at);
 }
 
-QString outputFileName(const QString &fileName)
+QString outputFileName(const QString &fileName, const QString &extension)
 {
     const qsizetype at = fileName.lastIndexOf(u'.');
-    return (at < 0 ? fileName : fileName.left(at)) + QStringLiteral(".txt");
+    return (at < 0 ? fileName : fileName.left(at)) + u'.' + extension;
 }
 
 } // namespace paths

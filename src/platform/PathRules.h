@@ -39,7 +39,8 @@ QString getFolderPath(const QString &path, Style style = nativeStyle());
 QString stripExtension(const QString &path);
 
 // The text file name for a PDF file name: its last extension, in any letter case, becomes ".txt"
-// ("report.final.pdf" gives "report.final.txt"); a name without a dot gets ".txt" appended.
-QString outputFileName(const QString &fileName);
+// ("report.final.pdf" gives "report.final.txt"); a name without a dot gets ".txt" appended. Another
+// `extension` (without its dot: "html", "tsv") takes the place of "txt".
+QString outputFileName(const QString &fileName, const QString &extension = QStringLiteral("txt"));
 
 } // namespace paths

@@ -44,6 +44,15 @@ QString described(const BatchOptions &options)
         words << QStringLiteral("eol=") + textoptions::endOfLineName(text.endOfLine);
     if (!text.pageBreaks)
         words << QStringLiteral("nopgbrk");
+    // The output form and the page's geometry, as pdftotext's arguments.
+    const TextOptions plain;
+    TextOptions geometry = text;
+    geometry.mode = plain.mode;
+    geometry.encoding = plain.encoding;
+    geometry.endOfLine = plain.endOfLine;
+    geometry.pageBreaks = plain.pageBreaks;
+    geometry.firstPage = geometry.lastPage = 0;
+    words << textoptions::pdftotextArguments(geometry);
     if (options.quiet)
         words << QStringLiteral("quiet");
     if (options.jobs != 0)
@@ -185,6 +194,20 @@ void TestBatchOptions::read_data()
                                               << "paths=a.pdf,b.pdf,c.txt";
     QTest::newRow("the owner's password first") << "-upw open -opw boss a.pdf"
                                                 << "paths=a.pdf passwords=boss,open";
+    QTest::newRow("pdftotext's spellings of the forms and the geometry")
+        << "-tsv -r 150 -x 10 -y -20 -W 300 -H 0 -nodiag -cropbox -colspacing 0.3 a.pdf"
+        << "paths=a.pdf -tsv -r 150 -x 10 -y -20 -W 300 -nodiag -cropbox -colspacing 0.3";
+    QTest::newRow("GNU's long forms")
+        << "--bbox-layout --resolution=96 --crop 0,0,100,50 --no-diagonal --column-spacing 0 a.pdf"
+        << "paths=a.pdf -bbox-layout -r 96 -W 100 -H 50 -nodiag -colspacing 0";
+    QTest::newRow("-fixed keeps the layout") << "-fixed 2.5 a.pdf"
+                                             << "paths=a.pdf layout -fixed 2.5";
+    QTest::newRow("-htmlmeta with -bbox is -bbox, as pdftotext") << "-htmlmeta -bbox a.pdf"
+                                                                 << "paths=a.pdf -bbox";
+    QTest::newRow("-htmlmeta into OUT.html") << "-htmlmeta a.pdf out.html"
+                                             << "paths=a.pdf text=out.html -htmlmeta";
+    QTest::newRow("-r groups as a GNU short option") << "-qr5 a.pdf"
+                                                     << "paths=a.pdf -r 5 quiet";
 }
 
 void TestBatchOptions::read()
@@ -222,9 +245,35 @@ void TestBatchOptions::refused_data()
                                   << "Unknown option '--fast'.\nTry 'morwenda-batch --help'";
     QTest::newRow("a letter in a group") << "-qz a.pdf"
                                          << "Unknown option '-qz'.";
-    QTest::newRow("pdftotext's option this program lacks")
-        << "-htmlmeta a.pdf"
-        << "-htmlmeta is an option of pdftotext that morwenda-batch does not have.";
+    QTest::newRow("a resolution of 0")
+        << "-r 0 a.pdf"
+        << "--resolution needs a number above 0 (dots per inch), not '0'";
+    QTest::newRow("a resolution that is no number") << "--resolution nan a.pdf"
+                                                    << "--resolution needs a number above 0";
+    QTest::newRow("a negative column spacing")
+        << "-colspacing -0.5 a.pdf"
+        << "--column-spacing needs a number of 0 or more (font sizes), not '-0.5'";
+    QTest::newRow("a negative crop width")
+        << "-W -1 a.pdf"
+        << "--crop-width needs a whole number of 0 or more, not '-1'";
+    QTest::newRow("a crop of three numbers") << "--crop 1,2,3 a.pdf"
+                                             << "--crop needs four whole numbers X,Y,W,H";
+    QTest::newRow("a crop with a negative height") << "--crop 1,2,3,-4 a.pdf"
+                                                   << "--crop needs four whole numbers X,Y,W,H";
+    QTest::newRow("a crop given twice") << "--crop 1,2,3,4 -y 2 a.pdf"
+                                        << "--crop and --crop-x, --crop-y";
+    QTest::newRow("a negative pitch") << "-fixed -2 a.pdf"
+                                      << "--fixed needs a number of 0 or more (points), not '-2'";
+    QTest::newRow("a pitch in raw order") << "-fixed 3 -raw a.pdf"
+                                          << "--fixed and --raw exclude each other";
+    QTest::newRow("TSV and bbox") << "-tsv -bbox a.pdf"
+                                  << "--tsv and --bbox exclude each other";
+    QTest::newRow("bbox-layout and TSV") << "-bbox-layout -tsv a.pdf"
+                                         << "--tsv and --bbox-layout exclude each other";
+    QTest::newRow("bbox and bbox-layout") << "--bbox --bbox-layout a.pdf"
+                                          << "--bbox and --bbox-layout exclude each other";
+    QTest::newRow("TSV in HTML") << "-htmlmeta -tsv a.pdf"
+                                 << "--html-meta and --tsv exclude each other";
     QTest::newRow("fewer than 0 converters")
         << "-j -1 a.pdf"
         << "--jobs needs a whole number from 0 to 2147483647, not '-1'";

@@ -61,6 +61,7 @@ private slots:
     void textFileIsWholeOrNothing();
     void oneFileFormsEndAsPdftotextEnds_data();
     void oneFileFormsEndAsPdftotextEnds();
+    void numberedTextsAreNamed_data();
     void numberedTextsAreNamed();
 
 private:
@@ -165,8 +166,9 @@ void TestBatchText::rangeWithoutPagesIsNamed()
         TestPlace place;
         const QString out = place.path(QStringLiteral("out"));
         QDir().mkpath(out);
-        const Finished done = runBatch({QStringLiteral("--converter"), converter, QStringLiteral("-f"), QStringLiteral("3"),
-                                        QStringLiteral("--out"), out, m_short, m_book});
+        const Finished done =
+            runBatch({QStringLiteral("--converter"), converter, QStringLiteral("-f"),
+                      QStringLiteral("3"), QStringLiteral("--out"), out, m_short, m_book});
         QCOMPARE(done.status, 1);
         QVERIFY2(done.errors.contains(
                      m_short + "  - no page to convert: the first page (3) is after the last page "
@@ -312,10 +314,22 @@ void TestBatchText::textFileIsWholeOrNothing()
              qPrintable(done.errors));
 }
 
-// Two PDFs of one name into one folder: the second text is numbered, and the command line says
-// so as the window's final message does.
+void TestBatchText::numberedTextsAreNamed_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("text") << QStringList() << "txt";
+    QTest::newRow("TSV") << QStringList{"-tsv"} << "tsv";
+    QTest::newRow("bbox") << QStringList{"--bbox"} << "html";
+    QTest::newRow("htmlmeta") << QStringList{"-htmlmeta"} << "html";
+}
+
+// Two PDFs of one name into one folder: the second output is numbered, before the extension of its
+// form, and the command line says so as the window's final message does.
 void TestBatchText::numberedTextsAreNamed()
 {
+    QFETCH(QStringList, options);
+    QFETCH(QString, extension);
     TestPlace place;
     const QString first = place.path(QStringLiteral("one/short.pdf"));
     const QString second = place.path(QStringLiteral("two/short.pdf"));
@@ -324,12 +338,16 @@ void TestBatchText::numberedTextsAreNamed()
     QVERIFY(QFile::copy(m_short, first) && QFile::copy(m_short, second));
     const QString out = place.path(QStringLiteral("out"));
     QDir().mkpath(out);
-    const Finished done = runBatch({QStringLiteral("-o"), out, first, second});
+    const Finished done = runBatch(options + QStringList{QStringLiteral("-o"), out, first, second});
     QVERIFY2(done.status == 0, qPrintable(done.errors));
     QVERIFY2(done.errors.contains(QStringLiteral("These texts were numbered, because a listed file "
                                                  "or an earlier text has the same name:\n") +
-                                  second + QStringLiteral("  - its text is short (2).txt\n")),
+                                  second +
+                                  QStringLiteral("  - its text is short (2).%1\n").arg(extension)),
              qPrintable(done.errors));
+    QCOMPARE(QDir(out).entryList(QDir::Files),
+             QStringList({"short (2).", "short."})
+                 .replaceInStrings(QStringLiteral("."), u'.' + extension));
     QVERIFY2(!done.errors.contains(first + QStringLiteral("  - its text")),
              qPrintable(done.errors));
 }

@@ -4,6 +4,7 @@
 #include "engine/ServiceConverter.h"
 #include "EngineTesting.h"
 #include "PdfFixtures.h"
+#include "PdftotextReference.h"
 #include "TestConfig.h"
 #include "TestPlace.h"
 
@@ -17,69 +18,6 @@
 Q_DECLARE_METATYPE(TextOptions)
 
 namespace {
-
-const QString Real = QStringLiteral(MORWENDA_PDFTOTEXT);
-
-struct Reference
-{
-    int exitCode = -1;
-    QByteArray text;
-    QByteArray errors;
-};
-
-// pdftotext itself with `arguments`, a password tried as the owner's and then as the user's, as
-// the engine offers it.
-Reference pdftotextOf(const QString &pdf, const QStringList &arguments, const QString &password)
-{
-    Reference reference;
-    const QList<QStringList> attempts =
-        password.isEmpty() ? QList<QStringList>{{}}
-                           : QList<QStringList>{{QStringLiteral("-opw"), password},
-                                                {QStringLiteral("-upw"), password}};
-    for (const QStringList &passwordArguments : attempts) {
-        QProcess converter;
-        converter.start(Real,
-                        passwordArguments + arguments + QStringList{pdf, QStringLiteral("-")});
-        converter.waitForFinished(120000);
-        reference.exitCode = converter.exitCode();
-        reference.text = converter.readAllStandardOutput();
-        reference.errors = converter.readAllStandardError();
-        if (reference.exitCode == 0)
-            break;
-    }
-    return reference;
-}
-
-std::unique_ptr<ConverterKind> converterNamed(const QString &name)
-{
-    if (name == QLatin1String("service"))
-        return std::make_unique<ServiceConverter>(QStringLiteral(MORWENDA_BINARY),
-                                                  std::make_unique<PdftotextConverter>(Real));
-    return std::make_unique<PdftotextConverter>(Real);
-}
-
-struct CorpusFile
-{
-    QString pdf;
-    QString password;
-};
-
-QList<CorpusFile> corpusFiles()
-{
-    QList<CorpusFile> files;
-    QFile manifest(fixtures::corpusFile(QStringLiteral("MANIFEST.tsv")));
-    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
-        return files;
-    QTextStream lines(&manifest);
-    lines.readLine();
-    while (!lines.atEnd()) {
-        const QStringList fields = lines.readLine().split(u'\t');
-        if (fields.size() >= 5)
-            files.append(
-                {fixtures::corpusFile(fields[0]), !fields[3].isEmpty() ? fields[3] : fields[4]});
-    }
-    return files;
-}
 
 // `pages` pages of made-up lines that name their page, so a page lost or doubled shows.
 QStringList bookPages(int pages)
@@ -244,31 +182,16 @@ void TestTextModes::sameTextAsPdftotext()
         QSKIP("the corpus is not beside the project");
 
     TestPlace place;
-    const QString out = place.path(QStringLiteral("out"));
-    QDir().mkpath(out);
-    QStringList rows;
-    QHash<QString, QString> passwords;
-    for (const CorpusFile &file : files) {
-        rows << file.pdf;
-        passwords.insert(file.pdf, file.password);
-    }
-    std::unique_ptr<ConverterKind> kind = converterNamed(converter);
-    ConversionRun run(*kind);
-    run.setPasswordProvider([&](const QString &pdf) { return passwords.value(pdf); });
-    ConversionLimits limits = limitsOf(2, 1024, 60);
-    limits.text = options;
-    const FinishedRun done = runToEnd(run, rows, intoFolder(out, true), limits);
+    const FinishedRun done =
+        convertFiles(converter, files, options, place.path(QStringLiteral("out")));
     QCOMPARE(done.outcomes.size(), files.size());
 
     for (const FileOutcome &file : done.outcomes) {
         const QString key = arguments.join(u' ') + u'|' + file.pdf;
         if (!m_references.contains(key))
-            m_references.insert(key, pdftotextOf(file.pdf, arguments, passwords.value(file.pdf)));
+            m_references.insert(key, pdftotextOf(file.pdf, arguments, passwordOf(files, file.pdf)));
         const Reference &reference = m_references.value(key);
-        const QByteArray evidence =
-            QFileInfo(file.pdf).fileName().toUtf8() + ": " + outcomeName(file.outcome).toUtf8() +
-            file.reason.toUtf8() + "; pdftotext ended with " +
-            QByteArray::number(reference.exitCode) + ": " + reference.errors.left(300);
+        const QByteArray evidence = evidenceOf(file, reference);
         QVERIFY2(leftText(file.outcome) == (reference.exitCode == 0), evidence.constData());
         if (reference.exitCode == 0)
             QVERIFY2(contentOf(file.output) == reference.text, evidence.constData());

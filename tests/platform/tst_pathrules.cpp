@@ -147,13 +147,17 @@ void TestPathRules::outputFileName_data()
                                     << "README.txt";
     QTest::newRow("other extension") << "notes.text"
                                      << "notes.txt";
+    QTest::newRow("the TSV form") << "a.b.pdf"
+                                  << "a.b.tsv";
+    QTest::newRow("an HTML form, no dot") << "README"
+                                          << "README.html";
 }
 
 void TestPathRules::outputFileName()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    QCOMPARE(paths::outputFileName(name), expected);
+    QCOMPARE(paths::outputFileName(name, expected.section(u'.', -1)), expected);
 }
 
 QTEST_APPLESS_MAIN(TestPathRules)
