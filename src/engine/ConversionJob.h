@@ -28,6 +28,9 @@ struct JobOrder
     int splitAbovePages = 0;
     // The converter reads the document's information too (JobResult::facts), where it can.
     bool documentInfo = false;
+    // A part of a split range after the first: the page before it, whose words the converter lays
+    // out first so that the part's marked-up form goes on from it as the whole range's does.
+    int pageBefore = 0;
 };
 
 // How one job ended. The text is complete at textPath only for Converted and NoUsableText.

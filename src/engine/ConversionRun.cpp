@@ -200,6 +200,7 @@ void ConversionRun::startPart(int index, int partIndex)
         int(m_rows.size()) - m_next < m_limits.converters)
         order.splitAbovePages = m_limits.ocr.isOn() ? OcrSplitAbovePages : SplitAbovePages;
     order.documentInfo = m_limits.text.jsonLines != TextOptions::JsonLines::Off && partIndex == 0;
+    order.pageBefore = partIndex > 0 ? part.firstPage - 1 : 0;
     part.job = m_converter.makeJob(order, m_limits);
     part.started = true;
     ++m_active;

@@ -71,6 +71,7 @@ serviceprotocol::ConvertRequest ServiceJob::request(const JobOrder &order,
     request.cropBox = text.cropBox;
     request.columnSpacing = text.columnSpacing;
     request.documentInfo = order.documentInfo;
+    request.pageBefore = order.pageBefore;
     // A preview shows some 100 lines: two pages read by OCR give them, in seconds, where a
     // hundred scanned pages would take minutes.
     if (order.firstHundredPages)

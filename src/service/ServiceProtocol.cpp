@@ -91,6 +91,7 @@ std::string encodeConvert(const ConvertRequest &request)
     putU8(payload, request.cropBox ? 1 : 0);
     putF64(payload, request.columnSpacing);
     putU8(payload, request.documentInfo ? 1 : 0);
+    putI32(payload, request.pageBefore);
     std::string frame;
     appendFrame(frame, FrameKind::Convert, payload);
     return frame;
@@ -270,6 +271,7 @@ ConvertRequest decodeConvert(std::string_view payload)
     request.cropBox = reader.u8() != 0;
     request.columnSpacing = reader.f64();
     request.documentInfo = reader.u8() != 0;
+    request.pageBefore = reader.i32();
     return request;
 }
 

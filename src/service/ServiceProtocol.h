@@ -35,7 +35,9 @@
 //                 (-x -y -W -H; a width or height of 0 reaches the page's edge), f64 fixed pitch
 //                 (-fixed; 0: none), u8 discard diagonal text (-nodiag), u8 crop box (-cropbox),
 //                 f64 column spacing (-colspacing), u8 1 when the answer is to carry the
-//                 document's information
+//                 document's information, i32 the page before a part of a split range (0: none;
+//                 else its words are laid out first, unwritten, so the part's -tsv rows go on
+//                 from it as a whole run's do)
 //   'X' cancel    u32 id: the child of that request is killed; its outcome is Cancelled
 //
 // Service -> client
@@ -185,6 +187,7 @@ struct ConvertRequest
     bool cropBox = false;
     double columnSpacing = 0.7;
     bool documentInfo = false; // the answer carries the document's information
+    std::int32_t pageBefore = 0; // a split part's page before it, laid out unwritten; 0: none
 
     friend bool operator==(const ConvertRequest &, const ConvertRequest &) = default;
 };

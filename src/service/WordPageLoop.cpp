@@ -123,6 +123,18 @@ std::string wordsOfPage(PDFDoc &doc, int page, TextDevice &device, OcrHandOff &o
     return read ? readWords(*read, page, request) : popplers;
 }
 
+// A split part goes on from the page before it as the whole range would: that page's words are
+// laid out, unwritten, so that the device and the table hold what they would hold after it.
+void layOutPageBefore(PDFDoc &doc, const ConvertRequest &request, TextDevice &device,
+                      WordTable &table)
+{
+    const int done = device.pagesDone();
+    doc.displayPage(&device, request.pageBefore, request.resolution, request.resolution, 0,
+                    !request.cropBox, request.cropBox, false);
+    if (device.pagesDone() > done && request.textOutput == TextOutput::Tsv)
+        table.textRows(request.pageBefore, device);
+}
+
 } // namespace
 
 void convertWordPages(PDFDoc &doc, PageRange pages, const ConvertRequest &request, TextSink &sink,
@@ -133,6 +145,8 @@ void convertWordPages(PDFDoc &doc, PageRange pages, const ConvertRequest &reques
     OcrHandOff ocr(request, outcome);
     sendPageProgress(answerFd, 0, count);
     WordTable table;
+    if (request.pageBefore > 0 && request.pageBefore <= doc.getNumPages())
+        layOutPageBefore(doc, request, device, table);
     std::string part = opening(doc, request);
     for (int page = pages.first; page <= pages.last; ++page) {
         part += pageStart(doc, page, request, table);

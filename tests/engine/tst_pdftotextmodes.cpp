@@ -53,6 +53,8 @@ private slots:
     void sameBytesAsPdftotext();
     void rangesJoinIntoTheWholeRange_data();
     void rangesJoinIntoTheWholeRange();
+    void aSplitBookGivesPdftotextsBytes_data();
+    void aSplitBookGivesPdftotextsBytes();
     void aRangeCutShortFailsTheJoin();
     void markedUpFormsAreJudgedByTheirWords_data();
     void markedUpFormsAreJudgedByTheirWords();
@@ -116,6 +118,37 @@ void TestPdftotextModes::sameBytesAsPdftotext()
         if (reference.exitCode == 0)
             QVERIFY2(contentOf(file.output) == reference.text, evidence.constData());
     }
+}
+
+void TestPdftotextModes::aSplitBookGivesPdftotextsBytes_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::newRow("tsv") << QStringLiteral("-tsv");
+    QTest::newRow("bbox-layout") << QStringLiteral("-bbox-layout");
+    QTest::newRow("htmlmeta") << QStringLiteral("-htmlmeta");
+}
+
+// A book of 117 pages alone before two converters is converted in ranges side by side: each
+// range after the first goes on from the page before it, so -tsv's page rows are a whole run's.
+void TestPdftotextModes::aSplitBookGivesPdftotextsBytes()
+{
+    QFETCH(QString, arguments);
+    QList<CorpusFile> book;
+    for (const CorpusFile &file : corpusFiles())
+        if (file.pdf.endsWith(QLatin1String("/GeoTopo-komprimiert.pdf")))
+            book << file;
+    if (book.isEmpty())
+        QSKIP("the corpus is not there");
+    const std::optional<TextOptions> options = readOptions(arguments.split(u' '));
+    QVERIFY(options);
+    TestPlace place;
+    const FinishedRun done =
+        convertFiles(QStringLiteral("service"), book, *options, place.path(QStringLiteral("out")));
+    QCOMPARE(done.outcomes.size(), 1);
+    const Reference reference = pdftotextOf(book.at(0).pdf, arguments.split(u' '), QString());
+    QCOMPARE(reference.exitCode, 0);
+    QVERIFY2(contentOf(done.outcomes.at(0).output) == reference.text,
+             evidenceOf(done.outcomes.at(0), reference).constData());
 }
 
 void TestPdftotextModes::rangesJoinIntoTheWholeRange_data()

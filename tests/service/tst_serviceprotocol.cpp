@@ -238,6 +238,7 @@ void TestServiceProtocol::textOutputRequestComesBack()
     request.cropBox = true;
     request.columnSpacing = 1.0 / 3;
     request.documentInfo = true;
+    request.pageBefore = 59;
     QVERIFY(decodeConvert(payloadOf(encodeConvert(request))) == request);
 }
 
@@ -307,13 +308,16 @@ void TestServiceProtocol::brokenPayloadsAreRefused_data()
     const std::size_t textFields = 1 + 1 + 1 + 4 + 4;
     const std::size_t ocrFields = 1 + (4 + 3) + 4 + 4; // mode, "eng+deu", dpi, page limit
     // Then the output form, resolution, crop area, pitch, two flags and the column spacing; last
-    // the flag that asks for the document's information.
+    // the flag that asks for the document's information and the page before a split part.
     const std::size_t formFields = 1 + 8 + 4 * 4 + 8 + 1 + 1 + 8;
-    const std::size_t end = request.size() - 1 - formFields;
-    QTest::newRow("request without its information flag")
+    const std::size_t last = 1 + 4;
+    const std::size_t end = request.size() - last - formFields;
+    QTest::newRow("request without its page before")
         << QByteArray("C") << bytes(request, request.size() - 1);
+    QTest::newRow("request without its information flag")
+        << QByteArray("C") << bytes(request, request.size() - 4 - 1);
     QTest::newRow("request without its column spacing")
-        << QByteArray("C") << bytes(request, request.size() - 2);
+        << QByteArray("C") << bytes(request, request.size() - last - 1);
     QByteArray unknownOutput = bytes(request, request.size());
     unknownOutput[qsizetype(end)] = 5;
     QTest::newRow("request with an unknown output") << QByteArray("C") << unknownOutput;
