@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PdftotextJob.h"
 
+#include "PopplerUtils.h"
+
 #include "PdfInfoReader.h"
 #include "platform/NativePath.h"
 
@@ -15,31 +17,6 @@
 #include <unistd.h>
 #endif
 #include <algorithm>
-
-namespace {
-
-// pdftotext's own exit codes.
-constexpr int ExitPermissions = 3;
-
-bool saysWrongPassword(const QString &errorOutput)
-{
-    return errorOutput.contains(QStringLiteral("Incorrect password"));
-}
-
-// The system's reason when pdftotext could not open the file ("I/O Error: Couldn't open file
-// 'x.pdf': No such file or directory."); "" when it said no such thing.
-QString openFailure(const QString &errorOutput)
-{
-    const qsizetype at = errorOutput.indexOf(QStringLiteral("Couldn't open file '"));
-    if (at < 0)
-        return QString();
-    const qsizetype lineEnd = errorOutput.indexOf(u'\n', at);
-    const QString line = errorOutput.mid(at, lineEnd < 0 ? -1 : lineEnd - at);
-    const qsizetype reason = line.lastIndexOf(QStringLiteral("': "));
-    return reason < 0 ? QString() : line.mid(reason + 3).trimmed();
-}
-
-} // namespace
 
 PdftotextJob::PdftotextJob(QString program, JobOrder order, ConversionLimits limits,
                            QObject *parent)
@@ -62,9 +39,7 @@ PdftotextJob::~PdftotextJob()
 QStringList PdftotextJob::arguments(const JobOrder &order, PasswordRole role)
 {
     QStringList args;
-    if (!order.password.isEmpty())
-        args << (role == PasswordRole::User ? QStringLiteral("-upw") : QStringLiteral("-opw"))
-             << order.password;
+    args << popplerutils::passwordArguments(order.password, role == PasswordRole::User);
     TextOptions text = order.text;
     if (order.firstHundredPages) {
         text.firstPage = 1;
@@ -222,7 +197,7 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
             settleText();
         return;
     }
-    if (saysWrongPassword(said)) {
+    if (popplerutils::saysWrongPassword(said)) {
         if (!m_order.password.isEmpty() && m_role == PasswordRole::Owner) {
             // The typed password may be the one that opens the file rather than the owner's.
             m_process->disconnect(this);
@@ -250,9 +225,9 @@ void PdftotextJob::onFinished(int exitCode, QProcess::ExitStatus status)
         end(Outcome::CannotStart, reasons::noTextEncoding(m_order.text.encoding));
     else if (saysWrongPageRange(said, firstPage, lastPage) && lastPage > 0)
         end(Outcome::PageRange, reasons::pageRange(firstPage, lastPage));
-    else if (exitCode == ExitPermissions)
+    else if (exitCode == popplerutils::ExitPermissions)
         end(Outcome::Protected, reasons::Protected);
-    else if (const QString why = openFailure(said); !why.isEmpty())
+    else if (const QString why = popplerutils::openFailure(said); !why.isEmpty())
         end(Outcome::CannotRead, reasons::cannotRead(why));
     else
         end(Outcome::Damaged, reasons::Damaged);
@@ -277,11 +252,8 @@ void PdftotextJob::readDocumentInfo()
         else
             settleText();
     });
-    QStringList arguments;
-    if (!m_order.password.isEmpty())
-        arguments << (m_role == PasswordRole::User ? QStringLiteral("-upw")
-                                                   : QStringLiteral("-opw"))
-                  << m_order.password;
+    QStringList arguments =
+        popplerutils::passwordArguments(m_order.password, m_role == PasswordRole::User);
     arguments << positionalPath(m_pdfFd >= 0 ? QStringLiteral("/dev/fd/%1").arg(m_pdfFd)
                                              : m_order.pdf);
     m_idle.start(

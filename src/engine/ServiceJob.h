@@ -36,10 +36,6 @@ public:
     void start() override;
     void stop() override;
 
-    // The request sent for a file (the password offered as the owner's, then as the user's).
-    static serviceprotocol::ConvertRequest request(const JobOrder &order,
-                                                   const ConversionLimits &limits);
-
 private:
     void takeText(quint32 id, const QByteArray &bytes);
     void onFinished(quint32 id, const serviceprotocol::Outcome &outcome);

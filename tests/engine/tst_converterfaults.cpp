@@ -10,6 +10,7 @@
 #include "engine/RunSummary.h"
 #include "engine/ServiceConverter.h"
 #include "engine/ServiceJob.h"
+#include "engine/ServiceRequest.h"
 #include "EngineTesting.h"
 #include "PdfFixtures.h"
 #include "platform/SettingKeys.h"
@@ -225,7 +226,7 @@ void TestConverterFaults::limitsBeyondATimerAreHeld()
     const ConversionLimits limits = ConversionLimits::fromSettings(store);
     QCOMPARE(limits.idleSeconds, ConversionLimits::MaxIdleSeconds);
     QCOMPARE(limits.memoryMegabytes, ConversionLimits::MaxMemoryMegabytes);
-    QCOMPARE(ServiceJob::request(JobOrder(), limits).idleLimitMs,
+    QCOMPARE(servicerequest::of(JobOrder(), limits).idleLimitMs,
              quint32(ConversionLimits::MaxIdleSeconds) * 1000);
 
     const QString pdf = place.path(QStringLiteral("slow pages.pdf"));
