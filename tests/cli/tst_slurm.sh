@@ -56,8 +56,9 @@ fail() {
     failed=1
 }
 show_logs() {
-    for log in "$work"/log/* "$work"/morwenda-*.log "$work"/reports/merge-*.log; do
-        [[ -f $log ]] && { echo "--- $log"; tail -n 30 "$log"; }
+    for log in "$work"/log/* "$work"/morwenda-*.log "$work"/reports/merge-*.log \
+        "$work"/reports/part-*.csv*; do
+        [[ -f $log ]] && { echo "--- $log"; grep -v 'Unauthorized credential' "$log" | tail -n 30; }
     done
 }
 
