@@ -16,17 +16,16 @@
 
 namespace {
 
-// The text PDFs of the corpus, and a few real PDFs that the project's packages install.
+// The text PDFs of the corpus, and a real PDF that the project's packages install.
 QList<CorpusFile> textPdfs()
 {
     QList<CorpusFile> files;
     for (const CorpusFile &file : corpusFiles())
         if (file.category.startsWith(QLatin1String("text")))
             files << file;
-    for (const char *installed : {"/usr/share/doc/parallel/parallel_options_map.pdf",
-                                  "/usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf"})
-        if (QFile::exists(QLatin1String(installed)))
-            files << CorpusFile{QLatin1String(installed), QString(), QString()};
+    const QString installed = QStringLiteral("/usr/share/doc/parallel/parallel_options_map.pdf");
+    if (QFile::exists(installed))
+        files << CorpusFile{installed, QString(), QString()};
     return files;
 }
 
