@@ -63,25 +63,8 @@ void addIsoDate(std::string &out, Dict &info, const char *key)
     const Object value = info.lookup(key);
     if (!value.isString())
         return;
-    int year, month, day, hour, minute, second, zoneHour, zoneMinute;
-    char zone;
-    if (!parseDateString(value.getString(), &year, &month, &day, &hour, &minute, &second, &zone,
-                         &zoneHour, &zoneMinute)) {
-        addLine(out, key, value.getString()->toStr());
-        return;
-    }
-    char text[64];
-    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day,
-                               hour, minute, second);
-    if (zoneHour == 0 && zoneMinute == 0)
-        length += std::snprintf(text + length, sizeof text - size_t(length), "Z");
-    else if (zoneMinute == 0)
-        length +=
-            std::snprintf(text + length, sizeof text - size_t(length), "%c%02d", zone, zoneHour);
-    else
-        length += std::snprintf(text + length, sizeof text - size_t(length), "%c%02d:%02d", zone,
-                                zoneHour, zoneMinute);
-    addLine(out, key, std::string(text, size_t(length)));
+    const std::optional<std::string> date = documentinfo::isoDate(*value.getString());
+    addLine(out, key, date ? *date : value.getString()->toStr());
 }
 
 std::string formName(Catalog &catalog)
@@ -168,6 +151,27 @@ std::string describe(PDFDoc &doc)
             std::to_string(doc.getPDFMajorVersion()) + "." +
                 std::to_string(doc.getPDFMinorVersion()));
     return out;
+}
+
+std::optional<std::string> isoDate(const GooString &text)
+{
+    int year, month, day, hour, minute, second, zoneHour, zoneMinute;
+    char zone;
+    if (!parseDateString(&text, &year, &month, &day, &hour, &minute, &second, &zone, &zoneHour,
+                         &zoneMinute))
+        return std::nullopt;
+    char date[64];
+    int length = std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day,
+                               hour, minute, second);
+    if (zoneHour == 0 && zoneMinute == 0)
+        length += std::snprintf(date + length, sizeof date - size_t(length), "Z");
+    else if (zoneMinute == 0)
+        length +=
+            std::snprintf(date + length, sizeof date - size_t(length), "%c%02d", zone, zoneHour);
+    else
+        length += std::snprintf(date + length, sizeof date - size_t(length), "%c%02d:%02d", zone,
+                                zoneHour, zoneMinute);
+    return std::string(date, size_t(length));
 }
 
 } // namespace documentinfo

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
+
+class GooString;
 
 class PDFDoc;
 
@@ -14,5 +17,9 @@ namespace documentinfo {
 // PDFDocEncoding) and written in UTF-8; dates in pdfinfo's ISO form, or as written when they do
 // not parse. The engine reads these lines with the one parser of pdfinfo's output.
 std::string describe(PDFDoc &doc);
+
+// A PDF date ("D:20110705113319+01'00'") in pdfinfo's ISO form ("2011-07-05T11:33:19+01", "Z" for
+// UTC, minutes of the zone only when there are some); none when it does not parse.
+std::optional<std::string> isoDate(const GooString &text);
 
 } // namespace documentinfo

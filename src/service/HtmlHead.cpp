@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HtmlHead.h"
 
+#include "DocumentInfo.h"
+
 // poppler's Object.h needs Dict.h after it.
 #include <PDFDoc.h>
 
-#include <DateInfo.h>
 #include <Dict.h>
 #include <goo/GooString.h>
 #include <PDFDocEncoding.h>
 #include <UnicodeMap.h>
 
-#include <cstdio>
 
 namespace htmlhead {
 
@@ -53,21 +53,8 @@ void appendInfoDate(std::string &out, Dict &info, const char *key, const char *n
     const Object value = info.lookup(key);
     if (!value.isString())
         return;
-    int year, month, day, hour, minute, second, zoneHour, zoneMinute;
-    char zone;
-    if (!parseDateString(value.getString(), &year, &month, &day, &hour, &minute, &second, &zone,
-                         &zoneHour, &zoneMinute))
-        return;
-    char date[96];
-    int length = std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day,
-                               hour, minute, second);
-    if (zoneHour == 0 && zoneMinute == 0)
-        length += std::snprintf(date + length, sizeof date - length, "Z");
-    else
-        length += std::snprintf(date + length, sizeof date - length, "%c%02d", zone, zoneHour);
-    if (zoneMinute != 0)
-        std::snprintf(date + length, sizeof date - length, ":%02d", zoneMinute);
-    out += std::string("<meta name=\"") + name + "\" content=\"" + date + "\"/>\n";
+    if (const std::optional<std::string> date = documentinfo::isoDate(*value.getString()))
+        out += std::string("<meta name=\"") + name + "\" content=\"" + *date + "\"/>\n";
 }
 
 void appendInformation(std::string &out, Dict &info, const UnicodeMap &encoding)
