@@ -2,6 +2,7 @@
 // The converter service against the real pdftotext, byte for byte, and what its children may do
 // to it: crash, hang, run out of memory, outlive their parent.
 #include "PdfFixtures.h"
+#include "ServiceAnswer.h"
 #include "service/ConverterServiceClient.h"
 #include "service/IdleDeadline.h"
 #include "TestConfig.h"
@@ -198,11 +199,7 @@ private slots:
     void aHugePictureIsNoCrash();
 
 private:
-    struct Result
-    {
-        Outcome outcome;
-        QByteArray text;
-    };
+    using Result = ServiceAnswer;
     // Sends the request and waits for its outcome; `whileRunning` runs once the child exists.
     Result convert(const ConvertRequest &request,
                    const std::function<void(qint64 child, quint32 id)> &whileRunning = {});
@@ -257,33 +254,11 @@ TestConverterService::Result
 TestConverterService::convert(const ConvertRequest &request,
                               const std::function<void(qint64, quint32)> &whileRunning)
 {
-    Result result;
-    std::optional<Outcome> outcome;
-    QEventLoop loop;
-    const quint32 id = m_client->convert(request);
-    const auto text = connect(m_client.get(), &ConverterServiceClient::textArrived, &loop,
-                              [&](quint32 of, const QByteArray &bytes) {
-                                  if (of == id)
-                                      result.text += bytes;
-                              });
-    const auto done = connect(m_client.get(), &ConverterServiceClient::finished, &loop,
-                              [&](quint32 of, const Outcome &finished) {
-                                  if (of != id)
-                                      return;
-                                  outcome = finished;
-                                  loop.quit();
-                              });
-    if (whileRunning)
+    if (!whileRunning)
+        return answerOf(*m_client, request);
+    return answerOf(*m_client, request, [&](quint32 id) {
         whileRunning(waitForChild(m_client->processId()), id);
-    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
-    if (!outcome)
-        loop.exec();
-    disconnect(text);
-    disconnect(done);
-    if (!outcome)
-        qFatal("the converter service gave no outcome within three minutes");
-    result.outcome = *outcome;
-    return result;
+    });
 }
 
 qint64 TestConverterService::waitForChild(qint64 service)

@@ -2,6 +2,7 @@
 // Each of pdftotext's output forms and page options, written by the converter service, against
 // pdftotext's own bytes with the same options.
 #include "PdfFixtures.h"
+#include "ServiceAnswer.h"
 #include "service/ConverterServiceClient.h"
 #include "service/OcrWords.h"
 #include "TestConfig.h"
@@ -79,11 +80,7 @@ ConvertRequest requestOf(const QString &pdf, const QStringList &arguments)
     return request;
 }
 
-struct Converted
-{
-    Outcome outcome;
-    QByteArray text;
-};
+using Converted = ServiceAnswer;
 
 } // namespace
 
@@ -127,31 +124,7 @@ void TestTextForms::cleanupTestCase()
 
 Converted TestTextForms::convert(const ConvertRequest &request)
 {
-    Converted result;
-    std::optional<Outcome> outcome;
-    QEventLoop loop;
-    const quint32 id = m_client->convert(request);
-    const auto text = connect(m_client.get(), &ConverterServiceClient::textArrived, &loop,
-                              [&](quint32 of, const QByteArray &bytes) {
-                                  if (of == id)
-                                      result.text += bytes;
-                              });
-    const auto done = connect(m_client.get(), &ConverterServiceClient::finished, &loop,
-                              [&](quint32 of, const Outcome &finished) {
-                                  if (of != id)
-                                      return;
-                                  outcome = finished;
-                                  loop.quit();
-                              });
-    QTimer::singleShot(180000, &loop, &QEventLoop::quit);
-    if (!outcome)
-        loop.exec();
-    disconnect(text);
-    disconnect(done);
-    if (!outcome)
-        qFatal("the converter service gave no outcome within three minutes");
-    result.outcome = *outcome;
-    return result;
+    return answerOf(*m_client, request);
 }
 
 void TestTextForms::sameBytesAsPdftotext_data()
